@@ -1,0 +1,94 @@
+// The run state: everything one run of the program owns, from the switches to
+// the adapter list. The driver creates it once; every step receives it.
+#pragma once
+
+#include <cstdint>
+#include <cstdio>
+
+#include "common/fixed_text.h"
+#include "driver/output.h"
+#include "selection/image_node.h"
+#include "tool/adapter.h"
+
+namespace vornup {
+
+class Platform;
+
+struct Switches {
+  int autoMode = 0;  // /auto (the word itself is taken by the language)
+  int downgrade = 0;
+  int forceFw = 0;
+  int forceBios = 0;
+  int preview = 0;
+  int query = 0;
+  int remote = 0;
+  int rewrite = 0;
+  int update = 0;
+  int verbose = 0;
+  int silent = 0;
+  int help = 0;
+  int debugTraceRequested = 0;
+};
+
+// Run counters: 16-bit unsigned, compared as unsigned values.
+struct Counters {
+  uint16_t gHbaCount = 0;
+  uint16_t knownHbaCount = 0;
+  uint16_t downloadCount = 0;
+  uint16_t downloadErrorCount = 0;
+  uint16_t cnaFwDownloadCount = 0;
+  uint16_t cnaFwErrorCount = 0;
+  uint16_t cnaNoRebootCount = 0;
+  uint16_t queryCount = 0;
+  uint16_t queryErrorCount = 0;
+  uint16_t unsupportedCount = 0;
+  uint16_t compatibleImageCount = 0;
+  uint16_t bootCapableCount = 0;
+};
+
+// Size of the buffer that receives the output of every tool command.
+constexpr std::size_t kToolOutputSize = 5120;
+
+struct RunState {
+  explicit RunState(Platform& hostPlatform) : platform(hostPlatform) {}
+  RunState(const RunState&) = delete;
+  RunState& operator=(const RunState&) = delete;
+  ~RunState();
+
+  Platform& platform;
+  Output out;
+  Switches sw;
+  Counters counters;
+
+  // Names, set by initRunState.
+  const char* programName = "";
+  const char* toolFileName = "";
+  const char* programTitle = "";
+  FixedText<32> versionString;
+
+  // Paths. binDirectory holds at most 220 characters, so the paths built from
+  // it stay below 256.
+  FixedText<221> binDirectory;
+  FixedText<256> firmwareDirectory;
+  FixedText<256> bootDirectory;
+  FixedText<256> fwmatrixPath;
+  // The run's private temporary directory (empty until created) and the file
+  // inside it that receives every tool command's output.
+  FixedText<256> tempDirectory;
+  FixedText<256> tempFilePath;
+  // Full quoted path of the management tool, set by locateTandrel.
+  FixedText<256> toolPath;
+  // Output of the last tool command.
+  FixedText<kToolOutputSize> toolOutput;
+
+  std::FILE* fwmatrixFile = nullptr;
+
+  AdapterList adapterList;
+  ImageList firmwareList;
+  ImageList bootList;
+
+  bool hasOperationSwitch() const;
+  bool isQueryOnly() const;
+};
+
+}  // namespace vornup

@@ -1,0 +1,23 @@
+// Verification of image files: one reader per format. Each reader checks a
+// file completely before the program lets the tool flash it, and writes the
+// image identifier (FC: type code and encoded version; converged: a.b.c.d)
+// into the caller's 32-byte result text. Status 0 means a good file.
+#pragma once
+
+#include "common/fixed_text.h"
+#include "driver/output.h"
+
+namespace vornup {
+
+using ImageIdText = FixedText<32>;
+
+// UFI files of both converged generations; imageType becomes 2 or 3.
+int verifyUFI_file(Output& out, const char* path, ImageIdText& result, int& imageType);
+// GRP files of the Halvard adapter; imageType becomes 4.
+int verifyGRP_file(Output& out, const char* path, ImageIdText& result, int& imageType);
+// ALL files (Fibre Channel firmware).
+int verifyALL_file(Output& out, const char* path, ImageIdText& result);
+// PRG files (Fibre Channel boot code).
+int verifyPRG_file(Output& out, const char* path, ImageIdText& result);
+
+}  // namespace vornup

@@ -1,0 +1,19 @@
+// Names and separators that differ between Windows and POSIX builds.
+#pragma once
+
+namespace vornup {
+
+#ifdef _WIN32
+constexpr char kPathSeparator = '\\';
+constexpr char kProgramName[] = "vornup.exe";
+constexpr char kToolExecutable[] = "Tandrel.exe";
+// The tool's bare name as the trace shows it ("CLI util").
+constexpr char kToolFileName[] = "tandrel.exe";
+#else
+constexpr char kPathSeparator = '/';
+constexpr char kProgramName[] = "vornup";
+constexpr char kToolExecutable[] = "Tandrel";
+constexpr char kToolFileName[] = "Tandrel";
+#endif
+
+}  // namespace vornup

@@ -1,0 +1,69 @@
+// Everything that differs between Windows and POSIX hosts, behind one small
+// interface. Nothing outside src/platform knows which system it runs on.
+//
+// Windows: the registry, GetModuleFileNameA, FindFirstFileA/FindNextFileA and
+// the command interpreter named by COMSPEC.
+// POSIX: a directory tree stands in for the registry (VORNUP_REGISTRY_ROOT,
+// default /etc/vornup/registry), /proc/self/exe for the program's own path,
+// readdir for directory searches and /bin/sh for command lines.
+//
+// Tests and fuzzers put an in-process stand-in (FakePlatform) behind the same
+// interface, so the program's logic runs without spawning processes.
+#pragma once
+
+#include <functional>
+#include <string>
+
+namespace vornup {
+
+struct DirectoryEntry {
+  std::string name;
+  bool isDirectory = false;
+  // A plain file that may be opened and read; devices, FIFOs and sockets are
+  // neither this nor a directory.
+  bool isRegularFile = false;
+};
+
+class Platform {
+ public:
+  virtual ~Platform() = default;
+
+  // Full path of the running program, or "" when it cannot be found.
+  virtual std::string moduleFileName() = 0;
+
+  // Whether this run may write system-wide configuration: creates the key
+  // SOFTWARE\KorvaneFwupdate under HKEY_LOCAL_MACHINE and deletes it again.
+  virtual bool probeAdminRights() = 0;
+
+  // Reads the string value `valueName` of the HKEY_LOCAL_MACHINE key `subkey`
+  // ("SOFTWARE\\Korvane\\Quenmar"). False when the key cannot be opened, the
+  // value cannot be read, or it does not fit a 254-byte buffer.
+  virtual bool readRegistryString(const std::string& subkey, const std::string& valueName,
+                                  std::string& value) = 0;
+
+  // Runs one command line through the command interpreter and returns its exit
+  // status.
+  virtual int runCommand(const std::string& commandLine) = 0;
+
+  // Reads an environment variable; false when it is not set.
+  virtual bool getEnvironment(const char* name, std::string& value) = 0;
+
+  // Creates a new directory with a unique name inside `parent` that only the
+  // current user can access; `created` receives its path with a trailing
+  // separator. False when no such directory could be made.
+  virtual bool createPrivateDirectory(const std::string& parent, std::string& created) = 0;
+
+  // Removes an empty directory (trailing separator allowed).
+  virtual void removeDirectory(const std::string& path) = 0;
+
+  // Calls `visit` for every entry of `directory` (a path ending with the
+  // separator), in the order the file system returns them. False when the
+  // directory cannot be searched (it does not exist).
+  virtual bool forEachDirectoryEntry(const std::string& directory,
+                                     const std::function<void(const DirectoryEntry&)>& visit) = 0;
+};
+
+// The platform of the machine the program runs on.
+Platform& hostPlatform();
+
+}  // namespace vornup

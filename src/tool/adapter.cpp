@@ -1,0 +1,40 @@
+#include "tool/adapter.h"
+
+namespace vornup {
+
+bool isFcAdapter(const Adapter& a) { return a.cnaType == kCnaTypeFc; }
+bool isNicFunction(const Adapter& a) { return a.cnaType == kCnaTypeNic; }
+bool isIscsiFunction(const Adapter& a) { return a.cnaType == kCnaTypeIscsi; }
+bool isFcoeFunction(const Adapter& a) { return a.cnaType == kCnaTypeFcoe; }
+
+bool isConvergedFunction(const Adapter& a) {
+  return isNicFunction(a) || isIscsiFunction(a) || isFcoeFunction(a);
+}
+
+bool isHalvardFcAdapter(const Adapter& a) { return a.pciID == 0x6C00; }
+
+bool isKX2Adapter(const Adapter& a) {
+  return a.pciID == 0x3A00 || a.pciID == 0x3A02 || a.pciID == 0x3A04;
+}
+
+bool isKX3Adapter(const Adapter& a) {
+  return a.pciID == 0x3A10 || a.pciID == 0x3A12 || a.pciID == 0x3A14;
+}
+
+bool isConvergedFamily(const Adapter& a) { return isConvergedFunction(a) || isHalvardFcAdapter(a); }
+
+bool hasInvalidIdentity(const Adapter& a) {
+  auto isPlaceholder = [](const char* text, const char* zeros) {
+    return std::strcmp(text, zeros) == 0 || std::strcmp(text, "N/A") == 0 ||
+           std::strcmp(text, "NONE") == 0;
+  };
+  bool namedByWwn = isFcAdapter(a) || isFcoeFunction(a) || isHalvardFcAdapter(a);
+  if (namedByWwn ? isPlaceholder(a.wwn.c_str(), "00:00:00:00:00:00:00:00")
+                 : isPlaceholder(a.mac.c_str(), "00-00-00-00-00-00")) {
+    return true;
+  }
+  if (a.model.equals("UNKNOWN_MODEL")) return true;
+  return a.fwVersion.equals("N/A") || a.fwVersion.equals("NONE");
+}
+
+}  // namespace vornup

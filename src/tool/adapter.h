@@ -1,0 +1,98 @@
+// The Adapter record: everything the program knows about one adapter port.
+//
+// Discovery creates one record per port the tool lists (a converged adapter
+// gives one per function), the attribute step completes it, and the decision
+// and download steps record what happened to it. Field names are the names the
+// debug trace prints for them.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+#include "common/fixed_text.h"
+
+namespace vornup {
+
+// Protocol of a port (`cnaType`, `personality`).
+enum : int32_t {
+  kCnaTypeFc = 0,
+  kCnaTypeNic = 2,
+  kCnaTypeIscsi = 4,
+  kCnaTypeFcoe = 8,
+};
+
+// Image family an adapter takes (`imageType`).
+enum : int32_t {
+  kAdapterImageFc = 0,
+  kAdapterImageKx2 = 2,
+  kAdapterImageKx3 = 3,
+  kAdapterImageHalvard = 4,
+};
+
+// Shared download status of the functions of one converged adapter.
+enum : int32_t {
+  kDownloadNone = 0,
+  kDownloadSucceeded = 1,
+  kDownloadFailed = 2,
+};
+
+struct Adapter {
+  int32_t bootEnabled = 0;
+  uint32_t adapterNumber = 0;
+  FixedText<32> model;
+  FixedText<32> vornupType;
+  FixedText<32> fwVersion;
+  FixedText<96> bcVersion;
+  FixedText<32> wwn;
+  FixedText<32> portType;
+  int32_t fwAttempted = 0;
+  int32_t bootAttempted = 0;
+  FixedText<256> fwResultLine;
+  FixedText<256> bootResultLine;
+  FixedText<8> fwType;
+  FixedText<8> bcType;
+  int32_t supported = 0;
+  int32_t cnaType = kCnaTypeFc;
+  int32_t CNA_KXNumber = 0;
+  int32_t personality = kCnaTypeNic;
+  int32_t downloadStat = kDownloadNone;
+  // imageType and the four converged numbers form one block that compares
+  // field by field with the same block of an image list node.
+  int32_t imageType = kAdapterImageFc;
+  uint32_t CNAMajorVer = 0;
+  uint32_t CNAMinorVer = 0;
+  uint32_t CNAReleaseVer = 0;
+  uint32_t CNABuildVer = 0;
+  FixedText<32> mac;
+  uint32_t flags = 0;
+  FixedText<288> serialNumber;
+  uint32_t domain = 0;
+  uint32_t bus = 0;
+  uint32_t dev = 0;
+  uint32_t fun = 0;
+  uint32_t pciID = 0;
+  uint32_t vendorID = 0;
+  uint32_t subSysDevID = 0;
+  uint32_t subVenDevID = 0;
+};
+
+// The adapter list, in the order the tool named the ports. Records are only
+// ever appended and live until the run ends.
+using AdapterList = std::vector<std::unique_ptr<Adapter>>;
+
+bool isFcAdapter(const Adapter& a);
+bool isNicFunction(const Adapter& a);
+bool isIscsiFunction(const Adapter& a);
+bool isFcoeFunction(const Adapter& a);
+bool isConvergedFunction(const Adapter& a);
+bool isHalvardFcAdapter(const Adapter& a);
+bool isKX2Adapter(const Adapter& a);
+bool isKX3Adapter(const Adapter& a);
+// Converged function or Halvard FC adapter: four-number versions, images
+// matched by image family.
+bool isConvergedFamily(const Adapter& a);
+// A placeholder address, an unknown model or no firmware version.
+bool hasInvalidIdentity(const Adapter& a);
+
+}  // namespace vornup

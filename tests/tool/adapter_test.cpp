@@ -1,0 +1,74 @@
+#include "tool/adapter.h"
+
+#include <gtest/gtest.h>
+
+namespace vornup {
+namespace {
+
+struct IdentityCase {
+  int32_t cnaType;
+  uint32_t pciID;
+  const char* wwn;
+  const char* mac;
+  const char* model;
+  const char* fwVersion;
+  bool invalid;
+};
+
+TEST(AdapterIdentity, PlaceholdersMakeTheIdentityInvalid) {
+  const IdentityCase cases[] = {
+      {kCnaTypeFc, 0x7D00, "10:00:00:00:5E:AA:BB:CC", "", "KV7100", "272A2", false},
+      {kCnaTypeFc, 0x7D00, "00:00:00:00:00:00:00:00", "", "KV7100", "272A2", true},
+      {kCnaTypeFc, 0x7D00, "N/A", "", "KV7100", "272A2", true},
+      {kCnaTypeFc, 0x7D00, "NONE", "", "KV7100", "272A2", true},
+      {kCnaTypeFc, 0x7D00, "10:00:00:00:5E:AA:BB:CC", "", "UNKNOWN_MODEL", "272A2", true},
+      {kCnaTypeFc, 0x7D00, "10:00:00:00:5E:AA:BB:CC", "", "KV7100", "N/A", true},
+      {kCnaTypeFc, 0x7D00, "10:00:00:00:5E:AA:BB:CC", "", "KV7100", "NONE", true},
+      // An iSCSI function is named by its MAC; its empty wwn does not matter.
+      {kCnaTypeIscsi, 0x3A10, "", "00-11-22-33-44-55", "KC30-iSCSI", "4.1.0.0", false},
+      {kCnaTypeIscsi, 0x3A10, "", "00-00-00-00-00-00", "KC30-iSCSI", "4.1.0.0", true},
+      {kCnaTypeNic, 0x3A10, "", "NONE", "KC30-NIC", "4.1.0.0", true},
+      // FCoE functions and the Halvard adapter are named by WWN.
+      {kCnaTypeFcoe, 0x3A10, "00:00:00:00:00:00:00:00", "00-11-22-33-44-55", "KC30", "4.1.0.0",
+       true},
+      {kCnaTypeFcoe, 0x6C00, "20:00:00:00:5E:AA:BB:CC", "", "KH16", "1.2.3.4", false},
+  };
+  for (const IdentityCase& c : cases) {
+    Adapter a;
+    a.cnaType = c.cnaType;
+    a.pciID = c.pciID;
+    a.wwn.set(c.wwn);
+    a.mac.set(c.mac);
+    a.model.set(c.model);
+    a.fwVersion.set(c.fwVersion);
+    EXPECT_EQ(hasInvalidIdentity(a), c.invalid) << c.wwn << " " << c.mac << " " << c.model;
+  }
+}
+
+TEST(AdapterPredicates, DeviceIdsSelectTheFamilies) {
+  Adapter a;
+  const uint32_t kx2[] = {0x3A00, 0x3A02, 0x3A04};
+  const uint32_t kx3[] = {0x3A10, 0x3A12, 0x3A14};
+  for (uint32_t id : kx2) {
+    a.pciID = id;
+    EXPECT_TRUE(isKX2Adapter(a));
+    EXPECT_FALSE(isKX3Adapter(a));
+  }
+  for (uint32_t id : kx3) {
+    a.pciID = id;
+    EXPECT_TRUE(isKX3Adapter(a));
+    EXPECT_FALSE(isKX2Adapter(a));
+  }
+  a.pciID = 0x6C00;
+  a.cnaType = kCnaTypeFc;
+  EXPECT_TRUE(isHalvardFcAdapter(a));
+  EXPECT_TRUE(isConvergedFamily(a));
+  EXPECT_TRUE(isFcAdapter(a));
+  a.pciID = 0x7D00;
+  EXPECT_FALSE(isConvergedFamily(a));
+  a.cnaType = kCnaTypeNic;
+  EXPECT_TRUE(isConvergedFunction(a));
+}
+
+}  // namespace
+}  // namespace vornup
