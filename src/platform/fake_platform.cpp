@@ -1,0 +1,53 @@
+#include "platform/fake_platform.h"
+
+#include <cstdio>
+
+namespace vornup {
+
+bool FakePlatform::readRegistryString(const std::string& subkey, const std::string& valueName,
+                                      std::string& value) {
+  auto found = registry.find(subkey + "\\" + valueName);
+  if (found == registry.end() || found->second.size() > 253) return false;
+  value = found->second;
+  return true;
+}
+
+int FakePlatform::runCommand(const std::string& commandLine) {
+  commands.push_back(commandLine);
+  return onCommand ? onCommand(commandLine) : 1;
+}
+
+bool FakePlatform::getEnvironment(const char* name, std::string& value) {
+  auto found = environment.find(name);
+  if (found == environment.end()) return false;
+  value = found->second;
+  return true;
+}
+
+bool FakePlatform::createPrivateDirectory(const std::string& parent, std::string& created) {
+  return hostPlatform().createPrivateDirectory(parent, created);
+}
+
+void FakePlatform::removeDirectory(const std::string& path) {
+  hostPlatform().removeDirectory(path);
+}
+
+bool FakePlatform::forEachDirectoryEntry(
+    const std::string& directory, const std::function<void(const DirectoryEntry&)>& visit) {
+  return hostPlatform().forEachDirectoryEntry(directory, visit);
+}
+
+bool FakePlatform::writeRedirectedOutput(const std::string& commandLine, const std::string& text) {
+  const std::string marker = " > \"";
+  std::size_t at = commandLine.rfind(marker);
+  if (at == std::string::npos) return false;
+  std::size_t start = at + marker.size();
+  std::size_t end = commandLine.find('"', start);
+  if (end == std::string::npos) return false;
+  std::FILE* file = std::fopen(commandLine.substr(start, end - start).c_str(), "wb");
+  if (file == nullptr) return false;
+  bool written = std::fwrite(text.data(), 1, text.size(), file) == text.size();
+  return std::fclose(file) == 0 && written;
+}
+
+}  // namespace vornup

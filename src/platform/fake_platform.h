@@ -1,0 +1,50 @@
+// An in-process stand-in for the host platform, for tests and fuzzers.
+//
+// The registry and the environment are maps, the rights probe and the
+// program's path are plain values, and command lines go to a handler instead
+// of a command interpreter. Directory searches and temporary directories use
+// the real file system, so tests can lay out image directories as files.
+#pragma once
+
+#include <functional>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "platform/platform.h"
+
+namespace vornup {
+
+class FakePlatform : public Platform {
+ public:
+  // Receives every command line; returns the exit status. Use
+  // writeRedirectedOutput to play the tool's reply.
+  using CommandHandler = std::function<int(const std::string& commandLine)>;
+
+  std::string moduleFileName() override { return modulePath; }
+  bool probeAdminRights() override { return adminRights; }
+  bool readRegistryString(const std::string& subkey, const std::string& valueName,
+                          std::string& value) override;
+  int runCommand(const std::string& commandLine) override;
+  bool getEnvironment(const char* name, std::string& value) override;
+  bool createPrivateDirectory(const std::string& parent, std::string& created) override;
+  void removeDirectory(const std::string& path) override;
+  bool forEachDirectoryEntry(const std::string& directory,
+                             const std::function<void(const DirectoryEntry&)>& visit) override;
+
+  // Writes `text` to the file that a command line redirects its output to
+  // (the double-quoted path after the last " > "). False when the line has no
+  // such redirection or the file cannot be written.
+  static bool writeRedirectedOutput(const std::string& commandLine, const std::string& text);
+
+  std::string modulePath;
+  bool adminRights = true;
+  // Key "subkey\\valueName" -> value.
+  std::map<std::string, std::string> registry;
+  std::map<std::string, std::string> environment;
+  CommandHandler onCommand;
+  // Every command line run, in order.
+  std::vector<std::string> commands;
+};
+
+}  // namespace vornup
