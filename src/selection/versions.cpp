@@ -1,20 +1,55 @@
 #include "selection/versions.h"
 
-#include "common/fixed_text.h"
+#include <cstring>
+
+#include "driver/run_state.h"
+#include "selection/image_node.h"
+#include "tool/adapter.h"
 
 namespace vornup {
 
 namespace {
 
+bool isDigit(char c) { return c >= '0' && c <= '9'; }
+
 // Reads the leading decimal digits of `text`; a field without digits gives 0.
 // A number too large for 32 bits stays at the largest value instead of wrapping.
 uint32_t leadingNumber(const char* text) {
   uint64_t value = 0;
-  for (const char* p = text; *p >= '0' && *p <= '9'; ++p) {
+  for (const char* p = text; isDigit(*p); ++p) {
     value = value * 10 + static_cast<uint64_t>(*p - '0');
     if (value > UINT32_MAX) return UINT32_MAX;
   }
   return static_cast<uint32_t>(value);
+}
+
+// Both strings compare as the signed characters of the platform the product
+// was first built for, whatever the signedness of `char` here.
+int signedValue(char c) { return static_cast<signed char>(c); }
+
+// Compares the decimal numbers spelled by the digit runs [a, a + lengthA) and
+// [b, b + lengthB), of any length, without converting them (so a run of junk
+// digits cannot overflow): 1, 0 or -1. An empty run is 0.
+int compareDigitRuns(const char* a, std::size_t lengthA, const char* b, std::size_t lengthB) {
+  while (lengthA > 0 && *a == '0') ++a, --lengthA;
+  while (lengthB > 0 && *b == '0') ++b, --lengthB;
+  if (lengthA != lengthB) return lengthA > lengthB ? 1 : -1;
+  int order = std::strncmp(a, b, lengthA);
+  return order > 0 ? 1 : (order < 0 ? -1 : 0);
+}
+
+std::size_t digitRunLength(const char* text) {
+  std::size_t length = 0;
+  while (isDigit(text[length])) ++length;
+  return length;
+}
+
+// Ranks two different release letters: "B" above every other letter, "A"
+// below every other letter, and no order between two other letters.
+int isNewerReleaseLetter(char newLetter, char installedLetter) {
+  if (installedLetter == 'B') return 0;
+  if (installedLetter == 'A') return 1;
+  return newLetter == 'B' ? 1 : 0;
 }
 
 }  // namespace
@@ -34,6 +69,91 @@ void parseConvergedVersion(const char* text, uint32_t& major, uint32_t& minor, u
     while (*p != '\0' && *p != '.') ++p;
   }
   if (major == 3) major = 2;
+}
+
+VersionBlock versionBlockOf(const Adapter& adapter) {
+  return {static_cast<uint32_t>(adapter.imageType), adapter.CNAMajorVer, adapter.CNAMinorVer,
+          adapter.CNAReleaseVer, adapter.CNABuildVer};
+}
+
+VersionBlock versionBlockOf(const ImageNode& node) {
+  return {node.imageType, node.CNAMajorVer, node.CNAMinorVer, node.CNAReleaseVer,
+          node.CNABuildVer};
+}
+
+int compareConvergedVersions(const VersionBlock& a, const VersionBlock& b) {
+  const uint32_t left[] = {a.imageType, a.major, a.minor, a.release, a.build};
+  const uint32_t right[] = {b.imageType, b.major, b.minor, b.release, b.build};
+  for (std::size_t i = 0; i < 5; ++i) {
+    if (left[i] != right[i]) return left[i] > right[i] ? 1 : -1;
+  }
+  return 0;
+}
+
+void buildFcSortKey(const char* decodedId, FixedText<32>& key) {
+  constexpr std::size_t kPrefixLength = 6;  // type code, three digits, release letter
+  std::size_t length = std::strlen(decodedId);
+  key.assign(decodedId, kPrefixLength);
+  for (std::size_t i = length; i < kFcSortKeyLength; ++i) key.appendChar('0');
+  if (length > kPrefixLength) key.append(decodedId + kPrefixLength);
+}
+
+int compareFcSortKeys(const char* a, const char* b) {
+  for (std::size_t i = 0; i < kFcSortKeyLength; ++i) {
+    if (signedValue(a[i]) > signedValue(b[i])) return 1;
+    if (signedValue(a[i]) < signedValue(b[i])) return 0;
+    if (a[i] == '\0') return 0;  // both keys end here: equal
+  }
+  return 0;
+}
+
+int isFcUpdateNeeded(const RunState& run, const char* newVersion, const char* installed) {
+  if (std::strcmp(installed, "NONE") == 0 || std::strcmp(installed, "N/A") == 0) {
+    return run.sw.downgrade ? 1 : 0;
+  }
+  if (std::strcmp(newVersion, installed) == 0) {
+    return (run.sw.rewrite || run.sw.downgrade) ? 1 : 0;
+  }
+  // The strings differ, so when the first characters are equal neither string
+  // has ended yet.
+  if (signedValue(newVersion[0]) != signedValue(installed[0])) {
+    return signedValue(newVersion[0]) > signedValue(installed[0]) ? 1 : 0;
+  }
+  const char* n = newVersion + 1;
+  const char* i = installed + 1;
+  std::size_t newDigits = digitRunLength(n);
+  std::size_t installedDigits = digitRunLength(i);
+  int digits = compareDigitRuns(n, newDigits, i, installedDigits);
+  if (digits != 0) return digits > 0 ? 1 : 0;
+  n += newDigits;
+  i += installedDigits;
+
+  if (*n != *i) return isNewerReleaseLetter(*n, *i);
+  if (*n == '\0') return 0;  // equal numbers spelled differently: not newer
+  ++n;
+  ++i;
+
+  // The count: the longer one is newer; of equal length, the larger value.
+  std::size_t newLength = std::strlen(n);
+  std::size_t installedLength = std::strlen(i);
+  if (newLength != installedLength) return newLength > installedLength ? 1 : 0;
+  return compareDigitRuns(n, digitRunLength(n), i, digitRunLength(i)) > 0 ? 1 : 0;
+}
+
+int isConvergedUpdateNeeded(const RunState& run, const ImageNode& node, const Adapter& adapter) {
+  if (isFcAdapter(adapter) && !isHalvardFcAdapter(adapter)) return 0;
+  int order = compareConvergedVersions(versionBlockOf(node), versionBlockOf(adapter));
+  if (order > 0) return 1;
+  return (order == 0 && (run.sw.rewrite || run.sw.downgrade)) ? 1 : 0;
+}
+
+int isUpdateNeeded(const RunState& run, const Adapter& adapter, const ImageNode& node,
+                   const char* installed) {
+  if (isConvergedFamily(adapter)) return isConvergedUpdateNeeded(run, node, adapter);
+  // The identifier starts with the two-character type code.
+  const char* id = node.decodedId.c_str();
+  std::size_t typeCodeLength = std::strlen(id) < 2 ? std::strlen(id) : 2;
+  return isFcUpdateNeeded(run, id + typeCodeLength, installed);
 }
 
 }  // namespace vornup

@@ -2,6 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include "captured_run.h"
+#include "selection/image_node.h"
+#include "tool/adapter.h"
+
 namespace vornup {
 namespace {
 
@@ -22,6 +26,7 @@ TEST(ParseConvergedVersion, ReadsFourNumbers) {
       {"4.x.12b.9", 4, 0, 12, 9},
       {"2.1.5.6.7", 2, 1, 5, 6},
       {"30.1.2.3", 30, 1, 2, 3},
+      {"2.3.4.5", 2, 3, 4, 5},  // only the major number changes
       {"99999999999.1", UINT32_MAX, 1, 0, 0},
       // Only the first 31 characters are read.
       {"1.2.3.0000000000000000000000000009", 1, 2, 3, 0},
@@ -34,6 +39,256 @@ TEST(ParseConvergedVersion, ReadsFourNumbers) {
     EXPECT_EQ(release, c.release) << c.text;
     EXPECT_EQ(build, c.build) << c.text;
   }
+}
+
+struct BlockCase {
+  VersionBlock a, b;
+  int expected;
+};
+
+TEST(CompareConvergedVersions, FirstDifferingValueDecides) {
+  const BlockCase cases[] = {
+      {{2, 4, 0, 360, 15}, {2, 4, 0, 360, 15}, 0},
+      {{3, 1, 0, 0, 0}, {2, 9, 9, 9, 9}, 1},  // the image family comes first
+      {{2, 9, 9, 9, 9}, {3, 1, 0, 0, 0}, -1},
+      {{2, 5, 0, 0, 0}, {2, 4, 9, 9, 9}, 1},
+      {{2, 4, 0, 0, 0}, {2, 4, 1, 0, 0}, -1},
+      {{2, 4, 1, 361, 0}, {2, 4, 1, 360, 99}, 1},
+      {{2, 4, 1, 360, 14}, {2, 4, 1, 360, 15}, -1},
+      {{4, 1, 2, 3, 4}, {4, 1, 2, 3, 3}, 1},
+      {{4, UINT32_MAX, 0, 0, 0}, {4, 1, 0, 0, 0}, 1},  // unsigned, no wrap to negative
+  };
+  for (const BlockCase& c : cases) {
+    EXPECT_EQ(compareConvergedVersions(c.a, c.b), c.expected);
+    EXPECT_EQ(compareConvergedVersions(c.b, c.a), -c.expected);
+  }
+}
+
+TEST(VersionBlock, AdapterAndNodeGiveTheSameBlock) {
+  Adapter a;
+  a.imageType = kAdapterImageKx3;
+  a.CNAMajorVer = 4;
+  a.CNAMinorVer = 1;
+  a.CNAReleaseVer = 2;
+  a.CNABuildVer = 3;
+  ImageNode n;
+  n.imageType = kImageKx3;
+  n.CNAMajorVer = 4;
+  n.CNAMinorVer = 1;
+  n.CNAReleaseVer = 2;
+  n.CNABuildVer = 3;
+  EXPECT_EQ(compareConvergedVersions(versionBlockOf(n), versionBlockOf(a)), 0);
+  n.CNABuildVer = 4;
+  EXPECT_EQ(compareConvergedVersions(versionBlockOf(n), versionBlockOf(a)), 1);
+}
+
+TEST(FcSortKey, PadsTheCountToSevenDigits) {
+  const struct {
+    const char* id;
+    const char* key;
+  } cases[] = {
+      {"XY282A4", "XY282A0000004"},
+      {"XY282A12", "XY282A0000012"},
+      {"XY282A1234567", "XY282A1234567"},    // 13 characters: its own key
+      {"XY282A12345678", "XY282A12345678"},  // longer: no padding
+      {"XY2", "XY20000000000"},              // short identifier, nothing past its end
+      {"", "0000000000000"},
+  };
+  for (const auto& c : cases) {
+    FixedText<32> key("stale");
+    buildFcSortKey(c.id, key);
+    EXPECT_STREQ(key.c_str(), c.key) << c.id;
+  }
+}
+
+TEST(FcSortKey, ComparesCharacterByCharacter) {
+  const struct {
+    const char* a;
+    const char* b;
+    int aAboveB;
+    int bAboveA;
+  } cases[] = {
+      {"XY282A0000012", "XY282A0000004", 1, 0},
+      {"XY282A0000004", "XY282A0000004", 0, 0},
+      {"XY290A0000001", "XY282A0000009", 1, 0},
+      {"XY282B0000001", "XY282A0000009", 1, 0},
+      {"XZ100A0000001", "XY999B9999999", 1, 0},
+      {"XY282A000000", "XY282A0000001", 0, 1},  // a shorter key ends first
+      {"XY", "XY", 0, 0},
+      // Characters compare as signed: a byte of 0x80 or above sorts low.
+      {"XY282A000000\x80", "XY282A0000001", 0, 1},
+      // Only 13 positions count.
+      {"XY282A0000004Z", "XY282A0000004A", 0, 0},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(compareFcSortKeys(c.a, c.b), c.aAboveB) << c.a << " / " << c.b;
+    EXPECT_EQ(compareFcSortKeys(c.b, c.a), c.bAboveA) << c.b << " / " << c.a;
+  }
+}
+
+// The sort key of a longer count sorts above that of a shorter one.
+TEST(FcSortKey, BuiltKeysOrderByCount) {
+  FixedText<32> low, high;
+  buildFcSortKey("XY282A4", low);
+  buildFcSortKey("XY282A12", high);
+  EXPECT_EQ(compareFcSortKeys(high.c_str(), low.c_str()), 1);
+  EXPECT_EQ(compareFcSortKeys(low.c_str(), high.c_str()), 0);
+}
+
+struct FcCase {
+  const char* newVersion;
+  const char* installed;
+  int plain;      // neither /rewrite nor /downgrade
+  int rewrite;    // /rewrite
+  int downgrade;  // /downgrade
+};
+
+TEST(IsFcUpdateNeeded, EveryTieBreak) {
+  const FcCase cases[] = {
+      // No installed version: only /downgrade answers 1.
+      {"282A4", "NONE", 0, 0, 1},
+      {"282A4", "N/A", 0, 0, 1},
+      // Equal strings.
+      {"282A4", "282A4", 0, 1, 1},
+      // First character.
+      {"310A1", "282A4", 1, 1, 1},
+      {"190A9", "282A4", 0, 0, 0},
+      // Digit run as a number.
+      {"290A1", "282A4", 1, 1, 1},
+      {"272A9", "282A4", 0, 0, 0},
+      {"2720A1", "272A2", 1, 1, 1},
+      {"272A2", "2720A1", 0, 0, 0},
+      {"2A4", "282A4", 0, 0, 0},  // empty run counts as 0
+      {"2999999999999999999A1", "282A1", 1, 1, 1},
+      // Release letters: B above all, A below all, no order between others.
+      {"282B1", "282A4", 1, 1, 1},
+      {"282X1", "282B4", 0, 0, 0},
+      {"282A9", "282B1", 0, 0, 0},
+      {"282N1", "282A9", 1, 1, 1},
+      {"282B1", "282N9", 1, 1, 1},
+      {"282A9", "282N1", 0, 0, 0},
+      {"282N4", "282X4", 0, 0, 0},
+      {"282X4", "282N4", 0, 0, 0},
+      // The count: longer is newer, then the larger value.
+      {"282A10", "282A4", 1, 1, 1},
+      {"282A4", "282A10", 0, 0, 0},
+      {"282A5", "282A4", 1, 1, 1},
+      {"282A3", "282A4", 0, 0, 0},
+      {"282A0", "282A", 1, 1, 1},
+      {"282A", "282A0", 0, 0, 0},
+      // Equal at every rule but spelled differently: not newer.
+      {"2082A4", "282A4", 0, 0, 0},
+      {"282A4", "2082A4", 0, 0, 0},
+      {"282", "2082", 0, 0, 0},
+      // Empty texts never read past their end.
+      {"", "282A4", 0, 0, 0},
+      {"282A4", "", 1, 1, 1},
+      {"", "", 0, 1, 1},
+  };
+  for (const FcCase& c : cases) {
+    CapturedRun plain;
+    EXPECT_EQ(isFcUpdateNeeded(plain.run, c.newVersion, c.installed), c.plain)
+        << c.newVersion << " over " << c.installed;
+    CapturedRun rewrite;
+    rewrite.run.sw.rewrite = 1;
+    EXPECT_EQ(isFcUpdateNeeded(rewrite.run, c.newVersion, c.installed), c.rewrite)
+        << c.newVersion << " over " << c.installed << " /rewrite";
+    CapturedRun downgrade;
+    downgrade.run.sw.downgrade = 1;
+    EXPECT_EQ(isFcUpdateNeeded(downgrade.run, c.newVersion, c.installed), c.downgrade)
+        << c.newVersion << " over " << c.installed << " /downgrade";
+  }
+}
+
+Adapter convergedAdapter(int32_t cnaType, uint32_t pciID, int32_t imageType, uint32_t major,
+                         uint32_t minor, uint32_t release, uint32_t build) {
+  Adapter a;
+  a.cnaType = cnaType;
+  a.pciID = pciID;
+  a.imageType = imageType;
+  a.CNAMajorVer = major;
+  a.CNAMinorVer = minor;
+  a.CNAReleaseVer = release;
+  a.CNABuildVer = build;
+  return a;
+}
+
+ImageNode convergedImage(uint32_t imageType, uint32_t major, uint32_t minor, uint32_t release,
+                         uint32_t build) {
+  ImageNode n;
+  n.imageType = imageType;
+  n.CNAMajorVer = major;
+  n.CNAMinorVer = minor;
+  n.CNAReleaseVer = release;
+  n.CNABuildVer = build;
+  return n;
+}
+
+struct ConvergedCase {
+  Adapter adapter;
+  ImageNode image;
+  int plain, rewrite, downgrade;
+};
+
+TEST(IsConvergedUpdateNeeded, ComparesTheFiveValueBlocks) {
+  const ConvergedCase cases[] = {
+      // Newer, equal and older images on a KX2 NIC function.
+      {convergedAdapter(kCnaTypeNic, 0x3A00, 2, 4, 0, 360, 15), convergedImage(2, 4, 1, 0, 0), 1,
+       1, 1},
+      {convergedAdapter(kCnaTypeNic, 0x3A00, 2, 4, 0, 360, 15),
+       convergedImage(2, 4, 0, 360, 15), 0, 1, 1},
+      {convergedAdapter(kCnaTypeNic, 0x3A00, 2, 4, 1, 0, 0), convergedImage(2, 4, 0, 360, 15), 0,
+       0, 0},
+      // The Halvard FC adapter takes the converged rules.
+      {convergedAdapter(kCnaTypeFc, 0x6C00, 4, 1, 2, 3, 4), convergedImage(4, 1, 2, 3, 5), 1, 1,
+       1},
+      {convergedAdapter(kCnaTypeFc, 0x6C00, 4, 1, 2, 3, 4), convergedImage(4, 1, 2, 3, 4), 0, 1,
+       1},
+      // A plain FC adapter never takes a converged image.
+      {convergedAdapter(kCnaTypeFc, 0x7D00, 0, 0, 0, 0, 0), convergedImage(2, 9, 9, 9, 9), 0, 0,
+       0},
+      // A higher image family counts as newer.
+      {convergedAdapter(kCnaTypeFcoe, 0x3A10, 2, 4, 1, 0, 0), convergedImage(3, 1, 0, 0, 0), 1, 1,
+       1},
+  };
+  for (const ConvergedCase& c : cases) {
+    CapturedRun plain;
+    EXPECT_EQ(isConvergedUpdateNeeded(plain.run, c.image, c.adapter), c.plain);
+    EXPECT_EQ(isUpdateNeeded(plain.run, c.adapter, c.image, "ignored"), c.plain);
+    CapturedRun rewrite;
+    rewrite.run.sw.rewrite = 1;
+    EXPECT_EQ(isConvergedUpdateNeeded(rewrite.run, c.image, c.adapter), c.rewrite);
+    CapturedRun downgrade;
+    downgrade.run.sw.downgrade = 1;
+    EXPECT_EQ(isConvergedUpdateNeeded(downgrade.run, c.image, c.adapter), c.downgrade);
+  }
+}
+
+TEST(IsUpdateNeeded, FcAdaptersCompareTheIdentifierWithoutItsTypeCode) {
+  CapturedRun r;
+  Adapter fc;
+  fc.cnaType = kCnaTypeFc;
+  fc.pciID = 0x7D00;
+  ImageNode image;
+  image.imageType = kImageFc;
+  image.decodedId.set("XY290A1");
+  EXPECT_EQ(isUpdateNeeded(r.run, fc, image, "282A4"), 1);
+  EXPECT_EQ(isUpdateNeeded(r.run, fc, image, "290A1"), 0);
+  EXPECT_EQ(isUpdateNeeded(r.run, fc, image, "NONE"), 0);
+  image.decodedId.set("X");  // shorter than a type code: compared as empty
+  EXPECT_EQ(isUpdateNeeded(r.run, fc, image, "282A4"), 0);
+  r.run.sw.rewrite = 1;
+  image.decodedId.set("XY290A1");
+  EXPECT_EQ(isUpdateNeeded(r.run, fc, image, "290A1"), 1);
+}
+
+TEST(IsUpdateNeeded, ConvergedFamilyIgnoresTheInstalledText) {
+  CapturedRun r;
+  Adapter nic = convergedAdapter(kCnaTypeNic, 0x3A00, 2, 4, 0, 360, 15);
+  ImageNode image = convergedImage(2, 4, 1, 0, 0);
+  image.decodedId.set("4.1.0.0");
+  EXPECT_EQ(isUpdateNeeded(r.run, nic, image, "9.9.9.9"), 1);
+  EXPECT_EQ(isUpdateNeeded(r.run, nic, image, "NONE"), 1);
 }
 
 }  // namespace

@@ -1,0 +1,53 @@
+#include "selection/image_match.h"
+
+#include <cstring>
+
+#include "tool/adapter.h"
+
+namespace vornup {
+
+namespace {
+
+// Whether two type codes agree in their first `count` letters. The compare
+// stops at the end of either text, so a short code is never read past.
+bool sameTypeCode(const char* a, const char* b, std::size_t count) {
+  return std::strncmp(a, b, count) == 0;
+}
+
+}  // namespace
+
+bool isFcImage(const ImageNode& node) { return node.imageType == kImageFc; }
+
+bool isKxImage(const ImageNode& node) {
+  return node.imageType == kImageKx2 || node.imageType == kImageKx3;
+}
+
+bool isHalvardImage(const ImageNode& node) { return node.imageType == kImageHalvard; }
+
+bool isConvergedImage(const ImageNode& node) { return isKxImage(node) || isHalvardImage(node); }
+
+ImageList::const_iterator findImageByTypeCode(const char* typeCode, const ImageList& list,
+                                              bool firstLetterOnly) {
+  std::size_t count = firstLetterOnly ? 1 : 2;
+  for (auto it = list.begin(); it != list.end(); ++it) {
+    if (sameTypeCode(it->decodedId.c_str(), typeCode, count)) return it;
+  }
+  return list.end();
+}
+
+ImageList::const_iterator findImageByImageType(uint32_t imageType, const ImageList& list) {
+  for (auto it = list.begin(); it != list.end(); ++it) {
+    if (it->imageType == imageType) return it;
+  }
+  return list.end();
+}
+
+bool imageMatchesAdapter(const Adapter& adapter, const ImageNode& node, bool bootCode) {
+  if (bootCode) return sameTypeCode(node.decodedId.c_str(), adapter.bcType.c_str(), 2);
+  if (isConvergedFamily(adapter)) {
+    return node.imageType == static_cast<uint32_t>(adapter.imageType);
+  }
+  return sameTypeCode(node.decodedId.c_str(), adapter.fwType.c_str(), 2);
+}
+
+}  // namespace vornup

@@ -1,0 +1,128 @@
+#include "selection/image_match.h"
+
+#include <gtest/gtest.h>
+
+#include <iterator>
+
+#include "tool/adapter.h"
+
+namespace vornup {
+namespace {
+
+TEST(ImagePredicates, ByImageFamily) {
+  const struct {
+    uint32_t imageType;
+    bool fc, kx, halvard, converged;
+  } cases[] = {
+      {0, false, false, false, false}, {1, true, false, false, false},
+      {2, false, true, false, true},   {3, false, true, false, true},
+      {4, false, false, true, true},   {5, false, false, false, false},
+  };
+  for (const auto& c : cases) {
+    ImageNode n;
+    n.imageType = c.imageType;
+    EXPECT_EQ(isFcImage(n), c.fc) << c.imageType;
+    EXPECT_EQ(isKxImage(n), c.kx) << c.imageType;
+    EXPECT_EQ(isHalvardImage(n), c.halvard) << c.imageType;
+    EXPECT_EQ(isConvergedImage(n), c.converged) << c.imageType;
+  }
+}
+
+ImageList sampleList() {
+  const struct {
+    const char* id;
+    uint32_t imageType;
+  } images[] = {
+      {"KF290A1", 1}, {"KF282A4", 1}, {"KU310A2", 1}, {"KP300A1", 1},
+      {"4.1.0.0", 2}, {"4.0.360.15", 2}, {"2.3.1.0", 4},
+  };
+  ImageList list;
+  for (const auto& i : images) {
+    ImageNode n;
+    n.decodedId.set(i.id);
+    n.imageType = i.imageType;
+    list.push_back(n);
+  }
+  return list;
+}
+
+TEST(ImageLookups, FindByTypeCodeTakesTheFirstInListOrder) {
+  const ImageList list = sampleList();
+  const struct {
+    const char* code;
+    bool firstLetterOnly;
+    int position;  // -1: none
+  } cases[] = {
+      {"KF", false, 0}, {"KU", false, 2}, {"KP", false, 3}, {"KB", false, -1},
+      {"KB", true, 0},  {"4.", false, 4}, {"ZZ", true, -1}, {"K", false, -1},
+      {"", false, -1},
+  };
+  for (const auto& c : cases) {
+    auto found = findImageByTypeCode(c.code, list, c.firstLetterOnly);
+    int position = found == list.end() ? -1 : static_cast<int>(std::distance(list.begin(), found));
+    EXPECT_EQ(position, c.position) << c.code << " " << c.firstLetterOnly;
+  }
+}
+
+TEST(ImageLookups, FindByImageType) {
+  const ImageList list = sampleList();
+  const struct {
+    uint32_t imageType;
+    int position;
+  } cases[] = {{1, 0}, {2, 4}, {4, 6}, {3, -1}, {0, -1}};
+  for (const auto& c : cases) {
+    auto found = findImageByImageType(c.imageType, list);
+    int position = found == list.end() ? -1 : static_cast<int>(std::distance(list.begin(), found));
+    EXPECT_EQ(position, c.position) << c.imageType;
+  }
+}
+
+TEST(ImageLookups, EmptyListFindsNothing) {
+  const ImageList empty;
+  EXPECT_TRUE(findImageByTypeCode("KF", empty, false) == empty.end());
+  EXPECT_TRUE(findImageByImageType(1, empty) == empty.end());
+}
+
+TEST(ImageMatchesAdapter, ByKindAndFamily) {
+  const struct {
+    int32_t cnaType;
+    uint32_t pciID;
+    int32_t imageType;
+    const char* fwType;
+    const char* bcType;
+    const char* decodedId;
+    uint32_t nodeImageType;
+    bool bootCode;
+    bool matches;
+  } cases[] = {
+      // FC firmware by the firmware type code.
+      {kCnaTypeFc, 0x7D00, 0, "KF", "KU", "KF290A1", 1, false, true},
+      {kCnaTypeFc, 0x7D00, 0, "KF", "KU", "KG290A1", 1, false, false},
+      {kCnaTypeFc, 0x7D00, 0, "KF", "KU", "KU290A1", 1, false, false},
+      // Boot code by the boot code type code, whatever the adapter.
+      {kCnaTypeFc, 0x7D00, 0, "KF", "KU", "KU310A2", 1, true, true},
+      {kCnaTypeFc, 0x7D00, 0, "KF", "KU", "KP310A2", 1, true, false},
+      {kCnaTypeFc, 0x7D00, 0, "KF", "K", "KU310A2", 1, true, false},  // one-letter code
+      // Converged family by image family.
+      {kCnaTypeNic, 0x3A00, 2, "C", "N/A", "4.1.0.0", 2, false, true},
+      {kCnaTypeNic, 0x3A00, 2, "C", "N/A", "4.1.0.0", 3, false, false},
+      {kCnaTypeFcoe, 0x3A10, 3, "D", "N/A", "4.1.0.0", 3, false, true},
+      {kCnaTypeFc, 0x6C00, 4, "H", "", "2.3.1.0", 4, false, true},
+      {kCnaTypeFc, 0x6C00, 4, "H", "", "HX290A1", 1, false, false},
+  };
+  for (const auto& c : cases) {
+    Adapter a;
+    a.cnaType = c.cnaType;
+    a.pciID = c.pciID;
+    a.imageType = c.imageType;
+    a.fwType.set(c.fwType);
+    a.bcType.set(c.bcType);
+    ImageNode n;
+    n.decodedId.set(c.decodedId);
+    n.imageType = c.nodeImageType;
+    EXPECT_EQ(imageMatchesAdapter(a, n, c.bootCode), c.matches) << c.decodedId << " " << c.fwType;
+  }
+}
+
+}  // namespace
+}  // namespace vornup
