@@ -24,6 +24,10 @@ bool FakePlatform::getEnvironment(const char* name, std::string& value) {
   return true;
 }
 
+bool FakePlatform::temporaryDirectoryBase(std::string& base) {
+  return getEnvironment("TEMP", base) && !base.empty();
+}
+
 bool FakePlatform::createPrivateDirectory(const std::string& parent, std::string& created) {
   return hostPlatform().createPrivateDirectory(parent, created);
 }

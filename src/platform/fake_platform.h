@@ -27,6 +27,8 @@ class FakePlatform : public Platform {
                           std::string& value) override;
   int runCommand(const std::string& commandLine) override;
   bool getEnvironment(const char* name, std::string& value) override;
+  // TEMP of `environment` when it is set and not empty.
+  bool temporaryDirectoryBase(std::string& base) override;
   bool createPrivateDirectory(const std::string& parent, std::string& created) override;
   void removeDirectory(const std::string& path) override;
   bool forEachDirectoryEntry(const std::string& directory,

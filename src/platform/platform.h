@@ -48,6 +48,11 @@ class Platform {
   // Reads an environment variable; false when it is not set.
   virtual bool getEnvironment(const char* name, std::string& value) = 0;
 
+  // The directory that receives the run's temporary files: TEMP on Windows;
+  // TEMP, else TMPDIR, else /tmp on POSIX. False when there is none (TEMP
+  // unset or empty on Windows).
+  virtual bool temporaryDirectoryBase(std::string& base) = 0;
+
   // Creates a new directory with a unique name inside `parent` that only the
   // current user can access; `created` receives its path with a trailing
   // separator. False when no such directory could be made.

@@ -1,0 +1,183 @@
+// The POSIX host platform.
+//
+// A directory tree stands in for the registry's HKEY_LOCAL_MACHINE: the key
+// "A\B\C" is the directory <root>/A/B/C and its string value V is the regular
+// file <root>/A/B/C/V. The root is VORNUP_REGISTRY_ROOT, or
+// /etc/vornup/registry when that is unset or empty.
+#include <dirent.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <vector>
+
+#include "platform/platform.h"
+
+namespace vornup {
+namespace {
+
+constexpr char kRegistryRootVariable[] = "VORNUP_REGISTRY_ROOT";
+constexpr char kDefaultRegistryRoot[] = "/etc/vornup/registry";
+constexpr char kRightsProbeKey[] = "SOFTWARE/KorvaneFwupdate";
+constexpr char kDefaultTemporaryDirectory[] = "/tmp";
+constexpr char kPrivateDirectoryTemplate[] = "vornup-XXXXXX";
+// A registry string value is read into a 254-byte buffer: 253 characters
+// and the terminator.
+constexpr std::size_t kMaxRegistryString = 253;
+constexpr mode_t kKeyMode = 0755;
+
+// The variable's value, or "" when it is unset.
+std::string environmentValue(const char* name) {
+  const char* value = std::getenv(name);
+  return value == nullptr ? std::string() : std::string(value);
+}
+
+std::string registryRoot() {
+  std::string root = environmentValue(kRegistryRootVariable);
+  return root.empty() ? std::string(kDefaultRegistryRoot) : root;
+}
+
+// "SOFTWARE\Korvane\Quenmar" -> "<root>/SOFTWARE/Korvane/Quenmar".
+std::string keyDirectory(const std::string& subkey) {
+  std::string path = registryRoot();
+  path += '/';
+  for (char c : subkey) path += (c == '\\') ? '/' : c;
+  return path;
+}
+
+bool isDirectory(const std::string& path) {
+  struct stat info;
+  return ::stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+}
+
+bool isRegularFile(const std::string& path) {
+  struct stat info;
+  return ::stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode);
+}
+
+// Creates `path` and its missing parents, as creating a registry key does.
+// True when the leaf was created or already exists as a directory.
+bool makeKeyDirectory(const std::string& path) {
+  for (std::size_t at = path.find('/', 1); at != std::string::npos; at = path.find('/', at + 1)) {
+    ::mkdir(path.substr(0, at).c_str(), kKeyMode);
+  }
+  return ::mkdir(path.c_str(), kKeyMode) == 0 || (errno == EEXIST && isDirectory(path));
+}
+
+std::string withoutTrailingSlash(const std::string& path) {
+  if (path.size() > 1 && path.back() == '/') return path.substr(0, path.size() - 1);
+  return path;
+}
+
+// Reads a value file: the text up to the first NUL, without one trailing
+// "\n" or "\r\n". False when it is unreadable or too long for the buffer.
+bool readValueFile(const std::string& path, std::string& value) {
+  std::FILE* file = std::fopen(path.c_str(), "rb");
+  if (file == nullptr) return false;
+  char buffer[kMaxRegistryString + 3];  // room for "\r\n" and one more byte
+  std::size_t count = std::fread(buffer, 1, sizeof buffer, file);
+  std::fclose(file);
+  std::string text(buffer, count);
+  text = text.substr(0, text.find('\0'));
+  if (!text.empty() && text.back() == '\n') {
+    text.pop_back();
+    if (!text.empty() && text.back() == '\r') text.pop_back();
+  }
+  if (text.size() > kMaxRegistryString) return false;
+  value = text;
+  return true;
+}
+
+class PosixPlatform : public Platform {
+ public:
+  std::string moduleFileName() override {
+    std::vector<char> buffer(4096);
+    ssize_t length = ::readlink("/proc/self/exe", buffer.data(), buffer.size());
+    if (length <= 0 || static_cast<std::size_t>(length) >= buffer.size()) return std::string();
+    return std::string(buffer.data(), static_cast<std::size_t>(length));
+  }
+
+  bool probeAdminRights() override {
+    std::string leaf = registryRoot() + "/" + kRightsProbeKey;
+    bool created = makeKeyDirectory(leaf) && ::access(leaf.c_str(), W_OK) == 0;
+    if (created) ::rmdir(leaf.c_str());
+    return created;
+  }
+
+  bool readRegistryString(const std::string& subkey, const std::string& valueName,
+                          std::string& value) override {
+    std::string key = keyDirectory(subkey);
+    if (!isDirectory(key)) return false;
+    std::string file = key + "/" + valueName;
+    return isRegularFile(file) && readValueFile(file, value);
+  }
+
+  int runCommand(const std::string& commandLine) override {
+    std::fflush(stdout);
+    int status = std::system(commandLine.c_str());
+    if (status == -1) return -1;
+    if (WIFEXITED(status)) return WEXITSTATUS(status);
+    if (WIFSIGNALED(status)) return 128 + WTERMSIG(status);
+    return status;
+  }
+
+  bool getEnvironment(const char* name, std::string& value) override {
+    const char* found = std::getenv(name);
+    if (found == nullptr) return false;
+    value = found;
+    return true;
+  }
+
+  bool temporaryDirectoryBase(std::string& base) override {
+    base = environmentValue("TEMP");
+    if (base.empty()) base = environmentValue("TMPDIR");
+    if (base.empty()) base = kDefaultTemporaryDirectory;
+    return true;
+  }
+
+  bool createPrivateDirectory(const std::string& parent, std::string& created) override {
+    std::string pattern = withoutTrailingSlash(parent);
+    if (pattern != "/") pattern += '/';
+    pattern += kPrivateDirectoryTemplate;
+    std::vector<char> name(pattern.begin(), pattern.end());
+    name.push_back('\0');
+    // mkdtemp makes the directory with a unique name and owner-only access.
+    if (::mkdtemp(name.data()) == nullptr) return false;
+    created = std::string(name.data()) + "/";
+    return true;
+  }
+
+  void removeDirectory(const std::string& path) override {
+    ::rmdir(withoutTrailingSlash(path).c_str());
+  }
+
+  bool forEachDirectoryEntry(const std::string& directory,
+                             const std::function<void(const DirectoryEntry&)>& visit) override {
+    DIR* search = ::opendir(directory.c_str());
+    if (search == nullptr) return false;
+    while (const dirent* found = ::readdir(search)) {
+      DirectoryEntry entry;
+      entry.name = found->d_name;
+      struct stat info;
+      if (::stat((directory + entry.name).c_str(), &info) == 0) {
+        entry.isDirectory = S_ISDIR(info.st_mode);
+        entry.isRegularFile = S_ISREG(info.st_mode);
+      }
+      visit(entry);
+    }
+    ::closedir(search);
+    return true;
+  }
+};
+
+}  // namespace
+
+Platform& hostPlatform() {
+  static PosixPlatform platform;
+  return platform;
+}
+
+}  // namespace vornup

@@ -1,0 +1,190 @@
+#include "tool/tandrel.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "support/captured_run.h"
+
+namespace vornup {
+namespace {
+
+constexpr char kQuenmarDir[] = "SOFTWARE\\Korvane\\Quenmar\\QuenmarDir";
+constexpr char kDrumlinDir[] = "SOFTWARE\\Korvane\\Drumlin\\DrumlinDir";
+
+std::string expectedToolPath(const std::string& directory, const char* suite) {
+  return "\"" + directory + suite + kPathSeparator + kToolExecutable + "\"";
+}
+
+class LocateTandrel : public ::testing::Test {
+ protected:
+  CapturedRun captured;
+  FakePlatform& platform = captured.platform;
+  RunState& run = captured.run;
+};
+
+TEST_F(LocateTandrel, FirstKeyNamesTheQuenmarTool) {
+  platform.registry[kQuenmarDir] = "/opt/korvane/";
+  platform.registry[kDrumlinDir] = "/opt/drumlin/";
+  EXPECT_EQ(locateTandrel(run), 0);
+  std::string path = expectedToolPath("/opt/korvane/", "Quenmar");
+  EXPECT_EQ(run.toolPath.c_str(), path);
+  EXPECT_EQ(captured.trace(), "\n[locateWindowsTandrel]\nTandrelPath = " + path + "\n");
+  EXPECT_EQ(captured.console(), "");
+}
+
+TEST_F(LocateTandrel, SecondKeyIsTriedWhenTheFirstIsAbsent) {
+  platform.registry[kDrumlinDir] = "C:\\Program Files\\Korvane\\";
+  EXPECT_EQ(locateTandrel(run), 0);
+  std::string path = expectedToolPath("C:\\Program Files\\Korvane\\", "Drumlin");
+  EXPECT_EQ(run.toolPath.c_str(), path);
+  EXPECT_EQ(captured.trace(), "\n[locateWindowsTandrel]\n\n[locateWindowsTandrel]\nTandrelPath = " +
+                                  path + "\n");
+}
+
+TEST_F(LocateTandrel, NeitherKeyMeansNotLocated) {
+  EXPECT_EQ(locateTandrel(run), 1);
+  EXPECT_TRUE(run.toolPath.empty());
+  EXPECT_EQ(captured.trace(), "\n[locateWindowsTandrel]\n\n[locateWindowsTandrel]\n");
+}
+
+TEST_F(LocateTandrel, DirectoryWithoutTrailingSeparatorRunsIntoTheSuiteFolder) {
+  platform.registry[kQuenmarDir] = "/opt/korvane";
+  EXPECT_EQ(locateTandrel(run), 0);
+  EXPECT_EQ(run.toolPath.c_str(), expectedToolPath("/opt/korvane", "Quenmar"));
+}
+
+TEST_F(LocateTandrel, ToolPathLongerThan255CharactersIsNotLocated) {
+  // Quotes, "Quenmar", the separator and the executable name around the value.
+  const std::size_t around = expectedToolPath("", "Quenmar").size();
+  platform.registry[kQuenmarDir] = std::string(255 - around, 'q');
+  EXPECT_EQ(locateWindowsTandrel(run, "SOFTWARE\\Korvane\\Quenmar", "QuenmarDir", "Quenmar",
+                                 kToolExecutable),
+            0);
+  EXPECT_EQ(run.toolPath.length(), 255u);
+
+  captured.trace();
+  platform.registry[kQuenmarDir] = std::string(256 - around, 'q');
+  EXPECT_EQ(locateTandrel(run), 1);
+  EXPECT_TRUE(run.toolPath.empty());
+  EXPECT_EQ(captured.trace(), "\n[locateWindowsTandrel]\n\n[locateWindowsTandrel]\n");
+
+  // The over-long first value does not stop the second key from being used.
+  platform.registry[kDrumlinDir] = "/opt/drumlin/";
+  EXPECT_EQ(locateTandrel(run), 0);
+  EXPECT_EQ(run.toolPath.c_str(), expectedToolPath("/opt/drumlin/", "Drumlin"));
+}
+
+class ExecuteTandrel : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    captured.usePrivateTemp();
+    run.toolPath.set("\"/opt/korvane/Quenmar/Tandrel\"");
+  }
+
+  // Makes every command reply with `text` and exit with `status`.
+  void replyWith(const std::string& text, int status = 0) {
+    platform.onCommand = [text, status](const std::string& commandLine) {
+      EXPECT_TRUE(FakePlatform::writeRedirectedOutput(commandLine, text));
+      return status;
+    };
+  }
+
+  bool tempFileExists() {
+    std::FILE* file = std::fopen(run.tempFilePath.c_str(), "rb");
+    if (file != nullptr) std::fclose(file);
+    return file != nullptr;
+  }
+
+  CapturedRun captured;
+  FakePlatform& platform = captured.platform;
+  RunState& run = captured.run;
+};
+
+TEST_F(ExecuteTandrel, QuotesTheTempFileAndCapturesTheOutput) {
+  replyWith("Port WWN : 10:00:00:00:5E:AA:BB:CC\nFlags : 8000e300\n", 3);
+  EXPECT_EQ(executeTandrel(run, "listhbas local"), 3);
+  ASSERT_EQ(platform.commands.size(), 1u);
+  EXPECT_EQ(platform.commands[0], std::string("\"/opt/korvane/Quenmar/Tandrel\" listhbas local > \"") +
+                                      run.tempFilePath.c_str() + "\"");
+  EXPECT_EQ(run.toolOutput.c_str(),
+            std::string("Port WWN : 10:00:00:00:5E:AA:BB:CC\nFlags : 8000e300\n"));
+  EXPECT_FALSE(tempFileExists());
+  EXPECT_EQ(captured.console(), "");
+}
+
+TEST_F(ExecuteTandrel, TracesTheCommandLine) {
+  replyWith("ok\n");
+  executeTandrel(run, "hbaattrib 10:00:00:00:5E:AA:BB:CC");
+  EXPECT_EQ(captured.trace(), "\n[executeTandrel]\n" + platform.commands.at(0) + "\n");
+}
+
+TEST_F(ExecuteTandrel, VerboseShowsCommandAndResponse) {
+  run.sw.verbose = 1;
+  replyWith("Complete\n");
+  executeTandrel(run, "wakeup 10:00:00:00:5E:AA:BB:CC");
+  EXPECT_EQ(captured.console(), "\nvornup.exe : executing command : " + platform.commands.at(0) +
+                                    "...\nvornup.exe : command response : \nComplete\n\n");
+}
+
+TEST_F(ExecuteTandrel, MissingOutputFileLeavesOutputEmptyAndFailsWith4) {
+  replyWith("first reply\n");
+  executeTandrel(run, "pcidata 00-11-22-33-44-55");
+  ASSERT_FALSE(run.toolOutput.empty());
+  platform.onCommand = [](const std::string&) { return 0; };
+  captured.console();
+  EXPECT_EQ(executeTandrel(run, "pcidata 00-11-22-33-44-55"), 4);
+  EXPECT_TRUE(run.toolOutput.empty());
+  EXPECT_EQ(captured.console(), "\nvornup.exe : error - unable to process TANDREL - Return Code=4\n\n");
+  EXPECT_FALSE(tempFileExists());
+}
+
+TEST_F(ExecuteTandrel, LongOutputIsCutToTheBuffer) {
+  std::string line(200, 'x');
+  line += '\n';
+  std::string reply;
+  while (reply.size() < 3 * kToolOutputSize) reply += line;
+  replyWith(reply);
+  EXPECT_EQ(executeTandrel(run, "listhbas local"), 0);
+  EXPECT_EQ(run.toolOutput.length(), kToolOutputSize - 1);
+  EXPECT_EQ(std::string(run.toolOutput.c_str()), reply.substr(0, kToolOutputSize - 1));
+}
+
+TEST_F(ExecuteTandrel, LinesLongerThanTheReadBufferArriveWhole) {
+  std::string reply = std::string(700, 'a') + "\nBoot Code : Enabled\n";
+  replyWith(reply);
+  executeTandrel(run, "wakeup 10:00:00:00:5E:AA:BB:CC");
+  EXPECT_EQ(run.toolOutput.c_str(), reply);
+}
+
+TEST_F(ExecuteTandrel, CommandLineThatDoesNotFitIsNotRun) {
+  replyWith("never\n");
+  run.toolOutput.set("previous");
+  // The line is the quoted tool path, the arguments, " > " and the quoted
+  // temporary file; 761 characters fit the 762-byte buffer.
+  const std::size_t fixed = run.toolPath.length() + 1 + 3 + run.tempFilePath.length() + 2;
+  std::string fits(761 - fixed, 'a');
+  EXPECT_EQ(executeTandrel(run, fits.c_str()), 0);
+  EXPECT_EQ(platform.commands.size(), 1u);
+
+  std::string tooLong(762 - fixed, 'a');
+  captured.console();
+  EXPECT_EQ(executeTandrel(run, tooLong.c_str()), 4);
+  EXPECT_EQ(platform.commands.size(), 1u);
+  EXPECT_TRUE(run.toolOutput.empty());
+  EXPECT_EQ(captured.console(), "\nvornup.exe : error - unable to process TANDREL - Return Code=4\n\n");
+}
+
+TEST(ExecuteTandrelWithoutTemp, NothingIsRunOrWritten) {
+  CapturedRun captured;
+  captured.run.toolPath.set("\"/opt/korvane/Quenmar/Tandrel\"");
+  captured.run.toolOutput.set("previous");
+  EXPECT_EQ(executeTandrel(captured.run, "listhbas local"), 4);
+  EXPECT_TRUE(captured.platform.commands.empty());
+  EXPECT_TRUE(captured.run.toolOutput.empty());
+  EXPECT_EQ(captured.console(),
+            "\nvornup.exe : error - unable to process TANDREL - Return Code=4\n\n");
+}
+
+}  // namespace
+}  // namespace vornup
