@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "captured_run.h"
+#include "support/captured_run.h"
 #include "selection/image_node.h"
 #include "tool/adapter.h"
 
