@@ -1,0 +1,26 @@
+// Carrying out a chosen download through the management tool (or only
+// pretending to, under /p), judging its outcome from the tool's output and
+// recording the result line in the adapter record.
+#pragma once
+
+#include "driver/run_state.h"
+
+namespace vornup {
+
+// Kind of a download.
+enum : int {
+  kDownloadFirmware = 0,
+  kDownloadBootCode = 1,
+};
+
+// 0 when the image was downloaded (or previewed, or already downloaded through
+// another function of the same converged adapter), 1 otherwise.
+int executeDownload(RunState& run, Adapter& adapter, const ImageNode& image, int kind);
+int executeFwDownload(RunState& run, Adapter& adapter, const ImageNode& image);
+int executeBiosDownload(RunState& run, Adapter& adapter, const ImageNode& image);
+
+// Copies the adapter's downloadStat to every function of the same physical
+// adapter (same serial number, ignoring case, and same bus).
+void updateCNAdownloadStatus(RunState& run, const Adapter& adapter);
+
+}  // namespace vornup

@@ -1,0 +1,26 @@
+// Guards for text that the program places on a tool command line.
+//
+// Addresses come from the tool's own output and file names from fwmatrix.txt
+// or a directory listing. Neither may ever turn into a command of its own, so
+// only text that the command interpreter passes through untouched is allowed.
+#pragma once
+
+#include "driver/run_state.h"
+
+namespace vornup {
+
+// An adapter address: hexadecimal digits joined by ':' or '-'.
+bool isSafeAddress(const char* address);
+
+// An image file name that can stand inside double quotes on a command line:
+// no quote, no '%', no control character and, on POSIX, no '$', '`' or '\'.
+bool isSafeFileName(const char* name);
+
+// Runs the tool command `format` filled with `address` (and then `extra`,
+// when the format has a second %s). An unsafe address is never placed on a
+// command line: the call is not run, the output stays empty and the status
+// is 4, as for a tool that could not be run.
+int executeForAddress(RunState& run, const char* format, const char* address,
+                      const char* extra = "");
+
+}  // namespace vornup
