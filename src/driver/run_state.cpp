@@ -1,9 +1,14 @@
 #include "driver/run_state.h"
 
+#include "driver/paths.h"
+
 namespace vornup {
 
 RunState::~RunState() {
   if (fwmatrixFile != nullptr) std::fclose(fwmatrixFile);
+  // Every way out of a run leaves no temporary directory behind, including
+  // the early exits that skip the shutdown step.
+  removeTempDirectory(*this);
 }
 
 bool RunState::hasOperationSwitch() const {

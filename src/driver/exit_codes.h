@@ -1,0 +1,23 @@
+// The program's exit codes, named in one place.
+#pragma once
+
+namespace vornup {
+
+// Usage shown for /?, /help, /h or an empty command line; a run that needed
+// nothing else.
+constexpr int kExitSuccess = 0;
+// The rights probe failed.
+constexpr int kExitInsufficientPrivileges = 2;
+// The switches contradict each other.
+constexpr int kExitInvalidSwitchOptions = 2;
+// fwmatrix.txt cannot be opened outside automatic mode.
+constexpr int kExitFwmatrixNotFound = 2;
+// An unknown or malformed switch, a log file that cannot be opened, or a
+// command line of only /xv.
+constexpr int kExitSwitchError = 4;
+// Neither registry key names the management tool.
+constexpr int kExitToolNotInstalled = 4;
+// The adapter list is empty.
+constexpr int kExitNoAdapters = 5;
+
+}  // namespace vornup

@@ -1,0 +1,17 @@
+// The files the driver keeps open for the whole run, and the end of a run.
+#pragma once
+
+#include "driver/run_state.h"
+
+namespace vornup {
+
+// Outside automatic mode opens fwmatrix.txt for the rest of the run; 0, or 2
+// with the error line when it cannot be opened.
+int openFwmatrix(RunState& run);
+
+// Frees the adapter and image lists, prints the closing blank lines, closes
+// fwmatrix.txt, the log file and the trace, and removes the temporary
+// directory.
+void shutdownRun(RunState& run);
+
+}  // namespace vornup

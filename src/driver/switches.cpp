@@ -1,0 +1,147 @@
+#include "driver/switches.h"
+
+#include <cctype>
+#include <cstdio>
+#include <cstring>
+
+#include "driver/exit_codes.h"
+
+namespace vornup {
+
+const SwitchName kSwitchTable[] = {
+    {"auto", &Switches::autoMode, nullptr},
+    {"a", &Switches::autoMode, nullptr},
+    {"downgrade", &Switches::downgrade, nullptr},
+    {"down", &Switches::downgrade, nullptr},
+    {"d", &Switches::downgrade, nullptr},
+    {"g", &Switches::downgrade, nullptr},
+    {"rewrite", &Switches::rewrite, nullptr},
+    {"e", &Switches::rewrite, nullptr},
+    {"ff", &Switches::forceFw, nullptr},
+    {"fb", &Switches::forceBios, nullptr},
+    {"f", &Switches::forceFw, &Switches::forceBios},
+    {"remote", &Switches::remote, nullptr},
+    {"preview", &Switches::preview, nullptr},
+    {"p", &Switches::preview, nullptr},
+    {"update", &Switches::update, nullptr},
+    {"up", &Switches::update, nullptr},
+    {"u", &Switches::update, nullptr},
+    {"query", &Switches::query, nullptr},
+    {"q", &Switches::query, nullptr},
+    {"verbose", &Switches::verbose, nullptr},
+    {"v", &Switches::verbose, nullptr},
+    {"s", &Switches::silent, nullptr},
+    {"?", &Switches::help, nullptr},
+    {"help", &Switches::help, nullptr},
+    {"h", &Switches::help, nullptr},
+};
+const std::size_t kSwitchTableSize = sizeof kSwitchTable / sizeof kSwitchTable[0];
+
+namespace {
+
+constexpr char kUnknownSwitch[] = "\n%s: Error - Unknown switch = %s - Return Code=%d\n\n";
+constexpr char kUnknowSwitch[] = "\n%s: Error - Unknow switch = %s - Return Code=%d\n\n";
+constexpr char kMultipleLogFiles[] =
+    "\n%s: Error - cannot open multiple log files - Return Code=%d\n\n";
+constexpr char kUnableToOpenLog[] = "\n%s: Error - unable to open logfile %s - Return Code=%d\n\n";
+constexpr char kUnableToOpenTrace[] = "\n%s: Error - unable to open %s!\n";
+constexpr char kDebugTraceName[] = "dbg.log";
+constexpr char kDebugTraceSwitch[] = "xv";
+// "/log" and "/l": the characters before "=" in a log switch, slash included.
+constexpr std::size_t kLongLogSwitchLength = 4;
+constexpr std::size_t kShortLogSwitchLength = 2;
+
+bool equalsIgnoringCase(const char* text, const char* lowerName) {
+  for (; *text != '\0' && *lowerName != '\0'; ++text, ++lowerName) {
+    if (std::tolower(static_cast<unsigned char>(*text)) != *lowerName) return false;
+  }
+  return *text == '\0' && *lowerName == '\0';
+}
+
+const SwitchName* findSwitch(const char* text) {
+  for (std::size_t i = 0; i < kSwitchTableSize; ++i) {
+    if (equalsIgnoringCase(text, kSwitchTable[i].name)) return &kSwitchTable[i];
+  }
+  return nullptr;
+}
+
+void applySwitch(RunState& run, const SwitchName& found) {
+  run.sw.*found.flag = 1;
+  if (found.alsoFlag != nullptr) run.sw.*found.alsoFlag = 1;
+  run.out.silent = run.sw.silent != 0;
+}
+
+bool isLogSwitch(const char* text) { return std::tolower(static_cast<unsigned char>(*text)) == 'l'; }
+
+int rejectSwitch(RunState& run, const char* format, const char* argument) {
+  run.out.consoleOut(format, run.programName, argument, kExitSwitchError);
+  return kExitSwitchError;
+}
+
+// A log switch: "/log=FILE" or "/l=FILE". Returns false when the parse ends
+// at once; `result` is the parse result either way.
+bool parseLogSwitch(RunState& run, const char* argument, int& result) {
+  if (run.out.logFile != nullptr) {
+    run.out.consoleOut(kMultipleLogFiles, run.programName, kExitSwitchError);
+    result = kExitSwitchError;
+    return false;
+  }
+  const char* equals = std::strchr(argument, '=');
+  std::size_t nameLength =
+      equals != nullptr ? static_cast<std::size_t>(equals - argument) : std::strlen(argument);
+  if (nameLength != kLongLogSwitchLength && nameLength != kShortLogSwitchLength) {
+    result = rejectSwitch(run, kUnknowSwitch, argument);
+    return false;
+  }
+  result = kExitSuccess;
+  const char* fileName = equals != nullptr ? equals + 1 : "";
+  if (*fileName != '\0') run.out.logFile = std::fopen(fileName, "a");
+  if (run.out.logFile == nullptr) {
+    run.out.consoleOut(kUnableToOpenLog, run.programName, fileName, kExitSwitchError);
+    result = kExitSwitchError;
+  }
+  return true;
+}
+
+void requestDebugTrace(RunState& run) {
+  if (run.sw.debugTraceRequested) return;
+  run.sw.debugTraceRequested = 1;
+  run.out.debugTrace = std::fopen(kDebugTraceName, "w");
+}
+
+}  // namespace
+
+int parseSwitches(RunState& run, int argc, char** argv) {
+  run.sw = Switches();
+  run.out.silent = false;
+  int result = kExitSwitchError;
+
+  for (int i = 1; i < argc; ++i) {
+    const char* argument = argv[i];
+    // Every switch begins with a slash; the rest is matched whole.
+    const char* text = argument[0] == '/' ? argument + 1 : nullptr;
+    const SwitchName* found = text != nullptr ? findSwitch(text) : nullptr;
+    if (found != nullptr) {
+      applySwitch(run, *found);
+      result = kExitSuccess;
+    } else if (text != nullptr && isLogSwitch(text)) {
+      if (!parseLogSwitch(run, argument, result)) return result;
+    } else if (text != nullptr && equalsIgnoringCase(text, kDebugTraceSwitch)) {
+      requestDebugTrace(run);
+    } else {
+      return rejectSwitch(run, kUnknownSwitch, argument);
+    }
+  }
+
+  if (run.sw.debugTraceRequested && run.out.debugTrace == nullptr) {
+    run.out.consoleOut(kUnableToOpenTrace, run.programName, kDebugTraceName);
+  }
+  if (run.out.debugTrace != nullptr) traceSwitches(run);
+  if (argc <= 1) {
+    run.sw.help = 1;
+    return kExitSuccess;
+  }
+  return result;
+}
+
+}  // namespace vornup

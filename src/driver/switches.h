@@ -1,0 +1,33 @@
+// The command line: switch parsing, the combination check and the switch
+// block of the debug trace.
+#pragma once
+
+#include <cstddef>
+
+#include "driver/run_state.h"
+
+namespace vornup {
+
+// One name of the switch table (the text after the slash, lower case) and
+// the flags it sets; `alsoFlag` is null for switches that set one flag.
+struct SwitchName {
+  const char* name;
+  int Switches::*flag;
+  int Switches::*alsoFlag;
+};
+
+extern const SwitchName kSwitchTable[];
+extern const std::size_t kSwitchTableSize;
+
+// Sets the switch flags from the arguments, opens the log file and the debug
+// trace when asked; returns 0, or 4 after a switch error.
+int parseSwitches(RunState& run, int argc, char** argv);
+
+// True when the combination is acceptable; a force switch clears the update,
+// rewrite and downgrade flags.
+bool validateSwitches(RunState& run);
+
+// Writes the switch block into the debug trace.
+void traceSwitches(RunState& run);
+
+}  // namespace vornup
