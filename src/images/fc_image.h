@@ -1,0 +1,52 @@
+// Pieces shared by the ALL and PRG readers (Fibre Channel firmware and boot
+// code): the image id word, the encoded version text and the word reads.
+//
+// Every number in an ALL file or a PRG header is a 32-bit big-endian word.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+#include "driver/output.h"
+#include "images/image_file.h"
+#include "images/image_verify.h"
+
+namespace vornup {
+
+// First word of an ALL file and of every sub-image header (`compress_br`).
+constexpr uint32_t NOP_IMAGE_TYPE = 0xE1A00000;
+
+// Image id word: ImageType in bits 24-31, ImageID in bits 16-23, the version
+// word in bits 0-15.
+inline uint32_t imageTypeOf(uint32_t idWord) { return idWord >> 24; }
+inline uint32_t imageIdOf(uint32_t idWord) { return (idWord >> 16) & 0xFF; }
+
+// Where the encoded version goes: right after the two-letter type code.
+constexpr std::size_t kEncodedVersionOffset = 2;
+
+// Splits the version word (Version, Revision, Fixlevel, Dist_type, Dist_cnt),
+// traces the parts and writes the encoded version ("%u%u%u", a letter for the
+// distribution type, the count) into `place`, which holds `room` bytes. The
+// longest text is 8 characters ("15153X15").
+void decodeImageVersion(Output& out, uint32_t idWord, char* place, std::size_t room);
+
+// Writes the encoded version of `idWord` at offset 2 of the result text, so
+// that it joins the type code written before it.
+void writeEncodedVersion(Output& out, uint32_t idWord, ImageIdText& result);
+
+// The encoded version as written by writeEncodedVersion (the text from
+// offset 2), for the trace.
+const char* encodedVersionOf(const ImageIdText& result);
+
+// Reads a big-endian word one byte at a time; false when a byte is missing.
+bool readBigEndianWord(ImageFile& file, uint32_t& word);
+
+// The opening of both readers: traces `heading`, opens the file (tracing the
+// open failure) and traces the input line. Returns 0 or OPEN_FILE_ERROR.
+int openFcImage(Output& out, const char* heading, const char* path, ImageFile& file);
+
+// Reads the first word from offset 0 and rewinds; traces and returns
+// INVALID_IMAGE_ERROR when it cannot be read.
+int readFirstWord(Output& out, ImageFile& file, uint32_t& word);
+
+}  // namespace vornup

@@ -1,0 +1,50 @@
+// A read-only image file with 64-bit positions.
+//
+// The verifiers read images as a stream through small fixed buffers, so the
+// memory they use does not grow with the image. Positions and sizes are 64-bit
+// on every host, so a file of several GiB is measured as what it is and never
+// wraps into a small, acceptable length.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <fstream>
+
+namespace vornup {
+
+class ImageFile {
+ public:
+  ImageFile() = default;
+  ImageFile(const ImageFile&) = delete;
+  ImageFile& operator=(const ImageFile&) = delete;
+
+  // Opens the file for binary reading and measures it; false when either
+  // fails. The file is closed when the object goes away.
+  bool open(const char* path);
+  bool isOpen() const { return buffer_.is_open(); }
+  void close();
+
+  uint64_t size() const { return size_; }
+  uint64_t position() const { return position_; }
+  // True once the position has reached (or passed) the end of the file.
+  bool atEnd() const { return position_ >= size_; }
+
+  // Moves to an absolute position; positions past the end are allowed (the
+  // next read then meets the end of the file).
+  bool seek(uint64_t position);
+
+  // Reads up to `count` bytes; returns how many arrived.
+  std::size_t read(uint8_t* data, std::size_t count);
+  // Reads exactly `count` bytes and fills what did not arrive with zeros;
+  // returns how many arrived.
+  std::size_t readZeroFilled(uint8_t* data, std::size_t count);
+  // Reads one byte; false at the end of the file or on a read failure.
+  bool readByte(uint8_t& byte);
+
+ private:
+  std::filebuf buffer_;
+  uint64_t size_ = 0;
+  uint64_t position_ = 0;
+};
+
+}  // namespace vornup

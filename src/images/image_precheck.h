@@ -1,0 +1,29 @@
+// The cheap check that UFI and GRP files pass before their headers are read:
+// the file name must carry the format's extension, the file must open, and it
+// must not exceed the largest image of its chip.
+#pragma once
+
+#include <cstdint>
+
+#include "driver/output.h"
+
+namespace vornup {
+
+struct ImageCheckRules {
+  const char* formatName;      // "UFI", "GRP": named in the extension and open lines
+  const char* lowerExtension;  // ".ufi": found anywhere in the path, exact case
+  const char* upperExtension;  // ".UFI"
+  const char* chipName;        // "KX2", "KX3", "Halvard": named in the length line
+  uint64_t largestFile;        // in bytes
+};
+
+// Returns RM_STATUS_OK, RM_STATUS_ERROR_INCOMP_IMAGE (no extension),
+// RM_STATUS_ERROR_READING_RESOURCE (cannot open) or
+// RM_STATUS_ERROR_LONG_FWIMAGE (too long), tracing the outcome.
+int checkImageFile(Output& out, const char* path, const ImageCheckRules& rules);
+
+// Shared by the UFI and GRP readers when the header stream cannot be opened.
+constexpr char kUnableToOpenStream[] =
+    "RM_STATUS_ERROR_READING_RESOURCE - Unable to open ifstream! Status = %d\n";
+
+}  // namespace vornup
