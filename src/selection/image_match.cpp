@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "selection/versions.h"
 #include "tool/adapter.h"
 
 namespace vornup {
@@ -28,7 +29,7 @@ bool isConvergedImage(const ImageNode& node) { return isKxImage(node) || isHalva
 
 ImageList::const_iterator findImageByTypeCode(const char* typeCode, const ImageList& list,
                                               bool firstLetterOnly) {
-  std::size_t count = firstLetterOnly ? 1 : 2;
+  std::size_t count = firstLetterOnly ? 1 : kTypeCodeLength;
   for (auto it = list.begin(); it != list.end(); ++it) {
     if (sameTypeCode(it->decodedId.c_str(), typeCode, count)) return it;
   }
@@ -43,11 +44,12 @@ ImageList::const_iterator findImageByImageType(uint32_t imageType, const ImageLi
 }
 
 bool imageMatchesAdapter(const Adapter& adapter, const ImageNode& node, bool bootCode) {
-  if (bootCode) return sameTypeCode(node.decodedId.c_str(), adapter.bcType.c_str(), 2);
+  if (bootCode)
+    return sameTypeCode(node.decodedId.c_str(), adapter.bcType.c_str(), kTypeCodeLength);
   if (isConvergedFamily(adapter)) {
     return node.imageType == static_cast<uint32_t>(adapter.imageType);
   }
-  return sameTypeCode(node.decodedId.c_str(), adapter.fwType.c_str(), 2);
+  return sameTypeCode(node.decodedId.c_str(), adapter.fwType.c_str(), kTypeCodeLength);
 }
 
 }  // namespace vornup

@@ -77,8 +77,7 @@ VersionBlock versionBlockOf(const Adapter& adapter) {
 }
 
 VersionBlock versionBlockOf(const ImageNode& node) {
-  return {node.imageType, node.CNAMajorVer, node.CNAMinorVer, node.CNAReleaseVer,
-          node.CNABuildVer};
+  return {node.imageType, node.CNAMajorVer, node.CNAMinorVer, node.CNAReleaseVer, node.CNABuildVer};
 }
 
 int compareConvergedVersions(const VersionBlock& a, const VersionBlock& b) {
@@ -150,10 +149,12 @@ int isConvergedUpdateNeeded(const RunState& run, const ImageNode& node, const Ad
 int isUpdateNeeded(const RunState& run, const Adapter& adapter, const ImageNode& node,
                    const char* installed) {
   if (isConvergedFamily(adapter)) return isConvergedUpdateNeeded(run, node, adapter);
-  // The identifier starts with the two-character type code.
-  const char* id = node.decodedId.c_str();
-  std::size_t typeCodeLength = std::strlen(id) < 2 ? std::strlen(id) : 2;
-  return isFcUpdateNeeded(run, id + typeCodeLength, installed);
+  return isFcUpdateNeeded(run, fcVersionOf(node.decodedId.c_str()), installed);
+}
+
+const char* fcVersionOf(const char* decodedId) {
+  std::size_t length = std::strlen(decodedId);
+  return decodedId + (length < kTypeCodeLength ? length : kTypeCodeLength);
 }
 
 }  // namespace vornup

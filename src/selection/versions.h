@@ -39,6 +39,13 @@ VersionBlock versionBlockOf(const ImageNode& node);
 // 1 when `a` is above `b`, -1 when below, 0 when all five values are equal.
 int compareConvergedVersions(const VersionBlock& a, const VersionBlock& b);
 
+// Length of the type code at the start of an FC image identifier.
+constexpr std::size_t kTypeCodeLength = 2;
+
+// The version part of an FC image identifier: the text after its type code
+// (empty for an identifier shorter than a type code).
+const char* fcVersionOf(const char* decodedId);
+
 // Length of an FC image's sort key.
 constexpr std::size_t kFcSortKeyLength = 13;
 

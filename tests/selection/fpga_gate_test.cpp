@@ -2,8 +2,8 @@
 
 #include <gtest/gtest.h>
 
-#include "support/captured_run.h"
 #include "selection/image_node.h"
+#include "support/captured_run.h"
 #include "tool/adapter.h"
 
 namespace vornup {

@@ -33,7 +33,7 @@ ImageList sampleList() {
     const char* id;
     uint32_t imageType;
   } images[] = {
-      {"KF290A1", 1}, {"KF282A4", 1}, {"KU310A2", 1}, {"KP300A1", 1},
+      {"KF290A1", 1}, {"KF282A4", 1},    {"KU310A2", 1}, {"KP300A1", 1},
       {"4.1.0.0", 2}, {"4.0.360.15", 2}, {"2.3.1.0", 4},
   };
   ImageList list;
@@ -53,9 +53,8 @@ TEST(ImageLookups, FindByTypeCodeTakesTheFirstInListOrder) {
     bool firstLetterOnly;
     int position;  // -1: none
   } cases[] = {
-      {"KF", false, 0}, {"KU", false, 2}, {"KP", false, 3}, {"KB", false, -1},
-      {"KB", true, 0},  {"4.", false, 4}, {"ZZ", true, -1}, {"K", false, -1},
-      {"", false, -1},
+      {"KF", false, 0}, {"KU", false, 2}, {"KP", false, 3}, {"KB", false, -1}, {"KB", true, 0},
+      {"4.", false, 4}, {"ZZ", true, -1}, {"K", false, -1}, {"", false, -1},
   };
   for (const auto& c : cases) {
     auto found = findImageByTypeCode(c.code, list, c.firstLetterOnly);

@@ -2,8 +2,8 @@
 
 #include <gtest/gtest.h>
 
-#include "support/captured_run.h"
 #include "selection/image_node.h"
+#include "support/captured_run.h"
 #include "tool/adapter.h"
 
 namespace vornup {
@@ -233,20 +233,17 @@ struct ConvergedCase {
 TEST(IsConvergedUpdateNeeded, ComparesTheFiveValueBlocks) {
   const ConvergedCase cases[] = {
       // Newer, equal and older images on a KX2 NIC function.
-      {convergedAdapter(kCnaTypeNic, 0x3A00, 2, 4, 0, 360, 15), convergedImage(2, 4, 1, 0, 0), 1,
+      {convergedAdapter(kCnaTypeNic, 0x3A00, 2, 4, 0, 360, 15), convergedImage(2, 4, 1, 0, 0), 1, 1,
+       1},
+      {convergedAdapter(kCnaTypeNic, 0x3A00, 2, 4, 0, 360, 15), convergedImage(2, 4, 0, 360, 15), 0,
        1, 1},
-      {convergedAdapter(kCnaTypeNic, 0x3A00, 2, 4, 0, 360, 15),
-       convergedImage(2, 4, 0, 360, 15), 0, 1, 1},
-      {convergedAdapter(kCnaTypeNic, 0x3A00, 2, 4, 1, 0, 0), convergedImage(2, 4, 0, 360, 15), 0,
-       0, 0},
-      // The Halvard FC adapter takes the converged rules.
-      {convergedAdapter(kCnaTypeFc, 0x6C00, 4, 1, 2, 3, 4), convergedImage(4, 1, 2, 3, 5), 1, 1,
-       1},
-      {convergedAdapter(kCnaTypeFc, 0x6C00, 4, 1, 2, 3, 4), convergedImage(4, 1, 2, 3, 4), 0, 1,
-       1},
-      // A plain FC adapter never takes a converged image.
-      {convergedAdapter(kCnaTypeFc, 0x7D00, 0, 0, 0, 0, 0), convergedImage(2, 9, 9, 9, 9), 0, 0,
+      {convergedAdapter(kCnaTypeNic, 0x3A00, 2, 4, 1, 0, 0), convergedImage(2, 4, 0, 360, 15), 0, 0,
        0},
+      // The Halvard FC adapter takes the converged rules.
+      {convergedAdapter(kCnaTypeFc, 0x6C00, 4, 1, 2, 3, 4), convergedImage(4, 1, 2, 3, 5), 1, 1, 1},
+      {convergedAdapter(kCnaTypeFc, 0x6C00, 4, 1, 2, 3, 4), convergedImage(4, 1, 2, 3, 4), 0, 1, 1},
+      // A plain FC adapter never takes a converged image.
+      {convergedAdapter(kCnaTypeFc, 0x7D00, 0, 0, 0, 0, 0), convergedImage(2, 9, 9, 9, 9), 0, 0, 0},
       // A higher image family counts as newer.
       {convergedAdapter(kCnaTypeFcoe, 0x3A10, 2, 4, 1, 0, 0), convergedImage(3, 1, 0, 0, 0), 1, 1,
        1},

@@ -1,0 +1,145 @@
+#include "driver/reports_adapter.h"
+
+#include <cstring>
+
+#include "driver/run_state.h"
+#include "selection/versions.h"
+#include "tool/adapter.h"
+
+namespace vornup {
+
+namespace {
+
+constexpr char kWwnBody[] =
+    "\nHBA=%s, Port Type=%s, WWN=%s, PCI ID=%X, VID=%X, SSID=%X, SVID=%X, Firmware=%s, "
+    "Boot Code=%s";
+constexpr char kMacBody[] =
+    "\nHBA=%s, Port Type=%s, MAC=%s, PCI ID=%X, VID=%X, SSID=%X, SVID=%X, Firmware=%s, "
+    "Boot Code=%s";
+
+constexpr char kBootEnabledSuffix[] = ", Boot Enabled=%d";
+constexpr char kSupportedFirmwareSuffix[] = ", Supported Firmware=%s";
+constexpr char kSupportedBootCodeSuffix[] = ", Supported Boot Code=%s";
+constexpr char kBootCodeEnabledSuffix[] = ", Boot Code Enabled=%d";
+
+constexpr char kWwnResultLine[] =
+    "\n%sHBA=%s, Port Type=%s, WWN=%s,\nUpdate=%s, Image=%s, New=%s, Old=%s, Status=";
+constexpr char kMacResultLine[] =
+    "\n%sHBA=%s, Port Type=%s, MAC=%s,\nUpdate=%s, Image=%s, New=%s, Old=%s, Status=";
+
+constexpr char kTimeFormat[] = "%.3s %.3s%3d %.2d:%.2d:%.2d %d\n";
+constexpr char kTimeNotAvailable[] = "Current time is not available";
+
+constexpr char kRewriteNotRequired[] = "\n%s: A %s rewrite was not required on HBA: %s\n";
+constexpr char kUpdateNotRequired[] = "\n%s: A %s update was not required on HBA: %s\n";
+constexpr char kDowngradeNotRequired[] = "\n%s: A %s downgrade was not required on HBA: %s\n";
+
+constexpr const char* kWeekdays[] = {"Sun", "Mon", "Tue", "Wed", "Thu", "Fri", "Sat"};
+constexpr const char* kMonths[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
+                                   "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
+
+// Ports named by world-wide name: FC adapters, FCoE functions and the Halvard
+// FC adapter; NIC and iSCSI functions are named by MAC address.
+bool isNamedByWwn(const Adapter& a) {
+  return isFcAdapter(a) || isFcoeFunction(a) || isHalvardFcAdapter(a);
+}
+
+bool isNamedByMac(const Adapter& a) { return isNicFunction(a) || isIscsiFunction(a); }
+
+// FC adapters, the Halvard one included, report whether their boot code is on.
+bool reportsBootEnabled(const Adapter& a) { return isFcAdapter(a) || isHalvardFcAdapter(a); }
+
+template <std::size_t N>
+void setVersionText(FixedText<N>& text, const Adapter& a, const char* type, const char* version) {
+  bool placeholder = std::strcmp(version, "N/A") == 0 || std::strcmp(version, "NONE") == 0;
+  if (placeholder || isConvergedFamily(a)) {
+    text.set(version);
+  } else {
+    text.format("%s%s", type, version);
+  }
+}
+
+}  // namespace
+
+AdapterVersionTexts versionTextsOf(const Adapter& adapter) {
+  AdapterVersionTexts texts;
+  setVersionText(texts.firmware, adapter, adapter.fwType.c_str(), adapter.fwVersion.c_str());
+  setVersionText(texts.bootCode, adapter, adapter.bcType.c_str(), adapter.bcVersion.c_str());
+  return texts;
+}
+
+bool formatAdapterBody(const Adapter& adapter, FixedText<512>& body) {
+  body.clear();
+  bool byWwn = isNamedByWwn(adapter);
+  if (!byWwn && !isNamedByMac(adapter)) return false;
+  AdapterVersionTexts texts = versionTextsOf(adapter);
+  body.format(byWwn ? kWwnBody : kMacBody, adapter.model.c_str(), adapter.portType.c_str(),
+              byWwn ? adapter.wwn.c_str() : adapter.mac.c_str(), adapter.pciID, adapter.vendorID,
+              adapter.subSysDevID, adapter.subVenDevID, texts.firmware.c_str(),
+              texts.bootCode.c_str());
+  return true;
+}
+
+void printQueryLine(RunState& run, const Adapter& adapter, const char* imageText, int kind) {
+  if (!run.sw.query) return;
+  FixedText<512> body;
+  if (!formatAdapterBody(adapter, body)) return;
+  run.out.consoleOut("%s", body.c_str());
+
+  if (kind == kQueryPlain) {
+    if (reportsBootEnabled(adapter)) run.out.consoleOut(kBootEnabledSuffix, adapter.bootEnabled);
+    return;
+  }
+  if (kind == kQueryFirmware || kind == kQueryNoFirmware) {
+    run.out.consoleOut(kSupportedFirmwareSuffix, imageText);
+  } else if ((kind == kQueryBootCode || kind == kQueryNoBootCode) && isFcAdapter(adapter) &&
+             !isHalvardFcAdapter(adapter)) {
+    run.out.consoleOut(kSupportedBootCodeSuffix, imageText);
+  }
+  if (reportsBootEnabled(adapter)) run.out.consoleOut(kBootCodeEnabledSuffix, adapter.bootEnabled);
+}
+
+void formatTimeText(const std::tm* time, FixedText<64>& text) {
+  bool valid = time != nullptr && time->tm_wday >= 0 && time->tm_wday < 7 && time->tm_mon >= 0 &&
+               time->tm_mon < 12;
+  if (!valid) {
+    text.set(kTimeNotAvailable);
+    return;
+  }
+  text.format(kTimeFormat, kWeekdays[time->tm_wday], kMonths[time->tm_mon], time->tm_mday,
+              time->tm_hour, time->tm_min, time->tm_sec, 1900 + time->tm_year);
+}
+
+void formatResultLine(FixedText<256>& line, const Adapter& adapter, const char* newVersion,
+                      const char* updateLabel, const char* installed, const char* imageName) {
+  std::time_t now = std::time(nullptr);
+  // The program runs on one thread, so the C library's shared result is safe.
+  const std::tm* local = now == static_cast<std::time_t>(-1) ? nullptr : std::localtime(&now);
+  FixedText<64> timeText;
+  formatTimeText(local, timeText);
+  formatResultLineAt(line, timeText.c_str(), adapter, newVersion, updateLabel, installed,
+                     imageName);
+}
+
+void formatResultLineAt(FixedText<256>& line, const char* timeText, const Adapter& adapter,
+                        const char* newVersion, const char* updateLabel, const char* installed,
+                        const char* imageName) {
+  bool byWwn = isNamedByWwn(adapter);
+  if (!byWwn && !isNamedByMac(adapter)) return;
+  // The line shows FC versions without their type code.
+  const char* shown = isConvergedFamily(adapter) ? newVersion : fcVersionOf(newVersion);
+  line.format(byWwn ? kWwnResultLine : kMacResultLine, timeText, adapter.model.c_str(),
+              adapter.portType.c_str(), byWwn ? adapter.wwn.c_str() : adapter.mac.c_str(),
+              updateLabel, imageName, shown, installed);
+}
+
+void printNotRequired(RunState& run, const Adapter& adapter, const char* kindText) {
+  const char* format = run.sw.rewrite     ? kRewriteNotRequired
+                       : run.sw.update    ? kUpdateNotRequired
+                       : run.sw.downgrade ? kDowngradeNotRequired
+                                          : nullptr;
+  if (format != nullptr)
+    run.out.consoleOut(format, run.programName, kindText, adapter.model.c_str());
+}
+
+}  // namespace vornup

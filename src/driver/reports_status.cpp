@@ -1,0 +1,182 @@
+#include "driver/reports_status.h"
+
+#include <cstdint>
+
+#include "driver/run_state.h"
+
+namespace vornup {
+
+namespace {
+
+constexpr char kAllFailedLine[] = "\n\n%s: Error - all required %s failed - Return Code=%d\n\n";
+constexpr char kSomeFailedLine[] = "\n\n%s: Error - some required %s failed - Return Code=%d\n\n";
+constexpr char kAllSucceededLine[] = "\n\n%s: All required %s succeeded - Return Code=%d\n\n";
+constexpr char kNoneRequiredLine[] = "\n\n%s: No %s required - Return Code=%d\n\n";
+constexpr char kUnknownStatusLine[] = "\n%s: Unknown status - %s - Return Code=%d\n\n";
+constexpr char kNoSupportedHbaLine[] =
+    "\n\n%s: Error - no supported Korvane HBAs found - Return Code=%d\n\n";
+constexpr char kNoFirmwareLine[] = "\n\n%s: No compatible firmware found - Return Code=%d\n\n";
+constexpr char kNoFirmwareOrBootCodeLine[] =
+    "\n\n%s: No compatible firmware or boot code found - Return Code=%d\n\n";
+constexpr char kNoFirmwareAndOrBootCodeLine[] =
+    "\n\n%s: No compatible firmware and/or boot code found - Return Code=%d\n\n";
+constexpr char kNoBootCodeLine[] = "\n\n%s: No compatible boot code found - Return Code=%d\n\n";
+constexpr char kNoBootCodeSupportLine[] =
+    "\n\n%s: Installed adapters do not support boot code downloads - Return Code=%d\n\n";
+constexpr char kRebootNotice[] = "Please reboot system to activate new firmware.\n";
+
+// Exit codes of the final status.
+enum : int {
+  kExitAllSucceeded = 0,
+  kExitNoneRequired = 1,
+  kExitAllFailed = 2,
+  kExitSomeFailed = 3,
+  kExitNoSupportedHba = 5,
+  kExitNoCompatibleImage = 7,
+  kExitAllSucceededWithUnsupported = 11,
+  kExitNoneRequiredWithUnsupported = 12,
+  kExitAllFailedWithUnsupported = 13,
+  kExitSomeFailedWithUnsupported = 14,
+  kExitEveryHbaUnsupported = 15,
+  kExitNoCompatibleImageWithUnsupported = 16,
+};
+
+// One rule of the attempts-and-failures tables: the first rule whose
+// condition holds chooses the line, the last rule (without a condition) when
+// none does; its code depends on whether any adapter was found unsupported.
+struct CountRule {
+  bool (*holds)(uint16_t attempts, uint16_t failures);
+  int code;
+  int codeWithUnsupported;
+  const char* line;
+};
+
+bool allFailed(uint16_t attempts, uint16_t failures) {
+  return failures != 0 && attempts == failures;
+}
+bool someFailed(uint16_t attempts, uint16_t failures) {
+  return failures != 0 && attempts > failures;
+}
+bool allSucceeded(uint16_t attempts, uint16_t failures) { return attempts != 0 && failures == 0; }
+bool noneAttempted(uint16_t attempts, uint16_t) { return attempts == 0; }
+
+// Downloads of an operation run. The last row is reached only when more
+// downloads failed than were counted.
+constexpr CountRule kOperationRules[] = {
+    {allFailed, kExitAllFailed, kExitAllFailedWithUnsupported, kAllFailedLine},
+    {someFailed, kExitSomeFailed, kExitSomeFailedWithUnsupported, kSomeFailedLine},
+    {allSucceeded, kExitAllSucceeded, kExitAllSucceededWithUnsupported, kAllSucceededLine},
+    {noneAttempted, kExitNoneRequired, kExitNoneRequiredWithUnsupported, kNoneRequiredLine},
+    {nullptr, kExitAllSucceeded, kExitAllSucceeded, kUnknownStatusLine},
+};
+
+// Adapters reported by a query-only run.
+constexpr CountRule kQueryRules[] = {
+    {allFailed, kExitAllFailed, kExitAllFailedWithUnsupported, kAllFailedLine},
+    {someFailed, kExitSomeFailed, kExitSomeFailedWithUnsupported, kSomeFailedLine},
+    {allSucceeded, kExitAllSucceeded, kExitAllSucceededWithUnsupported, kAllSucceededLine},
+    {nullptr, kExitAllSucceeded, kExitAllSucceededWithUnsupported, kUnknownStatusLine},
+};
+
+// What the operation switches asked for, by the first rule that holds.
+struct OperationNoun {
+  bool (*holds)(const Switches& sw);
+  const char* noun;
+};
+
+constexpr OperationNoun kOperationNouns[] = {
+    {[](const Switches& sw) { return sw.update != 0; }, "updates"},
+    {[](const Switches& sw) { return sw.rewrite != 0; }, "rewrites"},
+    {[](const Switches& sw) { return sw.downgrade != 0; }, "downgrades"},
+    {[](const Switches& sw) { return sw.forceFw != 0 && sw.forceBios != 0; },
+     "firmware and/or boot code downloads"},
+    {[](const Switches& sw) { return sw.forceFw != 0; }, "firmware downloads"},
+    {[](const Switches& sw) { return sw.forceBios != 0; }, "boot code downloads"},
+};
+
+// The line of a run that found known adapters but no image for them, by the
+// force switches and by whether any adapter takes a separate boot code.
+struct NoImageLine {
+  int forceFw;
+  int forceBios;
+  const char* withoutBootCapable;
+  const char* withBootCapable;
+};
+
+constexpr NoImageLine kNoImageLines[] = {
+    {1, 1, kNoFirmwareLine, kNoFirmwareOrBootCodeLine},
+    {1, 0, kNoFirmwareLine, kNoFirmwareLine},
+    {0, 1, kNoBootCodeSupportLine, kNoBootCodeLine},
+    {0, 0, kNoFirmwareLine, kNoFirmwareAndOrBootCodeLine},
+};
+
+template <std::size_t N>
+int printCountStatus(RunState& run, const CountRule (&rules)[N], uint16_t attempts,
+                     uint16_t failures, const char* noun) {
+  const CountRule* chosen = &rules[N - 1];
+  for (std::size_t i = 0; i + 1 < N; ++i) {
+    if (rules[i].holds(attempts, failures)) {
+      chosen = &rules[i];
+      break;
+    }
+  }
+  int code = run.counters.unsupportedCount != 0 ? chosen->codeWithUnsupported : chosen->code;
+  run.out.consoleOut(chosen->line, run.programName, noun, code);
+  return code;
+}
+
+const char* operationNoun(const Switches& sw) {
+  for (const OperationNoun& entry : kOperationNouns) {
+    if (entry.holds(sw)) return entry.noun;
+  }
+  return "";  // no operation switch: nothing to name
+}
+
+int printNoImageStatus(RunState& run) {
+  const Counters& c = run.counters;
+  int code;
+  const char* line = kNoSupportedHbaLine;
+  if (c.knownHbaCount == 0) {
+    code = kExitNoSupportedHba;
+  } else if (c.gHbaCount == c.unsupportedCount) {
+    code = kExitEveryHbaUnsupported;
+  } else {
+    code = c.unsupportedCount != 0 ? kExitNoCompatibleImageWithUnsupported : kExitNoCompatibleImage;
+    int forceFw = run.sw.forceFw != 0 ? 1 : 0;
+    int forceBios = run.sw.forceBios != 0 ? 1 : 0;
+    for (const NoImageLine& entry : kNoImageLines) {
+      if (entry.forceFw != forceFw || entry.forceBios != forceBios) continue;
+      line = c.bootCapableCount != 0 ? entry.withBootCapable : entry.withoutBootCapable;
+    }
+  }
+  run.out.consoleOut(line, run.programName, code);
+  return code;
+}
+
+}  // namespace
+
+int operationStatus(RunState& run) {
+  const Counters& c = run.counters;
+  if (c.knownHbaCount == 0 || c.compatibleImageCount == 0) return printNoImageStatus(run);
+  return printCountStatus(run, kOperationRules, c.downloadCount, c.downloadErrorCount,
+                          operationNoun(run.sw));
+}
+
+int queryStatus(RunState& run) {
+  const Counters& c = run.counters;
+  const char* noun = c.queryCount > 0 ? "queries" : "query";
+  return printCountStatus(run, kQueryRules, c.queryCount, c.queryErrorCount, noun);
+}
+
+void rebootNotice(RunState& run) {
+  const Counters& c = run.counters;
+  if (run.sw.preview || c.cnaFwDownloadCount == 0) return;
+  if (c.cnaFwDownloadCount <= c.cnaFwErrorCount) return;
+  // Errors and downloads that needed no reboot can together outweigh the
+  // downloads, so the difference is taken with a sign.
+  int pending = static_cast<int>(c.cnaFwDownloadCount) - static_cast<int>(c.cnaFwErrorCount) -
+                static_cast<int>(c.cnaNoRebootCount);
+  if (pending > 0) run.out.consoleOut("%s", kRebootNotice);
+}
+
+}  // namespace vornup
