@@ -32,8 +32,9 @@ int failRun(RunState& run, const char* message, int exitCode) {
 
 }  // namespace
 
-int runVornup(int argc, char** argv, Platform& platform) {
+int runVornup(int argc, char** argv, Platform& platform, std::FILE* console) {
   RunState run(platform);
+  run.out.console = console;
   recordBinDirectory(run, argc, argv);
   initRunState(run);
 
