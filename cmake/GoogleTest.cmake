@@ -5,9 +5,8 @@ set(VORNUP_GOOGLETEST_SOURCE /usr/src/googletest CACHE PATH "GoogleTest sources 
 if(CMAKE_CROSSCOMPILING)
   set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)
   set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
+  # The sources define the GTest::gtest and GTest::gtest_main targets.
   add_subdirectory(${VORNUP_GOOGLETEST_SOURCE} ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
-  add_library(GTest::gtest ALIAS gtest)
-  add_library(GTest::gtest_main ALIAS gtest_main)
 else()
   find_package(GTest REQUIRED)
 endif()

@@ -136,7 +136,7 @@ TEST_F(MainFlowTraced, TraceHoldsSwitchesPathsTempFileAndToolSearchInOrder) {
   platform.registry["SOFTWARE\\Korvane\\Drumlin\\DrumlinDir"] = install.path();
   Arguments args{"/xv", "/q"};
   run(args);
-  std::string trace = install.read("dbg.log");
+  std::string trace = install.readText("dbg.log");
   std::string bin = install.path();
   std::string tool = std::string("\"") + bin + "Drumlin" + kPathSeparator + kToolExecutable + "\"";
   std::size_t tempAt = trace.find("[Temp file]\n");
@@ -164,7 +164,7 @@ TEST_F(MainFlowTraced, TraceSwitchAloneShowsTheUsageWith4) {
   Arguments args{"/xv"};
   EXPECT_EQ(run(args), 4);
   EXPECT_TRUE(startsWith(kUsageStart));
-  EXPECT_EQ(install.read("dbg.log").rfind("[Command line switches]\n", 0), 0u);
+  EXPECT_EQ(install.readText("dbg.log").rfind("[Command line switches]\n", 0), 0u);
 }
 
 TEST_F(MainFlowTraced, WithoutTheTraceSwitchNoDbgLogIsMade) {
@@ -179,13 +179,13 @@ TEST_F(MainFlow, SilentRunsAppendEverythingToTheLog) {
   Arguments usage{"/s", "/log=" + log, "/?"};
   EXPECT_EQ(run(usage), 0);
   EXPECT_EQ(consoleText, "");
-  std::string firstRun = install.read("run.log");
+  std::string firstRun = install.readText("run.log");
   EXPECT_EQ(firstRun.rfind(kUsageStart, 0), 0u);
 
   Arguments query{"/s", "/l=" + log, "/q"};
   EXPECT_EQ(run(query), 2);
   EXPECT_EQ(consoleText, "");
-  EXPECT_EQ(install.read("run.log"),
+  EXPECT_EQ(install.readText("run.log"),
             firstRun + message("fwmatrix update table not found", 2) + kClosingLines);
 }
 

@@ -137,7 +137,7 @@ TEST(ParseSwitches, LogSwitchOpensTheFileForAppending) {
     ASSERT_NE(captured.run.out.logFile, nullptr);
     captured.run.out.consoleOut("%s", "this run\n");
     captured.run.out.closeLog();
-    EXPECT_EQ(captured.scratch.read("run.log"), "earlier run\nthis run\n");
+    EXPECT_EQ(captured.scratch.readText("run.log"), "earlier run\nthis run\n");
   }
 }
 
@@ -177,7 +177,7 @@ TEST(ParseSwitches, SecondLogFileIsRefused) {
   EXPECT_EQ(captured.run.sw.query, 0);
   captured.run.out.closeLog();
   // The first log file received the message too.
-  EXPECT_EQ(captured.scratch.read("a.log"),
+  EXPECT_EQ(captured.scratch.readText("a.log"),
             "\nvornup.exe: Error - cannot open multiple log files - Return Code=4\n\n");
 }
 
@@ -187,7 +187,7 @@ TEST(ParseSwitches, SilentMutesLaterMessagesButTheLogGetsThem) {
   EXPECT_EQ(parseSwitches(captured.run, args.argc(), args.argv()), 4);
   EXPECT_EQ(captured.console(), "");
   captured.run.out.closeLog();
-  EXPECT_EQ(captured.scratch.read("run.log"),
+  EXPECT_EQ(captured.scratch.readText("run.log"),
             "\nvornup.exe: Error - Unknown switch = /bogus - Return Code=4\n\n");
 }
 
@@ -217,7 +217,7 @@ TEST(ParseSwitches, DebugTraceGoesToDbgLogInTheCurrentDirectory) {
     EXPECT_EQ(captured.run.sw.debugTraceRequested, 1);
     captured.run.out.closeTrace();
   }
-  EXPECT_EQ(captured.scratch.read("dbg.log"), kTracedQuery);
+  EXPECT_EQ(captured.scratch.readText("dbg.log"), kTracedQuery);
 }
 
 TEST(ParseSwitches, TraceSwitchAloneGives4AfterTracing) {
@@ -229,7 +229,7 @@ TEST(ParseSwitches, TraceSwitchAloneGives4AfterTracing) {
     EXPECT_EQ(parseSwitches(captured.run, args.argc(), args.argv()), 4);
     captured.run.out.closeTrace();
   }
-  std::string trace = captured.scratch.read("dbg.log");
+  std::string trace = captured.scratch.readText("dbg.log");
   EXPECT_EQ(trace.rfind("[Command line switches]\n", 0), 0u);
   EXPECT_NE(trace.find("query     : 0\n"), std::string::npos);
   EXPECT_EQ(captured.console(), "");

@@ -189,7 +189,7 @@ TEST_F(Usage, SilentRunWritesItOnlyToTheLog) {
   printUsage(captured.run);
   captured.run.out.closeLog();
   EXPECT_EQ(captured.console(), "");
-  EXPECT_EQ(captured.scratch.read("usage.log"), withoutLineMarks(kExpectedUsage) + "\n");
+  EXPECT_EQ(captured.scratch.readText("usage.log"), withoutLineMarks(kExpectedUsage) + "\n");
 }
 
 }  // namespace

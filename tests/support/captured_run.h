@@ -48,6 +48,17 @@ class ScratchDirectory {
   // The content of the file `name`, or "" when it cannot be read.
   std::string read(const std::string& name) const { return readFile(file(name)); }
 
+  // The content of a file the program wrote in text mode (the log file, the
+  // trace), with Windows line ends turned into "\n".
+  std::string readText(const std::string& name) const {
+    std::string text;
+    for (char c : read(name)) {
+      if (c == '\n' && !text.empty() && text.back() == '\r') text.pop_back();
+      text += c;
+    }
+    return text;
+  }
+
   static std::string readFile(const std::string& path) {
     std::string text;
     std::FILE* file = std::fopen(path.c_str(), "rb");
