@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "sample_adapters.h"
+#include "selection/sample_adapters.h"
 #include "selection/fwmatrix.h"
 #include "support/captured_run.h"
 

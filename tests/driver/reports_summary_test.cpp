@@ -5,7 +5,7 @@
 #include <memory>
 #include <string>
 
-#include "sample_adapters.h"
+#include "selection/sample_adapters.h"
 #include "support/captured_run.h"
 
 namespace vornup {

@@ -6,7 +6,7 @@
 #include <cstring>
 #include <string>
 
-#include "sample_adapters.h"
+#include "selection/sample_adapters.h"
 #include "support/captured_run.h"
 
 namespace vornup {

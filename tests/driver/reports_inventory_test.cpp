@@ -4,7 +4,7 @@
 
 #include <memory>
 
-#include "sample_adapters.h"
+#include "selection/sample_adapters.h"
 #include "support/captured_run.h"
 
 namespace vornup {
