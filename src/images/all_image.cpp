@@ -100,14 +100,14 @@ int walkSubImages(Output& out, ImageFile& file, bool aifName, uint64_t& accuFile
       out.traceOut(kSubImageNotNop, statusBits(INVALID_IMAGE_READ_ERROR));
       return INVALID_IMAGE_READ_ERROR;
     }
-    // A body size that would wrap the 32-bit running offset would send the
-    // walk back to a header already read, and round for ever.
     accuFileSize += static_cast<uint64_t>(header.bodySize()) + overhead;
+    if (verifyAllSubImage(out, header, result) != 0) return INCOMPAT_IMAGE_ERROR;
+    // A body size that wraps the 32-bit running offset would send the walk
+    // back to a header already read, and round for ever.
     if (accuFileSize > kLargestAccuFileSize) {
       out.traceOut(kHeaderReadFailed, statusBits(INVALID_IMAGE_READ_ERROR));
       return INVALID_IMAGE_READ_ERROR;
     }
-    if (verifyAllSubImage(out, header, result) != 0) return INCOMPAT_IMAGE_ERROR;
     if (!file.seek(accuFileSize)) {
       out.traceOut(kSeekFailed, statusBits(INVALID_IMAGE_READ_ERROR));
       return INVALID_IMAGE_READ_ERROR;
