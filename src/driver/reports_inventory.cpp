@@ -34,10 +34,14 @@ constexpr char kVendorIdLine[] = "vendorID      = %X\n";
 constexpr char kSubSysDevIdLine[] = "subSysDevID   = %X\n";
 constexpr char kSubVenDevIdLine[] = "subVenDevID   = %X\n";
 
-void traceConvergedFields(Output& out, const Adapter& a) {
+void traceIdentity(Output& out, const Adapter& a) {
   out.traceOut(kAdapterNumberLine, a.adapterNumber);
   out.traceOut(kModelLine, a.model.c_str());
   out.traceOut(kSerialNumberLine, a.serialNumber.c_str());
+}
+
+void traceConvergedFields(Output& out, const Adapter& a) {
+  traceIdentity(out, a);
   out.traceOut(kFwVersionLine, a.fwVersion.c_str());
   out.traceOut(kBcVersionLine, a.bcVersion.c_str());
   out.traceOut(kImageTypeLine, a.imageType);
@@ -52,9 +56,7 @@ void traceConvergedFields(Output& out, const Adapter& a) {
 }
 
 void traceFcFields(Output& out, const Adapter& a) {
-  out.traceOut(kAdapterNumberLine, a.adapterNumber);
-  out.traceOut(kModelLine, a.model.c_str());
-  out.traceOut(kSerialNumberLine, a.serialNumber.c_str());
+  traceIdentity(out, a);
   out.traceOut(kWwnLine, a.wwn.c_str());
   out.traceOut(kFwVersionLine, a.fwVersion.c_str());
   out.traceOut(kBcVersionLine, a.bcVersion.c_str());

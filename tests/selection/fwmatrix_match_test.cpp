@@ -2,22 +2,12 @@
 
 #include <string>
 
-#include "selection/sample_adapters.h"
 #include "selection/fwmatrix.h"
-#include "support/captured_run.h"
+#include "selection/fwmatrix_run.h"
+#include "selection/sample_adapters.h"
 
 namespace vornup {
 namespace {
-
-// A run whose fwmatrix.txt holds `content`, opened as the driver opens it.
-class FwmatrixRun : public CapturedRun {
- public:
-  explicit FwmatrixRun(const std::string& content) {
-    scratch.write("fwmatrix.txt", content);
-    run.fwmatrixFile = std::fopen(scratch.file("fwmatrix.txt").c_str(), "r");
-    EXPECT_NE(run.fwmatrixFile, nullptr);
-  }
-};
 
 struct MatchResult {
   int matched;
