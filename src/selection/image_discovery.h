@@ -1,0 +1,105 @@
+// Image discovery: the image files of the firmware and boot directories, each
+// verified and decoded, kept in lists sorted highest version first so that the
+// update decision finds the best image of a type as the first one of it. The
+// same classification, verification and node filling load the single file that
+// a fwmatrix.txt line names.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+#include "images/image_verify.h"
+#include "selection/image_node.h"
+
+namespace vornup {
+
+struct RunState;
+
+// Which directory a file comes from, and so which extensions it may carry.
+enum class ImageDirectoryKind { kFirmware, kBoot };
+
+// The format of an image file, told by its name alone.
+enum class ImageFileKind { kAll, kUfi, kGrp, kPrg };
+
+// Which extensions each directory takes, in the order they are tried: a name
+// holding either spelling of an extension (nothing in mixed case) is a file
+// of that kind.
+struct ImageExtension {
+  ImageDirectoryKind directory;
+  const char* upper;
+  const char* lower;
+  ImageFileKind kind;
+};
+
+extern const ImageExtension kImageExtensions[];
+extern const std::size_t kImageExtensionCount;
+
+// Results of discoverImages.
+enum : int {
+  kDiscoveryAccepted = 0,     // at least one file was accepted
+  kDiscoveryNothing = 1,      // the directory holds no acceptable file
+  kDiscoveryNoDirectory = 6,  // the directory does not exist (cannot be searched)
+};
+
+// Results of autoDiscovery.
+enum : int {
+  kAutoDiscoveryDone = 0,
+  kAutoDiscoveryDirectoryMissing = 6,  // see the `missing` argument
+};
+
+// Status of verifyImageFile for a file kind it has no reader for.
+constexpr int kUnknownImageFileKind = 6;
+
+// True when `name` carries an image extension of the directory kind
+// (case-sensitive, anywhere in the name, ALL before UFI before GRP: ".ALL"/
+// ".all", ".UFI"/".ufi", ".GRP"/".grp" for firmware, ".PRG"/".prg" for boot
+// code); `kind` then tells which.
+bool classifyImageName(const char* name, ImageDirectoryKind directory, ImageFileKind& kind);
+
+// Runs the reader of `kind` on the file at `path`; the reader writes the image
+// identifier into `result`. `imageType` becomes 1 for ALL and PRG, 4 for GRP,
+// and 2 or 3 (from the file) for UFI. Returns the reader's status (0 = good),
+// or kUnknownImageFileKind.
+int verifyImageFile(RunState& run, const char* path, ImageIdText& result, ImageFileKind kind,
+                    uint32_t& imageType);
+
+// Builds the sorted list of the acceptable image files of `directory` (a path
+// ending with the separator) into `list`. Accepted are regular files whose
+// name has fewer than 32 characters, carries an extension of the directory
+// kind, can safely stand on a tool command line, and passes verification.
+// Returns kDiscoveryAccepted, kDiscoveryNothing, or kDiscoveryNoDirectory
+// (with an empty list).
+int discoverImages(RunState& run, const char* directory, ImageDirectoryKind kind,
+                   ImageList& list);
+
+// Fills `node` from the verified file `name`: its identifier and family, the
+// upper-cased name, and the FC sort key or the four converged numbers. Texts
+// longer than the node's fields are cut to 31 characters.
+void fillImageNode(ImageNode& node, const char* name, const ImageIdText& decodedId,
+                   uint32_t imageType);
+
+// Inserts `node` into a sorted list: FC images first by descending sort key,
+// then converged images by descending family and version; a node equal to one
+// already listed goes after it.
+void insertImageSorted(ImageList& list, const ImageNode& node);
+
+// Loads the file `name` of `directory` into `node` for fwmatrix mode. Returns
+// 1 when the name has no extension of the directory kind or cannot safely
+// stand on a tool command line, OPEN_FILE_ERROR when the path names something
+// other than a regular file, otherwise the verifier's status (0 = good; only
+// then is the node filled).
+int initFileImage(RunState& run, ImageNode& node, const char* directory, const char* name,
+                  ImageDirectoryKind kind);
+
+// The automatic-mode step of the driver: builds the firmware list when a
+// firmware operation is asked for and the boot code list when a boot code
+// operation is. Returns kAutoDiscoveryDone (an empty list is no error), or
+// kAutoDiscoveryDirectoryMissing with `missing` naming the directory that does
+// not exist; the firmware directory is searched first and a missing one ends
+// the step.
+int autoDiscovery(RunState& run, ImageDirectoryKind& missing);
+
+// Writes the list into the debug trace.
+void traceImageList(RunState& run, const ImageList& list);
+
+}  // namespace vornup

@@ -1,0 +1,110 @@
+// Scanning the firmware and boot directories in automatic mode, and the trace
+// of the lists built from them.
+#include "driver/run_state.h"
+#include "platform/platform.h"
+#include "selection/image_discovery.h"
+#include "selection/image_match.h"
+#include "tool/command_safety.h"
+
+namespace vornup {
+
+namespace {
+
+constexpr char kScanSkipping[] = "ERROR: [AutoFileDisco] - Skipping invalid file = %s\n\n";
+constexpr char kFirmwareDiscoveryHeading[] = "\n[Auto Firmware Discovery]\n";
+constexpr char kFirmwareListHeading[] = "\n[Firmware List]\n";
+constexpr char kBootDiscoveryHeading[] = "\n[Auto Boot Code Discovery]\n";
+constexpr char kBootListHeading[] = "\n[Boot Code List]\n";
+constexpr char kEmptyList[] = "File List is null!\n";
+constexpr char kActualName[] = "Actual  = %s\n";
+constexpr char kDecodedId[] = "Decoded = %s\n";
+constexpr char kConvergedVersion[] = "CNA Ver = %u.%u.%u.%u\n";
+
+// Longest file name a node holds.
+constexpr std::size_t kMaxImageNameLength = 31;
+
+// Whether a directory entry may be verified: a regular file whose name fits a
+// node, has an extension of the directory kind and can safely stand on a tool
+// command line. FIFOs, devices and sockets are never opened.
+bool isCandidateEntry(const DirectoryEntry& entry, ImageDirectoryKind kind,
+                      ImageFileKind& fileKind) {
+  return entry.isRegularFile && classifyImageName(entry.name.c_str(), kind, fileKind) &&
+         entry.name.size() <= kMaxImageNameLength && isSafeFileName(entry.name.c_str());
+}
+
+// Runs the discovery of one directory into `list`; true unless the directory
+// is missing.
+bool discoverInto(RunState& run, const char* heading, const char* listHeading,
+                  const FixedText<256>& directory, ImageDirectoryKind kind, ImageList& list) {
+  run.out.traceOut(heading);
+  const int status = discoverImages(run, directory.c_str(), kind, list);
+  run.out.traceOut(listHeading);
+  traceImageList(run, list);
+  return status != kDiscoveryNoDirectory;
+}
+
+}  // namespace
+
+int discoverImages(RunState& run, const char* directory, ImageDirectoryKind kind,
+                   ImageList& list) {
+  list.clear();
+  bool accepted = false;
+  const bool searched = run.platform.forEachDirectoryEntry(
+      directory, [&](const DirectoryEntry& entry) {
+        if (entry.isDirectory) return;
+        ImageFileKind fileKind;
+        FixedText<512> path(directory);
+        if (!isCandidateEntry(entry, kind, fileKind) || !path.append(entry.name.c_str())) {
+          run.out.traceOut(kScanSkipping, entry.name.c_str());
+          return;
+        }
+        ImageIdText result;
+        uint32_t imageType = 0;
+        if (verifyImageFile(run, path.c_str(), result, fileKind, imageType) != 0) return;
+        accepted = true;
+        ImageNode node;
+        fillImageNode(node, entry.name.c_str(), result, imageType);
+        insertImageSorted(list, node);
+      });
+  if (!searched) return kDiscoveryNoDirectory;
+  return accepted ? kDiscoveryAccepted : kDiscoveryNothing;
+}
+
+int autoDiscovery(RunState& run, ImageDirectoryKind& missing) {
+  const Switches& sw = run.sw;
+  if (!sw.autoMode) return kAutoDiscoveryDone;
+  if (sw.downgrade || sw.forceFw || sw.rewrite || sw.update) {
+    if (!discoverInto(run, kFirmwareDiscoveryHeading, kFirmwareListHeading, run.firmwareDirectory,
+                      ImageDirectoryKind::kFirmware, run.firmwareList)) {
+      missing = ImageDirectoryKind::kFirmware;
+      return kAutoDiscoveryDirectoryMissing;
+    }
+  }
+  if (sw.downgrade || sw.forceBios || sw.rewrite || sw.update) {
+    if (!discoverInto(run, kBootDiscoveryHeading, kBootListHeading, run.bootDirectory,
+                      ImageDirectoryKind::kBoot, run.bootList)) {
+      missing = ImageDirectoryKind::kBoot;
+      return kAutoDiscoveryDirectoryMissing;
+    }
+  }
+  return kAutoDiscoveryDone;
+}
+
+void traceImageList(RunState& run, const ImageList& list) {
+  if (!run.out.tracing()) return;
+  if (list.empty()) {
+    run.out.traceOut(kEmptyList);
+    return;
+  }
+  for (const ImageNode& node : list) {
+    run.out.traceOut(kActualName, node.actualFileName.c_str());
+    run.out.traceOut(kDecodedId, node.decodedId.c_str());
+    if (isConvergedImage(node)) {
+      run.out.traceOut(kConvergedVersion, node.CNAMajorVer, node.CNAMinorVer, node.CNAReleaseVer,
+                       node.CNABuildVer);
+    }
+    run.out.traceOut("\n");
+  }
+}
+
+}  // namespace vornup

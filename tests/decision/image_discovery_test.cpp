@@ -1,0 +1,470 @@
+#include "selection/image_discovery.h"
+
+#include <gtest/gtest.h>
+
+#include <cctype>
+#include <cstdio>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "decision_fixture.h"
+#include "images/image_status.h"
+
+namespace vornup {
+namespace {
+
+using testimages::writeAll;
+using testimages::writeGrp;
+using testimages::writeJunk;
+using testimages::writePrg;
+using testimages::writeUfi;
+
+constexpr ImageDirectoryKind kFw = ImageDirectoryKind::kFirmware;
+constexpr ImageDirectoryKind kBoot = ImageDirectoryKind::kBoot;
+
+// ---- Names ---------------------------------------------------------------
+
+struct NameCase {
+  const char* name;
+  ImageDirectoryKind directory;
+  bool valid;
+  ImageFileKind kind;
+};
+
+const NameCase kNameCases[] = {
+    {"fw1.all", kFw, true, ImageFileKind::kAll},
+    {"FW2.ALL", kFw, true, ImageFileKind::kAll},
+    {"fw3.All", kFw, false, ImageFileKind::kAll},
+    {"kc20.ufi", kFw, true, ImageFileKind::kUfi},
+    {"KC20.UFI", kFw, true, ImageFileKind::kUfi},
+    {"kc20.Ufi", kFw, false, ImageFileKind::kAll},
+    {"kh16.grp", kFw, true, ImageFileKind::kGrp},
+    {"KH16.GRP", kFw, true, ImageFileKind::kGrp},
+    {"x.PRG", kFw, false, ImageFileKind::kAll},
+    {"x.prg", kBoot, true, ImageFileKind::kPrg},
+    {"X.PRG", kBoot, true, ImageFileKind::kPrg},
+    {"x.ALL", kBoot, false, ImageFileKind::kAll},
+    {"x.Prg", kBoot, false, ImageFileKind::kAll},
+    {"both.ALL.UFI", kFw, true, ImageFileKind::kAll},  // ALL is tried first
+    {"both.UFI.GRP", kFw, true, ImageFileKind::kUfi},
+    {"mid.ALL.bak", kFw, true, ImageFileKind::kAll},  // anywhere in the name
+    {"noextension", kFw, false, ImageFileKind::kAll},
+    {"", kBoot, false, ImageFileKind::kAll},
+};
+
+TEST(ClassifyImageName, TakesTheExtensionsOfItsDirectoryOnly) {
+  for (const NameCase& t : kNameCases) {
+    ImageFileKind kind = ImageFileKind::kAll;
+    EXPECT_EQ(classifyImageName(t.name, t.directory, kind), t.valid) << t.name;
+    if (t.valid) {
+      EXPECT_EQ(kind, t.kind) << t.name;
+    }
+  }
+}
+
+TEST(ImageExtensionTable, EveryEntryIsConsistent) {
+  ASSERT_EQ(kImageExtensionCount, 4u);
+  for (std::size_t i = 0; i < kImageExtensionCount; ++i) {
+    const ImageExtension& e = kImageExtensions[i];
+    const std::string upper = e.upper;
+    const std::string lower = e.lower;
+    ASSERT_EQ(upper.size(), 4u) << i;
+    ASSERT_EQ(lower.size(), 4u) << i;
+    EXPECT_EQ(upper[0], '.') << i;
+    for (std::size_t k = 0; k < 4; ++k) {
+      EXPECT_EQ(upper[k], std::toupper(static_cast<unsigned char>(lower[k]))) << i;
+      EXPECT_EQ(lower[k], std::tolower(static_cast<unsigned char>(upper[k]))) << i;
+    }
+    // Boot code comes in PRG files only, firmware never does.
+    EXPECT_EQ(e.directory == kBoot, e.kind == ImageFileKind::kPrg) << i;
+    for (std::size_t j = 0; j < i; ++j) EXPECT_NE(upper, kImageExtensions[j].upper) << i;
+  }
+}
+
+// ---- Verification and nodes ---------------------------------------------
+
+class ImageFiles : public DecisionFixture {};
+
+TEST_F(ImageFiles, VerifyImageFileRunsTheReaderOfTheKind) {
+  writeAll(firmwarePath("tf.all"), testimages::kAllIdTF, "282A4");
+  writePrg(bootPath("tu.prg"), testimages::kPrgIdTU, "510A3");
+  writeUfi(firmwarePath("kx2.ufi"), "4.1.0.0", imagemaker::UfiChip::kKx2);
+  writeUfi(firmwarePath("kx3.ufi"), "4.2.10.1", imagemaker::UfiChip::kKx3);
+  writeGrp(firmwarePath("kh.grp"), "1.1.43.3");
+  struct Case {
+    std::string path;
+    ImageFileKind kind;
+    const char* id;
+    uint32_t imageType;
+  };
+  const Case cases[] = {
+      {firmwarePath("tf.all"), ImageFileKind::kAll, "TF282A4", 1},
+      {bootPath("tu.prg"), ImageFileKind::kPrg, "TU510A3", 1},
+      {firmwarePath("kx2.ufi"), ImageFileKind::kUfi, "4.1.0.0", 2},
+      {firmwarePath("kx3.ufi"), ImageFileKind::kUfi, "4.2.10.1", 3},
+      {firmwarePath("kh.grp"), ImageFileKind::kGrp, "1.1.43.3", 4},
+  };
+  for (const Case& t : cases) {
+    ImageIdText result;
+    uint32_t imageType = 99;
+    EXPECT_EQ(verifyImageFile(c.run, t.path.c_str(), result, t.kind, imageType), 0) << t.path;
+    EXPECT_STREQ(result.c_str(), t.id) << t.path;
+    EXPECT_EQ(imageType, t.imageType) << t.path;
+  }
+}
+
+TEST_F(ImageFiles, VerifyImageFileRefusesAnUnknownKindAndBadFiles) {
+  writeJunk(firmwarePath("junk.ufi"));
+  ImageIdText result;
+  uint32_t imageType = 0;
+  EXPECT_EQ(verifyImageFile(c.run, firmwarePath("junk.ufi").c_str(), result,
+                            static_cast<ImageFileKind>(9), imageType),
+            kUnknownImageFileKind);
+  EXPECT_NE(verifyImageFile(c.run, firmwarePath("junk.ufi").c_str(), result, ImageFileKind::kUfi,
+                            imageType),
+            0);
+  EXPECT_EQ(verifyImageFile(c.run, firmwarePath("absent.all").c_str(), result,
+                            ImageFileKind::kAll, imageType),
+            OPEN_FILE_ERROR);
+}
+
+TEST_F(ImageFiles, InitFileImageFillsTheNodeOfAGoodFile) {
+  writeAll(firmwarePath("Tf282a12.all"), testimages::kAllIdTF, "282A12");
+  ImageNode node;
+  EXPECT_EQ(initFileImage(c.run, node, c.run.firmwareDirectory.c_str(), "Tf282a12.all", kFw), 0);
+  EXPECT_STREQ(node.actualFileName.c_str(), "Tf282a12.all");
+  EXPECT_STREQ(node.sortedFileName.c_str(), "TF282A12.ALL");
+  EXPECT_STREQ(node.decodedId.c_str(), "TF282A12");
+  EXPECT_STREQ(node.fcSortKey.c_str(), "TF282A0000012");
+  EXPECT_EQ(node.imageType, 1u);
+  EXPECT_EQ(node.CNAMajorVer + node.CNAMinorVer + node.CNAReleaseVer + node.CNABuildVer, 0u);
+}
+
+TEST_F(ImageFiles, InitFileImageReadsConvergedVersionsWithMajorThreeAsTwo) {
+  writeUfi(firmwarePath("kc.ufi"), "3.2.14.0");
+  ImageNode node;
+  EXPECT_EQ(initFileImage(c.run, node, c.run.firmwareDirectory.c_str(), "kc.ufi", kFw), 0);
+  EXPECT_STREQ(node.decodedId.c_str(), "3.2.14.0");
+  EXPECT_STREQ(node.fcSortKey.c_str(), "N/A");
+  EXPECT_EQ(node.imageType, 2u);
+  EXPECT_EQ(node.CNAMajorVer, 2u);
+  EXPECT_EQ(node.CNAMinorVer, 2u);
+  EXPECT_EQ(node.CNAReleaseVer, 14u);
+  EXPECT_EQ(node.CNABuildVer, 0u);
+}
+
+TEST_F(ImageFiles, InitFileImageRejectsNamesOfTheWrongKindAndUnsafeNames) {
+  writePrg(firmwarePath("fw.PRG"), testimages::kPrgIdTU, "510A3");
+  writeAll(firmwarePath("fw%1.all"), testimages::kAllIdTF, "282A4");
+  for (const char* name : {"fw.PRG", "fw%1.all"}) {
+    ImageNode node;
+    node.actualFileName.set("untouched");
+    EXPECT_EQ(initFileImage(c.run, node, c.run.firmwareDirectory.c_str(), name, kFw), 1) << name;
+    EXPECT_STREQ(node.actualFileName.c_str(), "untouched");
+    EXPECT_EQ(c.trace(), std::string("ERROR: [initFileImage] - Skipping invalid file = ") + name +
+                             "\n");
+  }
+}
+
+TEST_F(ImageFiles, InitFileImagePassesOnTheVerifierStatus) {
+  writeJunk(firmwarePath("junk.all"));
+  ImageNode node;
+  node.actualFileName.set("untouched");
+  const char* dir = c.run.firmwareDirectory.c_str();
+  EXPECT_EQ(initFileImage(c.run, node, dir, "absent.all", kFw), OPEN_FILE_ERROR);
+  const int status = initFileImage(c.run, node, dir, "junk.all", kFw);
+  EXPECT_NE(status, 0);
+  EXPECT_NE(status, 1);
+  EXPECT_EQ(initFileImage(c.run, node, dir, "absent.ufi", kFw), RM_STATUS_ERROR_READING_RESOURCE);
+  EXPECT_STREQ(node.actualFileName.c_str(), "untouched");
+}
+
+TEST_F(ImageFiles, InitFileImageNeverOpensADirectory) {
+  ASSERT_TRUE(std::filesystem::create_directory(firmwarePath("dir.all")));
+  ImageNode node;
+  EXPECT_EQ(initFileImage(c.run, node, c.run.firmwareDirectory.c_str(), "dir.all", kFw),
+            OPEN_FILE_ERROR);
+}
+
+TEST(FillImageNode, ANameThatAlsoSaysUfiGetsNoSortKey) {
+  ImageNode node;
+  fillImageNode(node, "tf.all.ufi", ImageIdText("TF282A4"), 1);
+  EXPECT_STREQ(node.sortedFileName.c_str(), "TF.ALL.UFI");
+  EXPECT_STREQ(node.fcSortKey.c_str(), "N/A");
+  fillImageNode(node, "tf.prg", ImageIdText("TU510A3"), 1);
+  EXPECT_STREQ(node.fcSortKey.c_str(), "TU510A0000003");
+}
+
+// ---- Sorted insertion ------------------------------------------------------
+
+ImageNode fcNode(const char* name, const char* id) {
+  ImageNode node;
+  fillImageNode(node, name, ImageIdText(id), 1);
+  return node;
+}
+
+ImageNode convergedNode(const char* name, const char* version, uint32_t imageType) {
+  ImageNode node;
+  fillImageNode(node, name, ImageIdText(version), imageType);
+  return node;
+}
+
+std::vector<std::string> namesOf(const ImageList& list) {
+  std::vector<std::string> names;
+  for (const ImageNode& node : list) names.push_back(node.actualFileName.c_str());
+  return names;
+}
+
+TEST(InsertImageSorted, FcImagesFirstByKeyThenConvergedByFamilyAndVersion) {
+  ImageList list;
+  insertImageSorted(list, convergedNode("kx2old.ufi", "4.0.360.15", 2));
+  insertImageSorted(list, fcNode("tf4.all", "TF282A4"));
+  insertImageSorted(list, convergedNode("kh.grp", "1.1.43.3", 4));
+  insertImageSorted(list, fcNode("lf.all", "LF300A1"));
+  insertImageSorted(list, convergedNode("kx2new.ufi", "4.1.0.0", 2));
+  insertImageSorted(list, fcNode("tf12.all", "TF282A12"));
+  insertImageSorted(list, convergedNode("kx3.ufi", "4.0.0.0", 3));
+  EXPECT_EQ(namesOf(list),
+            (std::vector<std::string>{"tf12.all", "tf4.all", "lf.all", "kh.grp", "kx3.ufi",
+                                      "kx2new.ufi", "kx2old.ufi"}));
+}
+
+TEST(InsertImageSorted, EqualVersionsKeepTheOrderTheyCameIn) {
+  ImageList list;
+  insertImageSorted(list, fcNode("first.all", "TF282A4"));
+  insertImageSorted(list, convergedNode("first.ufi", "4.1.0.0", 2));
+  insertImageSorted(list, fcNode("second.all", "TF282A4"));
+  insertImageSorted(list, convergedNode("second.ufi", "4.1.0.0", 2));
+  insertImageSorted(list, fcNode("third.all", "TF282A4"));
+  EXPECT_EQ(namesOf(list), (std::vector<std::string>{"first.all", "second.all", "third.all",
+                                                     "first.ufi", "second.ufi"}));
+}
+
+// ---- Directory scan --------------------------------------------------------
+
+class Discovery : public DecisionFixture {
+ protected:
+  int discoverFirmware(ImageList& list) {
+    return discoverImages(c.run, c.run.firmwareDirectory.c_str(), kFw, list);
+  }
+  static std::string skipped(const std::string& name) {
+    return "ERROR: [AutoFileDisco] - Skipping invalid file = " + name + "\n\n";
+  }
+};
+
+TEST_F(Discovery, TakesBothSpellingsOfAnExtensionAndSkipsMixedCase) {
+  writeAll(firmwarePath("fw1.all"), testimages::kAllIdTF, "282A4");
+  writeAll(firmwarePath("FW2.ALL"), testimages::kAllIdTF, "290A1");
+  writeAll(firmwarePath("fw3.All"), testimages::kAllIdTF, "300A1");
+  ImageList list;
+  EXPECT_EQ(discoverFirmware(list), kDiscoveryAccepted);
+  EXPECT_EQ(namesOf(list), (std::vector<std::string>{"FW2.ALL", "fw1.all"}));
+  const std::string trace = c.trace();
+  EXPECT_TRUE(holds(trace, skipped("fw3.All"))) << trace;
+  EXPECT_EQ(occurrences(trace, "Skipping invalid file"), 1) << trace;
+}
+
+TEST_F(Discovery, EachDirectoryTakesItsOwnKindOnly) {
+  writePrg(firmwarePath("x.PRG"), testimages::kPrgIdTU, "510A3");
+  writeAll(bootPath("x.ALL"), testimages::kAllIdTF, "282A4");
+  writePrg(bootPath("y.prg"), testimages::kPrgIdTU, "510A3");
+  ImageList firmware;
+  EXPECT_EQ(discoverFirmware(firmware), kDiscoveryNothing);
+  EXPECT_TRUE(firmware.empty());
+  ImageList boot;
+  EXPECT_EQ(discoverImages(c.run, c.run.bootDirectory.c_str(), kBoot, boot), kDiscoveryAccepted);
+  EXPECT_EQ(namesOf(boot), (std::vector<std::string>{"y.prg"}));
+  const std::string trace = c.trace();
+  EXPECT_TRUE(holds(trace, skipped("x.PRG"))) << trace;
+  EXPECT_TRUE(holds(trace, skipped("x.ALL"))) << trace;
+}
+
+TEST_F(Discovery, NamesOfThirtyTwoCharactersAreSkipped) {
+  const std::string name31 = std::string(27, 'a') + ".all";
+  const std::string name32 = std::string(28, 'b') + ".all";
+  writeAll(firmwarePath(name31), testimages::kAllIdTF, "282A4");
+  writeAll(firmwarePath(name32), testimages::kAllIdTF, "282A4");
+  ImageList list;
+  EXPECT_EQ(discoverFirmware(list), kDiscoveryAccepted);
+  EXPECT_EQ(namesOf(list), (std::vector<std::string>{name31}));
+  EXPECT_TRUE(holds(c.trace(), skipped(name32)));
+}
+
+TEST_F(Discovery, AFileThatFailsVerificationIsLeftOutSilently) {
+  writeJunk(firmwarePath("junk.all"));
+  writeAll(firmwarePath("good.all"), testimages::kAllIdTF, "282A4");
+  ImageList list;
+  EXPECT_EQ(discoverFirmware(list), kDiscoveryAccepted);
+  EXPECT_EQ(namesOf(list), (std::vector<std::string>{"good.all"}));
+  EXPECT_FALSE(holds(c.trace(), "Skipping invalid file"));
+}
+
+TEST_F(Discovery, SortsHighestFirstWithFcBeforeConverged) {
+  writeUfi(firmwarePath("kc4036015.ufi"), "4.0.360.15");
+  writeAll(firmwarePath("tf282a4.all"), testimages::kAllIdTF, "282A4");
+  writeUfi(firmwarePath("kc4100.ufi"), "4.1.0.0");
+  writeAll(firmwarePath("tf282a12.all"), testimages::kAllIdTF, "282A12");
+  writeGrp(firmwarePath("kh.grp"), "1.1.43.3");
+  writeAll(firmwarePath("lf.all"), testimages::kAllIdLF, "390A1");
+  ImageList list;
+  EXPECT_EQ(discoverFirmware(list), kDiscoveryAccepted);
+  EXPECT_EQ(namesOf(list), (std::vector<std::string>{"tf282a12.all", "tf282a4.all", "lf.all",
+                                                     "kh.grp", "kc4100.ufi", "kc4036015.ufi"}));
+}
+
+TEST_F(Discovery, SubdirectoriesAreSkippedWithoutATraceLine) {
+  ASSERT_TRUE(std::filesystem::create_directory(firmwarePath("sub.all")));
+  ImageList list;
+  EXPECT_EQ(discoverFirmware(list), kDiscoveryNothing);
+  EXPECT_FALSE(holds(c.trace(), "Skipping"));
+}
+
+TEST_F(Discovery, AMissingDirectoryIsToldApartFromAnEmptyOne) {
+  ImageList list;
+  list.push_back(ImageNode());
+  EXPECT_EQ(discoverFirmware(list), kDiscoveryNothing);
+  EXPECT_TRUE(list.empty());
+  list.push_back(ImageNode());
+  const std::string missing = c.scratch.path() + "nowhere" + kPathSeparator;
+  EXPECT_EQ(discoverImages(c.run, missing.c_str(), kFw, list), kDiscoveryNoDirectory);
+  EXPECT_TRUE(list.empty());
+}
+
+TEST_F(Discovery, NamesThatCouldBreakOutOfACommandLineAreSkipped) {
+  writeAll(firmwarePath("good name & more.all"), testimages::kAllIdTF, "282A4");
+  std::vector<std::string> unsafe = {"per%cent%.all"};
+  if (kPathSeparator == '/') {
+    // Characters the POSIX shell expands inside double quotes, and those no
+    // Windows file name can hold.
+    unsafe.insert(unsafe.end(), {"a$HOME.all", "b`id`.all", "c\\d.all", "e\"f.all", "g\th.all"});
+  }
+  for (const std::string& name : unsafe) {
+    writeAll(firmwarePath(name), testimages::kAllIdTF, "290A1");
+  }
+  ImageList list;
+  EXPECT_EQ(discoverFirmware(list), kDiscoveryAccepted);
+  EXPECT_EQ(namesOf(list), (std::vector<std::string>{"good name & more.all"}));
+  const std::string trace = c.trace();
+  for (const std::string& name : unsafe) EXPECT_TRUE(holds(trace, skipped(name))) << name;
+}
+
+// ---- The automatic-mode step -------------------------------------------------
+
+class AutoDiscovery : public DecisionFixture {
+ protected:
+  void SetUp() override {
+    DecisionFixture::SetUp();
+    c.run.sw.autoMode = 1;
+    writeAll(firmwarePath("tf.all"), testimages::kAllIdTF, "282A4");
+    writePrg(bootPath("tu.prg"), testimages::kPrgIdTU, "510A3");
+  }
+  void removeDirectory(const FixedText<256>& directory) {
+    std::filesystem::remove_all(directory.c_str());
+  }
+};
+
+struct SwitchCase {
+  const char* description;
+  int Switches::*flag;
+  bool firmware;
+  bool boot;
+};
+
+const SwitchCase kSwitchCases[] = {
+    {"/ff", &Switches::forceFw, true, false},
+    {"/fb", &Switches::forceBios, false, true},
+    {"/update", &Switches::update, true, true},
+    {"/rewrite", &Switches::rewrite, true, true},
+    {"/downgrade", &Switches::downgrade, true, true},
+    {"/q alone", &Switches::query, false, false},
+};
+
+TEST_F(AutoDiscovery, SearchesOnlyTheDirectoriesTheOperationNeeds) {
+  for (const SwitchCase& t : kSwitchCases) {
+    c.run.sw = Switches();
+    c.run.sw.autoMode = 1;
+    c.run.sw.*t.flag = 1;
+    c.run.firmwareList.clear();
+    c.run.bootList.clear();
+    ImageDirectoryKind missing = ImageDirectoryKind::kBoot;
+    EXPECT_EQ(autoDiscovery(c.run, missing), kAutoDiscoveryDone) << t.description;
+    EXPECT_EQ(c.run.firmwareList.size(), t.firmware ? 1u : 0u) << t.description;
+    EXPECT_EQ(c.run.bootList.size(), t.boot ? 1u : 0u) << t.description;
+    const std::string trace = c.trace();
+    EXPECT_EQ(holds(trace, "\n[Auto Firmware Discovery]\n"), t.firmware) << t.description;
+    EXPECT_EQ(holds(trace, "\n[Auto Boot Code Discovery]\n"), t.boot) << t.description;
+  }
+}
+
+TEST_F(AutoDiscovery, DoesNothingOutsideAutomaticMode) {
+  c.run.sw.autoMode = 0;
+  c.run.sw.update = 1;
+  ImageDirectoryKind missing = ImageDirectoryKind::kBoot;
+  EXPECT_EQ(autoDiscovery(c.run, missing), kAutoDiscoveryDone);
+  EXPECT_TRUE(c.run.firmwareList.empty());
+  EXPECT_EQ(c.trace(), "");
+}
+
+TEST_F(AutoDiscovery, TracesBothLists) {
+  c.run.sw.update = 1;
+  ImageDirectoryKind missing = ImageDirectoryKind::kBoot;
+  ASSERT_EQ(autoDiscovery(c.run, missing), kAutoDiscoveryDone);
+  const std::string trace = c.trace();
+  EXPECT_TRUE(holds(trace, "\n[Firmware List]\nActual  = tf.all\nDecoded = TF282A4\n\n")) << trace;
+  EXPECT_TRUE(holds(trace, "\n[Boot Code List]\nActual  = tu.prg\nDecoded = TU510A3\n\n")) << trace;
+}
+
+TEST_F(AutoDiscovery, EmptyDirectoriesAreNoError) {
+  std::filesystem::remove(firmwarePath("tf.all"));
+  std::filesystem::remove(bootPath("tu.prg"));
+  c.run.sw.update = 1;
+  ImageDirectoryKind missing = ImageDirectoryKind::kBoot;
+  EXPECT_EQ(autoDiscovery(c.run, missing), kAutoDiscoveryDone);
+  EXPECT_TRUE(c.run.firmwareList.empty());
+  EXPECT_TRUE(c.run.bootList.empty());
+  EXPECT_EQ(occurrences(c.trace(), "File List is null!\n"), 2);
+}
+
+TEST_F(AutoDiscovery, AMissingFirmwareDirectoryEndsTheStep) {
+  removeDirectory(c.run.firmwareDirectory);
+  c.run.sw.update = 1;
+  ImageDirectoryKind missing = ImageDirectoryKind::kBoot;
+  EXPECT_EQ(autoDiscovery(c.run, missing), kAutoDiscoveryDirectoryMissing);
+  EXPECT_EQ(missing, kFw);
+  const std::string trace = c.trace();
+  EXPECT_TRUE(holds(trace, "\n[Firmware List]\nFile List is null!\n")) << trace;
+  EXPECT_FALSE(holds(trace, "[Auto Boot Code Discovery]")) << trace;
+}
+
+TEST_F(AutoDiscovery, AMissingBootDirectoryIsReported) {
+  removeDirectory(c.run.bootDirectory);
+  c.run.sw.update = 1;
+  ImageDirectoryKind missing = kFw;
+  EXPECT_EQ(autoDiscovery(c.run, missing), kAutoDiscoveryDirectoryMissing);
+  EXPECT_EQ(missing, kBoot);
+  EXPECT_EQ(c.run.firmwareList.size(), 1u);
+}
+
+TEST_F(AutoDiscovery, AMissingDirectoryThatIsNotNeededDoesNotMatter) {
+  removeDirectory(c.run.bootDirectory);
+  c.run.sw.forceFw = 1;
+  ImageDirectoryKind missing = kFw;
+  EXPECT_EQ(autoDiscovery(c.run, missing), kAutoDiscoveryDone);
+}
+
+TEST(TraceImageList, ShowsConvergedVersionsAndTheEmptyList) {
+  CapturedRun c;
+  ImageList list;
+  traceImageList(c.run, list);
+  EXPECT_EQ(c.trace(), "File List is null!\n");
+  list.push_back(fcNode("tf.all", "TF282A4"));
+  list.push_back(convergedNode("kc.ufi", "3.2.14.0", 2));
+  traceImageList(c.run, list);
+  EXPECT_EQ(c.trace(),
+            "Actual  = tf.all\nDecoded = TF282A4\n\n"
+            "Actual  = kc.ufi\nDecoded = 3.2.14.0\nCNA Ver = 2.2.14.0\n\n");
+}
+
+}  // namespace
+}  // namespace vornup
