@@ -1,0 +1,47 @@
+#include "sim/fake_tool.h"
+
+namespace tandrelsim {
+
+std::vector<std::string> toolArguments(const std::string& commandLine) {
+  std::size_t start = 0;
+  if (!commandLine.empty() && commandLine[0] == '"') {
+    std::size_t closing = commandLine.find('"', 1);
+    start = closing == std::string::npos ? commandLine.size() : closing + 1;
+  } else {
+    start = commandLine.find(' ');
+    if (start == std::string::npos) start = commandLine.size();
+  }
+  std::size_t end = commandLine.rfind(" > ");
+  if (end == std::string::npos || end < start) end = commandLine.size();
+
+  std::vector<std::string> args;
+  std::string current;
+  bool quoted = false;
+  bool inArgument = false;
+  for (std::size_t i = start; i < end; ++i) {
+    char c = commandLine[i];
+    if (c == '"') {
+      quoted = !quoted;
+      inArgument = true;
+    } else if ((c == ' ' || c == '\t') && !quoted) {
+      if (inArgument) args.push_back(current);
+      current.clear();
+      inArgument = false;
+    } else {
+      current += c;
+      inArgument = true;
+    }
+  }
+  if (inArgument) args.push_back(current);
+  return args;
+}
+
+void attachSimulation(vornup::FakePlatform& platform, Simulation& simulation) {
+  platform.onCommand = [&simulation](const std::string& commandLine) {
+    Reply reply = simulation.call(toolArguments(commandLine));
+    vornup::FakePlatform::writeRedirectedOutput(commandLine, reply.text);
+    return reply.exitStatus;
+  };
+}
+
+}  // namespace tandrelsim
