@@ -1,6 +1,19 @@
 #include "tool/adapter.h"
 
+#include <new>
+
+#include "driver/run_state.h"
+
 namespace vornup {
+
+Adapter* newAdapterRecord(RunState& run) {
+  ++run.counters.gHbaCount;
+  std::unique_ptr<Adapter> record(new (std::nothrow) Adapter());
+  if (record == nullptr) return nullptr;
+  record->adapterNumber = run.counters.gHbaCount;
+  run.adapterList.push_back(std::move(record));
+  return run.adapterList.back().get();
+}
 
 bool isFcAdapter(const Adapter& a) { return a.cnaType == kCnaTypeFc; }
 bool isNicFunction(const Adapter& a) { return a.cnaType == kCnaTypeNic; }
@@ -22,6 +35,10 @@ bool isKX3Adapter(const Adapter& a) {
 }
 
 bool isConvergedFamily(const Adapter& a) { return isConvergedFunction(a) || isHalvardFcAdapter(a); }
+
+const char* adapterAddress(const Adapter& a) {
+  return isNicFunction(a) || isIscsiFunction(a) ? a.mac.c_str() : a.wwn.c_str();
+}
 
 bool hasInvalidIdentity(const Adapter& a) {
   auto isPlaceholder = [](const char* text, const char* zeros) {

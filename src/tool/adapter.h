@@ -14,6 +14,8 @@
 
 namespace vornup {
 
+struct RunState;
+
 // Protocol of a port (`cnaType`, `personality`).
 enum : int32_t {
   kCnaTypeFc = 0,
@@ -81,6 +83,11 @@ struct Adapter {
 // ever appended and live until the run ends.
 using AdapterList = std::vector<std::unique_ptr<Adapter>>;
 
+// Counts a new record in gHbaCount and appends it, cleared and numbered with
+// the new count, to run.adapterList. Null when no memory is left; the count
+// stays advanced, so the numbering shows the gap.
+Adapter* newAdapterRecord(RunState& run);
+
 bool isFcAdapter(const Adapter& a);
 bool isNicFunction(const Adapter& a);
 bool isIscsiFunction(const Adapter& a);
@@ -92,6 +99,9 @@ bool isKX3Adapter(const Adapter& a);
 // Converged function or Halvard FC adapter: four-number versions, images
 // matched by image family.
 bool isConvergedFamily(const Adapter& a);
+// The address the tool knows the port by: the MAC of a NIC or iSCSI
+// function, the WWN of every other port.
+const char* adapterAddress(const Adapter& a);
 // A placeholder address, an unknown model or no firmware version.
 bool hasInvalidIdentity(const Adapter& a);
 

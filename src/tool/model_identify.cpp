@@ -1,0 +1,73 @@
+#include "tool/model_identify.h"
+
+#include "tool/command_safety.h"
+#include "tool/label_reader.h"
+#include "tool/model_table.h"
+
+namespace vornup {
+namespace {
+
+constexpr char kPciDataCommand[] = "pcidata %s";
+constexpr char kHeaderTypeLabel[] = "Header Type";
+constexpr uint32_t kMultiFunctionHeaderType = 0x80;
+constexpr char kNoBootCode[] = "NONE";
+
+bool ruleHolds(RunState& run, Adapter& a, const ModelRule& rule) {
+  switch (rule.test) {
+    case ModelTest::kSubsystem:
+      return a.subVenDevID == rule.first && a.subSysDevID == rule.second;
+    case ModelTest::kSubsystemDevice:
+      return a.subSysDevID == rule.second;
+    case ModelTest::kCindralBlade:
+      return isCindralBlade(a.pciID, a.vendorID, a.subSysDevID, a.subVenDevID);
+    case ModelTest::kFlags:
+      return a.flags == rule.first;
+    case ModelTest::kMultiFunction:
+      return isMultiFunctionDevice(run, a);
+    case ModelTest::kOtherwise:
+      return true;
+  }
+  return false;
+}
+
+// The first rule of the adapter's device ID that holds chooses the row.
+const ModelRow& findModelRow(RunState& run, Adapter& a) {
+  for (const ModelRule& rule : kModelRules) {
+    if (rule.deviceId == a.pciID && ruleHolds(run, a, rule)) return kModelRows[rule.row];
+  }
+  return kUnknownModelRow;
+}
+
+}  // namespace
+
+int identifyModel(RunState& run, Adapter& a) {
+  const ModelRow& row = findModelRow(run, a);
+  a.fwType.set(row.typeCode);
+  a.model.set(row.model);
+  a.fwType.truncate(isConvergedFamily(a) ? 1 : 2);
+  if (&row == &kUnknownModelRow) {
+    a.supported = 0;
+    a.bcType = a.fwType;
+    return 1;
+  }
+  ++run.counters.knownHbaCount;
+  a.supported = 1;
+  if (a.bcVersion.equals(kNoBootCode) && run.sw.forceBios) a.bcType.assign(a.fwType.c_str(), 1);
+  return 0;
+}
+
+bool isMultiFunctionDevice(RunState& run, Adapter& a) {
+  executeForAddress(run, kPciDataCommand, adapterAddress(a));
+  return readHexLabel(kHeaderTypeLabel, run.toolOutput.c_str()) == kMultiFunctionHeaderType;
+}
+
+bool isCindralBlade(uint32_t deviceId, uint32_t /*vendorId*/, uint32_t subSysDevId,
+                    uint32_t subVenDevId) {
+  if (deviceId != kCindralBladeDeviceId) return false;
+  for (const SubsystemPair& blade : kCindralBladeSubsystems) {
+    if (blade.vendor == subVenDevId && blade.device == subSysDevId) return true;
+  }
+  return false;
+}
+
+}  // namespace vornup

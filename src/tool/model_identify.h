@@ -1,0 +1,25 @@
+// Model identification: the model name and firmware type code of an adapter
+// port from its PCI identifiers, by the rules of the model table.
+#pragma once
+
+#include <cstdint>
+
+#include "driver/run_state.h"
+
+namespace vornup {
+
+// Sets model, fwType and supported (and bcType where the rules say) from the
+// model table and counts known models. 1 when the device ID is not in the
+// table, else 0.
+int identifyModel(RunState& run, Adapter& a);
+
+// Runs "pcidata" for the port and answers whether its PCI header type is
+// 0x80: the port belongs to a multi-function PCI device.
+bool isMultiFunctionDevice(RunState& run, Adapter& a);
+
+// The Cindral blade adapters: device ID 0x7D00 with one of the blade
+// subsystems. The vendor ID plays no part.
+bool isCindralBlade(uint32_t deviceId, uint32_t vendorId, uint32_t subSysDevId,
+                    uint32_t subVenDevId);
+
+}  // namespace vornup

@@ -1,0 +1,76 @@
+// Product data: the model table that names an adapter from its PCI
+// identifiers, and the known-model table of fwmatrix.txt entries. Both are
+// documented for administrators in docs/models.md.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+namespace vornup {
+
+// One model: its name and firmware type code (two letters for Fibre
+// Channel adapters, one letter for converged and Halvard adapters).
+struct ModelRow {
+  uint8_t id;  // equals the row's index in kModelRows
+  const char* model;
+  const char* typeCode;
+};
+
+// Row ids, in table order.
+enum ModelRowId : uint8_t {
+  kRowKF210, kRowKF221, kRowKF222, kRowKF410, kRowKF410RevB, kRowKF421, kRowKF422, kRowKF450,
+  kRowKF460, kRowKF500, kRowKF620E, kRowKF810, kRowKF810RevB, kRowKF821, kRowKF822, kRowKF840M,
+  kRowKF850, kRowKF850F, kRowKF1200, kRowKF1210, kRowKF1601Early, kRowKF1621, kRowKF1622,
+  kRowKF1602R, kRowKF1602CB, kRowKF1602M, kRowKF1602S, kRowKF1601S, kRowKF1601E, kRowKF1602,
+  kRowKF1601, kRowKF3202M, kRowKF3202, kRowKF1610, kRowKF1610F, kRowKF1604B, kRowKF1604,
+  kRowKC2100, kRowKC3200, kRowKH3201, kRowKH3202,
+  kModelRowCount
+};
+
+extern const ModelRow kModelRows[kModelRowCount];
+// The row of a device ID the table lacks.
+extern const ModelRow kUnknownModelRow;
+
+// The test of one rule line.
+enum class ModelTest : uint8_t {
+  kSubsystem,        // subVenDevID is `first` and subSysDevID is `second`
+  kSubsystemDevice,  // subSysDevID is `second`, any subsystem vendor
+  kCindralBlade,     // isCindralBlade
+  kFlags,            // flags is `first`
+  kMultiFunction,    // the port's PCI header type is 0x80 (runs "pcidata")
+  kOtherwise,        // always; the last line of every device ID
+};
+
+// One line of a device ID's ordered rules: the first line of the device ID
+// whose test holds chooses the row.
+struct ModelRule {
+  uint32_t deviceId;
+  ModelTest test;
+  uint32_t first;
+  uint32_t second;
+  ModelRowId row;
+};
+
+constexpr std::size_t kModelRuleCount = 63;
+extern const ModelRule kModelRules[kModelRuleCount];
+
+// The (subsystem vendor, subsystem device) pairs of the Cindral blade
+// adapters, all with device ID 0x7D00.
+struct SubsystemPair {
+  uint32_t vendor;
+  uint32_t device;
+};
+constexpr uint32_t kCindralBladeDeviceId = 0x7D00;
+constexpr std::size_t kCindralBladeCount = 15;
+extern const SubsystemPair kCindralBladeSubsystems[kCindralBladeCount];
+
+// An adapter type that fwmatrix.txt may name in its first column, with its
+// firmware type code (empty for the converged and Halvard types).
+struct KnownModel {
+  const char* type;
+  const char* typeCode;
+};
+constexpr std::size_t kKnownModelCount = 40;
+extern const KnownModel kKnownModels[kKnownModelCount];
+
+}  // namespace vornup
