@@ -26,9 +26,11 @@ uint32_t foldAllChecksumWords(uint32_t sum, const uint8_t* bytes, std::size_t wo
   std::size_t byteCount = wordCount * 4;
   std::size_t whole = byteCount - byteCount % kLaneBytes;
   for (std::size_t offset = 0; offset < whole; offset += kLaneBytes) {
-    uint64_t block[kLaneBytes / 8];
-    std::memcpy(block, bytes + offset, kLaneBytes);
-    for (std::size_t i = 0; i < kLaneBytes / 8; ++i) lanes[i] ^= block[i];
+    for (std::size_t i = 0; i < kLaneBytes / 8; ++i) {
+      uint64_t word;
+      std::memcpy(&word, bytes + offset + 8 * i, sizeof word);
+      lanes[i] ^= word;
+    }
   }
   uint8_t laneBytes[kLaneBytes];
   std::memcpy(laneBytes, lanes, kLaneBytes);

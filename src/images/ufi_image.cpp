@@ -32,7 +32,7 @@ constexpr char kPrintDirectoryHeading[] = "\n[printUFIHeaderFlashDirectory]\n";
 constexpr char kDeviceIdLine[] = "ufi_flash_dir->deviceId%u = %X\n";
 
 // The cookie search reads through one buffer of this many 32-byte blocks.
-constexpr std::size_t kSearchBufferBytes = 1024 * kUfiCookieBytes;
+constexpr std::size_t kSearchBufferBytes = 2048 * kUfiCookieBytes;
 // The directory is read up to the end of its device id records.
 constexpr std::size_t kDeviceIdAreaBytes =
     kUfiFirstDeviceIdOffset + kUfiDeviceIdStride * kUfiDeviceIdCount;

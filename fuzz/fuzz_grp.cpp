@@ -1,0 +1,9 @@
+#include "fuzz_image.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
+  return vornup::fuzz::verifyInput(
+      data, size, ".grp", [](vornup::Output& out, const char* path, vornup::ImageIdText& result) {
+        int imageType = 0;
+        return vornup::verifyGRP_file(out, path, result, imageType);
+      });
+}
