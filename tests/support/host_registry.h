@@ -1,6 +1,7 @@
 // Test support: writes and removes keys of the host's registry, the one the
 // program's platform layer reads: the real registry (through reg.exe) on
-// Windows, the directory tree under VORNUP_REGISTRY_ROOT on POSIX.
+// Windows, a directory tree on POSIX (by default the one under
+// VORNUP_REGISTRY_ROOT of the test process; a harness may name another).
 #pragma once
 
 #include <cstdio>
@@ -20,12 +21,12 @@ class HostRegistry {
   // Sets the string value `valueName` of the HKEY_LOCAL_MACHINE key `subkey`
   // ("SOFTWARE\\Korvane\\Quenmar"); true when it was written.
   static bool setString(const std::string& subkey, const std::string& valueName,
-                        const std::string& text) {
+                        const std::string& text, const std::filesystem::path& root = defaultRoot()) {
     if (kWindowsHost) {
       return reg("add \"HKLM\\" + subkey + "\" /v " + valueName + " /t REG_SZ /d \"" +
                  escapedForReg(text) + "\" /f") == 0;
     }
-    std::filesystem::path key = keyPath(subkey);
+    std::filesystem::path key = keyPath(subkey, root);
     std::error_code ignored;
     std::filesystem::create_directories(key, ignored);
     return writeFile(key / valueName, text + "\n");
@@ -68,7 +69,7 @@ class HostRegistry {
     std::filesystem::remove_all(keyPath(subkey), ignored);
   }
 
-  static std::filesystem::path root() {
+  static std::filesystem::path defaultRoot() {
     const char* root = std::getenv("VORNUP_REGISTRY_ROOT");
     return std::filesystem::u8path(root != nullptr && *root != '\0' ? root
                                                                     : "/etc/vornup/registry");
@@ -87,8 +88,9 @@ class HostRegistry {
     return text + text.substr(end);
   }
 
-  static std::filesystem::path keyPath(const std::string& subkey) {
-    std::filesystem::path path = root();
+  static std::filesystem::path keyPath(const std::string& subkey,
+                                       const std::filesystem::path& root = defaultRoot()) {
+    std::filesystem::path path = root;
     std::string part;
     for (char c : subkey + "\\") {
       if (c != '\\') {

@@ -1,0 +1,160 @@
+#include "e2e/e2e_host.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "platform/host_names.h"
+#include "platform/platform.h"
+#include "support/host_registry.h"
+
+namespace vornup {
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr char kKorvaneKey[] = "SOFTWARE\\Korvane";
+
+std::string makeDirectory(const std::string& path) {
+  std::error_code ignored;
+  fs::create_directories(fs::u8path(path), ignored);
+  return path + kPathSeparator;
+}
+
+// One argument or value for the command interpreter of the host.
+std::string quoted(const std::string& text) {
+  if (kWindowsHost) return "\"" + text + "\"";
+  std::string result = "'";
+  for (char c : text) result += c == '\'' ? std::string("'\\''") : std::string(1, c);
+  return result + "'";
+}
+
+std::string withoutCarriageReturns(const std::string& text) {
+  std::string result;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (!(text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n')) result += text[i];
+  }
+  return result;
+}
+
+}  // namespace
+
+E2eHost::E2eHost() {
+  install_ = makeDirectory(scratch_.file("install dir"));
+  work_ = makeDirectory(scratch_.file("work"));
+  temp_ = makeDirectory(scratch_.file("temp dir"));
+  program_ = install_ + kProgramName;
+  std::error_code error;
+  fs::copy_file(fs::u8path(hostPath(VORNUP_PROGRAM_PATH)), fs::u8path(program_), error);
+  EXPECT_FALSE(error) << "cannot install " << VORNUP_PROGRAM_PATH << ": " << error.message();
+  setEnvironment("TEMP", scratch_.file("temp dir"));
+  if (kWindowsHost) {
+    HostRegistry::removeKey(kKorvaneKey);
+  } else {
+    makeDirectory(registryRoot());
+    setEnvironment("VORNUP_REGISTRY_ROOT", registryRoot());
+  }
+}
+
+E2eHost::~E2eHost() {
+  if (kWindowsHost) HostRegistry::removeKey(kKorvaneKey);
+}
+
+std::string E2eHost::hostPath(const std::string& buildPath) {
+  if (!kWindowsHost || buildPath.empty() || buildPath[0] != '/') return buildPath;
+  // Wine shows the Unix file system as drive Z:.
+  std::string path = "Z:" + buildPath;
+  for (char& c : path) {
+    if (c == '/') c = '\\';
+  }
+  return path;
+}
+
+void E2eHost::writeInstallFile(const std::string& relativePath, const std::string& content) {
+  writeFileBelow(install_, relativePath, content);
+}
+
+void E2eHost::writeWorkFile(const std::string& name, const std::string& content) {
+  writeFileBelow(work_, name, content);
+}
+
+std::string E2eHost::readWorkFile(const std::string& name) const {
+  return withoutCarriageReturns(ScratchDirectory::readFile(work_ + name));
+}
+
+void E2eHost::writeFileBelow(const std::string& directory, const std::string& relativePath,
+                             const std::string& content) {
+  fs::path path = fs::u8path(directory) / fs::u8path(relativePath);
+  std::error_code ignored;
+  fs::create_directories(path.parent_path(), ignored);
+  std::FILE* file = std::fopen(path.u8string().c_str(), "wb");
+  ASSERT_NE(file, nullptr) << relativePath;
+  std::fwrite(content.data(), 1, content.size(), file);
+  std::fclose(file);
+}
+
+void E2eHost::installTool(const std::string& executable, const std::string& suite) {
+  std::string folder = makeDirectory(install_ + suite);
+  std::error_code error;
+  fs::copy_file(fs::u8path(hostPath(executable)), fs::u8path(folder + kToolExecutable),
+                fs::copy_options::overwrite_existing, error);
+  ASSERT_FALSE(error) << "cannot install " << executable << ": " << error.message();
+  setRegistryString(std::string(kKorvaneKey) + "\\" + suite, suite + "Dir", install_);
+}
+
+void E2eHost::setRegistryString(const std::string& subkey, const std::string& valueName,
+                                const std::string& text) {
+  EXPECT_TRUE(HostRegistry::setString(subkey, valueName, text, fs::u8path(registryRoot())))
+      << subkey << "\\" << valueName;
+}
+
+void E2eHost::setEnvironment(const std::string& name, const std::string& value) {
+  environment_[name] = value;
+}
+
+void E2eHost::unsetEnvironment(const std::string& name) {
+  environment_.erase(name);
+  unset_.push_back(name);
+}
+
+void E2eHost::denyRights() {
+  std::error_code ignored;
+  fs::remove_all(fs::u8path(registryRoot()), ignored);
+  std::FILE* file = std::fopen(registryRoot().c_str(), "wb");
+  ASSERT_NE(file, nullptr);
+  std::fclose(file);
+}
+
+bool E2eHost::tempDirectoryIsEmpty() const {
+  std::error_code ignored;
+  return fs::is_empty(fs::u8path(temp_), ignored);
+}
+
+std::string E2eHost::commandLine(std::initializer_list<std::string> args) const {
+  std::string line;
+  if (kWindowsHost) {
+    line = "cd /d " + quoted(work_) + " && ";
+    for (const std::string& name : unset_) line += "set \"" + name + "=\" && ";
+    for (const auto& variable : environment_) {
+      line += "set \"" + variable.first + "=" + variable.second + "\" && ";
+    }
+  } else {
+    line = "cd " + quoted(work_) + " && ";
+    for (const std::string& name : unset_) line += "unset " + name + " && ";
+    for (const auto& variable : environment_) {
+      line += "export " + variable.first + "=" + quoted(variable.second) + " && ";
+    }
+  }
+  line += quoted(program_);
+  for (const std::string& arg : args) line += " " + quoted(arg);
+  return line + " > " + quoted(scratch_.file("console.txt")) + " 2>&1";
+}
+
+RunResult E2eHost::run(std::initializer_list<std::string> args) {
+  RunResult result;
+  result.exitCode = hostPlatform().runCommand(commandLine(args));
+  result.console = withoutCarriageReturns(scratch_.read("console.txt"));
+  return result;
+}
+
+}  // namespace vornup

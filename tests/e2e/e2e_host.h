@@ -1,0 +1,89 @@
+// End-to-end test harness: the real program, copied into an install
+// directory of its own (its program directory is where the executable lies),
+// run as a child process with its own registry, temporary directory and
+// environment, and judged by its console text and exit code.
+//
+// On POSIX the registry is a directory tree of the host's own
+// (VORNUP_REGISTRY_ROOT); on Windows it is the real registry, whose Korvane
+// keys the host clears when it starts and ends. Paths have blanks in them
+// ("install dir", "temp dir") on purpose.
+#pragma once
+
+#include <initializer_list>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "support/captured_run.h"
+
+namespace vornup {
+
+struct RunResult {
+  int exitCode = -1;
+  // Standard output and standard error, with Windows line ends as "\n".
+  std::string console;
+};
+
+class E2eHost {
+ public:
+  E2eHost();
+  ~E2eHost();
+  E2eHost(const E2eHost&) = delete;
+  E2eHost& operator=(const E2eHost&) = delete;
+
+  // Runs the installed program with `args` in the work directory.
+  RunResult run(std::initializer_list<std::string> args);
+
+  // Directories, each with a trailing separator.
+  std::string installDirectory() const { return install_; }
+  std::string workDirectory() const { return work_; }
+  std::string tempDirectory() const { return temp_; }
+
+  // Writes a file beside the program ("fwmatrix.txt", "firmware/x.all"
+  // with '/' between folders).
+  void writeInstallFile(const std::string& relativePath, const std::string& content);
+
+  // Writes a file into, or reads a text file from, the work directory (the
+  // program's current directory); Windows line ends are read as "\n".
+  void writeWorkFile(const std::string& name, const std::string& content);
+  std::string readWorkFile(const std::string& name) const;
+
+  // Copies `executable` (a program of the build, such as the tool
+  // simulator) to <install>/<suite>/Tandrel(.exe) and names the install
+  // directory in the suite's registry key, as the suite's installer does.
+  void installTool(const std::string& executable, const std::string& suite = "Quenmar");
+
+  // Sets a string value of an HKEY_LOCAL_MACHINE key for the program.
+  void setRegistryString(const std::string& subkey, const std::string& valueName,
+                         const std::string& text);
+
+  // Sets or unsets an environment variable of the program's runs.
+  void setEnvironment(const std::string& name, const std::string& value);
+  void unsetEnvironment(const std::string& name);
+
+  // Makes the rights probe fail (POSIX only: the registry root becomes a
+  // plain file).
+  void denyRights();
+
+  // True when no run left anything in the temporary directory.
+  bool tempDirectoryIsEmpty() const;
+
+  // A path of the build tree (as CMake names it) as the host names it.
+  static std::string hostPath(const std::string& buildPath);
+
+ private:
+  std::string commandLine(std::initializer_list<std::string> args) const;
+  static void writeFileBelow(const std::string& directory, const std::string& relativePath,
+                             const std::string& content);
+  std::string registryRoot() const { return scratch_.file("registry"); }
+
+  ScratchDirectory scratch_;
+  std::string install_;
+  std::string work_;
+  std::string temp_;
+  std::string program_;
+  std::map<std::string, std::string> environment_;
+  std::vector<std::string> unset_;
+};
+
+}  // namespace vornup
