@@ -2,6 +2,8 @@
 
 #include <cstdio>
 #include <cstring>
+#include <string>
+#include <vector>
 
 #include "common/text_compare.h"
 #include "platform/platform.h"
@@ -50,46 +52,57 @@ const PortTypeName kConvergedPortTypes[] = {
     {"NIC", kCnaTypeNic},
 };
 
-// Reads the adapter list line by line. An entry starts at a "Port WWN" or
-// "Permanent MAC" line; its "Flags", "Serial No." and "Port Type" lines are
-// looked for in that order, from the entry line on, but never beyond the next
-// entry: a field missing from one entry keeps its default instead of being
-// taken from the next.
-class AdapterListReader {
- public:
-  explicit AdapterListReader(RunState& run) : run_(run) {}
+bool isEntryLine(const std::string& line) {
+  return std::strstr(line.c_str(), kPortWwnLabel) != nullptr ||
+         std::strstr(line.c_str(), kPermanentMacLabel) != nullptr;
+}
 
-  void readLine(const char* line) {
-    const bool byWwn = std::strstr(line, kPortWwnLabel) != nullptr;
-    if (byWwn || std::strstr(line, kPermanentMacLabel) != nullptr) startEntry(line, byWwn);
-    if (awaiting_ == Awaiting::kFlags && std::strstr(line, kFlagsLabel) != nullptr) {
-      readFlags(line);
-      awaiting_ = Awaiting::kSerial;
+// The lines of the adapter list, as read in pieces of up to 255 characters.
+using ListLines = std::vector<std::string>;
+
+// Reads one entry of the adapter list: lines [first, end), the first one
+// holding "Port WWN" or "Permanent MAC", `end` the next such line or the end
+// of the output. Its "Flags", "Serial No." and "Port Type" lines are looked
+// for in that order, each from the line of the one before it (the entry line
+// for the first); a field the entry lacks keeps its default instead of being
+// taken from the next entry.
+class EntryReader {
+ public:
+  EntryReader(const ListLines& lines, std::size_t first, std::size_t end)
+      : lines_(lines), at_(first), end_(end) {}
+
+  void read(RunState& run) {
+    Adapter* a = newAdapterRecord(run);
+    if (a == nullptr) return;
+    const char* entryLine = lines_[at_].c_str();
+    const bool byWwn = std::strstr(entryLine, kPortWwnLabel) != nullptr;
+    copyAddress(entryLine, byWwn ? kWwnLength : kMacLength, byWwn ? a->wwn : a->mac);
+    // What an entry without its other lines is: a Fibre Channel port
+    // without flags or serial number.
+    a->serialNumber.set("N/A");
+    setPortType(*a, "FC");
+    if (const char* line = findLine(kFlagsLabel)) a->flags = readFlags(line);
+    if (const char* line = findLine(kSerialLabel)) {
+      getLabelToken(kSerialLabel, line, a->serialNumber);
+      upcaseText(a->serialNumber.data());
     }
-    if (awaiting_ == Awaiting::kSerial && std::strstr(line, kSerialLabel) != nullptr) {
-      getLabelToken(kSerialLabel, line, current_->serialNumber);
-      upcaseText(current_->serialNumber.data());
-      awaiting_ = Awaiting::kPortType;
-    }
-    if (awaiting_ == Awaiting::kPortType && std::strstr(line, kPortTypeLabel) != nullptr) {
-      readPortType(line);
-      awaiting_ = Awaiting::kNothing;
+    if (const char* line = findLine(kPortTypeLabel)) {
+      getLabelValue(kPortTypeLabel, line, a->portType);
+      setPortType(*a, a->portType.c_str());
     }
   }
 
  private:
-  enum class Awaiting { kNothing, kFlags, kSerial, kPortType };
-
-  void startEntry(const char* line, bool byWwn) {
-    current_ = newAdapterRecord(run_);
-    awaiting_ = current_ == nullptr ? Awaiting::kNothing : Awaiting::kFlags;
-    if (current_ == nullptr) return;
-    // What an entry without its other lines is: a Fibre Channel port
-    // without flags or serial number.
-    current_->serialNumber.set("N/A");
-    setPortType("FC");
-    FixedText<32>& address = byWwn ? current_->wwn : current_->mac;
-    copyAddress(line, byWwn ? kWwnLength : kMacLength, address);
+  // The next line of the entry, from the current one on, that holds `label`;
+  // it becomes the current line. Null when the entry has none.
+  const char* findLine(const char* label) {
+    for (std::size_t i = at_; i < end_; ++i) {
+      if (std::strstr(lines_[i].c_str(), label) != nullptr) {
+        at_ = i;
+        return lines_[i].c_str();
+      }
+    }
+    return nullptr;
   }
 
   // The value after the line's first colon, at most `length` characters and
@@ -109,25 +122,16 @@ class AdapterListReader {
 
   // The value's first two characters (the leading byte) are dropped, then
   // leading zeros; 80007e0d gives 0x7E0D.
-  void readFlags(const char* line) {
+  static uint32_t readFlags(const char* line) {
     FixedText<32> value;
     getLabelValue(kFlagsLabel, line, value);
-    const char* digits = value.c_str();
-    if (value.length() <= 2) {
-      current_->flags = 0;
-      return;
-    }
-    digits += 2;
+    if (value.length() <= 2) return 0;
+    const char* digits = value.c_str() + 2;
     while (*digits == '0') ++digits;
-    current_->flags = hexValue(digits);
+    return hexValue(digits);
   }
 
-  void readPortType(const char* line) {
-    getLabelValue(kPortTypeLabel, line, current_->portType);
-    setPortType(current_->portType.c_str());
-  }
-
-  void setPortType(const char* name) {
+  static void setPortType(Adapter& a, const char* name) {
     FixedText<32> portType("FC");
     int32_t cnaType = kCnaTypeFc;
     for (const PortTypeName& known : kConvergedPortTypes) {
@@ -136,15 +140,30 @@ class AdapterListReader {
         cnaType = known.cnaType;
       }
     }
-    current_->portType = portType;
-    current_->cnaType = cnaType;
-    current_->personality = cnaType;
+    a.portType = portType;
+    a.cnaType = cnaType;
+    a.personality = cnaType;
   }
 
-  RunState& run_;
-  Adapter* current_ = nullptr;
-  Awaiting awaiting_ = Awaiting::kNothing;
+  const ListLines& lines_;
+  std::size_t at_;
+  std::size_t end_;
 };
+
+// One record per entry, in output order.
+void readEntries(RunState& run, const ListLines& lines) {
+  std::size_t i = 0;
+  while (i < lines.size()) {
+    if (!isEntryLine(lines[i])) {
+      ++i;
+      continue;
+    }
+    std::size_t end = i + 1;
+    while (end < lines.size() && !isEntryLine(lines[end])) ++end;
+    EntryReader(lines, i, end).read(run);
+    i = end;
+  }
+}
 
 int unableToProcess(RunState& run) {
   run.out.consoleOut(kUnableToProcess, run.programName, kToolError);
@@ -181,10 +200,11 @@ int readAdapterList(RunState& run, const char* args) {
     std::remove(tempFile);
     return unableToProcess(run);
   }
-  AdapterListReader reader(run);
+  ListLines lines;
   char line[kLineSize];
-  while (std::fgets(line, sizeof line, file) != nullptr) reader.readLine(line);
+  while (std::fgets(line, sizeof line, file) != nullptr) lines.emplace_back(line);
   std::fclose(file);
+  readEntries(run, lines);
   std::remove(tempFile);
   return 0;
 }

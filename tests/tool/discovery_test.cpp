@@ -138,25 +138,35 @@ flags = 80007d00
 port-type = iscsi
 
 [port]
+mac = 00-90-fa-00-00-04
+serial = s4
+port-type = NIC
+
+[port]
 mac = 00-90-fa-00-00-03
 flags = 80001234
 serial = s3
 port-type = NIC
 )");
   ASSERT_EQ(discoverAdapters(sim.run), 0);
-  ASSERT_EQ(sim.run.adapterList.size(), 3u);
+  ASSERT_EQ(sim.run.adapterList.size(), 4u);
   const Adapter& bare = sim.adapter(1);
   EXPECT_EQ(bare.flags, 0u);
   EXPECT_STREQ(bare.serialNumber.c_str(), "N/A");
   EXPECT_STREQ(bare.portType.c_str(), "FC");
   EXPECT_EQ(bare.cnaType, kCnaTypeFc);
   EXPECT_EQ(bare.personality, kCnaTypeFc);
-  // No serial number: its port type line is still its own.
+  // No serial number: its port type line is still read.
   const Adapter& noSerial = sim.adapter(2);
   EXPECT_EQ(noSerial.flags, 0x7D00u);
   EXPECT_STREQ(noSerial.serialNumber.c_str(), "N/A");
-  EXPECT_STREQ(noSerial.portType.c_str(), "FC");
-  const Adapter& whole = sim.adapter(3);
+  EXPECT_STREQ(noSerial.portType.c_str(), "iSCSI");
+  // No flags line: the serial number and port type are still read.
+  const Adapter& noFlags = sim.adapter(3);
+  EXPECT_EQ(noFlags.flags, 0u);
+  EXPECT_STREQ(noFlags.serialNumber.c_str(), "S4");
+  EXPECT_STREQ(noFlags.portType.c_str(), "NIC");
+  const Adapter& whole = sim.adapter(4);
   EXPECT_EQ(whole.flags, 0x1234u);
   EXPECT_STREQ(whole.serialNumber.c_str(), "S3");
   EXPECT_STREQ(whole.portType.c_str(), "NIC");

@@ -1,0 +1,152 @@
+// Self-checks over the product data: the model table, the Cindral blade list
+// and the known-model table of fwmatrix.txt.
+#include "tool/model_table.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <map>
+#include <set>
+#include <string>
+
+#include "common/text_compare.h"
+#include "images/image_id_tables.h"
+#include "tool/known_models.h"
+
+namespace vornup {
+namespace {
+
+bool isConvergedOrHalvardDevice(uint32_t deviceId) {
+  const uint32_t ids[] = {0x3A00, 0x3A02, 0x3A04, 0x3A10, 0x3A12, 0x3A14, 0x6C00};
+  for (uint32_t id : ids) {
+    if (id == deviceId) return true;
+  }
+  return false;
+}
+
+// The type codes that firmware images of ALL files can carry.
+std::set<std::string> dwcTypeCodes() {
+  std::set<std::string> codes;
+  Output quiet;
+  for (uint32_t id = 0; id < 256; ++id) {
+    ImageIdText text;
+    if (lookupDwcType7Code(quiet, id, text) == 0) codes.insert(text.c_str());
+    if (lookupDwcType11Code(quiet, id, text) == 0) codes.insert(text.c_str());
+  }
+  codes.erase("");
+  return codes;
+}
+
+bool isCapital(char c) { return c >= 'A' && c <= 'Z'; }
+
+TEST(ModelTable, RowsAreNumberedAndDistinct) {
+  std::set<std::pair<std::string, std::string>> seen;
+  for (std::size_t i = 0; i < kModelRowCount; ++i) {
+    EXPECT_EQ(kModelRows[i].id, i) << kModelRows[i].model;
+    EXPECT_TRUE(seen.insert({kModelRows[i].model, kModelRows[i].typeCode}).second)
+        << kModelRows[i].model;
+    EXPECT_LE(std::strlen(kModelRows[i].model), 31u);
+  }
+  EXPECT_EQ(kModelRowCount, 41u);
+  EXPECT_STREQ(kUnknownModelRow.model, "UNKNOWN_MODEL");
+  EXPECT_STREQ(kUnknownModelRow.typeCode, "XX");
+}
+
+TEST(ModelTable, EveryDeviceEndsItsRulesWithOneOtherwise) {
+  std::map<uint32_t, std::size_t> lastLine;
+  std::set<uint32_t> closed;
+  std::set<int> usedRows;
+  for (std::size_t i = 0; i < kModelRuleCount; ++i) {
+    const ModelRule& rule = kModelRules[i];
+    EXPECT_EQ(closed.count(rule.deviceId), 0u) << std::hex << rule.deviceId << " line " << i;
+    if (rule.test == ModelTest::kOtherwise) closed.insert(rule.deviceId);
+    usedRows.insert(rule.row);
+    lastLine[rule.deviceId] = i;
+  }
+  EXPECT_EQ(lastLine.size(), 30u);
+  EXPECT_EQ(closed.size(), 30u);
+  EXPECT_EQ(usedRows.size(), static_cast<std::size_t>(kModelRowCount));
+}
+
+TEST(ModelTable, FibreChannelRowsFitFwmatrixAndRealImages) {
+  const std::set<std::string> imageCodes = dwcTypeCodes();
+  ASSERT_FALSE(imageCodes.empty());
+  for (const ModelRule& rule : kModelRules) {
+    const ModelRow& row = kModelRows[rule.row];
+    std::string code = row.typeCode;
+    if (isConvergedOrHalvardDevice(rule.deviceId)) {
+      ASSERT_EQ(code.size(), 1u) << row.model;
+      EXPECT_TRUE(isCapital(code[0])) << row.model;
+      continue;
+    }
+    EXPECT_EQ(std::strpbrk(row.model, "- "), nullptr) << row.model;
+    EXPECT_EQ(imageCodes.count(code), 1u) << row.model << " " << code;
+  }
+}
+
+TEST(ModelTable, FamiliesKeepTheirDeviceIds) {
+  for (const ModelRule& rule : kModelRules) {
+    std::string model = kModelRows[rule.row].model;
+    bool converged = rule.deviceId >= 0x3A00 && rule.deviceId <= 0x3A14;
+    EXPECT_EQ(model.rfind("KC", 0) == 0, converged) << model;
+    EXPECT_EQ(model.rfind("KH", 0) == 0, rule.deviceId == 0x6C00) << model;
+    if (converged) {
+      EXPECT_STREQ(kModelRows[rule.row].model, rule.deviceId < 0x3A10 ? "KC2100" : "KC3200");
+    }
+  }
+}
+
+TEST(CindralBladeList, HoldsFifteenDistinctSubsystems) {
+  std::set<std::pair<uint32_t, uint32_t>> pairs;
+  for (const SubsystemPair& blade : kCindralBladeSubsystems) {
+    pairs.insert({blade.vendor, blade.device});
+  }
+  EXPECT_EQ(pairs.size(), 15u);
+}
+
+TEST(KnownModels, FibreChannelRowsMatchTheModelTable) {
+  std::map<std::string, std::set<std::string>> codesByName;
+  for (const ModelRule& rule : kModelRules) {
+    if (isConvergedOrHalvardDevice(rule.deviceId)) continue;
+    codesByName[kModelRows[rule.row].model].insert(kModelRows[rule.row].typeCode);
+  }
+  EXPECT_EQ(codesByName.size(), 32u);
+  for (std::size_t i = 0; i < 32; ++i) {
+    const KnownModel& known = kKnownModels[i];
+    auto found = codesByName.find(known.type);
+    ASSERT_NE(found, codesByName.end()) << known.type;
+    EXPECT_EQ(found->second.count(known.typeCode), 1u) << known.type;
+    codesByName.erase(found);
+  }
+  EXPECT_TRUE(codesByName.empty());
+}
+
+TEST(KnownModels, ConvergedAndHalvardRowsComeLastWithoutCode) {
+  const char* expected[] = {"KC2100-FCoE", "KC2100-iSCSI", "KC2100-NIC", "KC3200-FCoE",
+                            "KC3200-iSCSI", "KC3200-NIC", "KH3201", "KH3202"};
+  ASSERT_EQ(kKnownModelCount, 40u);
+  for (std::size_t i = 0; i < 8; ++i) {
+    EXPECT_STREQ(kKnownModels[32 + i].type, expected[i]);
+    EXPECT_STREQ(kKnownModels[32 + i].typeCode, "");
+  }
+  for (std::size_t i = 0; i < kKnownModelCount; ++i) {
+    EXPECT_LE(std::strlen(kKnownModels[i].type), 31u);
+    for (std::size_t j = 0; j < i; ++j) {
+      EXPECT_FALSE(equalsIgnoringCase(kKnownModels[i].type, kKnownModels[j].type));
+    }
+  }
+}
+
+TEST(KnownModels, LookupIgnoresCaseAndWantsTheWholeType) {
+  EXPECT_TRUE(isKnownFwmatrixModel("KF1602"));
+  EXPECT_TRUE(isKnownFwmatrixModel("kf1602cb"));
+  EXPECT_TRUE(isKnownFwmatrixModel("kc2100-fcoe"));
+  EXPECT_TRUE(isKnownFwmatrixModel("KH3202"));
+  EXPECT_FALSE(isKnownFwmatrixModel("KC2100"));
+  EXPECT_FALSE(isKnownFwmatrixModel("KF160"));
+  EXPECT_FALSE(isKnownFwmatrixModel("UNKNOWN_MODEL"));
+  EXPECT_FALSE(isKnownFwmatrixModel(""));
+}
+
+}  // namespace
+}  // namespace vornup
