@@ -150,9 +150,8 @@ int verifyALL_file(Output& out, const char* path, ImageIdText& result) {
   ImageFile file;
   int status = openFcImage(out, kVerifyAllHeading, path, file);
   if (status != 0) return status;
-  out.traceOut(kReadingAllHeader);
   uint32_t firstWord = 0;
-  status = readFirstWord(out, file, firstWord);
+  status = readFirstWord(out, kReadingAllHeader, file, firstWord);
   if (status != 0) return status;
   if (firstWord != NOP_IMAGE_TYPE) {
     out.traceOut(kNotNopImage, statusBits(INCOMPAT_IMAGE_ERROR));

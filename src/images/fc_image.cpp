@@ -70,7 +70,8 @@ int openFcImage(Output& out, const char* heading, const char* path, ImageFile& f
   return 0;
 }
 
-int readFirstWord(Output& out, ImageFile& file, uint32_t& word) {
+int readFirstWord(Output& out, const char* readingLine, ImageFile& file, uint32_t& word) {
+  out.traceOut("%s", readingLine);
   bool complete = file.seek(0) && readBigEndianWord(file, word);
   if (!complete || !file.seek(0)) {
     out.traceOut(kFirstWordMissing, statusBits(INVALID_IMAGE_ERROR));

@@ -45,8 +45,8 @@ bool readBigEndianWord(ImageFile& file, uint32_t& word);
 // open failure) and traces the input line. Returns 0 or OPEN_FILE_ERROR.
 int openFcImage(Output& out, const char* heading, const char* path, ImageFile& file);
 
-// Reads the first word from offset 0 and rewinds; traces and returns
-// INVALID_IMAGE_ERROR when it cannot be read.
-int readFirstWord(Output& out, ImageFile& file, uint32_t& word);
+// Traces `readingLine`, reads the first word from offset 0 and rewinds;
+// traces and returns INVALID_IMAGE_ERROR when it cannot be read.
+int readFirstWord(Output& out, const char* readingLine, ImageFile& file, uint32_t& word);
 
 }  // namespace vornup

@@ -88,9 +88,8 @@ int verifyPRG_file(Output& out, const char* path, ImageIdText& result) {
   ImageFile file;
   int status = openFcImage(out, kVerifyPrgHeading, path, file);
   if (status != 0) return status;
-  out.traceOut(kReadingPrgHeader);
   uint32_t firstWord = 0;
-  status = readFirstWord(out, file, firstWord);
+  status = readFirstWord(out, kReadingPrgHeader, file, firstWord);
   if (status != 0) return status;
   if (firstWord == NOP_IMAGE_TYPE) {
     out.traceOut(kAllImageType, firstWord, statusBits(INCOMPAT_IMAGE_ERROR));

@@ -14,8 +14,10 @@ namespace {
 using imagemaker::AllSpec;
 using imagemaker::AllSubImageSpec;
 using imagemaker::Bytes;
+using testing_images::Reader;
 using testing_images::ScratchDir;
 using testing_images::TraceCapture;
+using testing_images::Verdict;
 
 AllSubImageSpec sub(uint32_t kind, uint8_t imageType, uint8_t imageId, uint16_t version) {
   AllSubImageSpec s;
@@ -37,26 +39,16 @@ AllSpec allOf(std::vector<AllSubImageSpec> subImages) {
   return spec;
 }
 
-struct Outcome {
-  int status;
-  std::string result;
-  std::string trace;
-};
-
-Outcome verify(const ScratchDir& dir, const std::string& name, const Bytes& bytes) {
-  TraceCapture trace;
-  ImageIdText result;
-  std::string path = dir.write(name, bytes);
-  int status = verifyALL_file(trace.out, path.c_str(), result);
-  return {status, result.c_str(), trace.text()};
+Verdict verify(const ScratchDir& dir, const std::string& name, const Bytes& bytes) {
+  return verifyImage(Reader::kAll, dir, name, bytes);
 }
 
 TEST(VerifyAllFile, GoodFileTracesEveryStep) {
   ScratchDir dir;
   std::string path = dir.file("fw.all");
-  Outcome o = verify(dir, "fw.all", imagemaker::makeAll(allOf({kDwcUf})));
+  Verdict o = verify(dir, "fw.all", imagemaker::makeAll(allOf({kDwcUf})));
   EXPECT_EQ(o.status, 0);
-  EXPECT_EQ(o.result, "UF120X4");
+  EXPECT_EQ(o.id, "UF120X4");
   EXPECT_EQ(o.trace,
             "\n[verifyALL_file]\n"
             "Input file = " + path + "\n"
@@ -171,15 +163,11 @@ TEST(VerifyAllFile, StatusesAndTraceLines) {
   };
   ScratchDir dir;
   for (const AllCase& c : cases) {
-    Outcome o = verify(dir, c.name, imagemaker::makeAll(c.spec));
+    Verdict o = verify(dir, c.name, imagemaker::makeAll(c.spec));
     EXPECT_EQ(o.status, c.status) << c.what;
-    EXPECT_EQ(o.result, c.result) << c.what;
-    for (const std::string& line : c.traced) {
-      EXPECT_NE(o.trace.find(line), std::string::npos) << c.what << ": " << line << "\n" << o.trace;
-    }
-    for (const std::string& line : c.notTraced) {
-      EXPECT_EQ(o.trace.find(line), std::string::npos) << c.what << ": " << line << "\n" << o.trace;
-    }
+    EXPECT_EQ(o.id, c.result) << c.what;
+    expectTraced(o, c.traced, c.what);
+    expectNotTraced(o, c.notTraced, c.what);
   }
 }
 
@@ -187,7 +175,7 @@ TEST(VerifyAllFile, FirstWordDecidesBeforeAnySubImage) {
   ScratchDir dir;
   Bytes bytes = imagemaker::makeAll(allOf({kDwcUf}));
   bytes[3] = 0x01;
-  Outcome o = verify(dir, "a.all", bytes);
+  Verdict o = verify(dir, "a.all", bytes);
   EXPECT_EQ(o.status, INCOMPAT_IMAGE_ERROR);
   EXPECT_NE(o.trace.find("Reading ALL Header...\n"
                          "INCOMPAT_IMAGE_ERROR - image_type != NOP_IMAGE_TYPE, Status = FFF70000\n"),
@@ -208,7 +196,7 @@ TEST(VerifyAllFile, FileEndingInsideAHeaderIsJudgedByItsChecksum) {
   Bytes two = imagemaker::makeAll(allOf({kDwcUf, kFwc}));
   std::size_t firstSubImage = 128 + 64 + 4;
   two.resize(firstSubImage + 100);
-  Outcome o = verify(dir, "a.all", two);
+  Verdict o = verify(dir, "a.all", two);
   EXPECT_EQ(o.status, BAD_CHECKSUM_ERROR);
   EXPECT_EQ(o.trace.find("FWC"), std::string::npos);
 }
@@ -216,13 +204,12 @@ TEST(VerifyAllFile, FileEndingInsideAHeaderIsJudgedByItsChecksum) {
 TEST(VerifyAllFile, UnreadableFiles) {
   ScratchDir dir;
   std::string missing = dir.file("missing.all");
-  TraceCapture trace;
-  ImageIdText result;
-  EXPECT_EQ(verifyALL_file(trace.out, missing.c_str(), result), OPEN_FILE_ERROR);
-  EXPECT_EQ(trace.text(), "\n[verifyALL_file]\nOPEN_FILE_ERROR - Could not open image file = " +
-                              missing + ", Status = FFFA0000\n");
+  Verdict o = verifyImagePath(Reader::kAll, missing);
+  EXPECT_EQ(o.status, OPEN_FILE_ERROR);
+  EXPECT_EQ(o.trace, "\n[verifyALL_file]\nOPEN_FILE_ERROR - Could not open image file = " + missing +
+                         ", Status = FFFA0000\n");
   for (std::size_t size : {0, 1, 3}) {
-    Outcome o = verify(dir, "short.all", Bytes(size, 0xE1));
+    Verdict o = verify(dir, "short.all", Bytes(size, 0xE1));
     EXPECT_EQ(o.status, INVALID_IMAGE_ERROR) << size;
     EXPECT_NE(o.trace.find("Reading ALL Header...\nINVALID_IMAGE_ERROR - Status = FFF90000\n"),
               std::string::npos);

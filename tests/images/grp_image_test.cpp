@@ -14,23 +14,13 @@ namespace {
 
 using imagemaker::Bytes;
 using imagemaker::GrpSpec;
+using testing_images::Reader;
 using testing_images::ScratchDir;
 using testing_images::TraceCapture;
+using testing_images::Verdict;
 
-struct Outcome {
-  int status;
-  int imageType;
-  std::string result;
-  std::string trace;
-};
-
-Outcome verify(const ScratchDir& dir, const Bytes& bytes, const std::string& name = "fw.grp") {
-  TraceCapture trace;
-  ImageIdText result;
-  int imageType = -1;
-  std::string path = dir.write(name, bytes);
-  int status = verifyGRP_file(trace.out, path.c_str(), result, imageType);
-  return {status, imageType, result.c_str(), trace.text()};
+Verdict verify(const ScratchDir& dir, const Bytes& bytes, const std::string& name = "fw.grp") {
+  return verifyImage(Reader::kGrp, dir, name, bytes);
 }
 
 GrpSpec grp(const std::string& version, uint32_t magic = 0xFEAA0001,
@@ -45,10 +35,10 @@ GrpSpec grp(const std::string& version, uint32_t magic = 0xFEAA0001,
 TEST(VerifyGrpFile, GoodFileTracesEveryStep) {
   ScratchDir dir;
   std::string path = dir.file("fw.grp");
-  Outcome o = verify(dir, imagemaker::makeGrp(grp("1.1.43.3 build 7")));
+  Verdict o = verify(dir, imagemaker::makeGrp(grp("1.1.43.3 build 7")));
   EXPECT_EQ(o.status, RM_STATUS_OK);
   EXPECT_EQ(o.imageType, 4);
-  EXPECT_EQ(o.result, "1.1.43.3");
+  EXPECT_EQ(o.id, "1.1.43.3");
   EXPECT_EQ(o.trace,
             "\n[verifyGRP_file]\n"
             "Input file = " + path + "\n"
@@ -104,23 +94,19 @@ TEST(VerifyGrpFile, StatusesAndTraceLines) {
   };
   ScratchDir dir;
   for (const Case& c : cases) {
-    Outcome o = verify(dir, imagemaker::makeGrp(c.spec));
+    Verdict o = verify(dir, imagemaker::makeGrp(c.spec));
     EXPECT_EQ(o.status, c.status) << c.what;
     EXPECT_EQ(o.imageType, c.status == 0 ? 4 : -1) << c.what;
-    EXPECT_EQ(o.result, c.result) << c.what;
-    for (const std::string& line : c.traced) {
-      EXPECT_NE(o.trace.find(line), std::string::npos) << c.what << ": " << line << "\n" << o.trace;
-    }
-    for (const std::string& line : c.notTraced) {
-      EXPECT_EQ(o.trace.find(line), std::string::npos) << c.what << ": " << line << "\n" << o.trace;
-    }
+    EXPECT_EQ(o.id, c.result) << c.what;
+    expectTraced(o, c.traced, c.what);
+    expectNotTraced(o, c.notTraced, c.what);
   }
 }
 
 TEST(VerifyGrpFile, PreCheckFailures) {
   ScratchDir dir;
   Bytes good = imagemaker::makeGrp(grp("1.2"));
-  Outcome o = verify(dir, good, "fw.Grp");
+  Verdict o = verify(dir, good, "fw.Grp");
   EXPECT_EQ(o.status, RM_STATUS_ERROR_INCOMP_IMAGE);
   EXPECT_NE(o.trace.find("RM_STATUS_ERROR_INCOMP_IMAGE - Invalid GRP image extension! "
                          "Status = 194\nInvalid GRP Image! Not a Halvard Image!\n"),

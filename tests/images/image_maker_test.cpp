@@ -9,15 +9,15 @@
 
 #include "image_test_support.h"
 #include "images/image_status.h"
-#include "images/image_verify.h"
 
 namespace vornup {
 namespace {
 
 using imagemaker::Bytes;
 using imagemaker::MakerRequest;
+using testing_images::Reader;
 using testing_images::ScratchDir;
-using testing_images::TraceCapture;
+using testing_images::Verdict;
 
 Bytes make(const std::vector<std::string>& args) {
   MakerRequest request;
@@ -39,29 +39,13 @@ std::string refusal(const std::vector<std::string>& args) {
   return error;
 }
 
-struct Verified {
-  int status;
-  int imageType;
-  std::string id;
-};
-
-Verified verify(const ScratchDir& dir, const std::string& name, const Bytes& bytes) {
-  std::string path = dir.write(name, bytes);
-  TraceCapture trace;
-  ImageIdText id;
-  int imageType = 0;
-  std::string extension = name.substr(name.rfind('.') + 1);
-  int status;
-  if (extension == "ufi") {
-    status = verifyUFI_file(trace.out, path.c_str(), id, imageType);
-  } else if (extension == "grp") {
-    status = verifyGRP_file(trace.out, path.c_str(), id, imageType);
-  } else if (extension == "prg") {
-    status = verifyPRG_file(trace.out, path.c_str(), id);
-  } else {
-    status = verifyALL_file(trace.out, path.c_str(), id);
-  }
-  return {status, imageType, id.c_str()};
+// The reader for a file name's extension.
+Reader readerFor(const std::string& name) {
+  const std::string extension = name.substr(name.rfind('.') + 1);
+  if (extension == "ufi") return Reader::kUfi;
+  if (extension == "grp") return Reader::kGrp;
+  if (extension == "prg") return Reader::kPrg;
+  return Reader::kAll;
 }
 
 TEST(ImageMaker, CommandLinesMakeTheImagesTheyName) {
@@ -69,7 +53,7 @@ TEST(ImageMaker, CommandLinesMakeTheImagesTheyName) {
     std::vector<std::string> args;
     const char* name;
     int status;
-    int imageType;
+    int imageType;  // -1: not set by the reader
     const char* id;
   };
   const Case cases[] = {
@@ -77,38 +61,38 @@ TEST(ImageMaker, CommandLinesMakeTheImagesTheyName) {
       {{"ufi", "--version", "XY4.1.2.3", "--device-id", "0x1", "--device-id", "0x3A14", "-o", "x"},
        "a.ufi", 0, 3, "4.1.2.3"},
       {{"ufi", "--chip", "kx2", "--cookie-at", "112", "-o", "x"}, "a.ufi",
-       RM_STATUS_ERROR_INCOMP_IMAGE, 0, "4.1.0.0"},
-      {{"ufi", "--no-cookie", "-o", "x"}, "a.ufi", RM_STATUS_ERROR_INCOMP_IMAGE, 0, "4.1.0.0"},
+       RM_STATUS_ERROR_INCOMP_IMAGE, -1, "4.1.0.0"},
+      {{"ufi", "--no-cookie", "-o", "x"}, "a.ufi", RM_STATUS_ERROR_INCOMP_IMAGE, -1, "4.1.0.0"},
       {{"ufi", "--size", "4096", "-o", "x"}, "a.ufi", 0, 3, "4.1.0.0"},
-      {{"ufi", "--header-length", "100", "-o", "x"}, "a.ufi", RM_STATUS_ERROR_LONG_FWIMAGE, 0, ""},
+      {{"ufi", "--header-length", "100", "-o", "x"}, "a.ufi", RM_STATUS_ERROR_LONG_FWIMAGE, -1, ""},
       {{"grp", "--version", "3.1.2.0 (lab)", "--out", "x"}, "a.grp", 0, 4, "3.1.2.0"},
-      {{"grp", "--signature", "0xF7A3FFFF", "-o", "x"}, "a.grp", RM_STATUS_ERROR, 0, ""},
-      {{"grp", "--magic", "1", "-o", "x"}, "a.grp", RM_STATUS_ERROR, 0, ""},
-      {{"grp", "--unterminated-version", "-o", "x"}, "a.grp", RM_STATUS_ERROR, 0, ""},
-      {{"grp", "--size", "139", "-o", "x"}, "a.grp", RM_STATUS_ERROR_SHORT_FWIMAGE, 0, ""},
+      {{"grp", "--signature", "0xF7A3FFFF", "-o", "x"}, "a.grp", RM_STATUS_ERROR, -1, ""},
+      {{"grp", "--magic", "1", "-o", "x"}, "a.grp", RM_STATUS_ERROR, -1, ""},
+      {{"grp", "--unterminated-version", "-o", "x"}, "a.grp", RM_STATUS_ERROR, -1, ""},
+      {{"grp", "--size", "139", "-o", "x"}, "a.grp", RM_STATUS_ERROR_SHORT_FWIMAGE, -1, ""},
       {{"all", "--sub", "dwc,7,121,0x1234,64", "--sub", "fwc,0,0,0x2041,8", "-o", "x"}, "a.all",
-       0, 0, "UF201N1"},
-      {{"all", "--sub", "awc,0,0,0,8", "--sub", "dwc,11,41,0,4", "-o", "x"}, "a.all", 0, 0,
+       0, -1, "UF201N1"},
+      {{"all", "--sub", "awc,0,0,0,8", "--sub", "dwc,11,41,0,4", "-o", "x"}, "a.all", 0, -1,
        "UD000N0"},
-      {{"all", "--sub", "0xE1A05005,7,121,0,4", "-o", "x"}, "a.all", INCOMPAT_IMAGE_ERROR, 0, ""},
-      {{"all", "--bad-checksum", "-o", "x"}, "a.all", BAD_CHECKSUM_ERROR, 0, "UF120X4"},
-      {{"all", "--aif", "-o", "x"}, "a.aif", 0, 0, "UF120X4"},
+      {{"all", "--sub", "0xE1A05005,7,121,0,4", "-o", "x"}, "a.all", INCOMPAT_IMAGE_ERROR, -1, ""},
+      {{"all", "--bad-checksum", "-o", "x"}, "a.all", BAD_CHECKSUM_ERROR, -1, "UF120X4"},
+      {{"all", "--aif", "-o", "x"}, "a.aif", 0, -1, "UF120X4"},
       {{"all", "--sub", "dwc,7,121,0,8,0xFFFFFF7C", "-o", "x"}, "a.all", INVALID_IMAGE_READ_ERROR,
-       0, "UF000N0"},
-      {{"prg", "--image-id", "121", "--version", "0xFFFF", "-o", "x"}, "a.prg", 0, 0,
+       -1, "UF000N0"},
+      {{"prg", "--image-id", "121", "--version", "0xFFFF", "-o", "x"}, "a.prg", 0, -1,
        "FB15153X15"},
-      {{"prg", "--rom-device-id", "0x7D81", "-o", "x"}, "a.prg", 0, 0, "UB120X4"},
-      {{"prg", "--no-rom-signature", "-o", "x"}, "a.prg", 0, 0, "UB120X4"},
-      {{"prg", "--no-rom", "-o", "x"}, "a.prg", 0, 0, "UB120X4"},
-      {{"prg", "--pci-data-at", "0x41", "--rom-size", "256", "-o", "x"}, "a.prg", 0, 0, "FB120X4"},
-      {{"prg", "--image-id", "39", "-o", "x"}, "a.prg", INCOMPAT_IMAGE_ERROR, 0, ""},
-      {{"prg", "--first-word", "0xE1A00000", "-o", "x"}, "a.prg", INCOMPAT_IMAGE_ERROR, 0, ""},
-      {{"prg", "--truncate", "20", "-o", "x"}, "a.prg", INVALID_IMAGE_END_OF_FILE, 0, ""},
-      {{"grp", "--set", "4=0", "-o", "x"}, "a.grp", RM_STATUS_ERROR, 0, ""},
+      {{"prg", "--rom-device-id", "0x7D81", "-o", "x"}, "a.prg", 0, -1, "UB120X4"},
+      {{"prg", "--no-rom-signature", "-o", "x"}, "a.prg", 0, -1, "UB120X4"},
+      {{"prg", "--no-rom", "-o", "x"}, "a.prg", 0, -1, "UB120X4"},
+      {{"prg", "--pci-data-at", "0x41", "--rom-size", "256", "-o", "x"}, "a.prg", 0, -1, "FB120X4"},
+      {{"prg", "--image-id", "39", "-o", "x"}, "a.prg", INCOMPAT_IMAGE_ERROR, -1, ""},
+      {{"prg", "--first-word", "0xE1A00000", "-o", "x"}, "a.prg", INCOMPAT_IMAGE_ERROR, -1, ""},
+      {{"prg", "--truncate", "20", "-o", "x"}, "a.prg", INVALID_IMAGE_END_OF_FILE, -1, ""},
+      {{"grp", "--set", "4=0", "-o", "x"}, "a.grp", RM_STATUS_ERROR, -1, ""},
   };
   ScratchDir dir;
   for (const Case& c : cases) {
-    Verified v = verify(dir, c.name, make(c.args));
+    Verdict v = verifyImage(readerFor(c.name), dir, c.name, make(c.args));
     std::string line;
     for (const std::string& a : c.args) line += a + " ";
     EXPECT_EQ(v.status, c.status) << line;

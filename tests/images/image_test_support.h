@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <random>
 #include <string>
+#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -68,6 +69,29 @@ class TraceCapture {
 
   Output out;
 };
+
+enum class Reader { kUfi, kGrp, kAll, kPrg };
+
+// What a reader said about one file.
+struct Verdict {
+  int status = 0;
+  int imageType = -1;  // as the UFI and GRP readers set it; -1 when they left it
+  std::string id;      // the result text
+  std::string trace;
+};
+
+// Verifies the file at `path` with `reader`, the trace on.
+Verdict verifyImagePath(Reader reader, const std::string& path);
+
+// Writes the image under `name` and verifies it.
+Verdict verifyImage(Reader reader, const ScratchDir& dir, const std::string& name,
+                    const imagemaker::Bytes& bytes);
+
+// Expects every one of `lines` in the trace (`traced`) or none (`notTraced`).
+void expectTraced(const Verdict& verdict, const std::vector<std::string>& lines,
+                  const std::string& what);
+void expectNotTraced(const Verdict& verdict, const std::vector<std::string>& lines,
+                     const std::string& what);
 
 }  // namespace testing_images
 }  // namespace vornup

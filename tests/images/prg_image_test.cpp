@@ -17,21 +17,13 @@ namespace {
 using imagemaker::Bytes;
 using imagemaker::PrgSpec;
 using imagemaker::RomSpec;
+using testing_images::Reader;
 using testing_images::ScratchDir;
 using testing_images::TraceCapture;
+using testing_images::Verdict;
 
-struct Outcome {
-  int status;
-  std::string result;
-  std::string trace;
-};
-
-Outcome verify(const ScratchDir& dir, const Bytes& bytes) {
-  TraceCapture trace;
-  ImageIdText result;
-  std::string path = dir.write("boot.prg", bytes);
-  int status = verifyPRG_file(trace.out, path.c_str(), result);
-  return {status, result.c_str(), trace.text()};
+Verdict verify(const ScratchDir& dir, const Bytes& bytes) {
+  return verifyImage(Reader::kPrg, dir, "boot.prg", bytes);
 }
 
 PrgSpec prg(uint8_t imageId, uint16_t romDeviceId) {
@@ -52,9 +44,9 @@ Bytes prgWithRom(RomSpec romSpec, Edit edit) {
 TEST(VerifyPrgFile, GoodFileTracesEveryStep) {
   ScratchDir dir;
   std::string path = dir.file("boot.prg");
-  Outcome o = verify(dir, imagemaker::makePrg(prg(121, 0x7D80)));
+  Verdict o = verify(dir, imagemaker::makePrg(prg(121, 0x7D80)));
   EXPECT_EQ(o.status, 0);
-  EXPECT_EQ(o.result, "FB120X4");
+  EXPECT_EQ(o.id, "FB120X4");
   EXPECT_EQ(o.trace,
             "\n[verifyPRG_file]\n"
             "Input file = " + path + "\n"
@@ -112,9 +104,9 @@ TEST(VerifyPrgFile, RomDeviceIdDecidesTheFamilyLetter) {
   };
   ScratchDir dir;
   for (const Case& c : cases) {
-    Outcome o = verify(dir, c.bytes);
+    Verdict o = verify(dir, c.bytes);
     EXPECT_EQ(o.status, 0) << c.what;
-    EXPECT_EQ(o.result, c.result) << c.what;
+    EXPECT_EQ(o.id, c.result) << c.what;
   }
 }
 
@@ -146,7 +138,7 @@ TEST(VerifyPrgFile, StatusesAndTraceLines) {
   };
   ScratchDir dir;
   for (const Case& c : cases) {
-    Outcome o = verify(dir, c.bytes);
+    Verdict o = verify(dir, c.bytes);
     EXPECT_EQ(o.status, c.status) << c.what;
     std::string end = c.lastLines;
     ASSERT_GE(o.trace.size(), end.size()) << c.what;
@@ -156,12 +148,11 @@ TEST(VerifyPrgFile, StatusesAndTraceLines) {
 
 TEST(VerifyPrgFile, MissingFile) {
   ScratchDir dir;
-  TraceCapture trace;
-  ImageIdText result;
   std::string path = dir.file("none.prg");
-  EXPECT_EQ(verifyPRG_file(trace.out, path.c_str(), result), OPEN_FILE_ERROR);
-  EXPECT_EQ(trace.text(), "\n[verifyPRG_file]\nOPEN_FILE_ERROR - Could not open image file = " +
-                              path + ", Status = FFFA0000\n");
+  Verdict o = verifyImagePath(Reader::kPrg, path);
+  EXPECT_EQ(o.status, OPEN_FILE_ERROR);
+  EXPECT_EQ(o.trace, "\n[verifyPRG_file]\nOPEN_FILE_ERROR - Could not open image file = " + path +
+                         ", Status = FFFA0000\n");
 }
 
 TEST(CheckPciRomDeviceId, ReturnsToThePositionOnEntry) {
@@ -206,10 +197,9 @@ TEST(CheckPciRomDeviceId, ReadsTheDeviceIdsOfRealRoms) {
       EXPECT_EQ(checkPciRomDeviceId(file, wanted), wanted == r.deviceId ? 0 : 1)
           << r.file << " " << std::hex << wanted;
     }
-    TraceCapture trace;
-    ImageIdText result;
-    EXPECT_EQ(verifyPRG_file(trace.out, path.c_str(), result), 0) << r.file;
-    EXPECT_STREQ(result.c_str(), "UB000N0") << r.file;
+    Verdict o = verifyImagePath(Reader::kPrg, path);
+    EXPECT_EQ(o.status, 0) << r.file;
+    EXPECT_EQ(o.id, "UB000N0") << r.file;
   }
   if (tested == 0) GTEST_SKIP() << "no boot ROMs in " << romDir.string();
 }

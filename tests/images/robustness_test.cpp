@@ -3,40 +3,28 @@
 // A crash, an overrun (under the sanitizers) or an endless loop fails them.
 #include <gtest/gtest.h>
 
-#include <functional>
 #include <random>
 #include <set>
 #include <string>
 
 #include "image_test_support.h"
 #include "images/image_status.h"
-#include "images/image_verify.h"
 
 namespace vornup {
 namespace {
 
 using imagemaker::Bytes;
+using testing_images::Reader;
 using testing_images::ScratchDir;
-using testing_images::TraceCapture;
 
 struct Format {
   const char* fileName;
   Bytes image;
-  std::function<int(Output&, const char*, ImageIdText&)> verify;
+  Reader reader;
   std::set<int> statuses;  // every status the reader may give, 0 included
   // Any prefix shorter than this is refused (0: a prefix may pass).
   std::size_t refusedBelow;
 };
-
-int verifyUfi(Output& out, const char* path, ImageIdText& result) {
-  int imageType = 0;
-  return verifyUFI_file(out, path, result, imageType);
-}
-
-int verifyGrp(Output& out, const char* path, ImageIdText& result) {
-  int imageType = 0;
-  return verifyGRP_file(out, path, result, imageType);
-}
 
 std::vector<Format> smallImages() {
   imagemaker::UfiSpec ufi;
@@ -64,27 +52,22 @@ std::vector<Format> smallImages() {
                                  INCOMPAT_IMAGE_ERROR};
   return {
       // The header states the length.
-      {"fw.ufi", imagemaker::makeUfi(ufi), verifyUfi, smallCodes, 300},
-      {"fw.grp", imagemaker::makeGrp(grp), verifyGrp, smallCodes, 140},
+      {"fw.ufi", imagemaker::makeUfi(ufi), Reader::kUfi, smallCodes, 300},
+      {"fw.grp", imagemaker::makeGrp(grp), Reader::kGrp, smallCodes, 140},
       // The checksum word comes last.
-      {"fw.all", imagemaker::makeAll(all), verifyALL_file, fcCodes, 300},
+      {"fw.all", imagemaker::makeAll(all), Reader::kAll, fcCodes, 300},
       {"fw.aif", imagemaker::makeAll([&] {
          imagemaker::AllSpec aif = all;
          aif.aifLayout = true;
          return aif;
        }()),
-       verifyALL_file, fcCodes, 0},  // a header cut at the end of an AIF file is dropped
-      {"boot.prg", imagemaker::makePrg(imagemaker::PrgSpec()), verifyPRG_file, fcCodes, 48},
+       Reader::kAll, fcCodes, 0},  // a header cut at the end of an AIF file is dropped
+      {"boot.prg", imagemaker::makePrg(imagemaker::PrgSpec()), Reader::kPrg, fcCodes, 48},
   };
 }
 
 int verifyBytes(const ScratchDir& dir, const Format& format, const Bytes& bytes) {
-  std::string path = dir.write(format.fileName, bytes);
-  TraceCapture trace;  // the trace is on, so every trace line is formatted too
-  ImageIdText result;
-  int status = format.verify(trace.out, path.c_str(), result);
-  EXPECT_LT(result.length(), ImageIdText::kCapacity);
-  return status;
+  return verifyImage(format.reader, dir, format.fileName, bytes).status;
 }
 
 TEST(DamagedImages, EveryPrefixGivesAStatus) {

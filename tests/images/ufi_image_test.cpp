@@ -15,26 +15,13 @@ namespace {
 using imagemaker::Bytes;
 using imagemaker::UfiChip;
 using imagemaker::UfiSpec;
+using testing_images::Reader;
 using testing_images::ScratchDir;
 using testing_images::TraceCapture;
+using testing_images::Verdict;
 
-struct Outcome {
-  int status;
-  int imageType;
-  std::string result;
-  std::string trace;
-};
-
-Outcome verifyPath(const std::string& path) {
-  TraceCapture trace;
-  ImageIdText result;
-  int imageType = -1;
-  int status = verifyUFI_file(trace.out, path.c_str(), result, imageType);
-  return {status, imageType, result.c_str(), trace.text()};
-}
-
-Outcome verify(const ScratchDir& dir, const Bytes& bytes, const std::string& name = "fw.ufi") {
-  return verifyPath(dir.write(name, bytes));
+Verdict verify(const ScratchDir& dir, const Bytes& bytes, const std::string& name = "fw.ufi") {
+  return verifyImage(Reader::kUfi, dir, name, bytes);
 }
 
 UfiSpec ufi(UfiChip chip, std::vector<uint32_t> ids = {}) {
@@ -47,10 +34,10 @@ UfiSpec ufi(UfiChip chip, std::vector<uint32_t> ids = {}) {
 TEST(VerifyUfiFile, GoodKx2FileTracesEveryStep) {
   ScratchDir dir;
   std::string path = dir.file("fw.ufi");
-  Outcome o = verify(dir, imagemaker::makeUfi(ufi(UfiChip::kKx2)));
+  Verdict o = verify(dir, imagemaker::makeUfi(ufi(UfiChip::kKx2)));
   EXPECT_EQ(o.status, RM_STATUS_OK);
   EXPECT_EQ(o.imageType, 2);
-  EXPECT_EQ(o.result, "4.1.0.0");
+  EXPECT_EQ(o.id, "4.1.0.0");
   EXPECT_EQ(o.trace,
             "\n[verifyUFI_file]\n"
             "Input file = " + path + "\n"
@@ -71,7 +58,7 @@ TEST(VerifyUfiFile, GoodKx2FileTracesEveryStep) {
 
 TEST(VerifyUfiFile, Kx3FileIsTriedAsKx2First) {
   ScratchDir dir;
-  Outcome o = verify(dir, imagemaker::makeUfi(ufi(UfiChip::kKx3, {0x3A12})));
+  Verdict o = verify(dir, imagemaker::makeUfi(ufi(UfiChip::kKx3, {0x3A12})));
   EXPECT_EQ(o.status, RM_STATUS_OK);
   EXPECT_EQ(o.imageType, 3);
   EXPECT_NE(o.trace.find("\n[VerifyKX2Firmware]\nRM_STATUS_OK - Length = 2368B, Status = 0\n"
@@ -140,12 +127,10 @@ TEST(VerifyUfiFile, StatusesAndTraceLines) {
   };
   ScratchDir dir;
   for (const Case& c : cases) {
-    Outcome o = verify(dir, imagemaker::makeUfi(c.spec));
+    Verdict o = verify(dir, imagemaker::makeUfi(c.spec));
     EXPECT_EQ(o.status, c.status) << c.what;
     EXPECT_EQ(o.imageType, c.imageType) << c.what;
-    for (const std::string& line : c.traced) {
-      EXPECT_NE(o.trace.find(line), std::string::npos) << c.what << ": " << line << "\n" << o.trace;
-    }
+    expectTraced(o, c.traced, c.what);
   }
 }
 
@@ -195,9 +180,9 @@ TEST(VerifyUfiFile, BuildVersionText) {
   for (const Case& c : cases) {
     UfiSpec spec = ufi(UfiChip::kKx2);
     spec.version = c.field;
-    Outcome o = verify(dir, imagemaker::makeUfi(spec));
+    Verdict o = verify(dir, imagemaker::makeUfi(spec));
     EXPECT_EQ(o.status, RM_STATUS_OK) << c.field;
-    EXPECT_EQ(o.result, c.version) << c.field;
+    EXPECT_EQ(o.id, c.version) << c.field;
     std::string field = std::string(c.field).substr(0, 24);
     EXPECT_NE(o.trace.find("UFI buildVersionString = " + field + "\nCLU buildVersionString = " +
                            c.version + "\n"),
@@ -212,7 +197,7 @@ TEST(VerifyUfiFile, ExtensionIsASubstringOfThePath) {
   EXPECT_EQ(verify(dir, good, "image.UFI.old").status, RM_STATUS_OK);
   std::filesystem::create_directories(dir.file("set.ufi"));
   EXPECT_EQ(verify(dir, good, "set.ufi/image.bin").status, RM_STATUS_OK);
-  Outcome o = verify(dir, good, "image.Ufi");
+  Verdict o = verify(dir, good, "image.Ufi");
   EXPECT_EQ(o.status, RM_STATUS_ERROR_INCOMP_IMAGE);
   EXPECT_NE(o.trace.find("\n[VerifyKX3Firmware]\n"
                          "RM_STATUS_ERROR_INCOMP_IMAGE - Invalid UFI image extension! Status = 194\n"
@@ -223,7 +208,7 @@ TEST(VerifyUfiFile, ExtensionIsASubstringOfThePath) {
 
 TEST(VerifyUfiFile, MissingFile) {
   ScratchDir dir;
-  Outcome o = verifyPath(dir.file("none.ufi"));
+  Verdict o = verifyImagePath(Reader::kUfi, dir.file("none.ufi"));
   EXPECT_EQ(o.status, RM_STATUS_ERROR_READING_RESOURCE);
   EXPECT_NE(o.trace.find("RM_STATUS_ERROR_READING_RESOURCE - Unable to open UFI image! Status = 199\n"
                          "Invalid KX2 Image! Not a Brindle Image!\n"),
@@ -234,7 +219,7 @@ TEST(VerifyUfiFile, LargestKx2FileAndOneByteMore) {
   ScratchDir dir;
   UfiSpec spec = ufi(UfiChip::kKx2);
   spec.size = 8388704;
-  Outcome o = verify(dir, imagemaker::makeUfi(spec));
+  Verdict o = verify(dir, imagemaker::makeUfi(spec));
   EXPECT_EQ(o.status, RM_STATUS_OK);
   EXPECT_EQ(o.imageType, 2);
   // One byte more is too long for KX2, and goes on to the KX3 checks.

@@ -1,0 +1,54 @@
+#include "image_test_support.h"
+
+#include "images/image_verify.h"
+
+namespace vornup {
+namespace testing_images {
+
+Verdict verifyImagePath(Reader reader, const std::string& path) {
+  TraceCapture trace;
+  ImageIdText id;
+  Verdict verdict;
+  switch (reader) {
+    case Reader::kUfi:
+      verdict.status = verifyUFI_file(trace.out, path.c_str(), id, verdict.imageType);
+      break;
+    case Reader::kGrp:
+      verdict.status = verifyGRP_file(trace.out, path.c_str(), id, verdict.imageType);
+      break;
+    case Reader::kAll:
+      verdict.status = verifyALL_file(trace.out, path.c_str(), id);
+      break;
+    case Reader::kPrg:
+      verdict.status = verifyPRG_file(trace.out, path.c_str(), id);
+      break;
+  }
+  EXPECT_LT(id.length(), ImageIdText::kCapacity);
+  verdict.id = id.c_str();
+  verdict.trace = trace.text();
+  return verdict;
+}
+
+Verdict verifyImage(Reader reader, const ScratchDir& dir, const std::string& name,
+                    const imagemaker::Bytes& bytes) {
+  return verifyImagePath(reader, dir.write(name, bytes));
+}
+
+void expectTraced(const Verdict& verdict, const std::vector<std::string>& lines,
+                  const std::string& what) {
+  for (const std::string& line : lines) {
+    EXPECT_NE(verdict.trace.find(line), std::string::npos)
+        << what << ": missing " << line << "\n" << verdict.trace;
+  }
+}
+
+void expectNotTraced(const Verdict& verdict, const std::vector<std::string>& lines,
+                     const std::string& what) {
+  for (const std::string& line : lines) {
+    EXPECT_EQ(verdict.trace.find(line), std::string::npos)
+        << what << ": unexpected " << line << "\n" << verdict.trace;
+  }
+}
+
+}  // namespace testing_images
+}  // namespace vornup
