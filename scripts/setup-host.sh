@@ -1,0 +1,30 @@
+#!/bin/bash
+# Installs what building and testing vornup needs, where it is missing
+# (Debian or Ubuntu).
+#
+#   scripts/setup-host.sh native   compiler, CMake, Ninja and GoogleTest
+#   scripts/setup-host.sh all      also mingw-w64 and Wine, 32- and 64-bit
+set -euo pipefail
+
+packages=(cmake ninja-build g++ libgtest-dev googletest)
+if [ "${1:-all}" = all ]; then
+  packages+=(g++-mingw-w64-i686 g++-mingw-w64-x86-64 wine wine64 wine32:i386)
+fi
+
+missing=()
+for package in "${packages[@]}"; do
+  if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed'; then
+    missing+=("$package")
+  fi
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+sudo=""
+[ "$(id -u)" -ne 0 ] && sudo=sudo
+if printf '%s\n' "${missing[@]}" | grep -q ':i386$' &&
+   ! dpkg --print-foreign-architectures | grep -qx i386; then
+  $sudo dpkg --add-architecture i386
+fi
+echo "setup-host: installing ${missing[*]}"
+$sudo apt-get update
+$sudo env DEBIAN_FRONTEND=noninteractive apt-get install -y "${missing[@]}"
