@@ -1,0 +1,109 @@
+// The decision in automatic mode for an update, rewrite or forced download:
+// the highest image of the adapter's type, and for boot code the first kind
+// (universal, pair, open, EFI, x86) whose highest image is needed.
+#include "selection/decision_auto.h"
+
+#include <iterator>
+
+#include "download/download.h"
+#include "driver/reports_adapter.h"
+#include "driver/run_state.h"
+#include "selection/decision.h"
+#include "selection/decision_rule.h"
+#include "selection/fpga_gate.h"
+#include "selection/image_match.h"
+
+namespace vornup {
+
+namespace {
+
+constexpr char kFirmwareOperation[] = "operation     = forceFw || updateFw || rewriteFw\n";
+constexpr char kBootCodeOperation[] = "operation     = forceBc || updateBc || rewriteBc\n";
+constexpr char kNewImage[] = "New image     = %s\n";
+constexpr char kNoNewImage[] = "New image     = NONE\n";
+constexpr char kNoMatchingFirmware[] = "\n%s: No matching firmware found for HBA: %s\n";
+constexpr char kBootCodeTypeNotFound[] = "boot code type \"%s\" not found\n";
+constexpr char kNoCompatibleBootCode[] = "\n%s: No compatible boot code found for HBA = %s\n";
+
+void decideAutoFirmware(RunState& run, Adapter& adapter) {
+  run.out.traceOut(kFirmwareOperation);
+  const auto candidate = findFirmwareCandidate(run, adapter);
+  if (candidate == run.firmwareList.end()) {
+    run.out.traceOut(kNoNewImage);
+    printQueryLine(run, adapter, kNoImageText, kQueryNoFirmware);
+    if (run.sw.verbose) {
+      run.out.consoleOut(kNoMatchingFirmware, run.programName, adapter.model.c_str());
+    }
+    return;
+  }
+  ++run.counters.compatibleImageCount;
+  run.out.traceOut(kNewImage, candidate->decodedId.c_str());
+  decideForImage(run, adapter, *candidate, kDownloadFirmware);
+}
+
+}  // namespace
+
+const BootCodeKind kBootCodeKinds[] = {
+    {"sub operation = universal boot code\n", 'U'},
+    {"sub operation = pair boot code\n", 'P'},
+    {"sub operation = open boot code\n", 'O'},
+    {"sub operation = efi boot code\n", 'E'},
+    {"sub operation = x86 boot code\n", 'B'},
+};
+const std::size_t kBootCodeKindCount = std::size(kBootCodeKinds);
+
+ImageList::const_iterator findFirmwareCandidate(RunState& run, const Adapter& adapter) {
+  const ImageList& list = run.firmwareList;
+  const auto candidate =
+      isConvergedFamily(adapter)
+          ? findImageByImageType(static_cast<uint32_t>(adapter.imageType), list)
+          : findImageByTypeCode(adapter.fwType.c_str(), list, false);
+  if (candidate != list.end() && isFpgaGatedAdapter(adapter) &&
+      isCompatibleKX2FirmwareVersion(run, *candidate) == 0) {
+    return list.end();
+  }
+  return candidate;
+}
+
+void decideAutoUpdate(RunState& run, Adapter& adapter) {
+  const Switches& sw = run.sw;
+  if (sw.downgrade) {
+    decideAutoDowngrade(run, adapter);
+    return;
+  }
+  if (sw.forceFw || sw.update || sw.rewrite) decideAutoFirmware(run, adapter);
+  if (!isConvergedFamily(adapter) && (sw.forceBios || sw.update || sw.rewrite)) {
+    run.out.traceOut(kBootCodeOperation);
+    updateBootCodeByKind(run, adapter);
+  }
+}
+
+int updateBootCodeByKind(RunState& run, Adapter& adapter) {
+  int outcome = kDecisionNoImage;
+  for (const BootCodeKind& kind : kBootCodeKinds) {
+    run.out.traceOut("%s", kind.trace);
+    const char typeCode[] = {adapter.bcType.c_str()[0], kind.letter, '\0'};
+    outcome = tryBootCodeKind(run, typeCode, adapter);
+    if (outcome != kDecisionNoImage && outcome != kDecisionNotNeeded) return outcome;
+  }
+  if (outcome == kDecisionNoImage) {
+    printQueryLine(run, adapter, kNoImageText, kQueryNoBootCode);
+    if (run.sw.verbose) {
+      run.out.consoleOut(kNoCompatibleBootCode, run.programName, adapter.model.c_str());
+    }
+  }
+  return outcome;
+}
+
+int tryBootCodeKind(RunState& run, const char* typeCode, Adapter& adapter) {
+  const auto image = findImageByTypeCode(typeCode, run.bootList, false);
+  if (image == run.bootList.end()) {
+    run.out.traceOut(kBootCodeTypeNotFound, typeCode);
+    return kDecisionNoImage;
+  }
+  ++run.counters.compatibleImageCount;
+  run.out.traceOut(kNewImage, image->decodedId.c_str());
+  return decideForImage(run, adapter, *image, kDownloadBootCode);
+}
+
+}  // namespace vornup

@@ -1,0 +1,108 @@
+// The decision in automatic mode under /downgrade: walking down the sorted
+// lists from the highest image of the adapter's type, the first image older
+// than the installed version is downloaded, that is the next lower version.
+#include "download/download.h"
+#include "driver/reports_adapter.h"
+#include "driver/run_state.h"
+#include "selection/decision.h"
+#include "selection/decision_auto.h"
+#include "selection/decision_rule.h"
+#include "selection/fpga_gate.h"
+#include "selection/image_match.h"
+
+namespace vornup {
+
+namespace {
+
+constexpr char kFirmwareDowngrade[] = "operation     = firmware downgrade\n";
+constexpr char kBootCodeDowngrade[] = "operation     = boot code downgrade\n";
+constexpr char kNoFirmware[] = "\n%s: No firmware found for HBA: %s\n";
+constexpr char kNoBootCode[] = "\n%s: No boot code found for HBA: %s\n";
+
+// Where a walk down a list got to.
+struct Walk {
+  const ImageNode* lastTried = nullptr;
+  bool downloaded = false;
+};
+
+// Decides one image of the walk; true when the walk goes on to the next one.
+// A failed download ends the walk unless `pastFailures` is set.
+bool tryInWalk(RunState& run, Adapter& adapter, const ImageNode& image, int kind,
+               bool pastFailures, Walk& walk) {
+  ++run.counters.compatibleImageCount;
+  walk.lastTried = &image;
+  const int outcome = decideForImage(run, adapter, image, kind);
+  if (outcome == kDecisionDownloaded) {
+    walk.downloaded = true;
+    return false;
+  }
+  return outcome == kDecisionNotNeeded || pastFailures;
+}
+
+// Nothing was downloaded: the query line with the last image tried, and the
+// note that no downgrade was required.
+void reportNoDowngrade(RunState& run, const Adapter& adapter, const Walk& walk, int kind) {
+  const ImageKindReport& report = reportOf(kind);
+  const char* tried = walk.lastTried != nullptr ? walk.lastTried->sortedFileName.c_str() : "";
+  printQueryLine(run, adapter, tried, report.queryKind);
+  if (run.sw.verbose) printNotRequired(run, adapter, report.text);
+}
+
+// No image of the adapter's type at all.
+void reportNoImage(RunState& run, const Adapter& adapter, int kind, const char* note) {
+  printQueryLine(run, adapter, kNoImageText, reportOf(kind).noImageQueryKind);
+  if (run.sw.verbose) run.out.consoleOut(note, run.programName, adapter.model.c_str());
+}
+
+void downgradeFirmware(RunState& run, Adapter& adapter) {
+  run.out.traceOut(kFirmwareDowngrade);
+  const ImageList& list = run.firmwareList;
+  auto image = findFirmwareCandidate(run, adapter);
+  if (image == list.end()) {
+    reportNoImage(run, adapter, kDownloadFirmware, kNoFirmware);
+    return;
+  }
+  const bool gated = isFpgaGatedAdapter(adapter);
+  Walk walk;
+  for (; image != list.end() && imageMatchesAdapter(adapter, *image, false) &&
+         (!gated || isCompatibleKX2FirmwareVersion(run, *image) != 0);
+       ++image) {
+    if (!tryInWalk(run, adapter, *image, kDownloadFirmware, false, walk)) break;
+  }
+  if (!walk.downloaded) reportNoDowngrade(run, adapter, walk, kDownloadFirmware);
+}
+
+void downgradeBootCode(RunState& run, Adapter& adapter) {
+  run.out.traceOut(kBootCodeDowngrade);
+  const ImageList& list = run.bootList;
+  const char* bcType = adapter.bcType.c_str();
+  auto image = findImageByTypeCode(bcType, list, false);
+  if (image == list.end()) {
+    reportNoImage(run, adapter, kDownloadBootCode, kNoBootCode);
+    return;
+  }
+  // First pass: the images of the adapter's own boot code type.
+  Walk walk;
+  for (; image != list.end() && imageMatchesAdapter(adapter, *image, true); ++image) {
+    if (!tryInWalk(run, adapter, *image, kDownloadBootCode, false, walk)) break;
+  }
+  // Second pass: the boot images of every kind of the adapter's family, past
+  // failed downloads too.
+  if (!walk.downloaded) {
+    image = findImageByTypeCode(bcType, list, true);
+    for (; image != list.end() && image->fcSortKey.c_str()[0] == bcType[0]; ++image) {
+      if (!tryInWalk(run, adapter, *image, kDownloadBootCode, true, walk)) break;
+    }
+  }
+  if (!walk.downloaded) reportNoDowngrade(run, adapter, walk, kDownloadBootCode);
+}
+
+}  // namespace
+
+void decideAutoDowngrade(RunState& run, Adapter& adapter) {
+  downgradeFirmware(run, adapter);
+  if (isConvergedFamily(adapter)) return;
+  downgradeBootCode(run, adapter);
+}
+
+}  // namespace vornup

@@ -1,0 +1,177 @@
+// The decision in fwmatrix mode: the adapter's fwmatrix.txt line names one
+// firmware file and one boot code file; each is loaded into a node of its own,
+// checked, and downloaded when the operation needs it.
+#include <cstring>
+
+#include "download/download.h"
+#include "driver/reports_adapter.h"
+#include "driver/run_state.h"
+#include "images/image_status.h"
+#include "selection/decision.h"
+#include "selection/decision_rule.h"
+#include "selection/fpga_gate.h"
+#include "selection/fwmatrix.h"
+#include "selection/image_discovery.h"
+#include "tool/adapter.h"
+
+namespace vornup {
+
+namespace {
+
+constexpr char kUsingFwmatrix[] = "\n[Using FWMATRIX.TXT]\n";
+constexpr char kNoEntryForAdapter[] = "\n%s: No fwmatrix.txt entry for HBA = %s\n";
+constexpr char kOperationHeading[] = "\n[Operation]\n";
+constexpr char kUpdateNeededHeading[] = "\n[Update Needed]\n";
+constexpr char kTrue[] = "true\n";
+constexpr char kFalse[] = "false\n";
+constexpr char kInvalidFileName[] = "INVALID_FILE";
+constexpr char kIncompatibleFirmware[] =
+    "\n%s: Error - Incompatible firmware image for HBA = %s, status = %X\n";
+
+// What differs between the firmware and the boot code step.
+struct FwmatrixKind {
+  int downloadKind;
+  ImageDirectoryKind directory;
+  bool fpgaGate;  // a gated adapter takes no image below the fpga version
+  const char* operationTrace;
+  // Messages, each with the program name, the model and the status.
+  const char* noEntry;
+  const char* invalidEntry;
+  const char* readError;
+  const char* openFileError;
+  const char* openResourceError;  // status printed in decimal
+  const char* invalidFile;
+};
+
+const FwmatrixKind kFirmwareStep = {
+    kDownloadFirmware,
+    ImageDirectoryKind::kFirmware,
+    true,
+    "forceFw || downgradeFw || rewriteFw || updateFw\n",
+    "\n%s: No firmware entry found for HBA = %s, status = %X\n",
+    "\n%s: Invalid firmware entry found for HBA = %s, status = %X\n",
+    "\n%s: Error - reading firmware image for HBA = %s, status = %X\n",
+    "\n%s: Error - unable to open firmware file for HBA = %s, status = %X\n",
+    "\n%s: Error - unable to open firmware resource for HBA = %s, status = %d\n",
+    "\n%s: Error - invalid firmware file found for HBA = %s, status = %X\n",
+};
+
+const FwmatrixKind kBootCodeStep = {
+    kDownloadBootCode,
+    ImageDirectoryKind::kBoot,
+    false,
+    "forceBc || downgradeFw || rewriteFw || updateFw\n",
+    "\n%s: No boot code entry found for HBA = %s, status = %X\n",
+    "\n%s: Invalid boot code entry found for HBA = %s, status = %X\n",
+    "\n%s: Error - reading boot code image for HBA = %s, status = %X\n",
+    "\n%s: Error - unable to open boot code file for HBA = %s, status = %X\n",
+    "\n%s: Error - unable to open boot code resource for HBA = %s, status = %d\n",
+    "\n%s: Error - invalid boot code file found for HBA = %s, status = %X\n",
+};
+
+using Message = FixedText<256>;
+
+// Loads the file `name` into `node`; false with the reason in `message` when
+// there is no usable image.
+bool loadNamedImage(RunState& run, const Adapter& adapter, const char* name,
+                    const FwmatrixKind& step, ImageNode& node, Message& message) {
+  const char* program = run.programName;
+  const char* model = adapter.model.c_str();
+  const unsigned openFileError = statusBits(OPEN_FILE_ERROR);
+  if (std::strcmp(name, kNoImageText) == 0) {
+    message.format(step.noEntry, program, model, openFileError);
+    return false;
+  }
+  if (std::strcmp(name, kInvalidFileName) == 0) {
+    message.format(step.invalidEntry, program, model, openFileError);
+    return false;
+  }
+  const FixedText<256>& directory =
+      step.directory == ImageDirectoryKind::kFirmware ? run.firmwareDirectory : run.bootDirectory;
+  const int status = initFileImage(run, node, directory.c_str(), name, step.directory);
+  switch (status) {
+    case 0:
+      break;
+    case RM_STATUS_ERROR_READING_RESOURCE:
+      message.format(step.readError, program, model, statusBits(status));
+      return false;
+    case OPEN_FILE_ERROR:
+      message.format(step.openFileError, program, model, openFileError);
+      return false;
+    case RM_STATUS_STREAM_NOT_OPEN:
+      message.format(step.openResourceError, program, model, status);
+      return false;
+    default:
+      message.format(step.invalidFile, program, model, openFileError);
+      return false;
+  }
+  if (step.fpgaGate && isFpgaGatedAdapter(adapter) &&
+      isCompatibleKX2FirmwareVersion(run, node) == 0) {
+    message.format(kIncompatibleFirmware, program, model, 0u);
+    return false;
+  }
+  ++run.counters.compatibleImageCount;
+  return true;
+}
+
+// No usable image: the operation counts as a failed download.
+void countMissingImage(RunState& run, const Adapter& adapter, const FwmatrixKind& step,
+                       const Message& message) {
+  Counters& c = run.counters;
+  ++c.downloadErrorCount;
+  ++c.downloadCount;
+  if (step.downloadKind == kDownloadFirmware && isConvergedFamily(adapter)) {
+    ++c.cnaFwErrorCount;
+    ++c.cnaFwDownloadCount;
+  }
+  printQueryLine(run, adapter, kNoImageText, reportOf(step.downloadKind).noImageQueryKind);
+  if (run.sw.verbose) run.out.consoleOut("%s", message.c_str());
+}
+
+// One step of the decision: the firmware or the boot code file of the line.
+void decideNamedImage(RunState& run, Adapter& adapter, const char* name,
+                      const FwmatrixKind& step) {
+  run.out.traceOut(kOperationHeading);
+  run.out.traceOut("%s", step.operationTrace);
+  ImageNode node;
+  Message message;
+  if (!loadNamedImage(run, adapter, name, step, node, message)) {
+    countMissingImage(run, adapter, step, message);
+    return;
+  }
+  const ImageKindReport& report = reportOf(step.downloadKind);
+  const bool wanted = isDownloadWanted(run, adapter, node, step.downloadKind);
+  run.out.traceOut(kUpdateNeededHeading);
+  run.out.traceOut(wanted ? kTrue : kFalse);
+  printQueryLine(run, adapter, node.decodedId.c_str(), report.queryKind);
+  if (wanted) {
+    executeDownload(run, adapter, node, step.downloadKind);
+  } else if (run.sw.verbose) {
+    printNotRequired(run, adapter, report.text);
+  }
+}
+
+}  // namespace
+
+void decideFwmatrixUpdate(RunState& run, Adapter& adapter) {
+  run.out.traceOut(kUsingFwmatrix);
+  FixedText<32> firmwareFile;
+  FixedText<32> bootCodeFile;
+  if (getFwMatrixMatch(run, adapter, firmwareFile, bootCodeFile) == 0) {
+    printQueryLine(run, adapter, kNoImageText, kQueryPlain);
+    if (run.sw.verbose) {
+      run.out.consoleOut(kNoEntryForAdapter, run.programName, adapter.vornupType.c_str());
+    }
+    return;
+  }
+  const Switches& sw = run.sw;
+  if (sw.forceFw || sw.downgrade || sw.rewrite || sw.update) {
+    decideNamedImage(run, adapter, firmwareFile.c_str(), kFirmwareStep);
+  }
+  if (isFcAdapter(adapter) && !isConvergedFamily(adapter) &&
+      (sw.forceBios || sw.downgrade || sw.rewrite || sw.update)) {
+    decideNamedImage(run, adapter, bootCodeFile.c_str(), kBootCodeStep);
+  }
+}
+
+}  // namespace vornup

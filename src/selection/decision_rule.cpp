@@ -1,0 +1,56 @@
+// The per-image rule and decideForImage, which applies it to one image of
+// the discovered lists.
+#include "selection/decision_rule.h"
+
+#include "download/download.h"
+#include "driver/reports_adapter.h"
+#include "driver/run_state.h"
+#include "selection/decision.h"
+#include "selection/versions.h"
+
+namespace vornup {
+
+namespace {
+
+constexpr char kNeededTrace[] = "update needed = true\n";
+constexpr char kNotNeededTrace[] = "update needed = false\n";
+
+const ImageKindReport kFirmwareReport = {kQueryFirmware, kQueryNoFirmware, "firmware"};
+const ImageKindReport kBootCodeReport = {kQueryBootCode, kQueryNoBootCode, "boot code"};
+
+}  // namespace
+
+const ImageKindReport& reportOf(int kind) {
+  return kind == kDownloadFirmware ? kFirmwareReport : kBootCodeReport;
+}
+
+bool isDownloadWanted(const RunState& run, const Adapter& adapter, const ImageNode& image,
+                      int kind) {
+  const Switches& sw = run.sw;
+  const bool firmware = kind == kDownloadFirmware;
+  const char* installed = firmware ? adapter.fwVersion.c_str() : adapter.bcVersion.c_str();
+  bool need = isUpdateNeeded(run, adapter, image, installed) != 0;
+  if (sw.downgrade) need = !need;
+  const bool forced = firmware ? sw.forceFw != 0 : sw.forceBios != 0;
+  return forced || ((sw.downgrade || sw.update || sw.rewrite) && need);
+}
+
+int decideForImage(RunState& run, Adapter& adapter, const ImageNode& image, int kind) {
+  const ImageKindReport& report = reportOf(kind);
+  if (isDownloadWanted(run, adapter, image, kind)) {
+    run.out.traceOut(kNeededTrace);
+    printQueryLine(run, adapter, image.sortedFileName.c_str(), report.queryKind);
+    return executeDownload(run, adapter, image, kind);
+  }
+  // Under /downgrade the caller reports once it has tried every candidate.
+  if (!run.sw.downgrade) {
+    run.out.traceOut(kNotNeededTrace);
+    if (run.sw.update || run.sw.rewrite) {
+      printQueryLine(run, adapter, image.sortedFileName.c_str(), report.queryKind);
+    }
+    if (run.sw.verbose) printNotRequired(run, adapter, report.text);
+  }
+  return kDecisionNotNeeded;
+}
+
+}  // namespace vornup
