@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstring>
 #include <map>
 #include <set>
@@ -11,6 +12,7 @@
 
 #include "common/text_compare.h"
 #include "images/image_id_tables.h"
+#include "support/captured_run.h"
 #include "tool/known_models.h"
 
 namespace vornup {
@@ -146,6 +148,56 @@ TEST(KnownModels, LookupIgnoresCaseAndWantsTheWholeType) {
   EXPECT_FALSE(isKnownFwmatrixModel("KF160"));
   EXPECT_FALSE(isKnownFwmatrixModel("UNKNOWN_MODEL"));
   EXPECT_FALSE(isKnownFwmatrixModel(""));
+}
+
+std::string hex(uint32_t value) {
+  char text[16];
+  std::snprintf(text, sizeof text, "0x%04X", static_cast<unsigned>(value));
+  return text;
+}
+
+// The condition column of docs/models.md for one rule line.
+std::string conditionText(const ModelRule& rule, bool onlyRule) {
+  switch (rule.test) {
+    case ModelTest::kSubsystem:
+      return "subsystem vendor " + hex(rule.first) + ", subsystem device " + hex(rule.second);
+    case ModelTest::kSubsystemDevice:
+      return "subsystem device " + hex(rule.second) + " (any subsystem vendor)";
+    case ModelTest::kCindralBlade:
+      return "Cindral blade (list below)";
+    case ModelTest::kFlags:
+      return "flags " + hex(rule.first);
+    case ModelTest::kMultiFunction:
+      return "multi-function device (PCI header type 80)";
+    case ModelTest::kOtherwise:
+      return onlyRule ? "always" : "otherwise";
+  }
+  return "";
+}
+
+TEST(ModelDocumentation, ListsEveryRuleBladeAndKnownModel) {
+  std::string doc = ScratchDirectory::readFile(std::string(VORNUP_SOURCE_DIR) + "/docs/models.md");
+  ASSERT_FALSE(doc.empty());
+  std::map<uint32_t, int> rulesPerDevice;
+  for (const ModelRule& rule : kModelRules) ++rulesPerDevice[rule.deviceId];
+  std::size_t at = 0;
+  for (const ModelRule& rule : kModelRules) {
+    const ModelRow& row = kModelRows[rule.row];
+    std::string line = "| " + hex(rule.deviceId) + " | " +
+                       conditionText(rule, rulesPerDevice[rule.deviceId] == 1) + " | " +
+                       row.model + " | " + row.typeCode + " |\n";
+    std::size_t found = doc.find(line, at);
+    EXPECT_NE(found, std::string::npos) << line;
+    if (found != std::string::npos) at = found;
+  }
+  for (const SubsystemPair& blade : kCindralBladeSubsystems) {
+    std::string line = "| " + hex(blade.vendor) + " | " + hex(blade.device) + " |\n";
+    EXPECT_NE(doc.find(line), std::string::npos) << line;
+  }
+  for (const KnownModel& known : kKnownModels) {
+    std::string line = std::string("| ") + known.type + " | " + known.typeCode + " |\n";
+    EXPECT_NE(doc.find(line), std::string::npos) << line;
+  }
 }
 
 }  // namespace
