@@ -36,9 +36,9 @@ bool isCandidateEntry(const DirectoryEntry& entry, ImageDirectoryKind kind,
 // is missing.
 bool discoverInto(RunState& run, const char* heading, const char* listHeading,
                   const FixedText<256>& directory, ImageDirectoryKind kind, ImageList& list) {
-  run.out.traceOut(heading);
+  run.out.traceOut("%s", heading);
   const int status = discoverImages(run, directory.c_str(), kind, list);
-  run.out.traceOut(listHeading);
+  run.out.traceOut("%s", listHeading);
   traceImageList(run, list);
   return status != kDiscoveryNoDirectory;
 }
