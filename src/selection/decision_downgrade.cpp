@@ -27,8 +27,8 @@ struct Walk {
 
 // Decides one image of the walk; true when the walk goes on to the next one.
 // A failed download ends the walk unless `pastFailures` is set.
-bool tryInWalk(RunState& run, Adapter& adapter, const ImageNode& image, int kind,
-               bool pastFailures, Walk& walk) {
+bool tryInWalk(RunState& run, Adapter& adapter, const ImageNode& image, int kind, bool pastFailures,
+               Walk& walk) {
   ++run.counters.compatibleImageCount;
   walk.lastTried = &image;
   const int outcome = decideForImage(run, adapter, image, kind);

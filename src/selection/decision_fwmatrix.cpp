@@ -129,8 +129,7 @@ void countMissingImage(RunState& run, const Adapter& adapter, const FwmatrixKind
 }
 
 // One step of the decision: the firmware or the boot code file of the line.
-void decideNamedImage(RunState& run, Adapter& adapter, const char* name,
-                      const FwmatrixKind& step) {
+void decideNamedImage(RunState& run, Adapter& adapter, const char* name, const FwmatrixKind& step) {
   run.out.traceOut(kOperationHeading);
   run.out.traceOut("%s", step.operationTrace);
   ImageNode node;

@@ -69,8 +69,7 @@ int verifyImageFile(RunState& run, const char* path, ImageIdText& result, ImageF
 // kind, can safely stand on a tool command line, and passes verification.
 // Returns kDiscoveryAccepted, kDiscoveryNothing, or kDiscoveryNoDirectory
 // (with an empty list).
-int discoverImages(RunState& run, const char* directory, ImageDirectoryKind kind,
-                   ImageList& list);
+int discoverImages(RunState& run, const char* directory, ImageDirectoryKind kind, ImageList& list);
 
 // Fills `node` from the verified file `name`: its identifier and family, the
 // upper-cased name, and the FC sort key or the four converged numbers. Texts

@@ -45,12 +45,11 @@ bool discoverInto(RunState& run, const char* heading, const char* listHeading,
 
 }  // namespace
 
-int discoverImages(RunState& run, const char* directory, ImageDirectoryKind kind,
-                   ImageList& list) {
+int discoverImages(RunState& run, const char* directory, ImageDirectoryKind kind, ImageList& list) {
   list.clear();
   bool accepted = false;
-  const bool searched = run.platform.forEachDirectoryEntry(
-      directory, [&](const DirectoryEntry& entry) {
+  const bool searched =
+      run.platform.forEachDirectoryEntry(directory, [&](const DirectoryEntry& entry) {
         if (entry.isDirectory) return;
         ImageFileKind fileKind;
         FixedText<512> path(directory);

@@ -15,6 +15,11 @@ inline Adapter tfAdapter() {
   return a;
 }
 
+// The start of tfAdapter's query line, up to its boot code version.
+constexpr char kTfAdapterQueryBody[] =
+    "\nHBA=KV7100, Port Type=FC, WWN=10:00:00:00:5E:AA:BB:01, PCI ID=7D00, VID=1A5C, "
+    "SSID=7D21, SVID=1A5C, Firmware=TF282A4, Boot Code=TU510A3";
+
 // A converged FCoE function of the gated group, running 4.0.360.15 (KX2).
 inline Adapter gatedFcoeFunction() {
   Adapter a = sampleFcoeFunction();

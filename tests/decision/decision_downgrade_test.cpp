@@ -6,7 +6,6 @@
 #include "decision_adapters.h"
 #include "decision_fixture.h"
 #include "selection/decision.h"
-#include "selection/image_discovery.h"
 
 namespace vornup {
 namespace {
@@ -25,13 +24,6 @@ class Downgrade : public DecisionFixture {
     c.run.sw.downgrade = 1;
   }
 
-  void discover() {
-    discoverImages(c.run, c.run.firmwareDirectory.c_str(), ImageDirectoryKind::kFirmware,
-                   c.run.firmwareList);
-    discoverImages(c.run, c.run.bootDirectory.c_str(), ImageDirectoryKind::kBoot, c.run.bootList);
-    c.trace();
-  }
-
   Adapter& addConverged(Adapter record, const char* version, uint32_t major, uint32_t minor,
                         uint32_t release, uint32_t build) {
     setConvergedVersion(record, version, major, minor, release, build);
@@ -39,10 +31,10 @@ class Downgrade : public DecisionFixture {
   }
 
   std::string fcoeDownload(const std::string& name) const {
-    return download("10:00:00:00:5E:CC:DD:02", firmwarePath(name));
+    return download(kFcoeWwn, firmwarePath(name));
   }
   std::string fcBootDownload(const std::string& name) const {
-    return download("10:00:00:00:5E:AA:BB:01", bootPath(name));
+    return download(kFcWwn, bootPath(name));
   }
 
   void writeConvergedSet() {
@@ -93,8 +85,8 @@ TEST_F(Downgrade, AFailedFirmwareDownloadEndsTheWalk) {
   EXPECT_EQ(toolCalls(), (std::vector<std::string>{fcoeDownload("kc4036015.ufi")}));
   const std::string console = c.console();
   EXPECT_TRUE(holds(console, "Status=Error\n")) << console;
-  EXPECT_TRUE(holds(console,
-                    "\nvornup.exe: A firmware downgrade was not required on HBA: KC20-FCoE\n"))
+  EXPECT_TRUE(
+      holds(console, "\nvornup.exe: A firmware downgrade was not required on HBA: KC20-FCoE\n"))
       << console;
   EXPECT_EQ(c.run.counters.downloadErrorCount, 1);
 }
@@ -133,8 +125,9 @@ TEST_F(Downgrade, NoFirmwareOfTheTypeIsReported) {
   c.run.sw.query = 1;
   Adapter& fcoe = add(sampleFcoeFunction());
   decideAutoUpdate(c.run, fcoe);
-  EXPECT_TRUE(holds(c.console(), "Supported Firmware=NONE\nvornup.exe: No firmware found for "
-                                 "HBA: KC20-FCoE\n"));
+  EXPECT_TRUE(holds(c.console(),
+                    "Supported Firmware=NONE\nvornup.exe: No firmware found for "
+                    "HBA: KC20-FCoE\n"));
   EXPECT_EQ(c.run.counters.downloadErrorCount, 0);
 }
 
@@ -180,9 +173,10 @@ TEST_F(Downgrade, BootCodeSecondPassGoesOnPastFailures) {
             (std::vector<std::string>{fcBootDownload("tu509.prg"), fcBootDownload("tu509.prg"),
                                       fcBootDownload("tp400.prg")}));
   const std::string console = c.console();
-  EXPECT_TRUE(holds(console, ", Supported Boot Code=TP400.PRG, Boot Code Enabled=1"
-                             "\nvornup.exe: A boot code downgrade was not required on HBA: "
-                             "KV7100\n"))
+  EXPECT_TRUE(holds(console,
+                    ", Supported Boot Code=TP400.PRG, Boot Code Enabled=1"
+                    "\nvornup.exe: A boot code downgrade was not required on HBA: "
+                    "KV7100\n"))
       << console;
   EXPECT_EQ(c.run.counters.downloadErrorCount, 3);
 }

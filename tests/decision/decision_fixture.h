@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "image_files.h"
+#include "selection/image_discovery.h"
 #include "support/captured_run.h"
 #include "tool/adapter.h"
 
@@ -57,10 +58,23 @@ class DecisionFixture : public ::testing::Test {
     return calls;
   }
 
+  // Builds both image lists from the two directories, as automatic mode does,
+  // and empties the trace for what the test runs next.
+  void discover() {
+    discoverImages(c.run, c.run.firmwareDirectory.c_str(), ImageDirectoryKind::kFirmware,
+                   c.run.firmwareList);
+    discoverImages(c.run, c.run.bootDirectory.c_str(), ImageDirectoryKind::kBoot, c.run.bootList);
+    c.trace();
+  }
+
   // The download command of the file `path` for `address`.
   static std::string download(const std::string& address, const std::string& path) {
     return "download " + address + " \"" + path + "\"";
   }
+
+  // Addresses of the sample adapters.
+  static constexpr char kFcWwn[] = "10:00:00:00:5E:AA:BB:01";
+  static constexpr char kFcoeWwn[] = "10:00:00:00:5E:CC:DD:02";
 
   CapturedRun c;
   std::string reply = "Download Complete.\n";

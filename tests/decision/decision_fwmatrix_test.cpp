@@ -35,17 +35,25 @@ class FwmatrixDecision : public DecisionFixture {
   }
 
   void useTable(const std::string& content) {
+    if (c.run.fwmatrixFile != nullptr) std::fclose(c.run.fwmatrixFile);
     c.scratch.write("fwmatrix.txt", content);
     c.run.fwmatrixFile = std::fopen(c.scratch.file("fwmatrix.txt").c_str(), "r");
     ASSERT_NE(c.run.fwmatrixFile, nullptr);
   }
 
-  std::string fcFirmwareDownload() const {
-    return download("10:00:00:00:5E:AA:BB:01", firmwarePath("tf.all"));
+  // Starts a new decision on the same files: the table `content`, only the
+  // switch `flag` (and `second`), no counts and no commands run so far.
+  void restart(const std::string& content, int Switches::*flag, int Switches::*second = nullptr) {
+    c.platform.commands.clear();
+    c.run.counters = Counters();
+    c.run.sw = Switches();
+    c.run.sw.*flag = 1;
+    if (second != nullptr) c.run.sw.*second = 1;
+    useTable(content);
   }
-  std::string fcBootDownload() const {
-    return download("10:00:00:00:5E:AA:BB:01", bootPath("tu.prg"));
-  }
+
+  std::string fcFirmwareDownload() const { return download(kFcWwn, firmwarePath("tf.all")); }
+  std::string fcBootDownload() const { return download(kFcWwn, bootPath("tu.prg")); }
 };
 
 // ---- The per-image rule, switch by switch -----------------------------------
@@ -77,15 +85,9 @@ const RuleCase kRuleCases[] = {
 TEST_F(FwmatrixDecision, EachSwitchTakesTheImagesItAsksFor) {
   for (const RuleCase& t : kRuleCases) {
     CapturedRun& r = c;
-    r.platform.commands.clear();
-    r.run.counters = Counters();
-    r.run.sw = Switches();
-    r.run.sw.*t.flag = 1;
-    if (t.secondFlag != nullptr) r.run.sw.*t.secondFlag = 1;
     writeAll(firmwarePath("tf.all"), testimages::kAllIdTF, t.firmwareVersion);
     writePrg(bootPath("tu.prg"), testimages::kPrgIdTU, t.bootVersion);
-    if (r.run.fwmatrixFile != nullptr) std::fclose(r.run.fwmatrixFile);
-    useTable("KV7100 tf.all tu.prg\n");
+    restart("KV7100 tf.all tu.prg\n", t.flag, t.secondFlag);
     Adapter& fc = add(tfAdapter());
     decideFwmatrixUpdate(r.run, fc);
     const std::vector<std::string> expected =
@@ -95,7 +97,8 @@ TEST_F(FwmatrixDecision, EachSwitchTakesTheImagesItAsksFor) {
     EXPECT_EQ(r.run.counters.downloadCount, t.downloaded ? 2 : 0) << t.description;
     EXPECT_EQ(r.run.counters.compatibleImageCount, 2) << t.description;
     const std::string trace = r.trace();
-    const std::string needed = std::string("\n[Update Needed]\n") + (t.downloaded ? "true" : "false");
+    const std::string needed =
+        std::string("\n[Update Needed]\n") + (t.downloaded ? "true" : "false");
     EXPECT_EQ(occurrences(trace, needed), 2) << t.description << trace;
   }
 }
@@ -128,8 +131,8 @@ TEST_F(FwmatrixDecision, AnEqualImageUnderDowngradeIsNotRequired) {
   c.run.sw.verbose = 1;
   Adapter& fc = add(tfAdapter());
   decideFwmatrixUpdate(c.run, fc);
-  EXPECT_TRUE(holds(c.console(),
-                    "\nvornup.exe: A firmware downgrade was not required on HBA: KV7100\n"));
+  EXPECT_TRUE(
+      holds(c.console(), "\nvornup.exe: A firmware downgrade was not required on HBA: KV7100\n"));
   EXPECT_TRUE(toolCalls().empty());
 }
 
@@ -140,9 +143,7 @@ TEST_F(FwmatrixDecision, TheQueryLineNamesTheImageIdentifier) {
   Adapter& fc = add(tfAdapter());
   decideFwmatrixUpdate(c.run, fc);
   const std::string console = c.console();
-  const std::string body =
-      "\nHBA=KV7100, Port Type=FC, WWN=10:00:00:00:5E:AA:BB:01, PCI ID=7D00, VID=1A5C, "
-      "SSID=7D21, SVID=1A5C, Firmware=TF282A4, Boot Code=TU510A3";
+  const std::string body = kTfAdapterQueryBody;
   EXPECT_TRUE(holds(console, body + ", Supported Firmware=TF290A1, Boot Code Enabled=1\n"))
       << console;
   EXPECT_TRUE(holds(console, body + ", Supported Boot Code=TU511A1, Boot Code Enabled=1\n"))
@@ -157,10 +158,9 @@ TEST_F(FwmatrixDecision, AnAdapterWithoutALineIsOnlyReported) {
   c.run.sw.verbose = 1;
   Adapter& fc = add(tfAdapter());
   decideFwmatrixUpdate(c.run, fc);
-  EXPECT_EQ(c.console(),
-            "\nHBA=KV7100, Port Type=FC, WWN=10:00:00:00:5E:AA:BB:01, PCI ID=7D00, VID=1A5C, "
-            "SSID=7D21, SVID=1A5C, Firmware=TF282A4, Boot Code=TU510A3, Boot Enabled=1"
-            "\nvornup.exe: No fwmatrix.txt entry for HBA = KV7100\n");
+  EXPECT_EQ(c.console(), std::string(kTfAdapterQueryBody) +
+                             ", Boot Enabled=1"
+                             "\nvornup.exe: No fwmatrix.txt entry for HBA = KV7100\n");
   EXPECT_TRUE(toolCalls().empty());
   EXPECT_EQ(c.run.counters.downloadCount, 0);
   EXPECT_EQ(c.run.counters.downloadErrorCount, 0);
@@ -184,16 +184,14 @@ const MissingCase kMissingCases[] = {
      &Switches::forceFw,
      "\nvornup.exe: Invalid firmware entry found for HBA = KV7100, status = FFFA0000\n", 0},
     {"firmware file absent", tfAdapter, "KV7100 absent.all\n", &Switches::forceFw,
-     "\nvornup.exe: Error - unable to open firmware file for HBA = KV7100, status = FFFA0000\n",
-     0},
+     "\nvornup.exe: Error - unable to open firmware file for HBA = KV7100, status = FFFA0000\n", 0},
     {"firmware name of the boot kind", tfAdapter, "KV7100 fw.PRG\n", &Switches::forceFw,
      "\nvornup.exe: Error - invalid firmware file found for HBA = KV7100, status = FFFA0000\n", 0},
     {"firmware file failing verification", tfAdapter, "KV7100 junk.all\n", &Switches::forceFw,
      "\nvornup.exe: Error - invalid firmware file found for HBA = KV7100, status = FFFA0000\n", 0},
     {"firmware name unsafe on a command line", tfAdapter, "KV7100 fw%1.all\n", &Switches::forceFw,
      "\nvornup.exe: Error - invalid firmware file found for HBA = KV7100, status = FFFA0000\n", 0},
-    {"converged firmware absent", sampleFcoeFunction, "KC20-FCoE absent.ufi\n",
-     &Switches::forceFw,
+    {"converged firmware absent", sampleFcoeFunction, "KC20-FCoE absent.ufi\n", &Switches::forceFw,
      "\nvornup.exe: Error - reading firmware image for HBA = KC20-FCoE, status = C7\n", 1},
     {"gated adapter, image below the fpga version", gatedFcoeFunction, "KC20-FCoE old.ufi\n",
      &Switches::update,
@@ -208,19 +206,14 @@ const MissingCase kMissingCases[] = {
      0},
     {"boot code name of the firmware kind", tfAdapter, "KV7100 tf.all x.ALL\n",
      &Switches::forceBios,
-     "\nvornup.exe: Error - invalid boot code file found for HBA = KV7100, status = FFFA0000\n",
-     0},
+     "\nvornup.exe: Error - invalid boot code file found for HBA = KV7100, status = FFFA0000\n", 0},
 };
 
 TEST_F(FwmatrixDecision, AnEntryWithoutUsableImageCountsAsAFailedDownload) {
   for (const MissingCase& t : kMissingCases) {
     for (int verbose = 0; verbose <= 1; ++verbose) {
-      c.run.counters = Counters();
-      c.run.sw = Switches();
-      c.run.sw.*t.flag = 1;
+      restart(t.table, t.flag);
       c.run.sw.verbose = verbose;
-      if (c.run.fwmatrixFile != nullptr) std::fclose(c.run.fwmatrixFile);
-      useTable(t.table);
       Adapter& adapter = add(t.make());
       decideFwmatrixUpdate(c.run, adapter);
       const Counters& n = c.run.counters;
@@ -257,8 +250,7 @@ TEST_F(FwmatrixDecision, AGatedAdapterTakesAnImageFromTheFpgaVersionOn) {
   c.run.sw.update = 1;
   Adapter& fcoe = add(gatedFcoeFunction());
   decideFwmatrixUpdate(c.run, fcoe);
-  EXPECT_EQ(toolCalls(),
-            (std::vector<std::string>{download("10:00:00:00:5E:CC:DD:02", firmwarePath("new.ufi"))}));
+  EXPECT_EQ(toolCalls(), (std::vector<std::string>{download(kFcoeWwn, firmwarePath("new.ufi"))}));
   EXPECT_EQ(c.run.counters.compatibleImageCount, 1);
   EXPECT_EQ(c.run.counters.downloadErrorCount, 0);
   EXPECT_TRUE(holds(c.trace(), "\n[isCompatibleKX2FirmwareVersion]\n"));

@@ -24,9 +24,9 @@ class FifoImage : public DecisionFixture {
 
 TEST_F(FifoImage, DiscoverySkipsAFifoNamedLikeAnImage) {
   ImageList list;
-  EXPECT_EQ(discoverImages(c.run, c.run.firmwareDirectory.c_str(), ImageDirectoryKind::kFirmware,
-                           list),
-            kDiscoveryAccepted);
+  EXPECT_EQ(
+      discoverImages(c.run, c.run.firmwareDirectory.c_str(), ImageDirectoryKind::kFirmware, list),
+      kDiscoveryAccepted);
   ASSERT_EQ(list.size(), 1u);
   EXPECT_STREQ(list.front().actualFileName.c_str(), "good.all");
   EXPECT_TRUE(holds(c.trace(), "ERROR: [AutoFileDisco] - Skipping invalid file = pipe.all\n\n"));

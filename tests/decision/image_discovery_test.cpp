@@ -124,8 +124,8 @@ TEST_F(ImageFiles, VerifyImageFileRefusesAnUnknownKindAndBadFiles) {
   EXPECT_NE(verifyImageFile(c.run, firmwarePath("junk.ufi").c_str(), result, ImageFileKind::kUfi,
                             imageType),
             0);
-  EXPECT_EQ(verifyImageFile(c.run, firmwarePath("absent.all").c_str(), result,
-                            ImageFileKind::kAll, imageType),
+  EXPECT_EQ(verifyImageFile(c.run, firmwarePath("absent.all").c_str(), result, ImageFileKind::kAll,
+                            imageType),
             OPEN_FILE_ERROR);
 }
 
@@ -162,8 +162,8 @@ TEST_F(ImageFiles, InitFileImageRejectsNamesOfTheWrongKindAndUnsafeNames) {
     node.actualFileName.set("untouched");
     EXPECT_EQ(initFileImage(c.run, node, c.run.firmwareDirectory.c_str(), name, kFw), 1) << name;
     EXPECT_STREQ(node.actualFileName.c_str(), "untouched");
-    EXPECT_EQ(c.trace(), std::string("ERROR: [initFileImage] - Skipping invalid file = ") + name +
-                             "\n");
+    EXPECT_EQ(c.trace(),
+              std::string("ERROR: [initFileImage] - Skipping invalid file = ") + name + "\n");
   }
 }
 
@@ -225,9 +225,8 @@ TEST(InsertImageSorted, FcImagesFirstByKeyThenConvergedByFamilyAndVersion) {
   insertImageSorted(list, convergedNode("kx2new.ufi", "4.1.0.0", 2));
   insertImageSorted(list, fcNode("tf12.all", "TF282A12"));
   insertImageSorted(list, convergedNode("kx3.ufi", "4.0.0.0", 3));
-  EXPECT_EQ(namesOf(list),
-            (std::vector<std::string>{"tf12.all", "tf4.all", "lf.all", "kh.grp", "kx3.ufi",
-                                      "kx2new.ufi", "kx2old.ufi"}));
+  EXPECT_EQ(namesOf(list), (std::vector<std::string>{"tf12.all", "tf4.all", "lf.all", "kh.grp",
+                                                     "kx3.ufi", "kx2new.ufi", "kx2old.ufi"}));
 }
 
 TEST(InsertImageSorted, EqualVersionsKeepTheOrderTheyCameIn) {

@@ -36,10 +36,9 @@ inline uint16_t fcVersionWord(const std::string& text) {
   EXPECT_NE(letter, nullptr) << text;
   const unsigned distType = letter != nullptr ? static_cast<unsigned>(letter - letters) : 0;
   const unsigned count = static_cast<unsigned>(std::stoul(text.substr(4)));
-  const unsigned word = (static_cast<unsigned>(text[0] - '0') << 12) |
-                        (static_cast<unsigned>(text[1] - '0') << 8) |
-                        ((static_cast<unsigned>(text[2] - '0') & 0x3) << 6) | (distType << 4) |
-                        (count & 0xF);
+  const unsigned word =
+      (static_cast<unsigned>(text[0] - '0') << 12) | (static_cast<unsigned>(text[1] - '0') << 8) |
+      ((static_cast<unsigned>(text[2] - '0') & 0x3) << 6) | (distType << 4) | (count & 0xF);
   return static_cast<uint16_t>(word);
 }
 
@@ -82,9 +81,7 @@ inline void writeGrp(const std::string& path, const std::string& version) {
 }
 
 // A file that no reader accepts.
-inline void writeJunk(const std::string& path) {
-  writeBytes(path, imagemaker::Bytes(16, 0x5A));
-}
+inline void writeJunk(const std::string& path) { writeBytes(path, imagemaker::Bytes(16, 0x5A)); }
 
 }  // namespace testimages
 }  // namespace vornup
