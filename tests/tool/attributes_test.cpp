@@ -265,14 +265,18 @@ TEST(ReadAdapterAttributes, UnknownDeviceKeepsTheDefaultsOfAnEmptyReply) {
   EXPECT_EQ(sim.run.counters.knownHbaCount, 0u);
 }
 
+// The 16G port with every attribute reply damaged in the way `mode` names.
+std::string damagedFcHost(const std::string& bootCode, const std::string& mode) {
+  return fcPort("sub-device-id = 7D99\nfw-version = 2.82A4\nboot-version = 5.12A0\n"
+                "boot-code = " + bootCode + "\n[host]\nfault.hbaattrib = " + mode +
+                "\nfault.wakeup = " + mode + "\nfault.pcidata = " + mode + "\n");
+}
+
 TEST(ReadAdapterAttributes, DamagedRepliesNeverOverrunARecord) {
   const char* modes[] = {"no-output", "garbage", "cut-off", "exit-status", "huge",
                          "long-lines", "nul-ff", "crlf"};
   for (const char* mode : modes) {
-    SimulatedRun sim(fcPort(std::string("sub-device-id = 7D99\nfw-version = 2.82A4\n") +
-                            "boot-code = Disabled\nboot-version = 5.12A0\n[host]\n" +
-                            "fault.hbaattrib = " + mode + "\nfault.wakeup = " + mode +
-                            "\nfault.pcidata = " + mode + "\n"));
+    SimulatedRun sim(damagedFcHost("Disabled", mode));
     SCOPED_TRACE(mode);
     Adapter& a = readFirstPort(sim);
     EXPECT_LT(a.fwVersion.length(), 32u);
@@ -286,10 +290,7 @@ TEST(ReadAdapterAttributes, ReplyShapesThatKeepTheirValues) {
   // Lines of 10,000 characters fill the reply buffer before the values.
   const char* modes[] = {"exit-status", "huge", "crlf"};
   for (const char* mode : modes) {
-    SimulatedRun sim(fcPort(std::string("sub-device-id = 7D99\nfw-version = 2.82A4\n") +
-                            "boot-code = Enabled\nboot-version = 5.12A0\n[host]\n" +
-                            "fault.hbaattrib = " + mode + "\nfault.wakeup = " + mode +
-                            "\nfault.pcidata = " + mode + "\n"));
+    SimulatedRun sim(damagedFcHost("Enabled", mode));
     SCOPED_TRACE(mode);
     Adapter& a = readFirstPort(sim);
     EXPECT_STREQ(a.fwVersion.c_str(), "282A4");

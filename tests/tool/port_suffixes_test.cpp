@@ -27,17 +27,15 @@ void addPorts(RunState& run, std::initializer_list<Port> ports) {
   }
 }
 
-std::string models(const RunState& run) {
+// One text field of every record, each followed by '|'.
+std::string column(const RunState& run, FixedText<32> Adapter::*field) {
   std::string all;
-  for (const auto& a : run.adapterList) all += std::string(a->model.c_str()) + "|";
+  for (const auto& a : run.adapterList) all += std::string(((*a).*field).c_str()) + "|";
   return all;
 }
 
-std::string keys(const RunState& run) {
-  std::string all;
-  for (const auto& a : run.adapterList) all += std::string(a->vornupType.c_str()) + "|";
-  return all;
-}
+std::string models(const RunState& run) { return column(run, &Adapter::model); }
+std::string keys(const RunState& run) { return column(run, &Adapter::vornupType); }
 
 TEST(SettleNicPersonalities, NicTakesThePersonalityOfItsSiblings) {
   CapturedRun captured;
