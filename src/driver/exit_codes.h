@@ -19,5 +19,7 @@ constexpr int kExitSwitchError = 4;
 constexpr int kExitToolNotInstalled = 4;
 // The adapter list is empty.
 constexpr int kExitNoAdapters = 5;
+// /auto and the firmware or boot directory beside the program does not exist.
+constexpr int kExitImageDirectoryMissing = 6;
 
 }  // namespace vornup

@@ -1,12 +1,20 @@
 #include "driver/main_flow.h"
 
+#include "driver/adapter_loop.h"
 #include "driver/exit_codes.h"
 #include "driver/paths.h"
+#include "driver/reports_inventory.h"
+#include "driver/reports_status.h"
+#include "driver/reports_summary.h"
 #include "driver/run_files.h"
 #include "driver/run_setup.h"
 #include "driver/run_state.h"
 #include "driver/switches.h"
 #include "driver/usage.h"
+#include "selection/fwmatrix.h"
+#include "selection/image_discovery.h"
+#include "tool/attributes.h"
+#include "tool/discovery.h"
 #include "tool/tandrel.h"
 
 namespace vornup {
@@ -19,6 +27,12 @@ constexpr char kInvalidSwitchOptions[] =
 constexpr char kToolNotInstalled[] =
     "\n%s: Error - Korvane command line application kit not installed - Return Code=%d\n\n";
 constexpr char kNoAdapters[] = "\n%s: Error - no supported Korvane HBAs found - Return Code=%d\n\n";
+constexpr char kFirmwareDirectoryMissing[] =
+    "\n%s: Error - the firmware subdirectory was not found - Return Code=%d\n\n";
+constexpr char kBootDirectoryMissing[] =
+    "\n%s: Error - the boot subdirectory was not found - Return Code=%d\n\n";
+constexpr char kOperationComplete[] = "\n\n%s: Operation complete - Return Code=%d\n\n";
+constexpr char kBeginExecutionTrace[] = "\n[Begin execution]\n";
 
 int endRun(RunState& run, int exitCode) {
   shutdownRun(run);
@@ -60,10 +74,41 @@ int runVornup(int argc, char** argv, Platform& platform, std::FILE* console) {
   }
 
   if (openFwmatrix(run) != 0) return endRun(run, kExitFwmatrixNotFound);
-  if (locateTandrel(run) != 0) return failRun(run, kToolNotInstalled, kExitToolNotInstalled);
+  if (!run.sw.autoMode && !run.isQueryOnly()) verifyFWmatrixEntries(run);
 
+  ImageDirectoryKind missing = ImageDirectoryKind::kFirmware;
+  if (autoDiscovery(run, missing) == kAutoDiscoveryDirectoryMissing) {
+    // Reported before the shutdown step, like every other early exit, so the
+    // log file (closed by that step) receives it too.
+    const char* message = missing == ImageDirectoryKind::kFirmware ? kFirmwareDirectoryMissing
+                                                                   : kBootDirectoryMissing;
+    return failRun(run, message, kExitImageDirectoryMissing);
+  }
+
+  if (locateTandrel(run) != 0) return failRun(run, kToolNotInstalled, kExitToolNotInstalled);
+  int discovered = discoverAdapters(run);
+  if (discovered != 0) return endRun(run, discovered);
   if (run.counters.gHbaCount == 0) return failRun(run, kNoAdapters, kExitNoAdapters);
-  return endRun(run, kExitSuccess);
+
+  for (auto& adapter : run.adapterList) readAdapterAttributes(run, *adapter);
+  settleNicPersonalities(run);
+  applyPortSuffixes(run);
+  traceAdapterList(run);
+  run.out.traceOut(kBeginExecutionTrace);
+
+  uint16_t lostAdapters = processAdapters(run);
+  if (run.sw.verbose && run.hasOperationSwitch()) printVerboseSummaries(run, lostAdapters);
+
+  int exitCode = kExitSuccess;
+  if (run.hasOperationSwitch()) {
+    exitCode = operationStatus(run);
+  } else if (run.isQueryOnly()) {
+    exitCode = queryStatus(run);
+  } else {
+    run.out.consoleOut(kOperationComplete, run.programName, kExitSuccess);
+  }
+  rebootNotice(run);
+  return endRun(run, exitCode);
 }
 
 }  // namespace vornup

@@ -112,10 +112,35 @@ TEST_F(MainFlow, ToolNotInstalledEndsWith4) {
 }
 
 TEST_F(MainFlow, AutomaticModeNeedsNoFwmatrix) {
+  fs::create_directory(fs::u8path(install.file("firmware")));
+  fs::create_directory(fs::u8path(install.file("boot")));
   Arguments args{"/auto", "/update"};
   EXPECT_EQ(run(args), 4);
   EXPECT_EQ(consoleText,
             message("Korvane command line application kit not installed", 4) + kClosingLines);
+}
+
+TEST_F(MainFlow, AutomaticModeNeedsBothImageDirectories) {
+  const struct {
+    bool firmware;
+    bool boot;
+    const char* args[2];
+    const char* reason;
+  } cases[] = {
+      {false, true, {"/auto", "/update"}, "the firmware subdirectory was not found"},
+      {true, false, {"/auto", "/update"}, "the boot subdirectory was not found"},
+      {false, false, {"/auto", "/fb"}, "the boot subdirectory was not found"},
+  };
+  for (const auto& k : cases) {
+    fs::remove_all(fs::u8path(install.file("firmware")));
+    fs::remove_all(fs::u8path(install.file("boot")));
+    if (k.firmware) fs::create_directory(fs::u8path(install.file("firmware")));
+    if (k.boot) fs::create_directory(fs::u8path(install.file("boot")));
+    Arguments args{k.args[0], k.args[1]};
+    EXPECT_EQ(run(args), 6) << k.reason;
+    EXPECT_EQ(consoleText, message(k.reason, 6) + kClosingLines);
+    EXPECT_FALSE(tempDirectoryLeft());
+  }
 }
 
 // Runs with the current directory set to the install directory, where /xv

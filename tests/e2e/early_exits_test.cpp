@@ -90,6 +90,8 @@ TEST(EarlyExits, SilentRunWritesOnlyTheLogAcrossRuns) {
   E2eHost host;
   std::string log = host.workDirectory() + "run.log";
   RunResult first = host.run({"/s", "/log=" + log, "/q"});
+  host.writeInstallFile("firmware/readme.txt", "");
+  host.writeInstallFile("boot/readme.txt", "");
   RunResult second = host.run({"/s", "/l=" + log, "/auto", "/update"});
   EXPECT_EQ(first.exitCode, 2);
   EXPECT_EQ(second.exitCode, 4);
