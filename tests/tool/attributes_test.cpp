@@ -42,6 +42,11 @@ TEST(ReadAdapterAttributes, DisabledBootCodeIsEnabledForTheReadingAndDisabledAga
   const std::string w = kWwn;
   EXPECT_EQ(sim.calls(), calls({"hbaattrib " + w, "enablebootcode " + w + " E", "hbaattrib " + w,
                                 "wakeup " + w, "enablebootcode " + w + " D", "pcidata " + w}));
+  // The program's own command lines: quoted tool, arguments, quoted output file.
+  const std::vector<std::string>& lines = sim.captured.platform.commands;
+  ASSERT_EQ(lines.size(), 7u);
+  EXPECT_EQ(lines[2], "\"/opt/korvane/Quenmar/Tandrel\" enablebootcode " + w + " E > \"" +
+                          sim.run.tempFilePath.c_str() + "\"");
   EXPECT_EQ(a.bus, 0xBu);
   EXPECT_EQ(a.pciID, 0x7D00u);
   EXPECT_EQ(a.vendorID, 0x1A5Cu);
