@@ -21,8 +21,6 @@ class ImageFile {
   // Opens the file for binary reading and measures it; false when either
   // fails. The file is closed when the object goes away.
   bool open(const char* path);
-  bool isOpen() const { return buffer_.is_open(); }
-  void close();
 
   uint64_t size() const { return size_; }
   uint64_t position() const { return position_; }
@@ -42,6 +40,8 @@ class ImageFile {
   bool readByte(uint8_t& byte);
 
  private:
+  void close();
+
   std::filebuf buffer_;
   uint64_t size_ = 0;
   uint64_t position_ = 0;
