@@ -1,6 +1,7 @@
 #include "images/image_file.h"
 
 #include <cstring>
+#include <exception>
 #include <ios>
 #include <limits>
 
@@ -33,10 +34,17 @@ bool ImageFile::seek(uint64_t position) {
   return true;
 }
 
+// The standard file buffer reports some read errors (a device error, a path
+// that is a directory) by throwing; here they are what they are for the
+// readers, bytes that did not arrive.
 std::size_t ImageFile::read(uint8_t* data, std::size_t count) {
-  // Callers read through buffers of a few KiB, far below what one call takes.
-  std::streamsize got =
-      buffer_.sgetn(reinterpret_cast<char*>(data), static_cast<std::streamsize>(count));
+  std::streamsize got = 0;
+  try {
+    // Callers read through buffers of a few KiB, far below what one call takes.
+    got = buffer_.sgetn(reinterpret_cast<char*>(data), static_cast<std::streamsize>(count));
+  } catch (const std::exception&) {
+    got = 0;
+  }
   std::size_t arrived = got > 0 ? static_cast<std::size_t>(got) : 0;
   position_ += arrived;
   return arrived;
@@ -49,7 +57,12 @@ std::size_t ImageFile::readZeroFilled(uint8_t* data, std::size_t count) {
 }
 
 bool ImageFile::readByte(uint8_t& byte) {
-  std::filebuf::int_type c = buffer_.sbumpc();
+  std::filebuf::int_type c = std::filebuf::traits_type::eof();
+  try {
+    c = buffer_.sbumpc();
+  } catch (const std::exception&) {
+    return false;
+  }
   if (std::filebuf::traits_type::eq_int_type(c, std::filebuf::traits_type::eof())) return false;
   byte = static_cast<uint8_t>(std::filebuf::traits_type::to_char_type(c));
   ++position_;

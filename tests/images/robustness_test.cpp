@@ -3,6 +3,7 @@
 // A crash, an overrun (under the sanitizers) or an endless loop fails them.
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <random>
 #include <set>
 #include <string>
@@ -122,6 +123,19 @@ TEST(DamagedImages, AnyChangedByteOfAnAllFileIsCaughtByItsChecksum) {
       damaged[at] ^= 0x10;
       EXPECT_NE(verifyBytes(dir, format, damaged), 0) << at;
     }
+  }
+}
+
+// A directory under an image name opens on some systems and then fails every
+// read; the file layer turns the library's read error into missing bytes.
+TEST(DamagedImages, DirectoryInPlaceOfAnImageGivesAStatus) {
+  ScratchDir dir;
+  for (const Format& format : smallImages()) {
+    std::string path = dir.file(std::string("dir_") + format.fileName);
+    std::filesystem::create_directories(path);
+    int status = testing_images::verifyImagePath(format.reader, path).status;
+    EXPECT_NE(status, 0) << format.fileName;
+    EXPECT_EQ(format.statuses.count(status), 1u) << format.fileName << " " << status;
   }
 }
 
