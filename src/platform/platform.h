@@ -45,8 +45,12 @@ class Platform {
   // status.
   virtual int runCommand(const std::string& commandLine) = 0;
 
-  // Reads an environment variable; false when it is not set.
-  virtual bool getEnvironment(const char* name, std::string& value) = 0;
+  // Reads an environment variable; false when it is not set. The hosts read
+  // the process environment; stand-ins may keep their own.
+  virtual bool getEnvironment(const char* name, std::string& value);
+
+  // The variable's value, or "" when it is not set.
+  std::string environmentValue(const char* name);
 
   // The directory that receives the run's temporary files: TEMP on Windows;
   // TEMP, else TMPDIR, else /tmp on POSIX. False when there is none (TEMP

@@ -29,20 +29,9 @@ constexpr char kPrivateDirectoryTemplate[] = "vornup-XXXXXX";
 constexpr std::size_t kMaxRegistryString = 253;
 constexpr mode_t kKeyMode = 0755;
 
-// The variable's value, or "" when it is unset.
-std::string environmentValue(const char* name) {
-  const char* value = std::getenv(name);
-  return value == nullptr ? std::string() : std::string(value);
-}
-
-std::string registryRoot() {
-  std::string root = environmentValue(kRegistryRootVariable);
-  return root.empty() ? std::string(kDefaultRegistryRoot) : root;
-}
-
 // "SOFTWARE\Korvane\Quenmar" -> "<root>/SOFTWARE/Korvane/Quenmar".
-std::string keyDirectory(const std::string& subkey) {
-  std::string path = registryRoot();
+std::string keyDirectory(const std::string& root, const std::string& subkey) {
+  std::string path = root;
   path += '/';
   for (char c : subkey) path += (c == '\\') ? '/' : c;
   return path;
@@ -109,7 +98,7 @@ class PosixPlatform : public Platform {
 
   bool readRegistryString(const std::string& subkey, const std::string& valueName,
                           std::string& value) override {
-    std::string key = keyDirectory(subkey);
+    std::string key = keyDirectory(registryRoot(), subkey);
     if (!isDirectory(key)) return false;
     std::string file = key + "/" + valueName;
     return isRegularFile(file) && readValueFile(file, value);
@@ -122,13 +111,6 @@ class PosixPlatform : public Platform {
     if (WIFEXITED(status)) return WEXITSTATUS(status);
     if (WIFSIGNALED(status)) return 128 + WTERMSIG(status);
     return status;
-  }
-
-  bool getEnvironment(const char* name, std::string& value) override {
-    const char* found = std::getenv(name);
-    if (found == nullptr) return false;
-    value = found;
-    return true;
   }
 
   bool temporaryDirectoryBase(std::string& base) override {
@@ -170,6 +152,12 @@ class PosixPlatform : public Platform {
     }
     ::closedir(search);
     return true;
+  }
+
+ private:
+  std::string registryRoot() {
+    std::string root = environmentValue(kRegistryRootVariable);
+    return root.empty() ? std::string(kDefaultRegistryRoot) : root;
   }
 };
 

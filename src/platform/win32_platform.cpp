@@ -7,7 +7,6 @@
 #include <sddl.h>
 
 #include <cstdio>
-#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -27,11 +26,6 @@ constexpr char kInterpreterOptions[] = " /d /v:off /s /c \"";
 constexpr char kPrivateDirectoryPrefix[] = "vornup-";
 constexpr int kPrivateDirectoryAttempts = 100;
 constexpr int kCommandFailed = -1;
-
-std::string environmentValue(const char* name) {
-  const char* value = std::getenv(name);
-  return value == nullptr ? std::string() : std::string(value);
-}
 
 std::string withSeparator(const std::string& path) {
   if (!path.empty() && path.back() != '\\' && path.back() != '/') return path + "\\";
@@ -140,13 +134,6 @@ class Win32Platform : public Platform {
                                                                  : kCommandFailed;
     CloseHandle(process.hProcess);
     return status;
-  }
-
-  bool getEnvironment(const char* name, std::string& value) override {
-    const char* found = std::getenv(name);
-    if (found == nullptr) return false;
-    value = found;
-    return true;
   }
 
   bool temporaryDirectoryBase(std::string& base) override {
