@@ -60,23 +60,22 @@ TEST(SettleNicPersonalities, NicTakesThePersonalityOfItsSiblings) {
   EXPECT_EQ(run.adapterList[5]->personality, kCnaTypeNic);
 }
 
+// The personality of the only NIC function after settling, for functions of
+// one adapter in the order given.
+int32_t settledNicPersonality(std::initializer_list<int32_t> functions) {
+  CapturedRun captured;
+  for (int32_t cnaType : functions) addPorts(captured.run, {{cnaType, "S", 1, "KC3200"}});
+  settleNicPersonalities(captured.run);
+  for (const auto& a : captured.run.adapterList) {
+    if (isNicFunction(*a)) return a->personality;
+  }
+  return -1;
+}
+
 TEST(SettleNicPersonalities, LastSiblingInListOrderDecides) {
-  CapturedRun first;
-  addPorts(first.run, {
-                          {kCnaTypeNic, "S", 1, "KC3200"},
-                          {kCnaTypeIscsi, "S", 1, "KC3200"},
-                          {kCnaTypeFcoe, "S", 1, "KC3200"},
-                      });
-  settleNicPersonalities(first.run);
-  EXPECT_EQ(first.run.adapterList[0]->personality, kCnaTypeFcoe);
-  CapturedRun second;
-  addPorts(second.run, {
-                           {kCnaTypeFcoe, "S", 1, "KC3200"},
-                           {kCnaTypeNic, "S", 1, "KC3200"},
-                           {kCnaTypeIscsi, "S", 1, "KC3200"},
-                       });
-  settleNicPersonalities(second.run);
-  EXPECT_EQ(second.run.adapterList[1]->personality, kCnaTypeIscsi);
+  EXPECT_EQ(settledNicPersonality({kCnaTypeNic, kCnaTypeIscsi, kCnaTypeFcoe}), kCnaTypeFcoe);
+  EXPECT_EQ(settledNicPersonality({kCnaTypeFcoe, kCnaTypeNic, kCnaTypeIscsi}), kCnaTypeIscsi);
+  EXPECT_EQ(settledNicPersonality({kCnaTypeNic, kCnaTypeNic}), kCnaTypeNic);
 }
 
 TEST(ApplyPortSuffixes, FibreChannelKeysEndAtTheFirstSeparator) {
