@@ -148,10 +148,8 @@ int isAifFileName(const char* path) {
 
 int verifyALL_file(Output& out, const char* path, ImageIdText& result) {
   ImageFile file;
-  int status = openFcImage(out, kVerifyAllHeading, path, file);
-  if (status != 0) return status;
   uint32_t firstWord = 0;
-  status = readFirstWord(out, kReadingAllHeader, file, firstWord);
+  int status = openFcImage(out, kVerifyAllHeading, kReadingAllHeader, path, file, firstWord);
   if (status != 0) return status;
   if (firstWord != NOP_IMAGE_TYPE) {
     out.traceOut(kNotNopImage, statusBits(INCOMPAT_IMAGE_ERROR));

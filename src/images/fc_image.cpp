@@ -60,19 +60,16 @@ bool readBigEndianWord(ImageFile& file, uint32_t& word) {
   return true;
 }
 
-int openFcImage(Output& out, const char* heading, const char* path, ImageFile& file) {
+int openFcImage(Output& out, const char* heading, const char* readingLine, const char* path,
+                ImageFile& file, uint32_t& firstWord) {
   out.traceOut("%s", heading);
   if (!file.open(path)) {
     out.traceOut(kOpenFailed, path, statusBits(OPEN_FILE_ERROR));
     return OPEN_FILE_ERROR;
   }
   out.traceOut(kInputFile, path);
-  return 0;
-}
-
-int readFirstWord(Output& out, const char* readingLine, ImageFile& file, uint32_t& word) {
   out.traceOut("%s", readingLine);
-  bool complete = file.seek(0) && readBigEndianWord(file, word);
+  bool complete = readBigEndianWord(file, firstWord);
   if (!complete || !file.seek(0)) {
     out.traceOut(kFirstWordMissing, statusBits(INVALID_IMAGE_ERROR));
     return INVALID_IMAGE_ERROR;

@@ -41,12 +41,10 @@ const char* encodedVersionOf(const ImageIdText& result);
 // Reads a big-endian word one byte at a time; false when a byte is missing.
 bool readBigEndianWord(ImageFile& file, uint32_t& word);
 
-// The opening of both readers: traces `heading`, opens the file (tracing the
-// open failure) and traces the input line. Returns 0 or OPEN_FILE_ERROR.
-int openFcImage(Output& out, const char* heading, const char* path, ImageFile& file);
-
-// Traces `readingLine`, reads the first word from offset 0 and rewinds;
-// traces and returns INVALID_IMAGE_ERROR when it cannot be read.
-int readFirstWord(Output& out, const char* readingLine, ImageFile& file, uint32_t& word);
+// The opening of both readers: traces `heading`, opens the file, traces the
+// input line and `readingLine`, reads the first word and rewinds. Returns 0,
+// OPEN_FILE_ERROR or INVALID_IMAGE_ERROR (each failure traced).
+int openFcImage(Output& out, const char* heading, const char* readingLine, const char* path,
+                ImageFile& file, uint32_t& firstWord);
 
 }  // namespace vornup

@@ -86,10 +86,8 @@ int checkPciRomDeviceId(ImageFile& file, uint32_t deviceId) {
 
 int verifyPRG_file(Output& out, const char* path, ImageIdText& result) {
   ImageFile file;
-  int status = openFcImage(out, kVerifyPrgHeading, path, file);
-  if (status != 0) return status;
   uint32_t firstWord = 0;
-  status = readFirstWord(out, kReadingPrgHeader, file, firstWord);
+  int status = openFcImage(out, kVerifyPrgHeading, kReadingPrgHeader, path, file, firstWord);
   if (status != 0) return status;
   if (firstWord == NOP_IMAGE_TYPE) {
     out.traceOut(kAllImageType, firstWord, statusBits(INCOMPAT_IMAGE_ERROR));
