@@ -6,34 +6,13 @@
 #include <string>
 
 #include "selection/sample_adapters.h"
-#include "support/captured_run.h"
+#include "support/tool_run_fixture.h"
 
 namespace vornup {
 namespace {
 
-// A run whose tool answers every download with `reply` and whose firmware and
-// boot directories lie in the test's scratch directory.
-class DownloadTest : public ::testing::Test {
+class DownloadTest : public ToolRunFixture {
  protected:
-  void SetUp() override {
-    c.usePrivateTemp();
-    c.run.firmwareDirectory.format("%sfirmware dir%c", c.scratch.path().c_str(), kPathSeparator);
-    c.run.bootDirectory.format("%sboot%c", c.scratch.path().c_str(), kPathSeparator);
-    ASSERT_TRUE(std::filesystem::create_directory(c.run.firmwareDirectory.c_str()));
-    ASSERT_TRUE(std::filesystem::create_directory(c.run.bootDirectory.c_str()));
-    c.run.toolPath.set("\"/opt/korvane/Quenmar/Tandrel\"");
-    c.run.toolFileName = "Tandrel";
-    c.platform.onCommand = [this](const std::string& line) {
-      FakePlatform::writeRedirectedOutput(line, reply);
-      return 0;
-    };
-  }
-
-  Adapter& add(Adapter adapter) {
-    c.run.adapterList.push_back(std::make_unique<Adapter>(adapter));
-    return *c.run.adapterList.back();
-  }
-
   ImageNode image(const char* fileName, const char* decodedId, bool createFile = true,
                   bool boot = false) {
     ImageNode node;
@@ -48,20 +27,6 @@ class DownloadTest : public ::testing::Test {
     return node;
   }
 
-  // The tool arguments of every command run, without the tool path and the
-  // redirection.
-  std::vector<std::string> toolCalls() const {
-    std::vector<std::string> calls;
-    for (const std::string& line : c.platform.commands) {
-      std::size_t start = line.find("Tandrel\" ") + 9;
-      std::size_t end = line.rfind(" > \"");
-      calls.push_back(line.substr(start, end - start));
-    }
-    return calls;
-  }
-
-  CapturedRun c;
-  std::string reply = "Download Complete.\n";
 };
 
 TEST_F(DownloadTest, FirmwareIsNamedByTheFullPathOfTheCheckedFile) {

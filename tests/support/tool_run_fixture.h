@@ -1,0 +1,63 @@
+// Test support: a run with firmware and boot directories in its scratch
+// directory and a tool that answers every command with `reply`, for the steps
+// that choose and download images.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "support/captured_run.h"
+#include "tool/adapter.h"
+
+namespace vornup {
+
+class ToolRunFixture : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    c.usePrivateTemp();
+    c.run.firmwareDirectory.format("%sfirmware%c", c.scratch.path().c_str(), kPathSeparator);
+    c.run.bootDirectory.format("%sboot%c", c.scratch.path().c_str(), kPathSeparator);
+    ASSERT_TRUE(std::filesystem::create_directory(c.run.firmwareDirectory.c_str()));
+    ASSERT_TRUE(std::filesystem::create_directory(c.run.bootDirectory.c_str()));
+    c.run.toolPath.set("\"/opt/korvane/Quenmar/Tandrel\"");
+    c.run.toolFileName = "Tandrel";
+    c.platform.onCommand = [this](const std::string& line) {
+      FakePlatform::writeRedirectedOutput(line, reply);
+      return 0;
+    };
+  }
+
+  Adapter& add(const Adapter& adapter) {
+    c.run.adapterList.push_back(std::make_unique<Adapter>(adapter));
+    return *c.run.adapterList.back();
+  }
+
+  std::string firmwarePath(const std::string& name) const {
+    return std::string(c.run.firmwareDirectory.c_str()) + name;
+  }
+  std::string bootPath(const std::string& name) const {
+    return std::string(c.run.bootDirectory.c_str()) + name;
+  }
+
+  // The tool arguments of every command run, without the tool path and the
+  // redirection.
+  std::vector<std::string> toolCalls() const {
+    std::vector<std::string> calls;
+    const std::string tool = std::string(c.run.toolPath.c_str()) + " ";
+    for (const std::string& line : c.platform.commands) {
+      std::size_t start = line.find(tool) == 0 ? tool.size() : 0;
+      std::size_t end = line.rfind(" > \"");
+      calls.push_back(line.substr(start, end == std::string::npos ? end : end - start));
+    }
+    return calls;
+  }
+
+  CapturedRun c;
+  std::string reply = "Download Complete.\n";
+};
+
+}  // namespace vornup
