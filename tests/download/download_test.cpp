@@ -26,7 +26,6 @@ class DownloadTest : public ToolRunFixture {
     }
     return node;
   }
-
 };
 
 TEST_F(DownloadTest, FirmwareIsNamedByTheFullPathOfTheCheckedFile) {
