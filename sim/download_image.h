@@ -1,23 +1,30 @@
-// What a "download" command installs: the seam between the simulated
-// adapter and the image file it is given.
+// What a "download" command installs: the simulated adapter reads the image
+// file it is given with the program's own image readers, as the real tool
+// checks an image before it flashes it.
 #pragma once
 
 #include <string>
 
-#include "sim/host.h"
-
 namespace tandrelsim {
 
 struct DownloadImage {
-  bool bootCode = false;  // boot code image; otherwise firmware
-  // The version the port reports after the download; empty: unchanged.
+  bool accepted = false;  // a Korvane image that one of the readers accepts
+  bool bootCode = false;  // boot code (a PRG image); otherwise firmware
+  // The version the port reports after the download, in the tool's notation:
+  // "2.90A1" for Fibre Channel identifier "ZF290A1", "4.1.0.0" for a
+  // converged or Halvard image.
   std::string version;
+  // Why the image is refused, for "Download failed: ..." (accepted false).
+  std::string problem;
 };
 
-// Decides what downloading the image at `path` installs on `port`. Boot code
-// images are the ".prg" files; every other image is firmware. The version is
-// the port's "download-boot-version" or "download-fw-version" entry. This is
-// the one place that would read the version from the image file itself.
-DownloadImage describeDownloadImage(const std::string& path, const Port& port);
+// Reads the image at `path`. The image is recognised by its content: the
+// first of the readers (PRG, ALL, UFI, GRP) that accepts the file decides.
+DownloadImage describeDownloadImage(const std::string& path);
+
+// The tool's notation of an image identifier: a Fibre Channel identifier
+// (type code letters, then the version) loses its letters and gains a dot
+// after the major digit; a converged one stays as it is.
+std::string toolVersionText(const std::string& decodedId, bool fibreChannel);
 
 }  // namespace tandrelsim

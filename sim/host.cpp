@@ -29,7 +29,6 @@ const char* const kPrintedPortKeys[] = {
     "flags",      "serial",        "port-type",    "bus",          "device-id",
     "vendor-id",  "sub-device-id", "sub-vendor-id", "fw-version",  "sli3-fw",
     "sli2-fw",    "boot-code",     "boot-version", "header-type",  "wakeup-token",
-    "download-fw-version",         "download-boot-version",
 };
 
 constexpr char kFaultPrefix[] = "fault.";

@@ -53,8 +53,10 @@ void installFirmware(Host& host, Port& target, const std::string& version) {
 }
 
 Reply download(Host& host, Port& port, const std::string& path) {
+  DownloadImage image = describeDownloadImage(path);
+  if (!image.accepted) return commandFailed("Download failed: " + image.problem + "\n");
   if (port.downloadFails) return commandFailed("Download failed: the adapter rejected the image.\n");
-  DownloadImage image = describeDownloadImage(path, port);
+  // An image without a version (no identifier) leaves the version as it was.
   if (!image.version.empty()) {
     if (image.bootCode) {
       port.fields["boot-version"] = image.version;

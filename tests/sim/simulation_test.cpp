@@ -5,7 +5,9 @@
 #include <string>
 #include <vector>
 
+#include "decision/image_files.h"
 #include "sim/fake_tool.h"
+#include "support/captured_run.h"
 
 namespace tandrelsim {
 namespace {
@@ -18,8 +20,6 @@ bus = 0B
 fw-version = 2.82A4
 boot-code = Disabled
 boot-version = 5.12A0
-download-fw-version = 2.90A1
-download-boot-version = 5.20A1
 
 [port]
 wwn = 10:00:00:00:c9:7d:00:02
@@ -34,7 +34,6 @@ mac = 00-90-fa-3a-00-01
 serial = KC2100B0007
 bus = 21
 fw-version = 4.0.360.15
-download-fw-version = 4.1.0.0
 reboot = yes
 fault.hbaattrib = no-output
 )";
@@ -52,6 +51,22 @@ bool contains(const std::string& text, const std::string& part) {
 
 const char kFirst[] = "10:00:00:00:C9:7D:00:01";
 
+// Images the simulated downloads read: FC firmware ZF 2.90A1, FC boot code
+// ZU 5.20A1 (under a name with a blank) and converged firmware 4.1.0.0.
+class SimulatedDownload : public ::testing::Test {
+ protected:
+  SimulatedDownload() {
+    vornup::testimages::writeAll(firmware(), 225, "290A1");
+    vornup::testimages::writePrg(bootCode(), 231, "520A1");
+    vornup::testimages::writeUfi(converged(), "4.1.0.0");
+  }
+  std::string firmware() const { return scratch.file("kf16 new.all"); }
+  std::string bootCode() const { return scratch.file("kf16 boot.prg"); }
+  std::string converged() const { return scratch.file("c.ufi"); }
+
+  vornup::ScratchDirectory scratch;
+};
+
 TEST(Simulation, BootCodeSwitchesAreRemembered) {
   Simulation sim = simulationOf(kHost);
   EXPECT_FALSE(contains(sim.call({"hbaattrib", kFirst}).text, "Boot Version"));
@@ -68,9 +83,9 @@ TEST(Simulation, BootCodeSwitchesAreRemembered) {
   EXPECT_EQ(sim.calls, 6u);
 }
 
-TEST(Simulation, FirmwareDownloadReachesEveryFunctionOfTheAdapter) {
+TEST_F(SimulatedDownload, FirmwareReachesEveryFunctionOfTheAdapter) {
   Simulation sim = simulationOf(kHost);
-  Reply reply = sim.call({"download", kFirst, "/opt/fw/kf16 new.all"});
+  Reply reply = sim.call({"download", kFirst, firmware()});
   EXPECT_EQ(reply.exitStatus, kExitOk);
   EXPECT_TRUE(contains(reply.text, "Complete"));
   EXPECT_FALSE(contains(reply.text, "reboot"));
@@ -81,24 +96,27 @@ TEST(Simulation, FirmwareDownloadReachesEveryFunctionOfTheAdapter) {
   EXPECT_EQ(sim.host.ports[0].fields["boot-version"], "5.12A0");
 }
 
-TEST(Simulation, BootCodeDownloadChangesOnlyThatPort) {
+TEST_F(SimulatedDownload, BootCodeChangesOnlyThatPort) {
   Simulation sim = simulationOf(kHost);
   // An image path with blanks may arrive split into several arguments.
-  EXPECT_EQ(sim.call({"download", kFirst, "boot\\KF16", "BOOT.PRG"}).exitStatus, kExitOk);
+  const std::string path = bootCode();
+  const std::size_t blank = path.rfind(' ');
+  EXPECT_EQ(sim.call({"download", kFirst, path.substr(0, blank), path.substr(blank + 1)}).exitStatus,
+            kExitOk);
   EXPECT_EQ(sim.host.ports[0].fields["boot-version"], "5.20A1");
   EXPECT_EQ(sim.host.ports[0].fields["fw-version"], "2.82A4");
-  EXPECT_EQ(sim.commandLog.back(), std::string("download ") + kFirst + " boot\\KF16 BOOT.PRG");
+  EXPECT_EQ(sim.commandLog.back(), std::string("download ") + kFirst + " " + path);
 }
 
-TEST(Simulation, FailedDownloadAndRebootRequest) {
+TEST_F(SimulatedDownload, FailedDownloadAndRebootRequest) {
   Simulation sim = simulationOf(kHost);
-  Reply failed = sim.call({"download", "10:00:00:00:C9:7D:00:02", "fw.all"});
+  Reply failed = sim.call({"download", "10:00:00:00:C9:7D:00:02", firmware()});
   EXPECT_EQ(failed.exitStatus, kExitCommandFailed);
-  EXPECT_FALSE(contains(failed.text, "Complete"));
+  EXPECT_EQ(failed.text, "Download failed: the adapter rejected the image.\n");
   EXPECT_EQ(sim.host.ports[1].fields["fw-version"], "2.82A4");
-  Reply converged = sim.call({"download", "00-90-FA-3A-00-01", "c.ufi"});
-  EXPECT_TRUE(contains(converged.text, "Complete"));
-  EXPECT_TRUE(contains(converged.text, "reboot"));
+  Reply rebooting = sim.call({"download", "00-90-FA-3A-00-01", converged()});
+  EXPECT_TRUE(contains(rebooting.text, "Complete"));
+  EXPECT_TRUE(contains(rebooting.text, "reboot"));
   EXPECT_EQ(sim.host.ports[2].fields["fw-version"], "4.1.0.0");
 }
 
@@ -132,10 +150,25 @@ TEST(Simulation, PortFaultsWinOverHostFaultsAndTheCallFaultOverBoth) {
   EXPECT_FALSE(whole.empty());
 }
 
-TEST(Simulation, StateRoundTrip) {
+TEST_F(SimulatedDownload, MissingOrInvalidImagesInstallNothing) {
+  Simulation sim = simulationOf(kHost);
+  vornup::testimages::writeJunk(scratch.file("junk.all"));
+  const std::string missing = scratch.file("absent.all");
+  Reply absent = sim.call({"download", kFirst, missing});
+  EXPECT_EQ(absent.exitStatus, kExitCommandFailed);
+  EXPECT_EQ(absent.text, "Download failed: cannot open the image file " + missing + "\n");
+  Reply junk = sim.call({"download", kFirst, scratch.file("junk.all")});
+  EXPECT_EQ(junk.exitStatus, kExitCommandFailed);
+  EXPECT_EQ(junk.text, "Download failed: " + scratch.file("junk.all") +
+                           " is not a valid Korvane firmware or boot code image\n");
+  EXPECT_EQ(sim.host.ports[0].fields["fw-version"], "2.82A4");
+  EXPECT_EQ(sim.host.ports[0].fields["boot-version"], "5.12A0");
+}
+
+TEST_F(SimulatedDownload, StateRoundTrip) {
   Simulation sim = simulationOf(kHost);
   sim.call({"enablebootcode", kFirst, "E"});
-  sim.call({"download", kFirst, "fw.all"});
+  sim.call({"download", kFirst, firmware()});
   std::string state = sim.stateText();
   Simulation next = simulationOf(kHost);
   std::string error;

@@ -6,6 +6,7 @@
 #include <map>
 #include <string>
 
+#include "decision/image_files.h"
 #include "platform/host_names.h"
 #include "platform/platform.h"
 #include "sim/faults.h"
@@ -118,6 +119,8 @@ TEST_F(SimulatorProgram, CallsChangeWhatLaterCallsReport) {
   std::string attributes = run("hbaattrib " + fc).out;
   EXPECT_TRUE(contains(attributes, "Boot Code       : Enabled\n"));
   EXPECT_TRUE(contains(attributes, "Boot Version    : 4.30A2\n"));
+  fs::create_directories(fs::u8path(scratch.file("fw dir")));
+  testimages::writeUfi(scratch.file("fw dir/kc.ufi"), "4.1.0.0");
   Result download = run("download 00-90-FA-3A-00-01 " + quoted(scratch.file("fw dir/kc.ufi")));
   EXPECT_EQ(download.status, 0);
   EXPECT_TRUE(contains(download.out, "Download Complete."));
