@@ -3,12 +3,15 @@
 # (Debian or Ubuntu).
 #
 #   scripts/setup-host.sh native   compiler, CMake, Ninja and GoogleTest
-#   scripts/setup-host.sh all      also mingw-w64 and Wine, 32- and 64-bit
+#   scripts/setup-host.sh all      also mingw-w64 and Wine, 32- and 64-bit,
+#                                  clang with its sanitizer and fuzzer runtimes,
+#                                  and the boot ROMs the image tests read
 set -euo pipefail
 
 packages=(cmake ninja-build g++ libgtest-dev googletest)
 if [ "${1:-all}" = all ]; then
-  packages+=(g++-mingw-w64-i686 g++-mingw-w64-x86-64 wine wine64 wine32:i386)
+  packages+=(g++-mingw-w64-i686 g++-mingw-w64-x86-64 wine wine64 wine32:i386
+             clang libclang-rt-14-dev ipxe-qemu)
 fi
 
 missing=()
