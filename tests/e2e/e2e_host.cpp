@@ -74,6 +74,23 @@ void E2eHost::writeInstallFile(const std::string& relativePath, const std::strin
   writeFileBelow(install_, relativePath, content);
 }
 
+void E2eHost::removeInstallFile(const std::string& relativePath) {
+  std::error_code ignored;
+  fs::remove(fs::u8path(installPath(relativePath)), ignored);
+}
+
+void E2eHost::makeInstallDirectory(const std::string& relativePath) {
+  makeDirectory(installPath(relativePath));
+}
+
+std::string E2eHost::installPath(const std::string& relativePath) const {
+  std::string path = install_ + relativePath;
+  for (std::size_t i = install_.size(); i < path.size(); ++i) {
+    if (path[i] == '/') path[i] = kPathSeparator;
+  }
+  return path;
+}
+
 void E2eHost::writeWorkFile(const std::string& name, const std::string& content) {
   writeFileBelow(work_, name, content);
 }
@@ -130,7 +147,7 @@ bool E2eHost::tempDirectoryIsEmpty() const {
   return fs::is_empty(fs::u8path(temp_), ignored);
 }
 
-std::string E2eHost::commandLine(std::initializer_list<std::string> args) const {
+std::string E2eHost::commandLine(const std::vector<std::string>& args) const {
   std::string line;
   if (kWindowsHost) {
     line = "cd /d " + quoted(work_) + " && ";
@@ -151,6 +168,10 @@ std::string E2eHost::commandLine(std::initializer_list<std::string> args) const 
 }
 
 RunResult E2eHost::run(std::initializer_list<std::string> args) {
+  return run(std::vector<std::string>(args));
+}
+
+RunResult E2eHost::run(const std::vector<std::string>& args) {
   RunResult result;
   result.exitCode = hostPlatform().runCommand(commandLine(args));
   result.console = withoutCarriageReturns(scratch_.read("console.txt"));

@@ -33,6 +33,7 @@ class E2eHost {
 
   // Runs the installed program with `args` in the work directory.
   RunResult run(std::initializer_list<std::string> args);
+  RunResult run(const std::vector<std::string>& args);
 
   // Directories, each with a trailing separator.
   std::string installDirectory() const { return install_; }
@@ -42,6 +43,13 @@ class E2eHost {
   // Writes a file beside the program ("fwmatrix.txt", "firmware/x.all"
   // with '/' between folders).
   void writeInstallFile(const std::string& relativePath, const std::string& content);
+  // Removes such a file (nothing happens when there is none).
+  void removeInstallFile(const std::string& relativePath);
+  // Creates a folder beside the program, with its parents.
+  void makeInstallDirectory(const std::string& relativePath);
+  // The full path of such a file as the host names it ('/' between folders
+  // becomes the host's separator).
+  std::string installPath(const std::string& relativePath) const;
 
   // Writes a file into, or reads a text file from, the work directory (the
   // program's current directory); Windows line ends are read as "\n".
@@ -72,7 +80,7 @@ class E2eHost {
   static std::string hostPath(const std::string& buildPath);
 
  private:
-  std::string commandLine(std::initializer_list<std::string> args) const;
+  std::string commandLine(const std::vector<std::string>& args) const;
   static void writeFileBelow(const std::string& directory, const std::string& relativePath,
                              const std::string& content);
   std::string registryRoot() const { return scratch_.file("registry"); }

@@ -1,0 +1,133 @@
+#include "e2e/simulated_host.h"
+
+#include <cstdarg>
+#include <cstdio>
+
+#include "decision/image_files.h"
+#include "platform/host_names.h"
+
+namespace vornup {
+
+namespace {
+
+constexpr char kToolLog[] = "tool.log";
+constexpr char kHostFile[] = "Quenmar/host.txt";
+constexpr char kStateFile[] = "Quenmar/host.txt.state";
+
+}  // namespace
+
+SimulatedHostTest::SimulatedHostTest() {
+  host.installTool(TANDREL_SIM_PATH);
+  host.setEnvironment("TANDREL_SIM_LOG", host.workDirectory() + kToolLog);
+  host.unsetEnvironment("TANDREL_SIM_HOST");
+  host.unsetEnvironment("TANDREL_SIM_STATE");
+  host.unsetEnvironment("TANDREL_SIM_FAIL_CALL");
+  host.makeInstallDirectory("firmware");
+  host.makeInstallDirectory("boot");
+}
+
+void SimulatedHostTest::describeHost(const std::vector<SimulatedPort>& ports,
+                                     const std::string& extra) {
+  ports_ = ports;
+  std::string text = "[host]\nname = rack07\n";
+  for (const SimulatedPort& port : ports) text += "\n" + port.block;
+  host.writeInstallFile(kHostFile, text + extra);
+  host.removeInstallFile(kStateFile);
+  takeToolCommands();
+}
+
+std::vector<std::string> SimulatedHostTest::takeToolCommands() {
+  std::vector<std::string> lines;
+  std::string text = host.readWorkFile(kToolLog);
+  std::size_t start = 0;
+  for (std::size_t end; (end = text.find('\n', start)) != std::string::npos; start = end + 1) {
+    lines.push_back(text.substr(start, end - start));
+  }
+  if (start < text.size()) lines.push_back(text.substr(start));
+  host.writeWorkFile(kToolLog, "");
+  return lines;
+}
+
+std::vector<std::string> SimulatedHostTest::discoveryAnd(
+    const std::vector<std::string>& more) const {
+  std::vector<std::string> commands = {"listhbas local"};
+  for (const SimulatedPort& port : ports_) {
+    commands.insert(commands.end(), port.discovery.begin(), port.discovery.end());
+  }
+  commands.insert(commands.end(), more.begin(), more.end());
+  return commands;
+}
+
+void SimulatedHostTest::writeFirmwareAll(const std::string& name, uint8_t imageId,
+                                         const std::string& version) {
+  testimages::writeAll(firmwarePath(name), imageId, version);
+}
+
+void SimulatedHostTest::writeBootPrg(const std::string& name, uint8_t imageId,
+                                     const std::string& version) {
+  testimages::writePrg(bootPath(name), imageId, version);
+}
+
+void SimulatedHostTest::writeFirmwareUfi(const std::string& name, const std::string& version,
+                                         imagemaker::UfiChip chip) {
+  testimages::writeUfi(firmwarePath(name), version, chip);
+}
+
+std::string SimulatedHostTest::firmwarePath(const std::string& name) const {
+  return host.installPath("firmware/") + name;
+}
+
+std::string SimulatedHostTest::bootPath(const std::string& name) const {
+  return host.installPath("boot/") + name;
+}
+
+SimulatedPort withSetting(SimulatedPort port, const std::string& setting) {
+  port.block += setting + "\n";
+  return port;
+}
+
+std::string downloadCommand(const std::string& address, const std::string& imagePath) {
+  return "download " + address + " " + imagePath;
+}
+
+std::vector<std::string> resultLines(const std::string& console) {
+  constexpr char kAddressEnd[] = ",\nUpdate=";
+  std::vector<std::string> lines;
+  for (std::size_t at = console.find(kAddressEnd); at != std::string::npos;
+       at = console.find(kAddressEnd, at + 1)) {
+    std::size_t begin = console.rfind("\nHBA=", at);
+    std::size_t end = console.find('\n', at + 2);
+    if (begin == std::string::npos || end == std::string::npos) break;
+    std::string line = console.substr(begin + 1, end - begin - 1);
+    line.replace(at - begin - 1, 2, ", ");  // join its two lines
+    lines.push_back(line);
+  }
+  return lines;
+}
+
+std::string beforeSummary(const std::string& console) {
+  return console.substr(0, console.find("Download Summary:\n"));
+}
+
+bool contains(const std::string& text, const std::string& part) {
+  return text.find(part) != std::string::npos;
+}
+
+std::size_t occurrences(const std::string& text, const std::string& part) {
+  std::size_t count = 0;
+  for (std::size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) {
+    ++count;
+  }
+  return count;
+}
+
+std::string printed(const char* format, ...) {
+  char buffer[1024];
+  std::va_list args;
+  va_start(args, format);
+  std::vsnprintf(buffer, sizeof buffer, format, args);
+  va_end(args);
+  return buffer;
+}
+
+}  // namespace vornup
