@@ -1,12 +1,14 @@
 #!/bin/sh
-# Builds the image reader fuzz harnesses (clang, libFuzzer, address and
-# undefined-behaviour sanitizers) and runs each for a short while from its
-# seed corpus. Any crash, sanitizer report or input slower than 10 s fails
-# the run; the failing input is kept in the build directory.
-# Usage: fuzz/run-smoke.sh [seconds-per-harness (15)] [build-dir (build/fuzz)]
+# Builds the fuzz harnesses (clang, libFuzzer, address and undefined-behaviour
+# sanitizers): the image readers, the tool's replies (adapter list,
+# attributes), fwmatrix.txt, the switches and a whole run; and runs each for a
+# short while from its seed corpus. Any crash, sanitizer report or input
+# slower than 10 s fails the run; the failing input is kept in the build
+# directory.
+# Usage: fuzz/run-smoke.sh [seconds-per-harness (7)] [build-dir (build/fuzz)]
 set -eu
 here=$(cd "$(dirname "$0")" && pwd)
-seconds=${1:-15}
+seconds=${1:-7}
 build=${2:-$here/../build/fuzz}
 
 CXX=${FUZZ_CXX:-clang++} cmake -S "$here" -B "$build" -G Ninja > "$build.configure.log" 2>&1 ||
@@ -16,7 +18,7 @@ cmake --build "$build" -j2
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 failed=0
-for format in ufi grp all prg; do
+for format in ufi grp all prg discovery attributes fwmatrix switches run; do
   # New inputs go to a scratch copy, so the committed seeds stay as made.
   mkdir "$work/$format"
   cp "$here/corpus/$format"/* "$work/$format/"

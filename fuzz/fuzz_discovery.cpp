@@ -1,0 +1,23 @@
+// The adapter list: the input is the tool's "listhbas" reply (the first
+// reply; the rest of the input is ignored). Discovery reads it into records;
+// then the list-wide passes run over them, under /remote every other time.
+#include "fuzz_tool.h"
+
+#include "tool/attributes.h"
+#include "tool/discovery.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
+  using namespace vornup;
+  fuzz::ScriptedTool tool(fuzz::splitReplies(data, size));
+  RunState run(tool.platform);
+  fuzz::prepareRun(run);
+  run.sw.verbose = 1;
+  run.sw.remote = static_cast<int>(size % 2);
+  if (discoverAdapters(run) == 0) {
+    if (run.adapterList.size() != run.counters.gHbaCount) fuzz::fail("count", "gHbaCount");
+    settleNicPersonalities(run);
+    applyPortSuffixes(run);
+  }
+  fuzz::finishRun(run);
+  return 0;
+}

@@ -1,0 +1,112 @@
+// fwmatrix.txt: the input is the table's whole text. The verification pass
+// reads it (verbose, traced), then each adapter of the mixed host looks for
+// its line and the fwmatrix-mode decision loads, checks and force-downloads
+// the files that line names from the install's image directories, the tool
+// answering every download with success. A download must name a file of those
+// directories that the readers accept.
+#include "fuzz_tool.h"
+
+#include <sys/stat.h>
+
+#include "e2e/mixed_install.h"
+#include "selection/decision.h"
+#include "selection/fwmatrix.h"
+#include "sim/download_image.h"
+#include "sim/fake_tool.h"
+
+namespace {
+
+using vornup::fuzz::fail;
+
+struct AdapterKind {
+  const char* model;
+  const char* vornupType;
+  const char* fwType;
+  int32_t cnaType;
+  uint32_t pciID;
+  int32_t imageType;
+  const char* address;
+};
+
+// The mixed host's adapters as the attribute step leaves them.
+const AdapterKind kAdapters[] = {
+    {"KF1602", "KF1602", "ZF", vornup::kCnaTypeFc, 0x7D00, vornup::kAdapterImageFc,
+     "10:00:00:00:C9:7D:00:01"},
+    {"KF810", "KF810", "BF", vornup::kCnaTypeFc, 0x5400, vornup::kAdapterImageFc,
+     "10:00:00:00:C9:54:00:01"},
+    {"KC2100-NIC", "KC2100-NIC", "C", vornup::kCnaTypeNic, 0x3A00, vornup::kAdapterImageKx2,
+     "00-90-FA-3A-00-01"},
+    {"KC2100-FCoE", "KC2100-FCoE", "C", vornup::kCnaTypeFcoe, 0x3A04, vornup::kAdapterImageKx2,
+     "10:00:00:90:FA:3A:00:02"},
+    {"KH3201", "KH3201", "G", vornup::kCnaTypeFc, 0x6C00, vornup::kAdapterImageHalvard,
+     "10:00:00:10:9B:6C:00:01"},
+};
+
+const std::string& installDirectory() {
+  static const std::string made = [] {
+    const std::string dir = vornup::fuzz::workDirectory() + "install/";
+    for (const std::string& d : {dir, dir + "firmware/", dir + "boot/"}) {
+      if (mkdir(d.c_str(), 0700) != 0) fail("cannot make", d);
+    }
+    std::string error;
+    if (!vornup::mixedinstall::writeInstall(VORNUP_MIXED_DIR, dir, error)) fail("install", error);
+    return dir;
+  }();
+  return made;
+}
+
+void checkDownload(const std::string& line) {
+  std::vector<std::string> args = tandrelsim::toolArguments(line);
+  if (args.empty() || args[0] != "download") return;
+  const std::string& dir = installDirectory();
+  const std::string path = args.size() == 3 ? args[2] : std::string();
+  if (path.compare(0, dir.size(), dir) != 0) fail("download from elsewhere", line);
+  if (!tandrelsim::describeDownloadImage(path).accepted) fail("unverified image downloaded", line);
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
+  using namespace vornup;
+  const std::string& install = installDirectory();
+  const std::string table = fuzz::workDirectory() + "fwmatrix.txt";
+  if (!mixedinstall::writeText(table, std::string(reinterpret_cast<const char*>(data), size))) {
+    fail("cannot write", table);
+  }
+  fuzz::ScriptedTool tool(std::vector<std::string>(64, "Download Complete.\n"));
+  tool.onToolCall = checkDownload;
+  RunState run(tool.platform);
+  fuzz::prepareRun(run);
+  run.firmwareDirectory.format("%sfirmware/", install.c_str());
+  run.bootDirectory.format("%sboot/", install.c_str());
+  run.sw.verbose = 1;
+  run.sw.forceFw = 1;
+  run.sw.forceBios = 1;
+  run.fwmatrixFile = std::fopen(table.c_str(), "r");
+  if (run.fwmatrixFile == nullptr) fail("cannot open", table);
+
+  verifyFWmatrixEntries(run);
+  for (const AdapterKind& kind : kAdapters) {
+    Adapter* a = newAdapterRecord(run);
+    if (a == nullptr) break;
+    a->model.set(kind.model);
+    a->vornupType.set(kind.vornupType);
+    a->fwType.set(kind.fwType);
+    a->cnaType = kind.cnaType;
+    a->personality = kind.cnaType;
+    a->pciID = kind.pciID;
+    a->imageType = kind.imageType;
+    (kind.cnaType == kCnaTypeNic ? a->mac : a->wwn).set(kind.address);
+    a->serialNumber.set("KC2100B0007");
+    a->fwVersion.set(kind.imageType == kAdapterImageFc ? "282A4" : "4.0.360.15");
+    a->bcType.set("ZU");
+    FixedText<32> fwFile;
+    FixedText<32> bcFile;
+    getFwMatrixMatch(run, *a, fwFile, bcFile);
+    decideFwmatrixUpdate(run, *a);
+  }
+  std::fclose(run.fwmatrixFile);
+  run.fwmatrixFile = nullptr;
+  fuzz::finishRun(run);
+  return 0;
+}
