@@ -73,5 +73,13 @@ inline const SimulatedPort kGatedCurrent = {
     {"hbaattrib 10:00:00:90:FA:3D:00:02"}};
 constexpr char kGatedCurrentWwn[] = "10:00:00:90:FA:3D:00:02";
 
+// A Fibre Channel port whose device ID names no model the program knows.
+inline const SimulatedPort kUnknownModel = {
+    "[port]\nwwn = 10:00:00:00:c9:12:00:01\nflags = 80001200\nserial = KF999X0001\n"
+    "port-type = FC\nbus = 12\ndevice-id = 1200\nvendor-id = 1A5C\nsub-device-id = 1201\n"
+    "sub-vendor-id = 1A5C\nfw-version = 1.00A0\nboot-code = Enabled\nboot-version = 1.00A0\n"
+    "wakeup-token = 0000E700\n",
+    {"hbaattrib 10:00:00:00:C9:12:00:01", "wakeup 10:00:00:00:C9:12:00:01"}};
+
 }  // namespace ports
 }  // namespace vornup
