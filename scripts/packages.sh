@@ -27,10 +27,8 @@ mkdir -p "$out"
 for preset in "${presets[@]}"; do
   echo "=== $preset"
   dir=build/pkg-$preset
-  # The packages hold the program alone, so CPack need not build everything
-  # else first.
-  cmake --preset "$preset" -B "$dir" -DVORNUP_BUILD_TESTS=OFF \
-        -DCMAKE_SKIP_INSTALL_ALL_DEPENDENCY=ON >/dev/null
+  cmake --preset "$preset" -B "$dir" -DVORNUP_BUILD_TESTS=OFF >/dev/null
+  # The packages hold the program alone, and CPack packs what is built.
   cmake --build "$dir" --target vornup -j 2
   cpack --config "$dir/CPackConfig.cmake" -B "$out"
 done
