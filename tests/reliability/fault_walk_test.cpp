@@ -1,0 +1,151 @@
+// Every tool call of a full run, failing in every way the simulator knows:
+// an automatic update and a forced fwmatrix download on the mixed host, the
+// N-th call damaged for each N. Whatever the damage, the run ends with a
+// documented exit code and status line, leaves no temporary file and
+// downloads nothing but verified images of its own directories.
+//
+// The bulk of the walk runs in process; a part of it runs the installed
+// program and simulator as child processes. Windows (under Wine) walks a
+// reduced set.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "e2e/e2e_host.h"
+#include "reliability/reliability_run.h"
+#include "support/host_registry.h"
+
+namespace vornup {
+namespace {
+
+using tandrelsim::FaultMode;
+
+struct Scenario {
+  const char* name;
+  std::vector<std::string> args;
+};
+
+const Scenario kScenarios[] = {
+    {"AutoUpdate", {"/auto", "/update"}},
+    {"FwmatrixForce", {"/f"}},
+};
+
+const FaultMode kFaultModes[] = {
+    FaultMode::kNoOutput, FaultMode::kGarbage,    FaultMode::kCutOff, FaultMode::kExitStatus,
+    FaultMode::kHuge,     FaultMode::kLongLines, FaultMode::kNulFf,  FaultMode::kCrLf,
+};
+
+// Under Wine every fourth call is damaged, not every one.
+const unsigned long kCallStep = kWindowsHost ? 4 : 1;
+
+// The images of the mixed install, each of which a faultless run downloads.
+const char* const kImageNames[] = {"zf290a1.all", "zu520a0.prg", "bf220a1.all",
+                                   "bb440a0.prg", "kc2100.ufi",  "kh3201.grp"};
+
+class FaultWalk : public ::testing::TestWithParam<std::tuple<Scenario, FaultMode>> {};
+
+TEST_P(FaultWalk, EveryCallOfTheRunMayFail) {
+  const Scenario& scenario = std::get<0>(GetParam());
+  const FaultMode mode = std::get<1>(GetParam());
+  InProcessInstall install;
+  const RunOutcome clean = install.run(scenario.args);
+  ASSERT_EQ(clean.exitCode, 0) << clean.console;
+  for (const char* image : kImageNames) EXPECT_TRUE(downloads(clean, image)) << image;
+  expectSoundEnd(clean, install.installDirectory(), "faultless");
+
+  // How the damaged runs ended, exit code by exit code, for the record.
+  std::map<int, int> endings;
+  for (unsigned long call = 1; call <= clean.calls.size(); call += kCallStep) {
+    const RunOutcome damaged = install.run(scenario.args, call, mode);
+    expectSoundEnd(damaged, install.installDirectory(),
+                   std::string(tandrelsim::faultModeName(mode)) + " at call " +
+                       std::to_string(call) + " of " + std::to_string(clean.calls.size()));
+    ++endings[damaged.exitCode];
+  }
+  std::string record;
+  for (const auto& ending : endings) {
+    record += " exit " + std::to_string(ending.first) + ": " + std::to_string(ending.second);
+  }
+  std::printf("%zu calls;%s\n", clean.calls.size(), record.c_str());
+}
+
+std::string walkName(const ::testing::TestParamInfo<FaultWalk::ParamType>& info) {
+  std::string name = std::get<0>(info.param).name;
+  for (const char* c = tandrelsim::faultModeName(std::get<1>(info.param)); *c != '\0'; ++c) {
+    if (*c != '-') name += *c;
+  }
+  return name;
+}
+
+INSTANTIATE_TEST_SUITE_P(MixedHost, FaultWalk,
+                         ::testing::Combine(::testing::ValuesIn(kScenarios),
+                                            ::testing::ValuesIn(kFaultModes)),
+                         walkName);
+
+// The installed program and simulator as child processes, the fault chosen
+// through the simulator's environment.
+class ProcessFaultWalk : public ::testing::Test {
+ protected:
+  ProcessFaultWalk() {
+    host.installTool(TANDREL_SIM_PATH);
+    host.writeInstallFile("Quenmar/host.txt", mixedHostText());
+    layOutMixedInstall(host.installDirectory());
+    host.setEnvironment("TANDREL_SIM_LOG", host.workDirectory() + "tool.log");
+    host.unsetEnvironment("TANDREL_SIM_HOST");
+    host.unsetEnvironment("TANDREL_SIM_STATE");
+  }
+
+  // One run from a fresh simulated host whose `call`-th call fails in `mode`
+  // ("" for none).
+  RunOutcome run(std::initializer_list<std::string> args, const std::string& fault) {
+    std::error_code ignored;
+    std::filesystem::remove(std::filesystem::u8path(host.installDirectory() + "Quenmar" +
+                                                    kPathSeparator + "host.txt.state"),
+                            ignored);
+    std::filesystem::remove(std::filesystem::u8path(host.workDirectory() + "tool.log"), ignored);
+    host.setEnvironment("TANDREL_SIM_FAIL_CALL", fault);
+    RunResult result = host.run(args);
+    RunOutcome outcome;
+    outcome.exitCode = result.exitCode;
+    outcome.console = result.console;
+    const std::string log = host.readWorkFile("tool.log");
+    for (std::size_t start = 0; start < log.size();) {
+      std::size_t end = log.find('\n', start);
+      if (end == std::string::npos) end = log.size();
+      outcome.calls.push_back(log.substr(start, end - start));
+      start = end + 1;
+    }
+    outcome.tempDirectoryEmpty = host.tempDirectoryIsEmpty();
+    return outcome;
+  }
+
+  E2eHost host;
+};
+
+TEST_F(ProcessFaultWalk, CutOffAndNulFfRepliesOverEveryCall) {
+  const RunOutcome clean = run({"/auto", "/update"}, "");
+  ASSERT_EQ(clean.exitCode, 0) << clean.console;
+  expectSoundEnd(clean, host.installDirectory(), "faultless");
+  const std::vector<std::string> modes =
+      kWindowsHost ? std::vector<std::string>{"cut-off"}
+                   : std::vector<std::string>{"cut-off", "nul-ff"};
+  // Under Wine: the first call, one in the middle and the last.
+  const std::size_t count = clean.calls.size();
+  std::vector<std::size_t> calls;
+  for (std::size_t call = 1; call <= count; ++call) {
+    if (!kWindowsHost || call == 1 || call == count / 2 || call == count) calls.push_back(call);
+  }
+  for (const std::string& mode : modes) {
+    for (std::size_t call : calls) {
+      const std::string fault = std::to_string(call) + " " + mode;
+      expectSoundEnd(run({"/auto", "/update"}, fault), host.installDirectory(), fault);
+    }
+  }
+}
+
+}  // namespace
+}  // namespace vornup
