@@ -5,13 +5,13 @@
 # benchmark on both directories: the verification times against raw reads of
 # the same files, and the peak memory, which must not grow with the images.
 # Usage: bench/run-bench.sh [build-dir (build/bench, a Release build)] [rounds]
+# bench/run-scale.sh runs it too, as the last part of its report.
 set -eu
 here=$(cd "$(dirname "$0")" && pwd)
 build=${1:-$here/../build/bench}
 rounds=${2:-7}
-cmake -S "$here/.." -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DVORNUP_BUILD_TESTS=OFF \
-  > "$build.configure.log" 2>&1 || { cat "$build.configure.log"; exit 1; }
-cmake --build "$build" -j2 --target vornup-imagemaker vornup-bench-images > /dev/null
+build=$(mkdir -p "$build" && cd "$build" && pwd)
+"$here/build.sh" "$build" vornup-imagemaker vornup-bench-images
 maker=$build/tools/imagemaker/vornup-imagemaker
 bench=$build/bench/vornup-bench-images
 

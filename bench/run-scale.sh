@@ -1,0 +1,189 @@
+#!/bin/sh
+# vornup's performance report, measured in one run and printed as the
+# Markdown tables of docs/performance.md:
+#   1. overhead: an /auto /update /p run on a 64-port host against a plain
+#      loop that runs the same tool command lines through the command
+#      interpreter, interleaved, medians;
+#   2. scale: the same over hosts of 8, 64 and 256 ports and image
+#      directories of 10, 100 and 1,000 files (and of 16 MiB images), with
+#      image discovery alone timed in process;
+#   3. memory: the program's peak resident memory at every size, and (when
+#      valgrind is installed) the instructions it executes itself;
+#   4. image verification against raw reads (bench/run-bench.sh).
+# The hosts come from gen-host.sh, the images from gen-images.sh (the image
+# maker); the tool is the Tandrel simulator, installed as the management
+# suite installs it, with a registry of its own.
+# Usage: bench/run-scale.sh [build-dir (build/perf)] [repetitions (15)]
+set -eu
+here=$(cd "$(dirname "$0")" && pwd)
+build=${1:-$here/../build/perf}
+reps=${2:-15}
+build=$(mkdir -p "$build" && cd "$build" && pwd)
+"$here/build.sh" "$build" vornup Tandrel vornup-imagemaker vornup-bench-run \
+  vornup-bench-discovery vornup-bench-images
+maker=$build/tools/imagemaker/vornup-imagemaker
+runner=$build/bench/vornup-bench-run
+
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+mkdir -p "$work/korvane/Quenmar" "$work/registry/SOFTWARE/Korvane/Quenmar" "$work/tmp" \
+  "$work/run"
+cp "$build/sim/Tandrel" "$work/korvane/Quenmar/"
+echo "$work/korvane/" > "$work/registry/SOFTWARE/Korvane/Quenmar/QuenmarDir"
+export VORNUP_REGISTRY_ROOT="$work/registry" TEMP="$work/tmp"
+export TANDREL_SIM_STATE="$work/host.state"
+unset TANDREL_SIM_LOG TANDREL_SIM_FAIL_CALL TMPDIR
+
+for ports in 8 64 256; do
+  "$here/gen-host.sh" "$ports" "$work/host$ports.txt"
+done
+for images in 10 100 1000 large; do
+  mkdir "$work/install$images"
+  cp "$build/vornup" "$work/install$images/"
+  if [ "$images" = large ]; then
+    "$here/gen-images.sh" 10 "$work/install$images" "$maker" large
+  else
+    "$here/gen-images.sh" "$images" "$work/install$images" "$maker" small
+  fi
+done
+
+load() { cut -d' ' -f1-3 /proc/loadavg; }
+
+# get KEY FILE: the value of a key=value line.
+get() { sed -n "s/^$1=//p" "$2"; }
+
+# lines PORTS IMAGES: runs the program once with its trace on and the
+# simulator's command log, and writes the command lines it ran to
+# $work/lines: the trace holds every line but the adapter list's, which is
+# the same line with the list's arguments. Checks them against the log.
+lines() {
+  rm -f "$TANDREL_SIM_STATE" "$work/sim.log" "$work/run/dbg.log"
+  (cd "$work/run" && TANDREL_SIM_HOST="$work/host$1.txt" TANDREL_SIM_LOG="$work/sim.log" \
+    "$work/install$2/vornup" /auto /update /p /xv > /dev/null)
+  sed -n '/^\[executeTandrel\]$/{n;p;}' "$work/run/dbg.log" > "$work/traced"
+  first=$(head -n 1 "$work/traced")
+  tool=${first%%\" *}\"
+  redirect=" > ${first##* > }"
+  tempdir=$(dirname "${first##* > \"}")
+  { echo "$tool $(head -n 1 "$work/sim.log")$redirect"; cat "$work/traced"; } > "$work/lines"
+  awk -v pre="$tool " -v post="$redirect" '{
+        s = substr($0, length(pre) + 1); s = substr(s, 1, length(s) - length(post));
+        gsub(/"/, "", s); print s }' "$work/lines" | cmp -s - "$work/sim.log" ||
+    { echo "run-scale.sh: traced command lines differ from the simulator's log" >&2; exit 1; }
+}
+
+# measure PORTS IMAGES: timings into $work/m-PORTS-IMAGES.
+measure() {
+  lines "$1" "$2"
+  (cd "$work/run" && TANDREL_SIM_HOST="$work/host$1.txt" \
+    "$runner" time "$reps" "$work/lines" "$TANDREL_SIM_STATE" "$tempdir" -- \
+    "$work/install$2/vornup" /auto /update /p 2> /dev/null) > "$work/m-$1-$2"
+}
+
+# memory PORTS IMAGES: peak memory into $work/r-PORTS-IMAGES.
+memory() {
+  (cd "$work/run" && TANDREL_SIM_HOST="$work/host$1.txt" \
+    "$runner" memory "$TANDREL_SIM_STATE" -- "$work/install$2/vornup" /auto /update /p \
+    2> /dev/null) > "$work/r-$1-$2"
+}
+
+# instructions PORTS IMAGES: the instructions the program itself executes
+# (callgrind counts them exactly, whatever the load; the tool's processes
+# are not counted), into $work/i-PORTS-IMAGES.
+instructions() {
+  rm -f "$TANDREL_SIM_STATE"
+  (cd "$work/run" && TANDREL_SIM_HOST="$work/host$1.txt" valgrind --tool=callgrind \
+    --callgrind-out-file=/dev/null "$work/install$2/vornup" /auto /update /p 2>&1 > /dev/null) |
+    sed -n 's/.*Collected : //p' > "$work/i-$1-$2"
+}
+
+started=$(date -u '+%Y-%m-%d %H:%M UTC')
+load_start=$(load)
+measure 64 100
+load_overhead=$(load)
+for point in "8 100" "256 100" "64 10" "64 1000" "64 large"; do
+  measure $point
+done
+load_scale=$(load)
+for images in 10 100 1000 large; do
+  "$build/bench/vornup-bench-discovery" "$work/install$images" 15 > "$work/d-$images"
+  for ports in 8 64 256; do
+    memory "$ports" "$images"
+    if command -v valgrind > /dev/null; then instructions "$ports" "$images"; fi
+  done
+done
+
+label() { if [ "$1" = large ]; then echo "10 (16 MiB)"; else echo "$1"; fi; }
+
+echo "Machine: $(nproc) cores, $(sed -n 's/^model name[[:space:]]*: //p' /proc/cpuinfo | head -n 1)," \
+  "$(uname -sr); started $started."
+echo "Load average (1, 5, 15 min): $load_start at the start, $load_overhead after the" \
+  "overhead run, $load_scale after the scale runs, $(load) at the end."
+echo "Repetitions: $reps of each (program and loop interleaved, after one unmeasured pair)."
+echo
+m=$work/m-64-100
+echo "### Overhead: 64 ports, 100 images, /auto /update /p"
+echo
+echo "| Tool commands | vornup ms | loop ms | Ratio of medians | Median pair ratio (min - max) | vornup CPU ms | loop CPU ms | CPU ratio |"
+echo "|---|---|---|---|---|---|---|---|"
+echo "| $(get commands "$m") | $(get program_ms "$m") | $(get loop_ms "$m") | $(get ratio "$m") |" \
+  "$(get pair_ratio "$m") ($(get pair_ratio_min "$m") - $(get pair_ratio_max "$m")) |" \
+  "$(get program_cpu_ms "$m") | $(get loop_cpu_ms "$m") | $(get cpu_ratio "$m") |"
+echo
+echo "### Growth over ports (100 images)"
+echo
+echo "| Ports | Tool commands | vornup ms | loop ms | Ratio | loop ms per command | vornup CPU ms | loop CPU ms |"
+echo "|---|---|---|---|---|---|---|---|"
+for ports in 8 64 256; do
+  m=$work/m-$ports-100
+  per=$(awk -v t="$(get loop_ms "$m")" -v n="$(get commands "$m")" 'BEGIN { printf "%.2f", t / n }')
+  echo "| $ports | $(get commands "$m") | $(get program_ms "$m") | $(get loop_ms "$m") |" \
+    "$(get ratio "$m") | $per | $(get program_cpu_ms "$m") | $(get loop_cpu_ms "$m") |"
+done
+echo
+echo "### Growth over image files (64 ports)"
+echo
+echo "| Image files | Discovery alone ms | vornup ms | loop ms | Ratio | Discovery share of the run |"
+echo "|---|---|---|---|---|---|"
+for images in 10 100 1000 large; do
+  m=$work/m-64-$images
+  d=$(get discovery_ms "$work/d-$images")
+  share=$(awk -v d="$d" -v t="$(get program_ms "$m")" 'BEGIN { printf "%.2f %%", 100 * d / t }')
+  echo "| $(label "$images") | $d | $(get program_ms "$m") | $(get loop_ms "$m") |" \
+    "$(get ratio "$m") | $share |"
+done
+echo
+echo "### Peak resident memory of vornup, KiB (largest process of the run in brackets)"
+echo
+echo "| Image files | 8 ports | 64 ports | 256 ports |"
+echo "|---|---|---|---|"
+for images in 10 100 1000 large; do
+  row="| $(label "$images") |"
+  for ports in 8 64 256; do
+    r=$work/r-$ports-$images
+    row="$row $(get self_kib "$r") ($(get tree_kib "$r")) |"
+  done
+  echo "$row"
+done
+if command -v valgrind > /dev/null; then
+  echo
+  echo "### Instructions executed by vornup itself, millions (per port in brackets, thousands)"
+  echo
+  echo "| Image files | 8 ports | 64 ports | 256 ports |"
+  echo "|---|---|---|---|"
+  for images in 10 100 1000 large; do
+    row="| $(label "$images") |"
+    for ports in 8 64 256; do
+      row="$row $(awk -v n="$(cat "$work/i-$ports-$images")" -v p="$ports" \
+        'BEGIN { printf "%.2f (%.0f)", n / 1e6, n / p / 1e3 }') |"
+    done
+    echo "$row"
+  done
+fi
+echo
+echo "### Image verification against raw reads (bench/run-bench.sh)"
+echo
+echo '```'
+"$here/run-bench.sh" "$build" "$reps"
+echo '```'
+echo "Load average at the end: $(load)."
