@@ -20,26 +20,22 @@ TEST_F(AutoOperations, UpdateTakesTheHighestNewerImagesAndASecondRunHasNothingTo
   RunResult first = host.run({"/auto", "/update", "/v", "/xv", "/log=run.log"});
   EXPECT_EQ(first.exitCode, 0) << first.console;
   // KF1602: the highest of the ZF images; its highest universal boot code
-  // image is the installed version, so the pair kind is decided next. KF810: its firmware is current;
-  // no U, P, O or E image, the x86 one is newer. The converged adapter is
-  // downloaded once through its first function.
+  // image is the installed version, so the pair kind is decided next.
+  // KF810: its firmware is current; no U, P, O or E image, the x86 one is
+  // newer. The converged adapter is downloaded once through its first
+  // function. The program runs in a directory of its own, so the tool
+  // receives the full path of each image beside the program.
   EXPECT_EQ(takeToolCommands(),
             discoveryAnd({downloadCommand(kKf1602Wwn, firmwarePath("zf290a1.all")),
                           downloadCommand(kKf1602Wwn, bootPath("zp530a0.prg")),
-                          downloadCommand(kKf810Wwn, bootPath("bb440a0.prg")),
-                          kKf810BootOff,
+                          downloadCommand(kKf810Wwn, bootPath("bb440a0.prg")), kKf810BootOff,
                           downloadCommand(kKc2100Mac, firmwarePath("kc21-4100.ufi"))}));
   const std::vector<std::string> results = {
-      std::string(kKf1602Line) +
-          "Update=Firmware, Image=zf290a1.all, New=290A1, Old=282A4, Status=Success",
-      std::string(kKf1602Line) +
-          "Update=Boot Code, Image=zp530a0.prg, New=530A0, Old=512A0, Status=Success",
-      std::string(kKf810Line) +
-          "Update=Boot Code, Image=bb440a0.prg, New=440A0, Old=430A2, Status=Success",
-      std::string(kKc2100NicLine) +
-          "Update=Firmware, Image=kc21-4100.ufi, New=4.1.0.0, Old=4.0.360.15, Status=Success",
-      std::string(kKc2100FcoeLine) +
-          "Update=Firmware, Image=kc21-4100.ufi, New=4.1.0.0, Old=4.0.360.15, Status=Success",
+      resultLine(kKf1602Line, "Firmware", "zf290a1.all", "290A1", "282A4", "Success"),
+      resultLine(kKf1602Line, "Boot Code", "zp530a0.prg", "530A0", "512A0", "Success"),
+      resultLine(kKf810Line, "Boot Code", "bb440a0.prg", "440A0", "430A2", "Success"),
+      resultLine(kKc2100NicLine, "Firmware", "kc21-4100.ufi", "4.1.0.0", "4.0.360.15", "Success"),
+      resultLine(kKc2100FcoeLine, "Firmware", "kc21-4100.ufi", "4.1.0.0", "4.0.360.15", "Success"),
   };
   EXPECT_EQ(resultLines(beforeSummary(first.console)), results);
   // The download summary repeats them under /v.
@@ -47,15 +43,11 @@ TEST_F(AutoOperations, UpdateTakesTheHighestNewerImagesAndASecondRunHasNothingTo
   EXPECT_EQ(resultLines(summary), results);
   // The universal boot code image was decided first and not needed.
   EXPECT_TRUE(contains(beforeSummary(first.console),
-                       printed("\n%s: A boot code update was not required on HBA: KF1602\n",
-                               kProgramName)));
+                       note("A boot code update was not required on HBA: KF1602")));
   EXPECT_TRUE(contains(beforeSummary(first.console),
-                       printed("\n%s: A firmware update was not required on HBA: KF810\n",
-                               kProgramName)));
-  EXPECT_TRUE(contains(first.console,
-                       printed("\n\n%s: All required updates succeeded - Return Code=0\n\n"
-                               "Please reboot system to activate new firmware.\n\n\n",
-                               kProgramName)))
+                       note("A firmware update was not required on HBA: KF810")));
+  EXPECT_TRUE(contains(first.console, statusLine("All required updates succeeded", 0) +
+                                          "Please reboot system to activate new firmware.\n\n\n"))
       << first.console;
   std::string trace = host.readWorkFile("dbg.log");
   EXPECT_EQ(occurrences(trace, "Skipping adapter...\n"), 1u);
@@ -73,8 +65,7 @@ TEST_F(AutoOperations, UpdateTakesTheHighestNewerImagesAndASecondRunHasNothingTo
   EXPECT_EQ(second.exitCode, 1) << second.console;
   EXPECT_EQ(takeToolCommands(), discoveryAnd());
   EXPECT_EQ(resultLines(second.console), std::vector<std::string>());
-  EXPECT_TRUE(contains(second.console,
-                       printed("\n\n%s: No updates required - Return Code=1\n\n", kProgramName)));
+  EXPECT_TRUE(contains(second.console, statusLine("No updates required", 1)));
   EXPECT_FALSE(contains(second.console, "reboot"));
   EXPECT_EQ(host.readWorkFile("run.log"), first.console + second.console);
 }
@@ -91,25 +82,19 @@ TEST_F(AutoOperations, DowngradeTakesTheNextLowerImage) {
                           downloadCommand(kKc2100Mac, firmwarePath("kc21-4030.ufi"))}));
   EXPECT_EQ(resultLines(beforeSummary(result.console)),
             (std::vector<std::string>{
-                std::string(kKf1602Line) +
-                    "Update=Firmware, Image=zf280a2.all, New=280A2, Old=282A4, Status=Success",
-                std::string(kKf1602Line) +
-                    "Update=Boot Code, Image=zu500a0.prg, New=500A0, Old=512A0, Status=Success",
-                std::string(kKf810Line) +
-                    "Update=Boot Code, Image=bb420a0.prg, New=420A0, Old=430A2, Status=Success",
-                std::string(kKc2100NicLine) + "Update=Firmware, Image=kc21-4030.ufi, "
-                                              "New=4.0.300.0, Old=4.0.360.15, Status=Success",
-                std::string(kKc2100FcoeLine) + "Update=Firmware, Image=kc21-4030.ufi, "
-                                               "New=4.0.300.0, Old=4.0.360.15, Status=Success",
+                resultLine(kKf1602Line, "Firmware", "zf280a2.all", "280A2", "282A4", "Success"),
+                resultLine(kKf1602Line, "Boot Code", "zu500a0.prg", "500A0", "512A0", "Success"),
+                resultLine(kKf810Line, "Boot Code", "bb420a0.prg", "420A0", "430A2", "Success"),
+                resultLine(kKc2100NicLine, "Firmware", "kc21-4030.ufi", "4.0.300.0", "4.0.360.15",
+                           "Success"),
+                resultLine(kKc2100FcoeLine, "Firmware", "kc21-4030.ufi", "4.0.300.0", "4.0.360.15",
+                           "Success"),
             }));
   // KF810's only firmware image is the installed version.
-  EXPECT_TRUE(contains(result.console,
-                       printed("\n%s: A firmware downgrade was not required on HBA: KF810\n",
-                               kProgramName)));
-  EXPECT_TRUE(contains(result.console,
-                       printed("\n\n%s: All required downgrades succeeded - Return Code=0\n\n"
-                               "Please reboot system to activate new firmware.\n",
-                               kProgramName)));
+  EXPECT_TRUE(
+      contains(result.console, note("A firmware downgrade was not required on HBA: KF810")));
+  EXPECT_TRUE(contains(result.console, statusLine("All required downgrades succeeded", 0) +
+                                           "Please reboot system to activate new firmware.\n"));
 }
 
 TEST_F(AutoOperations, RewritePreviewRunsNothingButTheBootCodeDisable) {
@@ -120,19 +105,15 @@ TEST_F(AutoOperations, RewritePreviewRunsNothingButTheBootCodeDisable) {
   EXPECT_EQ(takeToolCommands(), discoveryAnd({kKf810BootOff}));
   EXPECT_EQ(resultLines(beforeSummary(result.console)),
             (std::vector<std::string>{
-                std::string(kKf1602Line) +
-                    "Update=Firmware, Image=zf290a1.all, New=290A1, Old=282A4, Status=Preview",
+                resultLine(kKf1602Line, "Firmware", "zf290a1.all", "290A1", "282A4", "Preview"),
                 // Rewrite takes the equal version too.
-                std::string(kKf1602Line) +
-                    "Update=Boot Code, Image=zu512a0.prg, New=512A0, Old=512A0, Status=Preview",
-                std::string(kKf810Line) +
-                    "Update=Firmware, Image=bf210a6.all, New=210A6, Old=210A6, Status=Preview",
-                std::string(kKf810Line) +
-                    "Update=Boot Code, Image=bb440a0.prg, New=440A0, Old=430A2, Status=Preview",
-                std::string(kKc2100NicLine) + "Update=Firmware, Image=kc21-4100.ufi, "
-                                              "New=4.1.0.0, Old=4.0.360.15, Status=Preview",
-                std::string(kKc2100FcoeLine) + "Update=Firmware, Image=kc21-4100.ufi, "
-                                               "New=4.1.0.0, Old=4.0.360.15, Status=Preview",
+                resultLine(kKf1602Line, "Boot Code", "zu512a0.prg", "512A0", "512A0", "Preview"),
+                resultLine(kKf810Line, "Firmware", "bf210a6.all", "210A6", "210A6", "Preview"),
+                resultLine(kKf810Line, "Boot Code", "bb440a0.prg", "440A0", "430A2", "Preview"),
+                resultLine(kKc2100NicLine, "Firmware", "kc21-4100.ufi", "4.1.0.0", "4.0.360.15",
+                           "Preview"),
+                resultLine(kKc2100FcoeLine, "Firmware", "kc21-4100.ufi", "4.1.0.0", "4.0.360.15",
+                           "Preview"),
             }));
   // With /q each decision shows the adapter and the upper-cased image name.
   const char* queryLines[] = {
@@ -151,9 +132,7 @@ TEST_F(AutoOperations, RewritePreviewRunsNothingButTheBootCodeDisable) {
   };
   for (const char* line : queryLines) EXPECT_TRUE(contains(result.console, line)) << line;
   // No reboot notice after a preview.
-  EXPECT_TRUE(contains(result.console,
-                       printed("\n\n%s: All required rewrites succeeded - Return Code=0\n\n\n\n",
-                               kProgramName)));
+  EXPECT_TRUE(contains(result.console, statusLine("All required rewrites succeeded", 0) + "\n\n"));
   EXPECT_FALSE(contains(result.console, "Please reboot"));
 }
 
@@ -176,18 +155,19 @@ TEST_F(AutoOperations, ForcedDownloadsWithAFailedConvergedAdapter) {
                           downloadCommand(kKc3200Mac, firmwarePath("kc32-4200.ufi"))}));
   std::vector<std::string> lines = resultLines(result.console);
   ASSERT_EQ(lines.size(), 8u) << result.console;
-  EXPECT_EQ(lines[6], "HBA=KC3200-FCoE, Port Type=NIC, MAC=00-90-FA-3B-00-01, Update=Firmware, "
-                      "Image=kc32-4200.ufi, New=4.2.0.0, Old=4.1.0.0, Status=Error");
-  EXPECT_EQ(lines[7], "HBA=KC3200-FCoE, Port Type=FCoE, WWN=10:00:00:90:FA:3B:00:02, "
-                      "Update=Firmware, Image=kc32-4200.ufi, New=4.2.0.0, Old=4.1.0.0, "
-                      "Status=Error");
+  EXPECT_EQ(lines[6],
+            "HBA=KC3200-FCoE, Port Type=NIC, MAC=00-90-FA-3B-00-01, Update=Firmware, "
+            "Image=kc32-4200.ufi, New=4.2.0.0, Old=4.1.0.0, Status=Error");
+  EXPECT_EQ(lines[7],
+            "HBA=KC3200-FCoE, Port Type=FCoE, WWN=10:00:00:90:FA:3B:00:02, "
+            "Update=Firmware, Image=kc32-4200.ufi, New=4.2.0.0, Old=4.1.0.0, "
+            "Status=Error");
   for (std::size_t i = 0; i < 6; ++i) EXPECT_TRUE(contains(lines[i], "Status=Success")) << lines[i];
   EXPECT_EQ(occurrences(host.readWorkFile("dbg.log"), "Skipping adapter...\n"), 2u);
   // The KC2100 asked for a reboot, but the failed functions outweigh it.
-  EXPECT_TRUE(contains(result.console,
-                       printed("\n\n%s: Error - some required firmware and/or boot code "
-                               "downloads failed - Return Code=3\n\n\n\n",
-                               kProgramName)));
+  EXPECT_TRUE(contains(
+      result.console,
+      statusLine("Error - some required firmware and/or boot code downloads failed", 3) + "\n\n"));
   EXPECT_FALSE(contains(result.console, "Please reboot"));
 }
 
@@ -200,9 +180,7 @@ TEST_F(AutoOperations, ForcedBootCodeOnly) {
                           downloadCommand(kKf810Wwn, bootPath("bb440a0.prg")), kKf810BootOff}));
   EXPECT_EQ(resultLines(result.console).size(), 2u);
   EXPECT_TRUE(contains(result.console,
-                       printed("\n\n%s: All required boot code downloads succeeded - "
-                               "Return Code=0\n\n\n\n",
-                               kProgramName)));
+                       statusLine("All required boot code downloads succeeded", 0) + "\n\n"));
 }
 
 TEST_F(AutoOperations, ForcedFirmwareWithGatedAdapters) {
@@ -215,9 +193,8 @@ TEST_F(AutoOperations, ForcedFirmwareWithGatedAdapters) {
   EXPECT_EQ(takeToolCommands(),
             discoveryAnd({downloadCommand(kKf1602Wwn, firmwarePath("zf290a1.all"))}));
   EXPECT_EQ(resultLines(beforeSummary(result.console)),
-            std::vector<std::string>{std::string(kKf1602Line) +
-                                     "Update=Firmware, Image=zf290a1.all, New=290A1, "
-                                     "Old=282A4, Status=Success"});
+            std::vector<std::string>{
+                resultLine(kKf1602Line, "Firmware", "zf290a1.all", "290A1", "282A4", "Success")});
   const std::string gatedCurrent =
       "\nHBA=KC2100-FCoE, Port Type=FCoE, WWN=10:00:00:90:FA:3D:00:02, PCI ID=3A04, VID=1A5C, "
       "SSID=1749, SVID=103C, Firmware=4.0.360.15, Boot Code=4.0.360.15";
@@ -225,25 +202,18 @@ TEST_F(AutoOperations, ForcedFirmwareWithGatedAdapters) {
       "\nHBA=KC2100-NIC, Port Type=NIC, MAC=00-90-FA-3C-00-01, PCI ID=3A00, VID=1A5C, "
       "SSID=174B, SVID=103C, Firmware=4.0.300.1, Boot Code=4.0.300.1";
   EXPECT_TRUE(contains(result.console, gatedCurrent + ", Supported Firmware=NONE" +
-                                           printed("\n%s: No matching firmware found for HBA: "
-                                                   "KC2100-FCoE\n",
-                                                   kProgramName)))
+                                           note("No matching firmware found for HBA: KC2100-FCoE")))
       << result.console;
   EXPECT_TRUE(contains(result.console, gatedOld + ", Supported Firmware=NONE" +
-                                           printed("\n%s: Unsupported XCNA found! HBA = "
-                                                   "KC2100-NIC\n",
-                                                   kProgramName)));
+                                           note("Unsupported XCNA found! HBA = KC2100-NIC")));
   EXPECT_TRUE(contains(host.readWorkFile("dbg.log"), "New image     = NONE\n"));
   // The adapter the run found unsupported is summed up under /v.
-  EXPECT_TRUE(contains(result.console,
-                       printed("Unsupported HBA summary:\n\n%s: Auto Discovery - The following "
-                               "HBAs are not supported:\n",
-                               kProgramName) +
-                           gatedOld + "  \n\n"));
-  EXPECT_TRUE(contains(result.console,
-                       printed("\n\n%s: All required firmware downloads succeeded - "
-                               "Return Code=11\n\n",
-                               kProgramName)));
+  EXPECT_TRUE(
+      contains(result.console, "Unsupported HBA summary:\n" +
+                                   note("Auto Discovery - The following HBAs are not supported:") +
+                                   gatedOld + "  \n\n"));
+  EXPECT_TRUE(
+      contains(result.console, statusLine("All required firmware downloads succeeded", 11)));
 }
 
 }  // namespace

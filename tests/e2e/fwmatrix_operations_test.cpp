@@ -39,16 +39,11 @@ TEST_F(FwmatrixOperations, UpdateFromTheTableAndASecondRunHasNothingToDo) {
                           downloadCommand(kKf810Wwn, bootPath("bb440a0.prg")), kKf810BootOff,
                           downloadCommand(kKc3200Mac, firmwarePath("kc32-4200.ufi"))}));
   const std::vector<std::string> results = {
-      std::string(kKf1602Line) +
-          "Update=Firmware, Image=zf290a1.all, New=290A1, Old=282A4, Status=Success",
-      std::string(kKf1602Line) +
-          "Update=Boot Code, Image=zp530a0.prg, New=530A0, Old=512A0, Status=Success",
-      std::string(kKf810Line) +
-          "Update=Boot Code, Image=bb440a0.prg, New=440A0, Old=430A2, Status=Success",
-      std::string(kKc3200NicLine) +
-          "Update=Firmware, Image=kc32-4200.ufi, New=4.2.0.0, Old=4.1.0.0, Status=Success",
-      std::string(kKc3200FcoeLine) +
-          "Update=Firmware, Image=kc32-4200.ufi, New=4.2.0.0, Old=4.1.0.0, Status=Success",
+      resultLine(kKf1602Line, "Firmware", "zf290a1.all", "290A1", "282A4", "Success"),
+      resultLine(kKf1602Line, "Boot Code", "zp530a0.prg", "530A0", "512A0", "Success"),
+      resultLine(kKf810Line, "Boot Code", "bb440a0.prg", "440A0", "430A2", "Success"),
+      resultLine(kKc3200NicLine, "Firmware", "kc32-4200.ufi", "4.2.0.0", "4.1.0.0", "Success"),
+      resultLine(kKc3200FcoeLine, "Firmware", "kc32-4200.ufi", "4.2.0.0", "4.1.0.0", "Success"),
   };
   EXPECT_EQ(resultLines(beforeSummary(first.console)), results);
   EXPECT_EQ(first.console.rfind("Found unknown fwmatrix.txt entry = KF1602-16G\n"
@@ -56,17 +51,14 @@ TEST_F(FwmatrixOperations, UpdateFromTheTableAndASecondRunHasNothingToDo) {
                                 0),
             0u)
       << first.console;
-  EXPECT_TRUE(contains(first.console,
-                       printed("\n%s: A firmware update was not required on HBA: KF810\n",
-                               kProgramName)));
+  EXPECT_TRUE(contains(first.console, note("A firmware update was not required on HBA: KF810")));
   // The KC3200 did not ask for a reboot.
-  EXPECT_TRUE(contains(first.console,
-                       printed("\n\n%s: All required updates succeeded - Return Code=0\n\n\n\n",
-                               kProgramName)));
+  EXPECT_TRUE(contains(first.console, statusLine("All required updates succeeded", 0) + "\n\n"));
   EXPECT_FALSE(contains(first.console, "Please reboot"));
   std::string trace = host.readWorkFile("dbg.log");
-  EXPECT_TRUE(contains(trace, "HBA Model      = KF1602\nVornup Type  = KF1602\n"
-                              "FW Matrix Type = KF1602\n"))
+  EXPECT_TRUE(contains(trace,
+                       "HBA Model      = KF1602\nVornup Type  = KF1602\n"
+                       "FW Matrix Type = KF1602\n"))
       << trace;
   EXPECT_EQ(occurrences(trace, "Skipping adapter...\n"), 1u);
 
@@ -74,8 +66,7 @@ TEST_F(FwmatrixOperations, UpdateFromTheTableAndASecondRunHasNothingToDo) {
   EXPECT_EQ(second.exitCode, 1) << second.console;
   EXPECT_EQ(takeToolCommands(), discoveryAnd());
   EXPECT_EQ(resultLines(second.console), std::vector<std::string>());
-  EXPECT_TRUE(contains(second.console,
-                       printed("\n\n%s: No updates required - Return Code=1\n\n", kProgramName)));
+  EXPECT_TRUE(contains(second.console, statusLine("No updates required", 1)));
 }
 
 TEST_F(FwmatrixOperations, DowngradeToTheNamedOlderImages) {
@@ -91,12 +82,9 @@ TEST_F(FwmatrixOperations, DowngradeToTheNamedOlderImages) {
                           downloadCommand(kKf810Wwn, bootPath("bb420a0.prg")), kKf810BootOff,
                           downloadCommand(kKc3200Mac, firmwarePath("kc32-4030.ufi"))}));
   EXPECT_EQ(resultLines(beforeSummary(result.console)).size(), 5u) << result.console;
-  EXPECT_TRUE(contains(result.console,
-                       printed("\n%s: A firmware downgrade was not required on HBA: KF810\n",
-                               kProgramName)));
-  EXPECT_TRUE(contains(result.console,
-                       printed("\n\n%s: All required downgrades succeeded - Return Code=0\n\n",
-                               kProgramName)));
+  EXPECT_TRUE(
+      contains(result.console, note("A firmware downgrade was not required on HBA: KF810")));
+  EXPECT_TRUE(contains(result.console, statusLine("All required downgrades succeeded", 0)));
 }
 
 TEST_F(FwmatrixOperations, RewritePreviewWithQueryLines) {
@@ -108,21 +96,16 @@ TEST_F(FwmatrixOperations, RewritePreviewWithQueryLines) {
   RunResult result = host.run({"/rewrite", "/p", "/q"});
   EXPECT_EQ(result.exitCode, 0) << result.console;
   EXPECT_EQ(takeToolCommands(), discoveryAnd({kKf810BootOff}));
-  EXPECT_EQ(resultLines(result.console),
-            (std::vector<std::string>{
-                std::string(kKf1602Line) +
-                    "Update=Firmware, Image=zf282a4.all, New=282A4, Old=282A4, Status=Preview",
-                std::string(kKf1602Line) +
-                    "Update=Boot Code, Image=zu512a0.prg, New=512A0, Old=512A0, Status=Preview",
-                std::string(kKf810Line) +
-                    "Update=Firmware, Image=bf210a6.all, New=210A6, Old=210A6, Status=Preview",
-                std::string(kKf810Line) +
-                    "Update=Boot Code, Image=bb430a2.prg, New=430A2, Old=430A2, Status=Preview",
-                std::string(kKc3200NicLine) +
-                    "Update=Firmware, Image=kc32-4100.ufi, New=4.1.0.0, Old=4.1.0.0, Status=Preview",
-                std::string(kKc3200FcoeLine) +
-                    "Update=Firmware, Image=kc32-4100.ufi, New=4.1.0.0, Old=4.1.0.0, Status=Preview",
-            }));
+  EXPECT_EQ(
+      resultLines(result.console),
+      (std::vector<std::string>{
+          resultLine(kKf1602Line, "Firmware", "zf282a4.all", "282A4", "282A4", "Preview"),
+          resultLine(kKf1602Line, "Boot Code", "zu512a0.prg", "512A0", "512A0", "Preview"),
+          resultLine(kKf810Line, "Firmware", "bf210a6.all", "210A6", "210A6", "Preview"),
+          resultLine(kKf810Line, "Boot Code", "bb430a2.prg", "430A2", "430A2", "Preview"),
+          resultLine(kKc3200NicLine, "Firmware", "kc32-4100.ufi", "4.1.0.0", "4.1.0.0", "Preview"),
+          resultLine(kKc3200FcoeLine, "Firmware", "kc32-4100.ufi", "4.1.0.0", "4.1.0.0", "Preview"),
+      }));
   // In this mode the query line names the image by its identifier.
   const char* queryLines[] = {
       "\nHBA=KF1602, Port Type=FC, WWN=10:00:00:00:C9:7D:00:01, PCI ID=7D00, VID=1A5C, "
@@ -138,9 +121,7 @@ TEST_F(FwmatrixOperations, RewritePreviewWithQueryLines) {
   for (const char* line : queryLines) {
     EXPECT_TRUE(contains(result.console, line)) << line << result.console;
   }
-  EXPECT_TRUE(contains(result.console,
-                       printed("\n\n%s: All required rewrites succeeded - Return Code=0\n\n\n\n",
-                               kProgramName)));
+  EXPECT_TRUE(contains(result.console, statusLine("All required rewrites succeeded", 0) + "\n\n"));
 }
 
 TEST_F(FwmatrixOperations, ForcedFirmwareWithGatedAdapters) {
@@ -157,26 +138,21 @@ TEST_F(FwmatrixOperations, ForcedFirmwareWithGatedAdapters) {
   EXPECT_EQ(takeToolCommands(),
             discoveryAnd({downloadCommand(kKf1602Wwn, firmwarePath("zf280a2.all"))}));
   EXPECT_EQ(resultLines(beforeSummary(result.console)),
-            std::vector<std::string>{std::string(kKf1602Line) +
-                                     "Update=Firmware, Image=zf280a2.all, New=280A2, "
-                                     "Old=282A4, Status=Success"});
-  EXPECT_TRUE(contains(result.console,
-                       ", Supported Firmware=NONE" +
-                           printed("\n%s: Error - Incompatible firmware image for HBA = "
-                                   "KC2100-FCoE, status = 0\n",
-                                   kProgramName)))
+            std::vector<std::string>{
+                resultLine(kKf1602Line, "Firmware", "zf280a2.all", "280A2", "282A4", "Success")});
+  EXPECT_TRUE(
+      contains(result.console,
+               ", Supported Firmware=NONE" +
+                   note("Error - Incompatible firmware image for HBA = KC2100-FCoE, status = 0")))
       << result.console;
-  EXPECT_TRUE(contains(result.console,
-                       printed("\n%s: Unsupported XCNA found! HBA = KC2100-NIC\n", kProgramName)));
-  EXPECT_TRUE(contains(result.console,
-                       printed("Unsupported HBA summary:\n\n%s: Fwmatrix - The following HBAs are "
-                               "not supported or no matching HBA model entries found:\n"
-                               "\nHBA=KC2100-NIC, Port Type=NIC, MAC=00-90-FA-3C-00-01, ",
-                               kProgramName)));
-  EXPECT_TRUE(contains(result.console,
-                       printed("\n\n%s: Error - some required firmware downloads failed - "
-                               "Return Code=14\n\n",
-                               kProgramName)));
+  EXPECT_TRUE(contains(result.console, note("Unsupported XCNA found! HBA = KC2100-NIC")));
+  EXPECT_TRUE(
+      contains(result.console, "Unsupported HBA summary:\n" +
+                                   note("Fwmatrix - The following HBAs are not supported or no "
+                                        "matching HBA model entries found:") +
+                                   "\nHBA=KC2100-NIC, Port Type=NIC, MAC=00-90-FA-3C-00-01, "));
+  EXPECT_TRUE(
+      contains(result.console, statusLine("Error - some required firmware downloads failed", 14)));
 }
 
 TEST_F(FwmatrixOperations, ForcedDownloadsWithMissingAndWrongFiles) {
@@ -191,23 +167,21 @@ TEST_F(FwmatrixOperations, ForcedDownloadsWithMissingAndWrongFiles) {
             discoveryAnd({downloadCommand(kKf810Wwn, firmwarePath("bf210a6.all")),
                           downloadCommand(kKf810Wwn, bootPath("bb440a0.prg")), kKf810BootOff}));
   EXPECT_EQ(resultLines(beforeSummary(result.console)).size(), 2u) << result.console;
-  EXPECT_TRUE(contains(result.console,
-                       printed("\n%s: Error - unable to open firmware file for HBA = KF1602, "
-                               "status = FFFA0000\n"
-                               "\n%s: Invalid boot code entry found for HBA = KF1602, "
-                               "status = FFFA0000\n",
-                               kProgramName, kProgramName)));
+  EXPECT_TRUE(
+      contains(result.console, note("Error - unable to open firmware file for HBA = KF1602, "
+                                    "status = FFFA0000") +
+                                   note("Invalid boot code entry found for HBA = KF1602, "
+                                        "status = FFFA0000")));
   // A boot code file named as firmware: each function counts a failure.
-  EXPECT_EQ(occurrences(result.console,
-                        printed("\n%s: Error - invalid firmware file found for HBA = "
-                                "KC2100-FCoE, status = FFFA0000\n",
-                                kProgramName)),
-            2u);
+  EXPECT_EQ(
+      occurrences(
+          result.console,
+          note("Error - invalid firmware file found for HBA = KC2100-FCoE, status = FFFA0000")),
+      2u);
   // Both converged firmware "downloads" failed: no reboot notice.
-  EXPECT_TRUE(contains(result.console,
-                       printed("\n\n%s: Error - some required firmware and/or boot code "
-                               "downloads failed - Return Code=3\n\n\n\n",
-                               kProgramName)));
+  EXPECT_TRUE(contains(
+      result.console,
+      statusLine("Error - some required firmware and/or boot code downloads failed", 3) + "\n\n"));
 }
 
 TEST_F(FwmatrixOperations, ForcedBootCodeThatFailsEverywhere) {
@@ -221,25 +195,16 @@ TEST_F(FwmatrixOperations, ForcedBootCodeThatFailsEverywhere) {
   EXPECT_EQ(takeToolCommands(),
             discoveryAnd({downloadCommand(kKf810Wwn, bootPath("bb440a0.prg")), kKf810BootOff}));
   EXPECT_EQ(resultLines(beforeSummary(result.console)),
-            std::vector<std::string>{std::string(kKf810Line) +
-                                     "Update=Boot Code, Image=bb440a0.prg, New=440A0, "
-                                     "Old=430A2, Status=Error"});
+            std::vector<std::string>{
+                resultLine(kKf810Line, "Boot Code", "bb440a0.prg", "440A0", "430A2", "Error")});
   // The empty line is an entry naming no known model; the KF1602 line names
   // no files; the converged adapter has no line.
-  EXPECT_EQ(result.console.rfind("Found unknown fwmatrix.txt entry = \n", 0), 0u)
-      << result.console;
+  EXPECT_EQ(result.console.rfind("Found unknown fwmatrix.txt entry = \n", 0), 0u) << result.console;
   EXPECT_TRUE(contains(result.console,
-                       printed("\n%s: No boot code entry found for HBA = KF1602, "
-                               "status = FFFA0000\n",
-                               kProgramName)));
-  EXPECT_EQ(occurrences(result.console, printed("\n%s: No fwmatrix.txt entry for HBA = "
-                                                "KC2100-FCoE\n",
-                                                kProgramName)),
-            2u);
-  EXPECT_TRUE(contains(result.console,
-                       printed("\n\n%s: Error - all required boot code downloads failed - "
-                               "Return Code=2\n\n",
-                               kProgramName)));
+                       note("No boot code entry found for HBA = KF1602, status = FFFA0000")));
+  EXPECT_EQ(occurrences(result.console, note("No fwmatrix.txt entry for HBA = KC2100-FCoE")), 2u);
+  EXPECT_TRUE(
+      contains(result.console, statusLine("Error - all required boot code downloads failed", 2)));
 }
 
 }  // namespace

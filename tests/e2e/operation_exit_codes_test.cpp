@@ -26,14 +26,10 @@ TEST_F(OperationExitCodes, DirectoriesWithoutAcceptableImagesGive7) {
   RunResult result = host.run({"/auto", "/update", "/v"});
   EXPECT_EQ(result.exitCode, 7) << result.console;
   EXPECT_EQ(takeToolCommands(), discoveryAnd());
-  EXPECT_TRUE(contains(result.console,
-                       printed("\n%s: No matching firmware found for HBA: KF1602\n", kProgramName) +
-                           printed("\n%s: No compatible boot code found for HBA = KF1602\n",
-                                   kProgramName)));
-  EXPECT_TRUE(contains(result.console,
-                       printed("\n\n%s: No compatible firmware and/or boot code found - "
-                               "Return Code=7\n\n",
-                               kProgramName)));
+  EXPECT_TRUE(contains(result.console, note("No matching firmware found for HBA: KF1602") +
+                                           note("No compatible boot code found for HBA = KF1602")));
+  EXPECT_TRUE(
+      contains(result.console, statusLine("No compatible firmware and/or boot code found", 7)));
 }
 
 TEST_F(OperationExitCodes, ForcedBootCodeOnConvergedAdaptersOnlyGives7) {
@@ -42,9 +38,7 @@ TEST_F(OperationExitCodes, ForcedBootCodeOnConvergedAdaptersOnlyGives7) {
   EXPECT_EQ(result.exitCode, 7) << result.console;
   EXPECT_EQ(takeToolCommands(), discoveryAnd());
   EXPECT_TRUE(contains(result.console,
-                       printed("\n\n%s: Installed adapters do not support boot code downloads - "
-                               "Return Code=7\n\n",
-                               kProgramName)));
+                       statusLine("Installed adapters do not support boot code downloads", 7)));
 }
 
 TEST_F(OperationExitCodes, NothingToDoBesideAnUnsupportedAdapterGives12) {
@@ -53,8 +47,7 @@ TEST_F(OperationExitCodes, NothingToDoBesideAnUnsupportedAdapterGives12) {
   RunResult result = host.run({"/auto", "/update"});
   EXPECT_EQ(result.exitCode, 12) << result.console;
   EXPECT_EQ(takeToolCommands(), discoveryAnd());
-  EXPECT_TRUE(contains(result.console,
-                       printed("\n\n%s: No updates required - Return Code=12\n\n", kProgramName)));
+  EXPECT_TRUE(contains(result.console, statusLine("No updates required", 12)));
 }
 
 TEST_F(OperationExitCodes, EveryDownloadFailedBesideAnUnsupportedAdapterGives13) {
@@ -67,9 +60,7 @@ TEST_F(OperationExitCodes, EveryDownloadFailedBesideAnUnsupportedAdapterGives13)
             discoveryAnd({downloadCommand(kKf1602Wwn, firmwarePath("zf290a1.all")),
                           downloadCommand(kKf1602Wwn, bootPath("zp530a0.prg"))}));
   EXPECT_EQ(occurrences(result.console, "Status=Error\n"), 2u);
-  EXPECT_TRUE(contains(result.console,
-                       printed("\n\n%s: Error - all required updates failed - Return Code=13\n\n",
-                               kProgramName)));
+  EXPECT_TRUE(contains(result.console, statusLine("Error - all required updates failed", 13)));
 }
 
 TEST_F(OperationExitCodes, OnlyUnsupportedAdaptersGive15EvenSilently) {
@@ -80,8 +71,7 @@ TEST_F(OperationExitCodes, OnlyUnsupportedAdaptersGive15EvenSilently) {
   EXPECT_EQ(result.console, "");
   EXPECT_EQ(takeToolCommands(), discoveryAnd());
   EXPECT_EQ(host.readWorkFile("quiet.log"),
-            printed("\n\n%s: Error - no supported Korvane HBAs found - Return Code=15\n\n\n\n",
-                    kProgramName));
+            statusLine("Error - no supported Korvane HBAs found", 15) + "\n\n");
 }
 
 TEST_F(OperationExitCodes, OnlyAnIncompatibleImageBesideAnUnsupportedAdapterGives16) {
@@ -93,13 +83,10 @@ TEST_F(OperationExitCodes, OnlyAnIncompatibleImageBesideAnUnsupportedAdapterGive
   RunResult result = host.run({"/update", "/v"});
   EXPECT_EQ(result.exitCode, 16) << result.console;
   EXPECT_EQ(takeToolCommands(), discoveryAnd());
-  EXPECT_TRUE(contains(result.console,
-                       printed("\n%s: Error - Incompatible firmware image for HBA = KC2100-FCoE, "
-                               "status = 0\n",
-                               kProgramName)));
-  EXPECT_TRUE(contains(result.console,
-                       printed("\n\n%s: No compatible firmware found - Return Code=16\n\n",
-                               kProgramName)));
+  EXPECT_TRUE(
+      contains(result.console,
+               note("Error - Incompatible firmware image for HBA = KC2100-FCoE, status = 0")));
+  EXPECT_TRUE(contains(result.console, statusLine("No compatible firmware found", 16)));
 }
 
 TEST_F(OperationExitCodes, NoKnownAdapterGives5) {
@@ -109,9 +96,7 @@ TEST_F(OperationExitCodes, NoKnownAdapterGives5) {
   RunResult result = host.run({"/update"});
   EXPECT_EQ(result.exitCode, 5) << result.console;
   EXPECT_EQ(takeToolCommands(), discoveryAnd());
-  EXPECT_TRUE(contains(result.console,
-                       printed("\n\n%s: Error - no supported Korvane HBAs found - Return Code=5\n\n",
-                               kProgramName)));
+  EXPECT_TRUE(contains(result.console, statusLine("Error - no supported Korvane HBAs found", 5)));
 }
 
 TEST_F(OperationExitCodes, MissingImageDirectoriesGive6BeforeTheToolRuns) {
@@ -128,8 +113,8 @@ TEST_F(OperationExitCodes, MissingImageDirectoriesGive6BeforeTheToolRuns) {
     host.removeInstallFile(c.missing);
     RunResult result = host.run({"/auto", "/f"});
     EXPECT_EQ(result.exitCode, 6) << c.missing;
-    EXPECT_EQ(result.console, printed("\n%s: Error - %s - Return Code=6\n\n\n\n", kProgramName,
-                                      c.reason));
+    EXPECT_EQ(result.console,
+              note(std::string("Error - ") + c.reason + " - Return Code=6") + "\n\n\n");
     EXPECT_EQ(takeToolCommands(), std::vector<std::string>()) << c.missing;
   }
 }

@@ -1,8 +1,5 @@
 #include "e2e/simulated_host.h"
 
-#include <cstdarg>
-#include <cstdio>
-
 #include "decision/image_files.h"
 #include "platform/host_names.h"
 
@@ -121,13 +118,19 @@ std::size_t occurrences(const std::string& text, const std::string& part) {
   return count;
 }
 
-std::string printed(const char* format, ...) {
-  char buffer[1024];
-  std::va_list args;
-  va_start(args, format);
-  std::vsnprintf(buffer, sizeof buffer, format, args);
-  va_end(args);
-  return buffer;
+std::string note(const std::string& text) {
+  return "\n" + std::string(kProgramName) + ": " + text + "\n";
+}
+
+std::string statusLine(const std::string& text, int code) {
+  return "\n\n" + std::string(kProgramName) + ": " + text +
+         " - Return Code=" + std::to_string(code) + "\n\n";
+}
+
+std::string resultLine(const char* adapter, const char* update, const char* image,
+                       const char* newVersion, const char* oldVersion, const char* status) {
+  return std::string(adapter) + "Update=" + update + ", Image=" + image + ", New=" + newVersion +
+         ", Old=" + oldVersion + ", Status=" + status;
 }
 
 }  // namespace vornup

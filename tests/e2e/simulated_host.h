@@ -11,7 +11,6 @@
 #include <string>
 #include <vector>
 
-#include "common/printf_check.h"
 #include "e2e/e2e_host.h"
 #include "image_writer.h"
 
@@ -78,7 +77,13 @@ std::string beforeSummary(const std::string& console);
 bool contains(const std::string& text, const std::string& part);
 std::size_t occurrences(const std::string& text, const std::string& part);
 
-// printf into a string, for the program's message formats.
-std::string printed(const char* format, ...) VORNUP_PRINTF(1, 2);
+// A message of the program on a line of its own: "\n<program>: <text>\n".
+std::string note(const std::string& text);
+// A final status line: "\n\n<program>: <text> - Return Code=<code>\n\n".
+std::string statusLine(const std::string& text, int code);
+// A download result line as resultLines gives it: the adapter part (up to
+// the comma after its address and a blank), then the download.
+std::string resultLine(const char* adapter, const char* update, const char* image,
+                       const char* newVersion, const char* oldVersion, const char* status);
 
 }  // namespace vornup

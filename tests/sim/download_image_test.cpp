@@ -22,10 +22,14 @@ TEST(ToolVersionText, FibreChannelIdentifiersLoseTheirTypeCode) {
     const char* shown;
   };
   const Case cases[] = {
-      {"ZF290A1", true, "2.90A1"},  {"ZU520A1", true, "5.20A1"},
-      {"BF2150X12", true, "2.150X12"}, {"290A1", true, "2.90A1"},  // no type code
-      {"ZF", true, ""},             {"", true, ""},
-      {"4.1.0.0", false, "4.1.0.0"}, {"3.2.10.4", false, "3.2.10.4"},
+      {"ZF290A1", true, "2.90A1"},
+      {"ZU520A1", true, "5.20A1"},
+      {"BF2150X12", true, "2.150X12"},
+      {"290A1", true, "2.90A1"},  // no type code
+      {"ZF", true, ""},
+      {"", true, ""},
+      {"4.1.0.0", false, "4.1.0.0"},
+      {"3.2.10.4", false, "3.2.10.4"},
   };
   for (const Case& c : cases) {
     EXPECT_EQ(toolVersionText(c.decodedId, c.fibreChannel), c.shown) << c.decodedId;
