@@ -17,7 +17,6 @@
 
 #include "e2e/e2e_host.h"
 #include "reliability/reliability_run.h"
-#include "support/host_registry.h"
 
 namespace vornup {
 namespace {
@@ -86,50 +85,13 @@ INSTANTIATE_TEST_SUITE_P(MixedHost, FaultWalk,
                                             ::testing::ValuesIn(kFaultModes)),
                          walkName);
 
-// The installed program and simulator as child processes, the fault chosen
-// through the simulator's environment.
-class ProcessFaultWalk : public ::testing::Test {
- protected:
-  ProcessFaultWalk() {
-    host.installTool(TANDREL_SIM_PATH);
-    host.writeInstallFile("Quenmar/host.txt", mixedHostText());
-    layOutMixedInstall(host.installDirectory());
-    host.setEnvironment("TANDREL_SIM_LOG", host.workDirectory() + "tool.log");
-    host.unsetEnvironment("TANDREL_SIM_HOST");
-    host.unsetEnvironment("TANDREL_SIM_STATE");
-  }
-
-  // One run from a fresh simulated host whose `call`-th call fails in `mode`
-  // ("" for none).
-  RunOutcome run(std::initializer_list<std::string> args, const std::string& fault) {
-    std::error_code ignored;
-    std::filesystem::remove(std::filesystem::u8path(host.installDirectory() + "Quenmar" +
-                                                    kPathSeparator + "host.txt.state"),
-                            ignored);
-    std::filesystem::remove(std::filesystem::u8path(host.workDirectory() + "tool.log"), ignored);
-    host.setEnvironment("TANDREL_SIM_FAIL_CALL", fault);
-    RunResult result = host.run(args);
-    RunOutcome outcome;
-    outcome.exitCode = result.exitCode;
-    outcome.console = result.console;
-    const std::string log = host.readWorkFile("tool.log");
-    for (std::size_t start = 0; start < log.size();) {
-      std::size_t end = log.find('\n', start);
-      if (end == std::string::npos) end = log.size();
-      outcome.calls.push_back(log.substr(start, end - start));
-      start = end + 1;
-    }
-    outcome.tempDirectoryEmpty = host.tempDirectoryIsEmpty();
-    return outcome;
-  }
-
-  E2eHost host;
-};
-
-TEST_F(ProcessFaultWalk, CutOffAndNulFfRepliesOverEveryCall) {
-  const RunOutcome clean = run({"/auto", "/update"}, "");
+// The installed program and simulator as child processes.
+TEST(ProcessFaultWalk, CutOffAndNulFfRepliesOverEveryCall) {
+  ProcessInstall install;
+  const std::string& installDirectory = install.host.installDirectory();
+  const RunOutcome clean = install.run({"/auto", "/update"});
   ASSERT_EQ(clean.exitCode, 0) << clean.console;
-  expectSoundEnd(clean, host.installDirectory(), "faultless");
+  expectSoundEnd(clean, installDirectory, "faultless");
   const std::vector<std::string> modes =
       kWindowsHost ? std::vector<std::string>{"cut-off"}
                    : std::vector<std::string>{"cut-off", "nul-ff"};
@@ -142,7 +104,7 @@ TEST_F(ProcessFaultWalk, CutOffAndNulFfRepliesOverEveryCall) {
   for (const std::string& mode : modes) {
     for (std::size_t call : calls) {
       const std::string fault = std::to_string(call) + " " + mode;
-      expectSoundEnd(run({"/auto", "/update"}, fault), host.installDirectory(), fault);
+      expectSoundEnd(install.run({"/auto", "/update"}, fault), installDirectory, fault);
     }
   }
 }

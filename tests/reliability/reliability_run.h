@@ -24,6 +24,7 @@
 #include "sim/fake_tool.h"
 #include "sim/simulation.h"
 #include "support/captured_run.h"
+#include "support/host_registry.h"
 
 namespace vornup {
 
@@ -171,6 +172,53 @@ class InProcessInstall {
   std::string install_;
   std::string temp_;
   std::string hostText_;
+};
+
+// The mixed install as the program's own install directory (with a blank in
+// its path) beside the tool simulator, both run as child processes; the
+// fault chosen through the simulator's environment.
+class ProcessInstall {
+ public:
+  ProcessInstall() {
+    host.installTool(TANDREL_SIM_PATH);
+    host.writeInstallFile("Quenmar/host.txt", mixedHostText());
+    layOutMixedInstall(host.installDirectory());
+    host.setEnvironment("TANDREL_SIM_LOG", host.workDirectory() + "tool.log");
+    host.unsetEnvironment("TANDREL_SIM_HOST");
+    host.unsetEnvironment("TANDREL_SIM_STATE");
+  }
+
+  // One run from a fresh simulated host whose call is damaged as `fault`
+  // says ("N mode", or "" for none).
+  RunOutcome run(std::initializer_list<std::string> args, const std::string& fault = "") {
+    std::error_code ignored;
+    std::filesystem::remove(std::filesystem::u8path(host.installDirectory() + "Quenmar" +
+                                                    kPathSeparator + "host.txt.state"),
+                            ignored);
+    std::filesystem::remove(std::filesystem::u8path(host.workDirectory() + "tool.log"), ignored);
+    host.setEnvironment("TANDREL_SIM_FAIL_CALL", fault);
+    RunResult result = host.run(args);
+    RunOutcome outcome;
+    outcome.exitCode = result.exitCode;
+    outcome.console = result.console;
+    outcome.calls = lines(host.readWorkFile("tool.log"));
+    outcome.tempDirectoryEmpty = host.tempDirectoryIsEmpty();
+    return outcome;
+  }
+
+  // The lines of a text, without their line ends.
+  static std::vector<std::string> lines(const std::string& text) {
+    std::vector<std::string> result;
+    for (std::size_t start = 0; start < text.size();) {
+      std::size_t end = text.find('\n', start);
+      if (end == std::string::npos) end = text.size();
+      result.push_back(text.substr(start, end - start));
+      start = end + 1;
+    }
+    return result;
+  }
+
+  E2eHost host;
 };
 
 }  // namespace vornup
