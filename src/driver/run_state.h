@@ -46,6 +46,13 @@ struct Counters {
   uint16_t bootCapableCount = 0;
 };
 
+// Adds 1 to a run counter that input can raise without bound (one fwmatrix.txt
+// line after another): it stops at its largest value instead of wrapping to
+// 0, which the final status would read as "nothing found".
+inline void raiseCounter(uint16_t& counter) {
+  if (counter != UINT16_MAX) ++counter;
+}
+
 // Size of the buffer that receives the output of every tool command.
 constexpr std::size_t kToolOutputSize = 5120;
 

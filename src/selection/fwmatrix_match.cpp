@@ -62,7 +62,7 @@ int getFwMatrixMatch(RunState& run, Adapter& adapter, FixedText<32>& fwmatrixFwF
     run.out.traceOut(kMatchVornupType, adapter.vornupType.c_str());
     run.out.traceOut(kMatchToken, token.text.c_str());
 
-    ++run.counters.knownHbaCount;
+    raiseCounter(run.counters.knownHbaCount);
     adapter.supported = 1;
     matched = 1;
 

@@ -93,6 +93,17 @@ TEST(HostileFwmatrix, TheWholeTableTwoThousandTimesOverStillDownloadsEveryImage)
   expectEveryImageDownloaded(install.run(kForce), install, "repeated table");
 }
 
+// Every matching line counts the adapter as known once more: with 65,527
+// lines for one adapter, beside the five ports the model table knows and the
+// four other entries, a 16-bit count that wrapped would read 0 and end the
+// run as if no adapter were supported, after its downloads.
+TEST(HostileFwmatrix, SoManyMatchingLinesThatTheKnownCountWouldWrap) {
+  InProcessInstall install;
+  install.write("fwmatrix.txt", withFirstLine(repeated("KF1602 zf290a1.all zu520a0.prg\n", 65527)));
+  RunOutcome run = install.run(kForce);
+  expectEveryImageDownloaded(run, install, "65,527 matching lines");
+}
+
 // ---- image directories ----------------------------------------------------
 
 TEST(HostileImageDirectories, AThousandBadFilesBesideTheGoodOnes) {

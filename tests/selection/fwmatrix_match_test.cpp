@@ -145,6 +145,15 @@ TEST(FwMatrixMatch, EveryCallReadsTheWholeTable) {
   EXPECT_EQ(r.run.counters.knownHbaCount, 3);
 }
 
+TEST(FwMatrixMatch, KnownCountStopsAtItsLargestValue) {
+  // A wrapped count would read 0: "no supported adapters" after a match.
+  FwmatrixRun r("KV7100 kv71.all kv71.prg\nKV7100 kv71.all kv71.prg\n");
+  Adapter adapter = sampleFcAdapter();
+  r.run.counters.knownHbaCount = 0xFFFE;
+  EXPECT_EQ(match(r, adapter).known, 0xFFFF);
+  EXPECT_EQ(match(r, adapter).known, 0xFFFF);
+}
+
 TEST(FwMatrixMatch, NoTableMatchesNothing) {
   CapturedRun r;
   Adapter adapter = sampleFcAdapter();
