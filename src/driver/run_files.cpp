@@ -1,6 +1,7 @@
 #include "driver/run_files.h"
 
 #include <cstdio>
+#include <filesystem>
 
 #include "driver/exit_codes.h"
 #include "driver/paths.h"
@@ -12,11 +13,20 @@ constexpr char kFwmatrixNotFound[] =
     "\n%s: Error - fwmatrix update table not found - Return Code=%d\n\n";
 constexpr char kClosingLines[] = "\n\n";
 
+// Only a plain file is read as the table: opening a FIFO would wait for a
+// writer for ever, and a folder reads as an empty table on some systems.
+bool isPlainFile(const char* path) {
+  std::error_code error;
+  return std::filesystem::is_regular_file(path, error);
+}
+
 }  // namespace
 
 int openFwmatrix(RunState& run) {
   if (run.sw.autoMode) return kExitSuccess;
-  run.fwmatrixFile = std::fopen(run.fwmatrixPath.c_str(), "r");
+  if (isPlainFile(run.fwmatrixPath.c_str())) {
+    run.fwmatrixFile = std::fopen(run.fwmatrixPath.c_str(), "r");
+  }
   if (run.fwmatrixFile != nullptr) return kExitSuccess;
   run.out.consoleOut(kFwmatrixNotFound, run.programName, kExitFwmatrixNotFound);
   return kExitFwmatrixNotFound;

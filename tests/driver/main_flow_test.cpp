@@ -102,6 +102,16 @@ TEST_F(MainFlow, MissingFwmatrixEndsWith2) {
   EXPECT_FALSE(tempDirectoryLeft());
 }
 
+TEST_F(MainFlow, FwmatrixThatIsNoPlainFileIsNotFound) {
+  // A folder would read as an empty table on some systems, a FIFO (POSIX)
+  // would wait for a writer for ever.
+  fs::create_directory(fs::u8path(install.file("fwmatrix.txt")));
+  Arguments args{"/q"};
+  EXPECT_EQ(run(args), 2);
+  EXPECT_EQ(consoleText, message("fwmatrix update table not found", 2) + kClosingLines);
+  EXPECT_FALSE(tempDirectoryLeft());
+}
+
 TEST_F(MainFlow, ToolNotInstalledEndsWith4) {
   installFwmatrix();
   Arguments args{"/update"};

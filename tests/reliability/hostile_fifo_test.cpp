@@ -5,6 +5,7 @@
 
 #include <sys/stat.h>
 
+#include <cstdio>
 #include <string>
 
 #include "reliability/reliability_run.h"
@@ -41,6 +42,16 @@ TEST(HostileFifo, FwmatrixNamingFifosFailsThoseDownloadsWithoutBlocking) {
   EXPECT_TRUE(downloads(run, "bf220a1.all"));
   // The two downloads of that adapter failed, the others succeeded.
   EXPECT_EQ(run.exitCode, 3) << run.console;
+}
+
+TEST(HostileFifo, FwmatrixTxtThatIsAFifoIsNotFound) {
+  InProcessInstall install;
+  std::remove(install.path("fwmatrix.txt").c_str());
+  makeFifo(install, "fwmatrix.txt");
+  RunOutcome run = install.run({"/f"});
+  expectSoundEnd(run, install.installDirectory(), "fwmatrix.txt a fifo");
+  EXPECT_EQ(run.exitCode, 2) << run.console;
+  EXPECT_TRUE(run.calls.empty());
 }
 
 }  // namespace
