@@ -45,6 +45,15 @@ const unsigned long kCallStep = kWindowsHost ? 4 : 1;
 const char* const kImageNames[] = {"zf290a1.all", "zu520a0.prg", "bf220a1.all",
                                    "bb440a0.prg", "kc2100.ufi",  "kh3201.grp"};
 
+// How damaged runs ended: " exit <code>: <runs>" for each exit code.
+std::string record(const std::map<int, int>& endings) {
+  std::string text;
+  for (const auto& ending : endings) {
+    text += " exit " + std::to_string(ending.first) + ": " + std::to_string(ending.second);
+  }
+  return text;
+}
+
 class FaultWalk : public ::testing::TestWithParam<std::tuple<Scenario, FaultMode>> {};
 
 TEST_P(FaultWalk, EveryCallOfTheRunMayFail) {
@@ -65,11 +74,7 @@ TEST_P(FaultWalk, EveryCallOfTheRunMayFail) {
                        std::to_string(call) + " of " + std::to_string(clean.calls.size()));
     ++endings[damaged.exitCode];
   }
-  std::string record;
-  for (const auto& ending : endings) {
-    record += " exit " + std::to_string(ending.first) + ": " + std::to_string(ending.second);
-  }
-  std::printf("%zu calls;%s\n", clean.calls.size(), record.c_str());
+  std::printf("%zu calls;%s\n", clean.calls.size(), record(endings).c_str());
 }
 
 std::string walkName(const ::testing::TestParamInfo<FaultWalk::ParamType>& info) {
@@ -102,10 +107,14 @@ TEST(ProcessFaultWalk, CutOffAndNulFfRepliesOverEveryCall) {
     if (!kWindowsHost || call == 1 || call == count / 2 || call == count) calls.push_back(call);
   }
   for (const std::string& mode : modes) {
+    std::map<int, int> endings;
     for (std::size_t call : calls) {
       const std::string fault = std::to_string(call) + " " + mode;
-      expectSoundEnd(install.run({"/auto", "/update"}, fault), installDirectory, fault);
+      const RunOutcome damaged = install.run({"/auto", "/update"}, fault);
+      expectSoundEnd(damaged, installDirectory, fault);
+      ++endings[damaged.exitCode];
     }
+    std::printf("%s: %zu calls;%s\n", mode.c_str(), count, record(endings).c_str());
   }
 }
 
