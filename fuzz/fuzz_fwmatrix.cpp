@@ -4,19 +4,11 @@
 // the files that line names from the install's image directories, the tool
 // answering every download with success. A download must name a file of those
 // directories that the readers accept.
-#include "fuzz_tool.h"
-
-#include <sys/stat.h>
-
-#include "e2e/mixed_install.h"
+#include "fuzz_install.h"
 #include "selection/decision.h"
 #include "selection/fwmatrix.h"
-#include "sim/download_image.h"
-#include "sim/fake_tool.h"
 
 namespace {
-
-using vornup::fuzz::fail;
 
 struct AdapterKind {
   const char* model;
@@ -42,39 +34,17 @@ const AdapterKind kAdapters[] = {
      "10:00:00:10:9B:6C:00:01"},
 };
 
-const std::string& installDirectory() {
-  static const std::string made = [] {
-    const std::string dir = vornup::fuzz::workDirectory() + "install/";
-    for (const std::string& d : {dir, dir + "firmware/", dir + "boot/"}) {
-      if (mkdir(d.c_str(), 0700) != 0) fail("cannot make", d);
-    }
-    std::string error;
-    if (!vornup::mixedinstall::writeInstall(VORNUP_MIXED_DIR, dir, error)) fail("install", error);
-    return dir;
-  }();
-  return made;
-}
-
-void checkDownload(const std::string& line) {
-  std::vector<std::string> args = tandrelsim::toolArguments(line);
-  if (args.empty() || args[0] != "download") return;
-  const std::string& dir = installDirectory();
-  const std::string path = args.size() == 3 ? args[2] : std::string();
-  if (path.compare(0, dir.size(), dir) != 0) fail("download from elsewhere", line);
-  if (!tandrelsim::describeDownloadImage(path).accepted) fail("unverified image downloaded", line);
-}
-
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
   using namespace vornup;
-  const std::string& install = installDirectory();
+  const std::string& install = fuzz::installDirectory();
   const std::string table = fuzz::workDirectory() + "fwmatrix.txt";
   if (!mixedinstall::writeText(table, std::string(reinterpret_cast<const char*>(data), size))) {
-    fail("cannot write", table);
+    fuzz::fail("cannot write", table);
   }
   fuzz::ScriptedTool tool(std::vector<std::string>(64, "Download Complete.\n"));
-  tool.onToolCall = checkDownload;
+  tool.onToolCall = fuzz::checkDownload;
   RunState run(tool.platform);
   fuzz::prepareRun(run);
   run.firmwareDirectory.format("%sfirmware/", install.c_str());
@@ -83,7 +53,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
   run.sw.forceFw = 1;
   run.sw.forceBios = 1;
   run.fwmatrixFile = std::fopen(table.c_str(), "r");
-  if (run.fwmatrixFile == nullptr) fail("cannot open", table);
+  if (run.fwmatrixFile == nullptr) fuzz::fail("cannot open", table);
 
   verifyFWmatrixEntries(run);
   for (const AdapterKind& kind : kAdapters) {

@@ -5,15 +5,11 @@
 // end with a documented exit code and status line, leave its temporary
 // directory empty, and download nothing but a verified image of its own
 // directories.
-#include "fuzz_tool.h"
-
 #include <sys/stat.h>
 
 #include "driver/main_flow.h"
 #include "e2e/documented_outcomes.h"
-#include "e2e/mixed_install.h"
-#include "sim/download_image.h"
-#include "sim/fake_tool.h"
+#include "fuzz_install.h"
 
 namespace {
 
@@ -29,44 +25,14 @@ const std::vector<std::vector<const char*>> kSwitchSets = {
     {"/downgrade", "/xv"},    {"/p", "/update", "/v"}, {"/auto", "/ff", "/s"},
 };
 
-struct Install {
-  std::string directory;  // the program's directory, with the separator
-  std::string temp;       // TEMP of the runs
-};
-
-const Install& install() {
-  static const Install made = [] {
-    Install result;
-    const std::string& work = vornup::fuzz::workDirectory();
-    result.directory = work + "install/";
-    result.temp = work + "temp/";
-    for (const std::string& dir : {result.directory, result.directory + "firmware/",
-                                   result.directory + "boot/", result.temp}) {
-      if (mkdir(dir.c_str(), 0700) != 0) fail("cannot make", dir);
-    }
-    std::string error;
-    if (!vornup::mixedinstall::writeInstall(VORNUP_MIXED_DIR, result.directory, error)) fail("install", error);
-    return result;
+// TEMP of the runs.
+const std::string& tempDirectory() {
+  static const std::string made = [] {
+    const std::string dir = vornup::fuzz::workDirectory() + "temp/";
+    if (mkdir(dir.c_str(), 0700) != 0) fail("cannot make", dir);
+    return dir;
   }();
   return made;
-}
-
-bool startsWith(const std::string& text, const std::string& prefix) {
-  return text.compare(0, prefix.size(), prefix) == 0;
-}
-
-// A download must name an image of the install's own directories that the
-// readers accept.
-void checkDownload(const std::string& line) {
-  std::vector<std::string> args = tandrelsim::toolArguments(line);
-  if (args.empty() || args[0] != "download") return;
-  if (args.size() != 3) fail("download with other arguments", line);
-  const std::string& path = args[2];
-  const std::string& dir = install().directory;
-  if (!startsWith(path, dir + "firmware/") && !startsWith(path, dir + "boot/")) {
-    fail("download from outside the image directories", line);
-  }
-  if (!tandrelsim::describeDownloadImage(path).accepted) fail("unverified image downloaded", line);
 }
 
 std::string readAll(std::FILE* file) {
@@ -90,10 +56,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
   fuzz::InWorkDirectory inWork;
   const std::vector<const char*>& switches = kSwitchSets[data[0] % kSwitchSets.size()];
   fuzz::ScriptedTool tool(fuzz::splitReplies(data + 1, size - 1));
-  tool.platform.modulePath = install().directory + "vornup";
-  tool.platform.environment["TEMP"] = install().temp;
+  tool.platform.modulePath = fuzz::installDirectory() + "vornup";
+  tool.platform.environment["TEMP"] = tempDirectory();
   tool.platform.registry["SOFTWARE\\Korvane\\Quenmar\\QuenmarDir"] = "/opt/korvane/";
-  tool.onToolCall = checkDownload;
+  tool.onToolCall = fuzz::checkDownload;
 
   std::vector<char*> argv = {const_cast<char*>("vornup")};
   for (const char* s : switches) argv.push_back(const_cast<char*>(s));
@@ -110,6 +76,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
   } else if (!outcomes::endsWithDocumentedStatus(text, code)) {
     fail("undocumented final status", outcomes::lastStatusLine(text));
   }
-  if (!isEmptyDirectory(install().temp)) fail("temporary files left behind", install().temp);
+  if (!isEmptyDirectory(tempDirectory())) fail("temporary files left behind", tempDirectory());
   return 0;
 }
