@@ -48,36 +48,36 @@ inline void writeBytes(const std::string& path, const imagemaker::Bytes& bytes) 
 
 // An FC firmware file with one DWC sub-image of image type 7.
 inline void writeAll(const std::string& path, uint8_t imageId, const std::string& version) {
-  imagemaker::AllSubImageSpec sub;
+  imagemaker::AllSubImageLayout sub;
   sub.imageId = imageId;
   sub.version = fcVersionWord(version);
-  imagemaker::AllSpec spec;
-  spec.subImages.push_back(sub);
-  writeBytes(path, imagemaker::makeAll(spec));
+  imagemaker::AllLayout layout;
+  layout.subImages.push_back(sub);
+  writeBytes(path, imagemaker::makeAll(layout));
 }
 
 // An FC boot code file.
 inline void writePrg(const std::string& path, uint8_t imageId, const std::string& version) {
-  imagemaker::PrgSpec spec;
-  spec.imageId = imageId;
-  spec.version = fcVersionWord(version);
-  writeBytes(path, imagemaker::makePrg(spec));
+  imagemaker::PrgLayout layout;
+  layout.imageId = imageId;
+  layout.version = fcVersionWord(version);
+  writeBytes(path, imagemaker::makePrg(layout));
 }
 
 // A converged firmware file of the first (KX2) or second (KX3) generation.
 inline void writeUfi(const std::string& path, const std::string& version,
                      imagemaker::UfiChip chip = imagemaker::UfiChip::kKx2) {
-  imagemaker::UfiSpec spec;
-  spec.chip = chip;
-  spec.version = version;
-  writeBytes(path, imagemaker::makeUfi(spec));
+  imagemaker::UfiLayout layout;
+  layout.chip = chip;
+  layout.version = version;
+  writeBytes(path, imagemaker::makeUfi(layout));
 }
 
 // A Halvard firmware file.
 inline void writeGrp(const std::string& path, const std::string& version) {
-  imagemaker::GrpSpec spec;
-  spec.version = version;
-  writeBytes(path, imagemaker::makeGrp(spec));
+  imagemaker::GrpLayout layout;
+  layout.version = version;
+  writeBytes(path, imagemaker::makeGrp(layout));
 }
 
 // A file that no reader accepts.

@@ -11,16 +11,16 @@
 namespace vornup {
 namespace {
 
-using imagemaker::AllSpec;
-using imagemaker::AllSubImageSpec;
+using imagemaker::AllLayout;
+using imagemaker::AllSubImageLayout;
 using imagemaker::Bytes;
 using testing_images::Reader;
 using testing_images::ScratchDir;
 using testing_images::TraceCapture;
 using testing_images::Verdict;
 
-AllSubImageSpec sub(uint32_t kind, uint8_t imageType, uint8_t imageId, uint16_t version) {
-  AllSubImageSpec s;
+AllSubImageLayout sub(uint32_t kind, uint8_t imageType, uint8_t imageId, uint16_t version) {
+  AllSubImageLayout s;
   s.kind = kind;
   s.imageType = imageType;
   s.imageId = imageId;
@@ -28,15 +28,15 @@ AllSubImageSpec sub(uint32_t kind, uint8_t imageType, uint8_t imageId, uint16_t 
   return s;
 }
 
-const AllSubImageSpec kDwcUf = sub(imagemaker::kKindDwc, 7, 121, 0x1234);
-const AllSubImageSpec kFwc = sub(imagemaker::kKindFwc, 0, 0x55, 0x2041);
-const AllSubImageSpec kAwc = sub(imagemaker::kKindAwc, 0, 0, 0);
-const AllSubImageSpec kBwc = sub(imagemaker::kKindBwc, 3, 0x44, 0);
+const AllSubImageLayout kDwcUf = sub(imagemaker::kKindDwc, 7, 121, 0x1234);
+const AllSubImageLayout kFwc = sub(imagemaker::kKindFwc, 0, 0x55, 0x2041);
+const AllSubImageLayout kAwc = sub(imagemaker::kKindAwc, 0, 0, 0);
+const AllSubImageLayout kBwc = sub(imagemaker::kKindBwc, 3, 0x44, 0);
 
-AllSpec allOf(std::vector<AllSubImageSpec> subImages) {
-  AllSpec spec;
-  spec.subImages = std::move(subImages);
-  return spec;
+AllLayout allOf(std::vector<AllSubImageLayout> subImages) {
+  AllLayout layout;
+  layout.subImages = std::move(subImages);
+  return layout;
 }
 
 Verdict verify(const ScratchDir& dir, const std::string& name, const Bytes& bytes) {
@@ -66,7 +66,7 @@ TEST(VerifyAllFile, GoodFileTracesEveryStep) {
 
 struct AllCase {
   const char* what;
-  AllSpec spec;
+  AllLayout layout;
   const char* name;
   int status;
   const char* result;
@@ -74,27 +74,27 @@ struct AllCase {
   std::vector<std::string> notTraced;  // and lines it must not
 };
 
-AllSpec withDeclaredBody(AllSubImageSpec s, uint32_t declared, bool aif) {
+AllLayout withDeclaredBody(AllSubImageLayout s, uint32_t declared, bool aif) {
   s.declaredBodySize = declared;
-  AllSpec spec = allOf({s});
-  spec.aifLayout = aif;
-  return spec;
+  AllLayout layout = allOf({s});
+  layout.aifLayout = aif;
+  return layout;
 }
 
-AllSpec badChecksum() {
-  AllSpec spec = allOf({kDwcUf});
-  spec.badChecksum = true;
-  return spec;
+AllLayout badChecksum() {
+  AllLayout layout = allOf({kDwcUf});
+  layout.badChecksum = true;
+  return layout;
 }
 
-AllSpec aifLayout(std::vector<AllSubImageSpec> subImages) {
-  AllSpec spec = allOf(std::move(subImages));
-  spec.aifLayout = true;
-  return spec;
+AllLayout aifLayout(std::vector<AllSubImageLayout> subImages) {
+  AllLayout layout = allOf(std::move(subImages));
+  layout.aifLayout = true;
+  return layout;
 }
 
-AllSpec secondNotNop() {
-  AllSubImageSpec second = kFwc;
+AllLayout secondNotNop() {
+  AllSubImageLayout second = kFwc;
   second.compressBr = 0xE1A00001;
   return allOf({kDwcUf, second});
 }
@@ -155,15 +155,15 @@ TEST(VerifyAllFile, StatusesAndTraceLines) {
       {"body size past the end of the file", withDeclaredBody(kDwcUf, 0x7FFFFFFF, false),
        "a.all", 0, "UF120X4", {}, {"ERROR"}},
       {"body size past the end, bad checksum", [] {
-         AllSpec spec = withDeclaredBody(kDwcUf, 0x7FFFFFFF, false);
-         spec.badChecksum = true;
-         return spec;
+         AllLayout layout = withDeclaredBody(kDwcUf, 0x7FFFFFFF, false);
+         layout.badChecksum = true;
+         return layout;
        }(),
        "a.all", BAD_CHECKSUM_ERROR, "UF120X4", {"BAD_CHECKSUM_ERROR - Checksum = "}, {}},
   };
   ScratchDir dir;
   for (const AllCase& c : cases) {
-    Verdict o = verify(dir, c.name, imagemaker::makeAll(c.spec));
+    Verdict o = verify(dir, c.name, imagemaker::makeAll(c.layout));
     EXPECT_EQ(o.status, c.status) << c.what;
     EXPECT_EQ(o.id, c.result) << c.what;
     expectTraced(o, c.traced, c.what);

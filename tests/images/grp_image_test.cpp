@@ -13,7 +13,7 @@ namespace vornup {
 namespace {
 
 using imagemaker::Bytes;
-using imagemaker::GrpSpec;
+using imagemaker::GrpLayout;
 using testing_images::Reader;
 using testing_images::ScratchDir;
 using testing_images::TraceCapture;
@@ -23,13 +23,13 @@ Verdict verify(const ScratchDir& dir, const Bytes& bytes, const std::string& nam
   return verifyImage(Reader::kGrp, dir, name, bytes);
 }
 
-GrpSpec grp(const std::string& version, uint32_t magic = 0xFEAA0001,
+GrpLayout grp(const std::string& version, uint32_t magic = 0xFEAA0001,
             uint32_t signature = 0xF7A20000) {
-  GrpSpec spec;
-  spec.version = version;
-  spec.magic = magic;
-  spec.signature = signature;
-  return spec;
+  GrpLayout layout;
+  layout.version = version;
+  layout.magic = magic;
+  layout.signature = signature;
+  return layout;
 }
 
 TEST(VerifyGrpFile, GoodFileTracesEveryStep) {
@@ -53,7 +53,7 @@ TEST(VerifyGrpFile, GoodFileTracesEveryStep) {
 TEST(VerifyGrpFile, StatusesAndTraceLines) {
   struct Case {
     const char* what;
-    GrpSpec spec;
+    GrpLayout layout;
     int status;
     const char* result;
     std::vector<std::string> traced;
@@ -64,9 +64,9 @@ TEST(VerifyGrpFile, StatusesAndTraceLines) {
       "RM_STATUS_ERROR - Halvard firmware file GRP Header signature bad    = ";
   const std::string decodeBad =
       "RM_STATUS_ERROR - Halvard firmware file GRP Header version decode bad.\n";
-  GrpSpec unterminated = grp("2.0.1.7");
+  GrpLayout unterminated = grp("2.0.1.7");
   unterminated.unterminatedVersion = true;
-  GrpSpec short139 = grp("1.0");
+  GrpLayout short139 = grp("1.0");
   short139.size = 139;
   const std::string digits31(31, '7');
   const Case cases[] = {
@@ -94,7 +94,7 @@ TEST(VerifyGrpFile, StatusesAndTraceLines) {
   };
   ScratchDir dir;
   for (const Case& c : cases) {
-    Verdict o = verify(dir, imagemaker::makeGrp(c.spec));
+    Verdict o = verify(dir, imagemaker::makeGrp(c.layout));
     EXPECT_EQ(o.status, c.status) << c.what;
     EXPECT_EQ(o.imageType, c.status == 0 ? 4 : -1) << c.what;
     EXPECT_EQ(o.id, c.result) << c.what;
@@ -133,17 +133,17 @@ TEST(VerifyGrpFile, PreCheckFailures) {
 
 TEST(ReadGrpHeader, ResultsAndHeaderWords) {
   ScratchDir dir;
-  GrpSpec spec = grp("1.2", 0xFEAA0001, 0xF7A21234);
-  spec.firstWord = 0x01020304;
+  GrpLayout layout = grp("1.2", 0xFEAA0001, 0xF7A21234);
+  layout.firstWord = 0x01020304;
   GrpHeader header;
-  EXPECT_EQ(readGrpHeader(header, dir.write("a.grp", imagemaker::makeGrp(spec)).c_str()), 0);
+  EXPECT_EQ(readGrpHeader(header, dir.write("a.grp", imagemaker::makeGrp(layout)).c_str()), 0);
   EXPECT_EQ(header.firstWord, 0x01020304u);
   EXPECT_EQ(header.magicNumber, 0xFEAA0001u);
   EXPECT_EQ(header.signature, 0xF7A21234u);
   EXPECT_STREQ(header.version, "1.2");
 
-  spec.magic = 0;
-  EXPECT_EQ(readGrpHeader(header, dir.write("a.grp", imagemaker::makeGrp(spec)).c_str()), 1);
+  layout.magic = 0;
+  EXPECT_EQ(readGrpHeader(header, dir.write("a.grp", imagemaker::makeGrp(layout)).c_str()), 1);
   EXPECT_EQ(header.magicNumber, 0u);  // the header as read, for the caller's trace
   EXPECT_EQ(readGrpHeader(header, dir.write("a.grp", Bytes(139, 0)).c_str()), 197);
   EXPECT_EQ(readGrpHeader(header, dir.file("none.grp").c_str()), 199);

@@ -15,8 +15,8 @@ namespace vornup {
 namespace {
 
 using imagemaker::Bytes;
-using imagemaker::PrgSpec;
-using imagemaker::RomSpec;
+using imagemaker::PrgLayout;
+using imagemaker::RomLayout;
 using testing_images::Reader;
 using testing_images::ScratchDir;
 using testing_images::TraceCapture;
@@ -26,17 +26,17 @@ Verdict verify(const ScratchDir& dir, const Bytes& bytes) {
   return verifyImage(Reader::kPrg, dir, "boot.prg", bytes);
 }
 
-PrgSpec prg(uint8_t imageId, uint16_t romDeviceId) {
-  PrgSpec spec;
-  spec.imageId = imageId;
-  spec.rom->deviceId = romDeviceId;
-  return spec;
+PrgLayout prg(uint8_t imageId, uint16_t romDeviceId) {
+  PrgLayout layout;
+  layout.imageId = imageId;
+  layout.rom->deviceId = romDeviceId;
+  return layout;
 }
 
 // A PRG of id 121 around a made ROM changed by `edit` (ROM byte order).
 template <typename Edit>
-Bytes prgWithRom(RomSpec romSpec, Edit edit) {
-  Bytes rom = imagemaker::makeRom(romSpec);
+Bytes prgWithRom(RomLayout romLayout, Edit edit) {
+  Bytes rom = imagemaker::makeRom(romLayout);
   edit(rom);
   return imagemaker::wrapRomInPrg(0x4B505247, imagemaker::imageIdWord(0, 121, 0x1234), rom);
 }
@@ -67,39 +67,39 @@ TEST(VerifyPrgFile, RomDeviceIdDecidesTheFamilyLetter) {
     Bytes bytes;
     const char* result;
   };
-  PrgSpec noRom = prg(121, 0x7D80);
+  PrgLayout noRom = prg(121, 0x7D80);
   noRom.rom = std::nullopt;
-  RomSpec unaligned;
+  RomLayout unaligned;
   unaligned.pciDataOffset = 0x1D;
-  RomSpec late;
+  RomLayout late;
   late.pciDataOffset = 0xF0;
   late.size = 0x100;
-  RomSpec unsigned_;
+  RomLayout unsigned_;
   unsigned_.signature = false;
   const Case cases[] = {
       {"ROM with 0x7D80", imagemaker::makePrg(prg(121, 0x7D80)), "FB120X4"},
       {"ROM with another id", imagemaker::makePrg(prg(121, 0x7D81)), "UB120X4"},
       {"header only", imagemaker::makePrg(noRom), "UB120X4"},
       {"ROM without signature", imagemaker::makePrg([&] {
-         PrgSpec s = prg(121, 0x7D80);
+         PrgLayout s = prg(121, 0x7D80);
          s.rom = unsigned_;
          return s;
        }()),
        "UB120X4"},
-      {"zero data pointer", prgWithRom(RomSpec(), [](Bytes& rom) { rom[24] = 0; }), "UB120X4"},
+      {"zero data pointer", prgWithRom(RomLayout(), [](Bytes& rom) { rom[24] = 0; }), "UB120X4"},
       {"only the low byte of the pointer counts",
-       prgWithRom(RomSpec(), [](Bytes& rom) { rom[25] = 0x01; }), "FB120X4"},
+       prgWithRom(RomLayout(), [](Bytes& rom) { rom[25] = 0x01; }), "FB120X4"},
       {"pointer bytes 25..27 alone are not zero",
-       prgWithRom(RomSpec(), [](Bytes& rom) {
+       prgWithRom(RomLayout(), [](Bytes& rom) {
          rom[24] = 0;
          rom[26] = 0x1C;
        }), "UB120X4"},
       {"data structure at an odd offset", prgWithRom(unaligned, [](Bytes&) {}), "FB120X4"},
       {"data structure near the end of the first 256 bytes", prgWithRom(late, [](Bytes&) {}),
        "FB120X4"},
-      {"no PCIR", prgWithRom(RomSpec(), [](Bytes& rom) { rom[0x1C] = 'X'; }), "UB120X4"},
+      {"no PCIR", prgWithRom(RomLayout(), [](Bytes& rom) { rom[0x1C] = 'X'; }), "UB120X4"},
       {"ROM cut inside the data structure",
-       prgWithRom(RomSpec(), [](Bytes& rom) { rom.resize(0x1C + 8); }), "UB120X4"},
+       prgWithRom(RomLayout(), [](Bytes& rom) { rom.resize(0x1C + 8); }), "UB120X4"},
       {"other families keep their letter", imagemaker::makePrg(prg(25, 0x7D80)), "YB120X4"},
   };
   ScratchDir dir;

@@ -28,12 +28,12 @@ struct Format {
 };
 
 std::vector<Format> smallImages() {
-  imagemaker::UfiSpec ufi;
+  imagemaker::UfiLayout ufi;
   ufi.chip = imagemaker::UfiChip::kKx2;
   ufi.size = 300;  // the flash directory is cut after its device ids
-  imagemaker::GrpSpec grp;
+  imagemaker::GrpLayout grp;
   grp.size = 160;
-  imagemaker::AllSpec all;
+  imagemaker::AllLayout all;
   all.subImages.resize(2);
   all.subImages[0].bodySize = 16;
   all.subImages[1].kind = imagemaker::kKindFwc;
@@ -58,12 +58,12 @@ std::vector<Format> smallImages() {
       // The checksum word comes last.
       {"fw.all", imagemaker::makeAll(all), Reader::kAll, fcCodes, 300},
       {"fw.aif", imagemaker::makeAll([&] {
-         imagemaker::AllSpec aif = all;
+         imagemaker::AllLayout aif = all;
          aif.aifLayout = true;
          return aif;
        }()),
        Reader::kAll, fcCodes, 0},  // a header cut at the end of an AIF file is dropped
-      {"boot.prg", imagemaker::makePrg(imagemaker::PrgSpec()), Reader::kPrg, fcCodes, 48},
+      {"boot.prg", imagemaker::makePrg(imagemaker::PrgLayout()), Reader::kPrg, fcCodes, 48},
   };
 }
 

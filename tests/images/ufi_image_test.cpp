@@ -14,7 +14,7 @@ namespace {
 
 using imagemaker::Bytes;
 using imagemaker::UfiChip;
-using imagemaker::UfiSpec;
+using imagemaker::UfiLayout;
 using testing_images::Reader;
 using testing_images::ScratchDir;
 using testing_images::TraceCapture;
@@ -24,11 +24,11 @@ Verdict verify(const ScratchDir& dir, const Bytes& bytes, const std::string& nam
   return verifyImage(Reader::kUfi, dir, name, bytes);
 }
 
-UfiSpec ufi(UfiChip chip, std::vector<uint32_t> ids = {}) {
-  UfiSpec spec;
-  spec.chip = chip;
-  spec.deviceIds = std::move(ids);
-  return spec;
+UfiLayout ufi(UfiChip chip, std::vector<uint32_t> ids = {}) {
+  UfiLayout layout;
+  layout.chip = chip;
+  layout.deviceIds = std::move(ids);
+  return layout;
 }
 
 TEST(VerifyUfiFile, GoodKx2FileTracesEveryStep) {
@@ -73,30 +73,30 @@ TEST(VerifyUfiFile, Kx3FileIsTriedAsKx2First) {
 TEST(VerifyUfiFile, StatusesAndTraceLines) {
   struct Case {
     const char* what;
-    UfiSpec spec;
+    UfiLayout layout;
     int status;
     int imageType;
     std::vector<std::string> traced;
   };
   auto withLength = [](uint32_t length) {
-    UfiSpec s = ufi(UfiChip::kKx2);
+    UfiLayout s = ufi(UfiChip::kKx2);
     s.size = 2352;
     s.headerLength = length;
     return s;
   };
   auto noCookie = [] {
-    UfiSpec s = ufi(UfiChip::kKx2);
+    UfiLayout s = ufi(UfiChip::kKx2);
     s.cookie = false;
     return s;
   };
   auto cookieCutByTheEnd = [] {
-    UfiSpec s = ufi(UfiChip::kKx2);
+    UfiLayout s = ufi(UfiChip::kKx2);
     s.size = 96 + 32 * 20 + 20;  // the cookie's block lacks its last 12 bytes
     s.cookieOffset = 96 + 32 * 20;
     return s;
   };
   auto cutDirectory = [] {
-    UfiSpec s = ufi(UfiChip::kKx3, {0x3A14});
+    UfiLayout s = ufi(UfiChip::kKx3, {0x3A14});
     s.size = 112 + 56;  // the directory ends right after device id 1
     return s;
   };
@@ -127,7 +127,7 @@ TEST(VerifyUfiFile, StatusesAndTraceLines) {
   };
   ScratchDir dir;
   for (const Case& c : cases) {
-    Verdict o = verify(dir, imagemaker::makeUfi(c.spec));
+    Verdict o = verify(dir, imagemaker::makeUfi(c.layout));
     EXPECT_EQ(o.status, c.status) << c.what;
     EXPECT_EQ(o.imageType, c.imageType) << c.what;
     expectTraced(o, c.traced, c.what);
@@ -152,10 +152,10 @@ TEST(VerifyUfiFile, CookieBlocksDifferBetweenTheChips) {
   for (const Case& c : cases) {
     // Both chips' ids; the KX3 id first, where a directory at offset 16
     // keeps it clear of the header's version field.
-    UfiSpec spec = ufi(UfiChip::kKx2, {0x3A10, 0x3A00});
-    spec.cookieOffset = c.cookieOffset;
-    spec.version = "4.2.324.0";
-    std::string path = dir.write("fw.ufi", imagemaker::makeUfi(spec));
+    UfiLayout layout = ufi(UfiChip::kKx2, {0x3A10, 0x3A00});
+    layout.cookieOffset = c.cookieOffset;
+    layout.version = "4.2.324.0";
+    std::string path = dir.write("fw.ufi", imagemaker::makeUfi(layout));
     TraceCapture trace;
     ImageIdText version;
     EXPECT_EQ(VerifyKX2Firmware(trace.out, version, path.c_str()), c.kx2Status) << c.cookieOffset;
@@ -178,9 +178,9 @@ TEST(VerifyUfiFile, BuildVersionText) {
   };
   ScratchDir dir;
   for (const Case& c : cases) {
-    UfiSpec spec = ufi(UfiChip::kKx2);
-    spec.version = c.field;
-    Verdict o = verify(dir, imagemaker::makeUfi(spec));
+    UfiLayout layout = ufi(UfiChip::kKx2);
+    layout.version = c.field;
+    Verdict o = verify(dir, imagemaker::makeUfi(layout));
     EXPECT_EQ(o.status, RM_STATUS_OK) << c.field;
     EXPECT_EQ(o.id, c.version) << c.field;
     std::string field = std::string(c.field).substr(0, 24);
@@ -217,16 +217,16 @@ TEST(VerifyUfiFile, MissingFile) {
 
 TEST(VerifyUfiFile, LargestKx2FileAndOneByteMore) {
   ScratchDir dir;
-  UfiSpec spec = ufi(UfiChip::kKx2);
-  spec.size = 8388704;
-  Verdict o = verify(dir, imagemaker::makeUfi(spec));
+  UfiLayout layout = ufi(UfiChip::kKx2);
+  layout.size = 8388704;
+  Verdict o = verify(dir, imagemaker::makeUfi(layout));
   EXPECT_EQ(o.status, RM_STATUS_OK);
   EXPECT_EQ(o.imageType, 2);
   // One byte more is too long for KX2, and goes on to the KX3 checks.
-  spec.size = 8388705;
-  spec.deviceIds = {0x3A00, 0x3A10};
-  spec.cookieOffset = 112;
-  o = verify(dir, imagemaker::makeUfi(spec));
+  layout.size = 8388705;
+  layout.deviceIds = {0x3A00, 0x3A10};
+  layout.cookieOffset = 112;
+  o = verify(dir, imagemaker::makeUfi(layout));
   EXPECT_EQ(o.status, RM_STATUS_OK);
   EXPECT_EQ(o.imageType, 3);
   EXPECT_NE(o.trace.find("RM_STATUS_ERROR_LONG_FWIMAGE - Invalid KX2 length! Status = 196\n"

@@ -67,10 +67,10 @@ TEST(DescribeDownloadImage, EachFormatIsReadForItsVersion) {
 TEST(DescribeDownloadImage, MissingOrDamagedFilesAreRefused) {
   ScratchDirectory scratch;
   images::writeJunk(scratch.file("junk.all"));
-  vornup::imagemaker::AllSpec badSum;
+  vornup::imagemaker::AllLayout badSum;
   badSum.badChecksum = true;
   images::writeBytes(scratch.file("sum.all"), vornup::imagemaker::makeAll(badSum));
-  vornup::imagemaker::UfiSpec noCookie;
+  vornup::imagemaker::UfiLayout noCookie;
   noCookie.cookie = false;
   images::writeBytes(scratch.file("nocookie.ufi"), vornup::imagemaker::makeUfi(noCookie));
   for (const char* name : {"junk.all", "sum.all", "nocookie.ufi"}) {

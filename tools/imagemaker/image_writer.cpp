@@ -105,36 +105,36 @@ uint32_t runningChecksum(const Bytes& bytes, uint64_t wordCount) {
 
 }  // namespace
 
-Bytes makeUfi(const UfiSpec& spec) {
-  const bool kx2 = spec.chip == UfiChip::kKx2;
-  const uint64_t cookieAt = spec.cookieOffset.value_or(kx2 ? kKx2FirstCookie : kKx3FirstCookie);
-  Bytes bytes(static_cast<std::size_t>(spec.size.value_or(cookieAt + kUfiDirectoryBytes)), 0);
+Bytes makeUfi(const UfiLayout& layout) {
+  const bool kx2 = layout.chip == UfiChip::kKx2;
+  const uint64_t cookieAt = layout.cookieOffset.value_or(kx2 ? kKx2FirstCookie : kKx3FirstCookie);
+  Bytes bytes(static_cast<std::size_t>(layout.size.value_or(cookieAt + kUfiDirectoryBytes)), 0);
   fillPattern(bytes, kUfiHeaderBytes, bytes.size());
   // The flash directory: cookie, device id records, the rest zero.
   for (uint64_t i = cookieAt; i < cookieAt + kUfiDirectoryBytes && i < bytes.size(); ++i) {
     bytes[i] = 0;
   }
-  if (spec.cookie) putRaw(bytes, cookieAt, kUfiCookie, kUfiCookieBytes);
-  std::vector<uint32_t> ids = spec.deviceIds;
+  if (layout.cookie) putRaw(bytes, cookieAt, kUfiCookie, kUfiCookieBytes);
+  std::vector<uint32_t> ids = layout.deviceIds;
   if (ids.empty()) ids.push_back(kx2 ? kKx2DeviceId : kKx3DeviceId);
   for (std::size_t n = 0; n < ids.size() && n < kUfiDeviceIds; ++n) {
     putLe32(bytes, cookieAt + kUfiDeviceIdOffset + n * kUfiDeviceIdStride, ids[n]);
   }
   // The header fields last: where a directory placed early overlaps them,
   // the header wins.
-  putLe32(bytes, kUfiLengthOffset, spec.headerLength.value_or(static_cast<uint32_t>(bytes.size())));
-  putText(bytes, kUfiVersionOffset, spec.version, kUfiVersionBytes);
+  putLe32(bytes, kUfiLengthOffset, layout.headerLength.value_or(static_cast<uint32_t>(bytes.size())));
+  putText(bytes, kUfiVersionOffset, layout.version, kUfiVersionBytes);
   return bytes;
 }
 
-Bytes makeGrp(const GrpSpec& spec) {
-  Bytes bytes(static_cast<std::size_t>(spec.size), 0);
+Bytes makeGrp(const GrpLayout& layout) {
+  Bytes bytes(static_cast<std::size_t>(layout.size), 0);
   fillPattern(bytes, kGrpHeaderBytes, bytes.size());
-  putBe32(bytes, 0, spec.firstWord);
-  putBe32(bytes, 4, spec.magic);
-  putBe32(bytes, 8, spec.signature);
-  std::string field = spec.version;
-  if (spec.unterminatedVersion && field.size() < kGrpVersionBytes) {
+  putBe32(bytes, 0, layout.firstWord);
+  putBe32(bytes, 4, layout.magic);
+  putBe32(bytes, 8, layout.signature);
+  std::string field = layout.version;
+  if (layout.unterminatedVersion && field.size() < kGrpVersionBytes) {
     field.resize(kGrpVersionBytes, ' ');
   }
   putText(bytes, kGrpVersionOffset, field, kGrpVersionBytes);
@@ -145,11 +145,11 @@ uint32_t allChecksum(const Bytes& bytes, uint64_t wordCount) {
   return rotateLeft1(runningChecksum(bytes, wordCount));
 }
 
-Bytes makeAll(const AllSpec& spec) {
-  std::vector<AllSubImageSpec> subImages = spec.subImages;
+Bytes makeAll(const AllLayout& layout) {
+  std::vector<AllSubImageLayout> subImages = layout.subImages;
   if (subImages.empty()) subImages.emplace_back();
   Bytes bytes;
-  for (const AllSubImageSpec& sub : subImages) {
+  for (const AllSubImageLayout& sub : subImages) {
     const uint64_t start = bytes.size();
     bytes.resize(start + kAifHeaderBytes + sub.bodySize, 0);
     putBe32(bytes, start, sub.compressBr);
@@ -158,39 +158,39 @@ Bytes makeAll(const AllSpec& spec) {
     putBe32(bytes, start + kAifImageIdOffset,
             imageIdWord(sub.imageType, sub.imageId, sub.version));
     fillPattern(bytes, start + kAifHeaderBytes, bytes.size());
-    if (!spec.aifLayout) bytes.resize(bytes.size() + kAllSkippedBytes, 0);
+    if (!layout.aifLayout) bytes.resize(bytes.size() + kAllSkippedBytes, 0);
   }
-  if (spec.aifLayout) return bytes;
+  if (layout.aifLayout) return bytes;
   // The checksum word follows the last whole word of the sub-images and
   // brings the checksum over everything up to it to 0.
   const uint64_t wordCount = (bytes.size() + 4) / 4;
   const uint64_t checksumOffset = 4 * (wordCount - 1);
   bytes.resize(static_cast<std::size_t>(checksumOffset + 4), 0);
   uint32_t word = rotateLeft1(runningChecksum(bytes, wordCount - 1));
-  if (spec.badChecksum) word ^= 1;
+  if (layout.badChecksum) word ^= 1;
   putBe32(bytes, checksumOffset, word);
   return bytes;
 }
 
-Bytes makeRom(const RomSpec& spec) {
-  uint32_t size = std::max<uint32_t>(spec.size, spec.pciDataOffset + kPciDataBytes);
+Bytes makeRom(const RomLayout& layout) {
+  uint32_t size = std::max<uint32_t>(layout.size, layout.pciDataOffset + kPciDataBytes);
   size = (size + 3) & ~3u;
   Bytes rom(size, 0);
   fillPattern(rom, kRomPointerOffset + 4, rom.size());
-  if (spec.signature) {
+  if (layout.signature) {
     rom[0] = 0x55;
     rom[1] = 0xAA;
   }
   rom[2] = static_cast<uint8_t>((size + 511) / 512);
-  putLe16(rom, kRomPointerOffset, spec.pciDataOffset);
+  putLe16(rom, kRomPointerOffset, layout.pciDataOffset);
   rom[kRomPointerOffset + 2] = 0;
   rom[kRomPointerOffset + 3] = 0;
-  const uint64_t pci = spec.pciDataOffset;
+  const uint64_t pci = layout.pciDataOffset;
   std::fill(rom.begin() + static_cast<std::ptrdiff_t>(pci),
             rom.begin() + static_cast<std::ptrdiff_t>(pci + kPciDataBytes), 0);
   putRaw(rom, pci, "PCIR", 4);
-  putLe16(rom, pci + 4, spec.vendorId);
-  putLe16(rom, pci + 6, spec.deviceId);
+  putLe16(rom, pci + 4, layout.vendorId);
+  putLe16(rom, pci + 6, layout.deviceId);
   putLe16(rom, pci + 10, 0x18);  // structure length
   rom[pci + 14] = 0x04;          // class: serial bus, fibre channel
   rom[pci + 15] = 0x0C;
@@ -209,9 +209,9 @@ Bytes wrapRomInPrg(uint32_t firstWord, uint32_t idWord, const Bytes& rom) {
   return bytes;
 }
 
-Bytes makePrg(const PrgSpec& spec) {
-  const uint32_t idWord = imageIdWord(spec.imageType, spec.imageId, spec.version);
-  return wrapRomInPrg(spec.firstWord, idWord, spec.rom ? makeRom(*spec.rom) : Bytes());
+Bytes makePrg(const PrgLayout& layout) {
+  const uint32_t idWord = imageIdWord(layout.imageType, layout.imageId, layout.version);
+  return wrapRomInPrg(layout.firstWord, idWord, layout.rom ? makeRom(*layout.rom) : Bytes());
 }
 
 bool writeImageFile(const std::string& path, const Bytes& bytes) {

@@ -22,7 +22,7 @@ using Bytes = std::vector<uint8_t>;
 
 enum class UfiChip { kKx2, kKx3 };
 
-struct UfiSpec {
+struct UfiLayout {
   UfiChip chip = UfiChip::kKx3;
   std::string version = "4.1.0.0";  // build version field, 24 bytes, cut to fit
   // Device ids 1 to 8 of the flash directory; empty: the chip's first id.
@@ -38,11 +38,11 @@ struct UfiSpec {
   std::optional<uint32_t> headerLength;
 };
 
-Bytes makeUfi(const UfiSpec& spec);
+Bytes makeUfi(const UfiLayout& layout);
 
 // ---- GRP (Halvard adapters), big-endian header words -------------------
 
-struct GrpSpec {
+struct GrpLayout {
   uint32_t firstWord = 0;
   uint32_t magic = 0xFEAA0001;
   uint32_t signature = 0xF7A20000;
@@ -51,7 +51,7 @@ struct GrpSpec {
   uint64_t size = 140;               // at least the header is written unless smaller
 };
 
-Bytes makeGrp(const GrpSpec& spec);
+Bytes makeGrp(const GrpLayout& layout);
 
 // ---- ALL (Fibre Channel firmware), big-endian words ---------------------
 
@@ -67,7 +67,7 @@ inline uint32_t imageIdWord(uint8_t imageType, uint8_t imageId, uint16_t version
          version;
 }
 
-struct AllSubImageSpec {
+struct AllSubImageLayout {
   uint32_t kind = kKindDwc;
   uint8_t imageType = 7;
   uint8_t imageId = 121;
@@ -77,15 +77,15 @@ struct AllSubImageSpec {
   uint32_t compressBr = kNopWord;
 };
 
-struct AllSpec {
-  std::vector<AllSubImageSpec> subImages;  // empty: one default DWC sub-image
+struct AllLayout {
+  std::vector<AllSubImageLayout> subImages;  // empty: one default DWC sub-image
   // AIF layout: sub-images back to back, no skipped bytes, no checksum word
   // (for files with an AIF name).
   bool aifLayout = false;
   bool badChecksum = false;  // the checksum word is off by one
 };
 
-Bytes makeAll(const AllSpec& spec);
+Bytes makeAll(const AllLayout& layout);
 
 // The checksum rule of ALL files over whole big-endian words of `bytes`
 // (missing bytes of a last partial word count as zero); 0 for a good file.
@@ -93,7 +93,7 @@ uint32_t allChecksum(const Bytes& bytes, uint64_t wordCount);
 
 // ---- PRG (Fibre Channel boot code) -------------------------------------
 
-struct RomSpec {
+struct RomLayout {
   uint16_t vendorId = 0x1C4B;
   uint16_t deviceId = 0x7D80;
   uint8_t pciDataOffset = 0x1C;
@@ -102,17 +102,17 @@ struct RomSpec {
 };
 
 // A PCI expansion ROM in its own byte order.
-Bytes makeRom(const RomSpec& spec);
+Bytes makeRom(const RomLayout& layout);
 
-struct PrgSpec {
+struct PrgLayout {
   uint32_t firstWord = 0x4B505247;  // anything but kNopWord
   uint8_t imageType = 0;
   uint8_t imageId = 121;
   uint16_t version = 0x1234;
-  std::optional<RomSpec> rom = RomSpec();  // empty: the header alone
+  std::optional<RomLayout> rom = RomLayout();  // empty: the header alone
 };
 
-Bytes makePrg(const PrgSpec& spec);
+Bytes makePrg(const PrgLayout& layout);
 
 // A 48-byte PRG header (words 0 and 1 as given, the rest zero) followed by
 // `rom` stored in 4-byte groups with each group's bytes reversed (a last

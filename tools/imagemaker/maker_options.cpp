@@ -97,7 +97,7 @@ bool parseKind(const std::string& text, uint32_t& kind) {
 }
 
 // KIND,TYPE,ID,VERSION,BODY[,DECLARED]
-bool parseSubImage(const std::string& text, AllSubImageSpec& sub) {
+bool parseSubImage(const std::string& text, AllSubImageLayout& sub) {
   std::vector<std::string> parts = splitList(text);
   if (parts.size() != 5 && parts.size() != 6) return false;
   bool ok = parseKind(parts[0], sub.kind) && parseAs(parts[1], sub.imageType) &&
@@ -131,8 +131,8 @@ bool addDeviceId(const std::string& text, std::vector<uint32_t>& ids) {
   return true;
 }
 
-RomSpec& romOf(MakerRequest& r) {
-  if (!r.prg.rom) r.prg.rom = RomSpec();
+RomLayout& romOf(MakerRequest& r) {
+  if (!r.prg.rom) r.prg.rom = RomLayout();
   return *r.prg.rom;
 }
 

@@ -18,10 +18,10 @@ enum class ImageFormat { kNone, kUfi, kGrp, kAll, kPrg };
 struct MakerRequest {
   ImageFormat format = ImageFormat::kNone;
   std::string outPath;
-  UfiSpec ufi;
-  GrpSpec grp;
-  AllSpec all;
-  PrgSpec prg;
+  UfiLayout ufi;
+  GrpLayout grp;
+  AllLayout all;
+  PrgLayout prg;
   std::string romFile;                              // PRG: wrap this ROM instead of a made one
   std::optional<uint64_t> truncateTo;               // cut the finished image to this size
   std::vector<std::pair<uint64_t, uint8_t>> patches;  // then set single bytes
