@@ -1,15 +1,18 @@
 // vornup-bench-run: times a program run against the floor of the tool
 // commands it runs, and measures its peak memory.
 //
-//   vornup-bench-run time REPS LINES RESET TEMPDIR -- PROGRAM ARGS...
-//     Runs PROGRAM (output to /dev/null) and a plain loop that hands every
-//     line of the file LINES to the command interpreter (std::system, as the
-//     program itself does), alternately, REPS times each after one unmeasured
-//     pair. Before every run the file RESET (the simulator's state) is
-//     removed, so every run meets the same host; the loop's lines write into
-//     TEMPDIR, which is made before and removed after each loop.
-//     Prints key=value lines: both medians and their ratio, and the median of
-//     the ratios of each program run to the loop run beside it.
+//   vornup-bench-run time REPS LINES RESET TEMPDIR [plain] -- PROGRAM ARGS...
+//     Runs PROGRAM (output to /dev/null) and a loop that hands every line of
+//     the file LINES to the command interpreter (std::system, as the program
+//     itself does) and removes the output file after each, as the program
+//     does; with "plain" also a loop that only runs the lines. The runs
+//     alternate, REPS times each after one unmeasured round. Before every run
+//     the file RESET (the simulator's state) is removed, so every run meets
+//     the same host; the loops' lines write into TEMPDIR/temp.txt, the
+//     directory made before and removed after each loop.
+//     Prints key=value lines: the medians of wall and processor time (of the
+//     process and all it waited for), their ratios, and the median, least and
+//     largest ratio of each program run to the loop run beside it.
 //
 //   vornup-bench-run memory RESET -- PROGRAM ARGS...
 //     Runs PROGRAM once and prints its own peak resident memory (VmHWM, read
@@ -79,8 +82,15 @@ Times runProgram(const Program& program, int& status) {
   return {std::chrono::duration<double>(Clock::now() - start).count(), cpuSeconds(usage)};
 }
 
+// The loop over the command lines. The strict floor removes the output file
+// after every command, as the program does: rewriting a file that still holds
+// the last reply costs the file system more (on ext4 a truncated and
+// rewritten file is pushed to the disk when it is closed).
+enum class Floor { kRemovingOutput, kPlain };
+
 Times runLoop(const std::vector<std::string>& lines, const std::string& tempDirectory,
-              int& failures) {
+              Floor floor, int& failures) {
+  const std::string output = tempDirectory + "/temp.txt";
   rusage before{};
   rusage after{};
   ::getrusage(RUSAGE_CHILDREN, &before);
@@ -88,10 +98,11 @@ Times runLoop(const std::vector<std::string>& lines, const std::string& tempDire
   ::mkdir(tempDirectory.c_str(), 0700);
   for (const std::string& line : lines) {
     if (std::system(line.c_str()) != 0) ++failures;
+    if (floor == Floor::kRemovingOutput) std::remove(output.c_str());
   }
   const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
   ::getrusage(RUSAGE_CHILDREN, &after);
-  std::remove((tempDirectory + "/temp.txt").c_str());
+  std::remove(output.c_str());
   ::rmdir(tempDirectory.c_str());
   return {seconds, cpuSeconds(after) - cpuSeconds(before)};
 }
@@ -102,8 +113,34 @@ double median(std::vector<double> values) {
   return n % 2 == 1 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
 }
 
+// The measured runs of one kind; `ratios` holds each program run's wall time
+// over this kind's run beside it.
+struct Series {
+  std::vector<double> wall;
+  std::vector<double> cpu;
+  std::vector<double> ratios;
+
+  void add(const Times& times, double programWall) {
+    wall.push_back(times.wall);
+    cpu.push_back(times.cpu);
+    ratios.push_back(programWall / times.wall);
+  }
+
+  void print(const char* name, const Series& program) const {
+    const double p = median(program.wall);
+    const double w = median(wall);
+    const double pc = median(program.cpu);
+    const double c = median(cpu);
+    std::printf("%s_ms=%.1f\n%s_ratio=%.3f\n", name, w * 1e3, name, p / w);
+    std::printf("%s_cpu_ms=%.1f\n%s_cpu_ratio=%.3f\n", name, c * 1e3, name, pc / c);
+    std::printf("%s_pair_ratio=%.3f\n%s_pair_ratio_min=%.3f\n%s_pair_ratio_max=%.3f\n", name,
+                median(ratios), name, *std::min_element(ratios.begin(), ratios.end()), name,
+                *std::max_element(ratios.begin(), ratios.end()));
+  }
+};
+
 int timeRuns(int reps, const std::string& linesFile, const std::string& reset,
-             const std::string& tempDirectory, const Program& program) {
+             const std::string& tempDirectory, bool withPlainLoop, const Program& program) {
   std::vector<std::string> lines;
   std::ifstream in(linesFile);
   for (std::string line; std::getline(in, line);) {
@@ -113,37 +150,31 @@ int timeRuns(int reps, const std::string& linesFile, const std::string& reset,
     std::fprintf(stderr, "vornup-bench-run: no command lines in %s\n", linesFile.c_str());
     return 1;
   }
-  std::vector<double> programWall;
-  std::vector<double> loopWall;
-  std::vector<double> programCpu;
-  std::vector<double> loopCpu;
-  std::vector<double> ratios;
+  Series programRuns;
+  Series loopRuns;
+  Series plainRuns;
   int status = 0;
   int failures = 0;
   for (int i = 0; i <= reps; ++i) {
     std::remove(reset.c_str());
     const Times p = runProgram(program, status);
     std::remove(reset.c_str());
-    const Times l = runLoop(lines, tempDirectory, failures);
-    if (i == 0) continue;  // the first pair warms the caches
-    programWall.push_back(p.wall);
-    loopWall.push_back(l.wall);
-    programCpu.push_back(p.cpu);
-    loopCpu.push_back(l.cpu);
-    ratios.push_back(p.wall / l.wall);
+    const Times l = runLoop(lines, tempDirectory, Floor::kRemovingOutput, failures);
+    Times plain;
+    if (withPlainLoop) {
+      std::remove(reset.c_str());
+      plain = runLoop(lines, tempDirectory, Floor::kPlain, failures);
+    }
+    if (i == 0) continue;  // the first round warms the caches
+    programRuns.add(p, p.wall);
+    loopRuns.add(l, p.wall);
+    if (withPlainLoop) plainRuns.add(plain, p.wall);
   }
-  const double p = median(programWall);
-  const double l = median(loopWall);
-  const double pc = median(programCpu);
-  const double lc = median(loopCpu);
   std::printf("commands=%zu\nreps=%d\n", lines.size(), reps);
-  std::printf("program_ms=%.1f\nloop_ms=%.1f\nratio=%.3f\n", p * 1e3, l * 1e3, p / l);
-  std::printf("program_cpu_ms=%.1f\nloop_cpu_ms=%.1f\ncpu_ratio=%.3f\n", pc * 1e3, lc * 1e3,
-              pc / lc);
-  std::printf("pair_ratio=%.3f\n", median(ratios));
-  std::printf("pair_ratio_min=%.3f\npair_ratio_max=%.3f\n",
-              *std::min_element(ratios.begin(), ratios.end()),
-              *std::max_element(ratios.begin(), ratios.end()));
+  std::printf("program_ms=%.1f\nprogram_cpu_ms=%.1f\n", median(programRuns.wall) * 1e3,
+              median(programRuns.cpu) * 1e3);
+  loopRuns.print("loop", programRuns);
+  if (withPlainLoop) plainRuns.print("plain", programRuns);
   std::printf("program_status=%d\nloop_failures=%d\n",
               WIFEXITED(status) ? WEXITSTATUS(status) : -1, failures);
   return 0;
@@ -196,7 +227,7 @@ int measureMemory(const std::string& reset, const Program& program) {
 
 int usage() {
   std::fprintf(stderr,
-               "usage: vornup-bench-run time REPS LINES RESET TEMPDIR -- PROGRAM ARGS...\n"
+               "usage: vornup-bench-run time REPS LINES RESET TEMPDIR [plain] -- PROGRAM ARGS...\n"
                "       vornup-bench-run memory RESET -- PROGRAM ARGS...\n");
   return 2;
 }
@@ -209,9 +240,10 @@ int main(int argc, char** argv) {
   if (args.empty() || separator == args.end() || separator + 1 == args.end()) return usage();
   const Program program{std::vector<std::string>(separator + 1, args.end())};
   const std::vector<std::string> options(args.begin(), separator);
-  if (options[0] == "time" && options.size() == 5) {
+  const bool plain = options.size() == 6 && options[5] == "plain";
+  if (options[0] == "time" && (options.size() == 5 || plain)) {
     const int reps = std::max(1, std::atoi(options[1].c_str()));
-    return timeRuns(reps, options[2], options[3], options[4], program);
+    return timeRuns(reps, options[2], options[3], options[4], plain, program);
   }
   if (options[0] == "memory" && options.size() == 2) return measureMemory(options[1], program);
   return usage();

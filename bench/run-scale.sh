@@ -1,9 +1,10 @@
 #!/bin/sh
 # vornup's performance report, measured in one run and printed as the
 # Markdown tables of docs/performance.md:
-#   1. overhead: an /auto /update /p run on a 64-port host against a plain
-#      loop that runs the same tool command lines through the command
-#      interpreter, interleaved, medians;
+#   1. overhead: an /auto /update /p run on a 64-port host against a loop
+#      that runs the same tool command lines through the command interpreter
+#      (removing the output file after each, as the program does; and a plain
+#      loop that does not), interleaved, medians;
 #   2. scale: the same over hosts of 8, 64 and 256 ports and image
 #      directories of 10, 100 and 1,000 files (and of 16 MiB images), with
 #      image discovery alone timed in process;
@@ -34,7 +35,7 @@ export VORNUP_REGISTRY_ROOT="$work/registry" TEMP="$work/tmp"
 export TANDREL_SIM_STATE="$work/host.state"
 unset TANDREL_SIM_LOG TANDREL_SIM_FAIL_CALL TMPDIR
 
-for ports in 8 64 256; do
+for ports in 0 8 64 256; do
   "$here/gen-host.sh" "$ports" "$work/host$ports.txt"
 done
 for images in 10 100 1000 large; do
@@ -55,28 +56,29 @@ get() { sed -n "s/^$1=//p" "$2"; }
 # lines PORTS IMAGES: runs the program once with its trace on and the
 # simulator's command log, and writes the command lines it ran to
 # $work/lines: the trace holds every line but the adapter list's, which is
-# the same line with the list's arguments. Checks them against the log.
+# made the same way from the tool path and the temporary file the trace
+# names. Checks them against the log.
 lines() {
   rm -f "$TANDREL_SIM_STATE" "$work/sim.log" "$work/run/dbg.log"
   (cd "$work/run" && TANDREL_SIM_HOST="$work/host$1.txt" TANDREL_SIM_LOG="$work/sim.log" \
-    "$work/install$2/vornup" /auto /update /p /xv > /dev/null)
-  sed -n '/^\[executeTandrel\]$/{n;p;}' "$work/run/dbg.log" > "$work/traced"
-  first=$(head -n 1 "$work/traced")
-  tool=${first%%\" *}\"
-  redirect=" > ${first##* > }"
-  tempdir=$(dirname "${first##* > \"}")
-  { echo "$tool $(head -n 1 "$work/sim.log")$redirect"; cat "$work/traced"; } > "$work/lines"
+    "$work/install$2/vornup" /auto /update /p /xv > /dev/null) || true
+  tool=$(sed -n 's/^TandrelPath = //p' "$work/run/dbg.log")
+  temp=$(sed -n '/^\[Temp file\]$/{n;p;}' "$work/run/dbg.log")
+  redirect=" > \"$temp\""
+  tempdir=$(dirname "$temp")
+  { echo "$tool $(head -n 1 "$work/sim.log")$redirect"
+    sed -n '/^\[executeTandrel\]$/{n;p;}' "$work/run/dbg.log"; } > "$work/lines"
   awk -v pre="$tool " -v post="$redirect" '{
         s = substr($0, length(pre) + 1); s = substr(s, 1, length(s) - length(post));
         gsub(/"/, "", s); print s }' "$work/lines" | cmp -s - "$work/sim.log" ||
     { echo "run-scale.sh: traced command lines differ from the simulator's log" >&2; exit 1; }
 }
 
-# measure PORTS IMAGES: timings into $work/m-PORTS-IMAGES.
+# measure PORTS IMAGES [plain]: timings into $work/m-PORTS-IMAGES.
 measure() {
   lines "$1" "$2"
   (cd "$work/run" && TANDREL_SIM_HOST="$work/host$1.txt" \
-    "$runner" time "$reps" "$work/lines" "$TANDREL_SIM_STATE" "$tempdir" -- \
+    "$runner" time "$reps" "$work/lines" "$TANDREL_SIM_STATE" "$tempdir" ${3:-} -- \
     "$work/install$2/vornup" /auto /update /p 2> /dev/null) > "$work/m-$1-$2"
 }
 
@@ -99,9 +101,12 @@ instructions() {
 
 started=$(date -u '+%Y-%m-%d %H:%M UTC')
 load_start=$(load)
-measure 64 100
+measure 64 100 plain
 load_overhead=$(load)
-for point in "8 100" "256 100" "64 10" "64 1000" "64 large"; do
+# The fixed cost of a run: a host without adapters (one tool command).
+measure 0 10
+measure 0 100
+for point in "8 100" "256 100" "64 10" "64 1000" "64 large" "8 10" "8 1000" "8 large"; do
   measure $point
 done
 load_scale=$(load)
@@ -119,16 +124,31 @@ echo "Machine: $(nproc) cores, $(sed -n 's/^model name[[:space:]]*: //p' /proc/c
   "$(uname -sr); started $started."
 echo "Load average (1, 5, 15 min): $load_start at the start, $load_overhead after the" \
   "overhead run, $load_scale after the scale runs, $(load) at the end."
-echo "Repetitions: $reps of each (program and loop interleaved, after one unmeasured pair)."
+echo "Repetitions: $reps of each (program and loops interleaved, after one unmeasured round)."
 echo
 m=$work/m-64-100
 echo "### Overhead: 64 ports, 100 images, /auto /update /p"
 echo
-echo "| Tool commands | vornup ms | loop ms | Ratio of medians | Median pair ratio (min - max) | vornup CPU ms | loop CPU ms | CPU ratio |"
-echo "|---|---|---|---|---|---|---|---|"
-echo "| $(get commands "$m") | $(get program_ms "$m") | $(get loop_ms "$m") | $(get ratio "$m") |" \
-  "$(get pair_ratio "$m") ($(get pair_ratio_min "$m") - $(get pair_ratio_max "$m")) |" \
-  "$(get program_cpu_ms "$m") | $(get loop_cpu_ms "$m") | $(get cpu_ratio "$m") |"
+echo "| Floor | Tool commands | vornup ms | floor ms | Ratio of medians | Median pair ratio (least - largest) | vornup CPU ms | floor CPU ms | CPU ratio |"
+echo "|---|---|---|---|---|---|---|---|---|"
+for floor in loop plain; do
+  if [ "$floor" = loop ]; then name="loop, output file removed after each command"; else name="plain loop"; fi
+  echo "| $name | $(get commands "$m") | $(get program_ms "$m") | $(get ${floor}_ms "$m") |" \
+    "$(get ${floor}_ratio "$m") | $(get ${floor}_pair_ratio "$m") ($(get ${floor}_pair_ratio_min "$m")" \
+    "- $(get ${floor}_pair_ratio_max "$m")) | $(get program_cpu_ms "$m") | $(get ${floor}_cpu_ms "$m") |" \
+    "$(get ${floor}_cpu_ratio "$m") |"
+done
+echo
+echo "### Fixed cost of a run: a host without adapters (the adapter list is the only tool command)"
+echo
+echo "| Image files | vornup ms | the command alone ms | Difference ms | vornup CPU ms | the command's CPU ms |"
+echo "|---|---|---|---|---|---|"
+for images in 10 100; do
+  m=$work/m-0-$images
+  diff=$(awk -v a="$(get program_ms "$m")" -v b="$(get loop_ms "$m")" 'BEGIN { printf "%.1f", a - b }')
+  echo "| $images | $(get program_ms "$m") | $(get loop_ms "$m") | $diff | $(get program_cpu_ms "$m") |" \
+    "$(get loop_cpu_ms "$m") |"
+done
 echo
 echo "### Growth over ports (100 images)"
 echo
@@ -138,19 +158,26 @@ for ports in 8 64 256; do
   m=$work/m-$ports-100
   per=$(awk -v t="$(get loop_ms "$m")" -v n="$(get commands "$m")" 'BEGIN { printf "%.2f", t / n }')
   echo "| $ports | $(get commands "$m") | $(get program_ms "$m") | $(get loop_ms "$m") |" \
-    "$(get ratio "$m") | $per | $(get program_cpu_ms "$m") | $(get loop_cpu_ms "$m") |"
+    "$(get loop_ratio "$m") | $per | $(get program_cpu_ms "$m") | $(get loop_cpu_ms "$m") |"
 done
 echo
-echo "### Growth over image files (64 ports)"
+echo "### Growth over image files (8 and 64 ports)"
 echo
-echo "| Image files | Discovery alone ms | vornup ms | loop ms | Ratio | Discovery share of the run |"
-echo "|---|---|---|---|---|---|"
+echo "| Image files | Discovery alone ms | 8 ports: vornup ms | Ratio | Discovery share | 64 ports: vornup ms | loop ms | Ratio | Discovery share |"
+echo "|---|---|---|---|---|---|---|---|---|"
 for images in 10 100 1000 large; do
-  m=$work/m-64-$images
   d=$(get discovery_ms "$work/d-$images")
-  share=$(awk -v d="$d" -v t="$(get program_ms "$m")" 'BEGIN { printf "%.2f %%", 100 * d / t }')
-  echo "| $(label "$images") | $d | $(get program_ms "$m") | $(get loop_ms "$m") |" \
-    "$(get ratio "$m") | $share |"
+  row="| $(label "$images") | $d |"
+  for ports in 8 64; do
+    m=$work/m-$ports-$images
+    share=$(awk -v d="$d" -v t="$(get program_ms "$m")" 'BEGIN { printf "%.1f %%", 100 * d / t }')
+    if [ "$ports" = 8 ]; then
+      row="$row $(get program_ms "$m") | $(get loop_ratio "$m") | $share |"
+    else
+      row="$row $(get program_ms "$m") | $(get loop_ms "$m") | $(get loop_ratio "$m") | $share |"
+    fi
+  done
+  echo "$row"
 done
 echo
 echo "### Peak resident memory of vornup, KiB (largest process of the run in brackets)"
