@@ -120,11 +120,11 @@ done
 
 label() { if [ "$1" = large ]; then echo "10 (16 MiB)"; else echo "$1"; fi; }
 
-echo "Machine: $(nproc) cores, $(sed -n 's/^model name[[:space:]]*: //p' /proc/cpuinfo | head -n 1)," \
+echo "- Machine: $(nproc) cores, $(sed -n 's/^model name[[:space:]]*: //p' /proc/cpuinfo | head -n 1)," \
   "$(uname -sr); started $started."
-echo "Load average (1, 5, 15 min): $load_start at the start, $load_overhead after the" \
+echo "- Load average (1, 5, 15 min): $load_start at the start, $load_overhead after the" \
   "overhead run, $load_scale after the scale runs, $(load) at the end."
-echo "Repetitions: $reps of each (program and loops interleaved, after one unmeasured round)."
+echo "- Repetitions: $reps of each (program and loops interleaved, after one unmeasured round)."
 echo
 m=$work/m-64-100
 echo "### Overhead: 64 ports, 100 images, /auto /update /p"
@@ -152,18 +152,18 @@ done
 echo
 echo "### Growth over ports (100 images)"
 echo
-echo "| Ports | Tool commands | vornup ms | loop ms | Ratio | loop ms per command | vornup CPU ms | loop CPU ms |"
+echo "| Ports | Tool commands | vornup ms | loop ms | Ratio (median pair ratio) | loop ms per command | vornup CPU ms | loop CPU ms |"
 echo "|---|---|---|---|---|---|---|---|"
 for ports in 8 64 256; do
   m=$work/m-$ports-100
   per=$(awk -v t="$(get loop_ms "$m")" -v n="$(get commands "$m")" 'BEGIN { printf "%.2f", t / n }')
   echo "| $ports | $(get commands "$m") | $(get program_ms "$m") | $(get loop_ms "$m") |" \
-    "$(get loop_ratio "$m") | $per | $(get program_cpu_ms "$m") | $(get loop_cpu_ms "$m") |"
+    "$(get loop_ratio "$m") ($(get loop_pair_ratio "$m")) | $per | $(get program_cpu_ms "$m") | $(get loop_cpu_ms "$m") |"
 done
 echo
 echo "### Growth over image files (8 and 64 ports)"
 echo
-echo "| Image files | Discovery alone ms | 8 ports: vornup ms | Ratio | Discovery share | 64 ports: vornup ms | loop ms | Ratio | Discovery share |"
+echo "| Image files | Discovery alone ms | 8 ports: vornup ms | Ratio (pair) | Discovery share | 64 ports: vornup ms | loop ms | Ratio (pair) | Discovery share |"
 echo "|---|---|---|---|---|---|---|---|---|"
 for images in 10 100 1000 large; do
   d=$(get discovery_ms "$work/d-$images")
@@ -172,9 +172,9 @@ for images in 10 100 1000 large; do
     m=$work/m-$ports-$images
     share=$(awk -v d="$d" -v t="$(get program_ms "$m")" 'BEGIN { printf "%.1f %%", 100 * d / t }')
     if [ "$ports" = 8 ]; then
-      row="$row $(get program_ms "$m") | $(get loop_ratio "$m") | $share |"
+      row="$row $(get program_ms "$m") | $(get loop_ratio "$m") ($(get loop_pair_ratio "$m")) | $share |"
     else
-      row="$row $(get program_ms "$m") | $(get loop_ms "$m") | $(get loop_ratio "$m") | $share |"
+      row="$row $(get program_ms "$m") | $(get loop_ms "$m") | $(get loop_ratio "$m") ($(get loop_pair_ratio "$m")) | $share |"
     fi
   done
   echo "$row"
