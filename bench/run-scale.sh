@@ -179,33 +179,30 @@ for images in 10 100 1000 large; do
   done
   echo "$row"
 done
-echo
-echo "### Peak resident memory of vornup, KiB (largest process of the run in brackets)"
-echo
-echo "| Image files | 8 ports | 64 ports | 256 ports |"
-echo "|---|---|---|---|"
-for images in 10 100 1000 large; do
-  row="| $(label "$images") |"
-  for ports in 8 64 256; do
-    r=$work/r-$ports-$images
-    row="$row $(get self_kib "$r") ($(get tree_kib "$r")) |"
-  done
-  echo "$row"
-done
-if command -v valgrind > /dev/null; then
+# grid TITLE CELL: a table of every image set over every host size, each
+# cell printed by the function CELL given the ports and the image set.
+grid() {
   echo
-  echo "### Instructions executed by vornup itself, millions (per port in brackets, thousands)"
+  echo "### $1"
   echo
   echo "| Image files | 8 ports | 64 ports | 256 ports |"
   echo "|---|---|---|---|"
   for images in 10 100 1000 large; do
     row="| $(label "$images") |"
     for ports in 8 64 256; do
-      row="$row $(awk -v n="$(cat "$work/i-$ports-$images")" -v p="$ports" \
-        'BEGIN { printf "%.2f (%.0f)", n / 1e6, n / p / 1e3 }') |"
+      row="$row $($2 "$ports" "$images") |"
     done
     echo "$row"
   done
+}
+memory_cell() { echo "$(get self_kib "$work/r-$1-$2") ($(get tree_kib "$work/r-$1-$2"))"; }
+instructions_cell() {
+  awk -v n="$(cat "$work/i-$1-$2")" -v p="$1" 'BEGIN { printf "%.2f (%.0f)", n / 1e6, n / p / 1e3 }'
+}
+grid "Peak resident memory of vornup, KiB (largest process of the run in brackets)" memory_cell
+if command -v valgrind > /dev/null; then
+  grid "Instructions executed by vornup itself, millions (per port in brackets, thousands)" \
+    instructions_cell
 fi
 echo
 echo "### Image verification against raw reads (bench/run-bench.sh)"
