@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "common/text_compare.h"
+#include "core/text_compare.h"
 #include "driver/reports_adapter.h"
 #include "tool/command_safety.h"
 

@@ -8,7 +8,7 @@
 
 #include <cstdio>
 
-#include "common/printf_check.h"
+#include "core/printf_check.h"
 
 namespace vornup {
 

@@ -4,7 +4,7 @@
 
 #include <ctime>
 
-#include "common/fixed_text.h"
+#include "core/fixed_text.h"
 
 namespace vornup {
 

@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <cstdio>
 
-#include "common/fixed_text.h"
+#include "core/fixed_text.h"
 #include "driver/output.h"
 #include "selection/image_node.h"
 #include "tool/adapter.h"

@@ -4,7 +4,7 @@
 // into the caller's 32-byte result text. Status 0 means a good file.
 #pragma once
 
-#include "common/fixed_text.h"
+#include "core/fixed_text.h"
 #include "driver/output.h"
 
 namespace vornup {

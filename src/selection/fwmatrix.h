@@ -5,7 +5,7 @@
 // file name, separated by blanks or tabs; further columns are ignored.
 #pragma once
 
-#include "common/fixed_text.h"
+#include "core/fixed_text.h"
 
 namespace vornup {
 

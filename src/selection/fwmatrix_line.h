@@ -9,7 +9,7 @@
 #include <cstddef>
 #include <cstdio>
 
-#include "common/fixed_text.h"
+#include "core/fixed_text.h"
 
 namespace vornup {
 

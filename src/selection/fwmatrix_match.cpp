@@ -1,4 +1,4 @@
-#include "common/text_compare.h"
+#include "core/text_compare.h"
 #include "driver/run_state.h"
 #include "selection/fwmatrix.h"
 #include "selection/fwmatrix_line.h"

@@ -7,7 +7,7 @@
 #include <iterator>
 #include <system_error>
 
-#include "common/text_compare.h"
+#include "core/text_compare.h"
 #include "driver/run_state.h"
 #include "images/image_status.h"
 #include "selection/image_match.h"

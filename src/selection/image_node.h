@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <list>
 
-#include "common/fixed_text.h"
+#include "core/fixed_text.h"
 
 namespace vornup {
 

@@ -8,7 +8,7 @@
 
 #include <cstdint>
 
-#include "common/fixed_text.h"
+#include "core/fixed_text.h"
 
 namespace vornup {
 

@@ -10,7 +10,7 @@
 #include <memory>
 #include <vector>
 
-#include "common/fixed_text.h"
+#include "core/fixed_text.h"
 
 namespace vornup {
 

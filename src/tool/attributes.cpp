@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "common/text_compare.h"
+#include "core/text_compare.h"
 #include "selection/versions.h"
 #include "tool/boot_code_type.h"
 #include "tool/command_safety.h"

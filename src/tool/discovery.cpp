@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "common/text_compare.h"
+#include "core/text_compare.h"
 #include "platform/platform.h"
 #include "tool/label_reader.h"
 

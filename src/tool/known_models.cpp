@@ -1,6 +1,6 @@
 #include "tool/known_models.h"
 
-#include "common/text_compare.h"
+#include "core/text_compare.h"
 #include "tool/model_table.h"
 
 namespace vornup {

@@ -2,7 +2,7 @@
 // protocol suffixes of model names.
 #include <cstring>
 
-#include "common/text_compare.h"
+#include "core/text_compare.h"
 #include "tool/attributes.h"
 
 namespace vornup {

@@ -10,7 +10,7 @@
 #include <set>
 #include <string>
 
-#include "common/text_compare.h"
+#include "core/text_compare.h"
 #include "images/image_id_tables.h"
 #include "support/captured_run.h"
 #include "tool/known_models.h"

@@ -13,7 +13,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "common/printf_check.h"
+#include "core/printf_check.h"
 
 namespace vornup {
 
