@@ -13,9 +13,10 @@
 #include <string>
 #include <vector>
 
-#include "driver/run_state.h"
+#include "core/run_state.h"
 #include "platform/platform.h"
 #include "selection/image_discovery.h"
+#include "selection/image_discovery_scan.h"
 
 namespace {
 

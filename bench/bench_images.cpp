@@ -15,7 +15,7 @@
 #include <string>
 #include <vector>
 
-#include "driver/output.h"
+#include "core/output.h"
 #include "images/image_verify.h"
 
 namespace {

@@ -8,6 +8,7 @@
 #include "tool/attributes.h"
 #include "tool/boot_code_type.h"
 #include "tool/model_identify.h"
+#include "tool/port_suffixes.h"
 
 namespace {
 

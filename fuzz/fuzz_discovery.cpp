@@ -5,6 +5,7 @@
 
 #include "tool/attributes.h"
 #include "tool/discovery.h"
+#include "tool/port_suffixes.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
   using namespace vornup;

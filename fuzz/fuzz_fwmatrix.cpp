@@ -5,7 +5,7 @@
 // answering every download with success. A download must name a file of those
 // directories that the readers accept.
 #include "fuzz_install.h"
-#include "selection/decision.h"
+#include "selection/decision_fwmatrix.h"
 #include "selection/fwmatrix.h"
 
 namespace {

@@ -11,7 +11,7 @@
 
 #include <unistd.h>
 
-#include "driver/output.h"
+#include "core/output.h"
 #include "images/image_verify.h"
 
 namespace vornup {

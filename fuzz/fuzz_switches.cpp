@@ -7,6 +7,7 @@
 
 #include <dirent.h>
 
+#include "driver/switch_check.h"
 #include "driver/switches.h"
 #include "driver/usage.h"
 

@@ -17,7 +17,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "driver/run_state.h"
+#include "core/run_state.h"
 #include "platform/fake_platform.h"
 
 namespace vornup {

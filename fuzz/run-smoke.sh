@@ -11,14 +11,26 @@ here=$(cd "$(dirname "$0")" && pwd)
 seconds=${1:-7}
 build=${2:-$here/../build/fuzz}
 
-CXX=${FUZZ_CXX:-clang++} cmake -S "$here" -B "$build" -G Ninja > "$build.configure.log" 2>&1 ||
+harnesses="ufi grp all prg discovery attributes fwmatrix switches run"
+
+# The harnesses are targets of the main tree, built with the fuzz switch on.
+mkdir -p "$build"
+# A build directory of the former stand-alone fuzz project is made anew.
+if [ -f "$build/CMakeCache.txt" ] &&
+    ! grep -qx "CMAKE_HOME_DIRECTORY:INTERNAL=$(cd "$here/.." && pwd)" "$build/CMakeCache.txt"; then
+  rm -rf "$build/CMakeCache.txt" "$build/CMakeFiles"
+fi
+cmake -S "$here/.." -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+    -DCMAKE_CXX_COMPILER="${FUZZ_CXX:-clang++}" -DVORNUP_BUILD_FUZZERS=ON \
+    -DVORNUP_BUILD_TESTS=OFF > "$build.configure.log" 2>&1 ||
   { cat "$build.configure.log"; exit 1; }
-cmake --build "$build" -j2
+# shellcheck disable=SC2086  # one target per harness
+cmake --build "$build" -j2 --target $(for h in $harnesses; do printf 'fuzz_%s ' "$h"; done)
 
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 failed=0
-for format in ufi grp all prg discovery attributes fwmatrix switches run; do
+for format in $harnesses; do
   # New inputs go to a scratch copy, so the committed seeds stay as made.
   mkdir "$work/$format"
   cp "$here/corpus/$format"/* "$work/$format/"

@@ -4,7 +4,7 @@
 #include <cstring>
 
 #include "core/text_compare.h"
-#include "driver/reports_adapter.h"
+#include "report/adapter_lines.h"
 #include "tool/command_safety.h"
 
 namespace vornup {
@@ -135,7 +135,7 @@ int executeFwDownload(RunState& run, Adapter& adapter, const ImageNode& image) {
   }
 
   const char* address = isNicFunction(adapter) || isIscsiFunction(adapter) ? adapter.mac.c_str()
-                                                                          : adapter.wwn.c_str();
+                                                                           : adapter.wwn.c_str();
   bool succeeded = false;
   if (run.sw.preview) {
     run.out.traceOut(kFwPreviewTrace);

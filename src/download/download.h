@@ -3,7 +3,7 @@
 // recording the result line in the adapter record.
 #pragma once
 
-#include "driver/run_state.h"
+#include "core/run_state.h"
 
 namespace vornup {
 

@@ -1,7 +1,8 @@
 #include "driver/adapter_loop.h"
 
-#include "driver/reports_adapter.h"
-#include "selection/decision.h"
+#include "report/adapter_lines.h"
+#include "selection/decision_auto.h"
+#include "selection/decision_fwmatrix.h"
 #include "selection/fpga_gate.h"
 
 namespace vornup {

@@ -1,7 +1,7 @@
 #include "driver/reports_inventory.h"
 
-#include "driver/run_state.h"
-#include "tool/adapter.h"
+#include "core/adapter.h"
+#include "core/run_state.h"
 
 namespace vornup {
 

@@ -2,7 +2,7 @@
 
 #include <cstdint>
 
-#include "driver/run_state.h"
+#include "core/run_state.h"
 
 namespace vornup {
 

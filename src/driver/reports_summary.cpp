@@ -1,8 +1,8 @@
 #include "driver/reports_summary.h"
 
-#include "driver/reports_adapter.h"
-#include "driver/run_state.h"
-#include "tool/adapter.h"
+#include "core/adapter.h"
+#include "core/run_state.h"
+#include "report/adapter_lines.h"
 
 namespace vornup {
 

@@ -3,8 +3,8 @@
 #include <cstdio>
 #include <filesystem>
 
-#include "driver/exit_codes.h"
-#include "driver/paths.h"
+#include "core/exit_codes.h"
+#include "core/paths.h"
 
 namespace vornup {
 namespace {

@@ -1,7 +1,7 @@
 // The files the driver keeps open for the whole run, and the end of a run.
 #pragma once
 
-#include "driver/run_state.h"
+#include "core/run_state.h"
 
 namespace vornup {
 

@@ -2,7 +2,7 @@
 // version text and the rights probe.
 #pragma once
 
-#include "driver/run_state.h"
+#include "core/run_state.h"
 
 namespace vornup {
 

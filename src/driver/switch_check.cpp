@@ -1,4 +1,4 @@
-#include "driver/switches.h"
+#include "driver/switch_check.h"
 
 namespace vornup {
 namespace {
@@ -16,6 +16,7 @@ struct TracedSwitch {
 
 // The switch block of the debug trace, in its order; silent and help are
 // not traced.
+// clang-format off
 const TracedSwitch kTracedSwitches[] = {
     {"auto      : %d\n", &Switches::autoMode},
     {"downgrade : %d\n", &Switches::downgrade},
@@ -28,6 +29,7 @@ const TracedSwitch kTracedSwitches[] = {
     {"update    : %d\n", &Switches::update},
     {"verbose   : %d\n", &Switches::verbose},
 };
+// clang-format on
 constexpr char kSwitchHeading[] = "[Command line switches]\n";
 
 }  // namespace

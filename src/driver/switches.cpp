@@ -4,7 +4,8 @@
 #include <cstdio>
 #include <cstring>
 
-#include "driver/exit_codes.h"
+#include "core/exit_codes.h"
+#include "driver/switch_check.h"
 
 namespace vornup {
 
@@ -71,7 +72,9 @@ void applySwitch(RunState& run, const SwitchName& found) {
   run.out.silent = run.sw.silent != 0;
 }
 
-bool isLogSwitch(const char* text) { return std::tolower(static_cast<unsigned char>(*text)) == 'l'; }
+bool isLogSwitch(const char* text) {
+  return std::tolower(static_cast<unsigned char>(*text)) == 'l';
+}
 
 int rejectSwitch(RunState& run, const char* format, const char* argument) {
   run.out.consoleOut(format, run.programName, argument, kExitSwitchError);

@@ -4,7 +4,7 @@
 
 #include <cstddef>
 
-#include "driver/run_state.h"
+#include "core/run_state.h"
 
 namespace vornup {
 
@@ -22,12 +22,5 @@ extern const std::size_t kSwitchTableSize;
 // Sets the switch flags from the arguments, opens the log file and the debug
 // trace when asked; returns 0, or 4 after a switch error.
 int parseSwitches(RunState& run, int argc, char** argv);
-
-// True when the combination is acceptable; a force switch clears the update,
-// rewrite and downgrade flags.
-bool validateSwitches(RunState& run);
-
-// Writes the switch block into the debug trace.
-void traceSwitches(RunState& run);
 
 }  // namespace vornup

@@ -1,7 +1,7 @@
 // The usage text.
 #pragma once
 
-#include "driver/run_state.h"
+#include "core/run_state.h"
 
 namespace vornup {
 

@@ -53,7 +53,7 @@ uint32_t computeAllChecksum(ImageFile& file, uint64_t wordCount) {
   uint64_t remaining = wordCount;
   while (remaining > 0) {
     std::size_t words = remaining < kChecksumChunkBytes / 4 ? static_cast<std::size_t>(remaining)
-                                                             : kChecksumChunkBytes / 4;
+                                                            : kChecksumChunkBytes / 4;
     if (file.readZeroFilled(buffer, words * 4) == 0) break;
     sum = foldAllChecksumWords(sum, buffer, words);
     remaining -= words;

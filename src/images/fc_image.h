@@ -7,7 +7,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "driver/output.h"
+#include "core/output.h"
 #include "images/image_file.h"
 #include "images/image_verify.h"
 

@@ -2,10 +2,10 @@
 
 #include <cstring>
 
+#include "core/image_node.h"
 #include "images/byte_reader.h"
 #include "images/image_file.h"
 #include "images/image_status.h"
-#include "selection/image_node.h"
 
 namespace vornup {
 

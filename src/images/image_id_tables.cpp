@@ -4,6 +4,7 @@
 
 namespace vornup {
 
+// clang-format off
 const DwcTypeCode kDwcTypeCodes[] = {
     {18, "", ""},
     {41, "OF", "UD"},
@@ -42,8 +43,10 @@ const DwcTypeCode kDwcTypeCodes[] = {
     {236, "ZE", "ZE"},
     {241, "WF", "WF"},
 };
+// clang-format on
 const std::size_t kDwcTypeCodeCount = std::size(kDwcTypeCodes);
 
+// clang-format off
 const PrgLetter kPrgFamilyLetters[] = {
     {3, 'Y'},
     {4, 'D'},
@@ -63,8 +66,10 @@ const PrgLetter kPrgFamilyLetters[] = {
     {28, 'Z'},
     {30, 'W'},
 };
+// clang-format on
 const std::size_t kPrgFamilyLetterCount = std::size(kPrgFamilyLetters);
 
+// clang-format off
 const PrgLetter kPrgKindLetters[] = {
     {1, 'B'},
     {2, 'O'},
@@ -73,6 +78,7 @@ const PrgLetter kPrgKindLetters[] = {
     {6, 'P'},
     {7, 'U'},
 };
+// clang-format on
 const std::size_t kPrgKindLetterCount = std::size(kPrgKindLetters);
 
 const uint8_t kPrgUnlistedIds[] = {39, 55, 71};

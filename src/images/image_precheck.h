@@ -5,7 +5,7 @@
 
 #include <cstdint>
 
-#include "driver/output.h"
+#include "core/output.h"
 
 namespace vornup {
 

@@ -5,7 +5,7 @@
 #pragma once
 
 #include "core/fixed_text.h"
-#include "driver/output.h"
+#include "core/output.h"
 
 namespace vornup {
 

@@ -9,7 +9,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "driver/output.h"
+#include "core/output.h"
 #include "images/image_precheck.h"
 #include "images/image_verify.h"
 

@@ -5,10 +5,10 @@
 
 #include <iterator>
 
+#include "core/run_state.h"
 #include "download/download.h"
-#include "driver/reports_adapter.h"
-#include "driver/run_state.h"
-#include "selection/decision.h"
+#include "report/adapter_lines.h"
+#include "selection/decision_downgrade.h"
 #include "selection/decision_rule.h"
 #include "selection/fpga_gate.h"
 #include "selection/image_match.h"
@@ -43,6 +43,7 @@ void decideAutoFirmware(RunState& run, Adapter& adapter) {
 
 }  // namespace
 
+// clang-format off
 const BootCodeKind kBootCodeKinds[] = {
     {"sub operation = universal boot code\n", 'U'},
     {"sub operation = pair boot code\n", 'P'},
@@ -50,6 +51,7 @@ const BootCodeKind kBootCodeKinds[] = {
     {"sub operation = efi boot code\n", 'E'},
     {"sub operation = x86 boot code\n", 'B'},
 };
+// clang-format on
 const std::size_t kBootCodeKindCount = std::size(kBootCodeKinds);
 
 ImageList::const_iterator findFirmwareCandidate(RunState& run, const Adapter& adapter) {

@@ -4,7 +4,7 @@
 
 #include <cstddef>
 
-#include "selection/image_node.h"
+#include "core/image_node.h"
 
 namespace vornup {
 
@@ -27,8 +27,19 @@ extern const std::size_t kBootCodeKindCount;
 // when it is below the fpga version.
 ImageList::const_iterator findFirmwareCandidate(RunState& run, const Adapter& adapter);
 
-// The /downgrade side of decideAutoUpdate: the first image below the
-// installed version, walking down from the highest one of the adapter's type.
-void decideAutoDowngrade(RunState& run, Adapter& adapter);
+// Images from the discovered lists (automatic mode): the highest image of the
+// adapter's type for an update, rewrite or forced download; under /downgrade
+// the next lower one that is older than the installed version.
+void decideAutoUpdate(RunState& run, Adapter& adapter);
+
+// Tries the boot code kinds universal, pair, open, EFI and x86 in this order
+// and decides the highest image of the first kind that has one and needs it;
+// the outcome of the last kind tried.
+int updateBootCodeByKind(RunState& run, Adapter& adapter);
+
+// Decides the highest boot code image of the two-letter type code `typeCode`:
+// kDecisionNoImage when the boot code list has none, else decideForImage's
+// outcome.
+int tryBootCodeKind(RunState& run, const char* typeCode, Adapter& adapter);
 
 }  // namespace vornup

@@ -1,10 +1,11 @@
 // The decision in automatic mode under /downgrade: walking down the sorted
 // lists from the highest image of the adapter's type, the first image older
 // than the installed version is downloaded, that is the next lower version.
+#include "selection/decision_downgrade.h"
+
+#include "core/run_state.h"
 #include "download/download.h"
-#include "driver/reports_adapter.h"
-#include "driver/run_state.h"
-#include "selection/decision.h"
+#include "report/adapter_lines.h"
 #include "selection/decision_auto.h"
 #include "selection/decision_rule.h"
 #include "selection/fpga_gate.h"

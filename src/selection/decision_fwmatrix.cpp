@@ -1,18 +1,19 @@
 // The decision in fwmatrix mode: the adapter's fwmatrix.txt line names one
 // firmware file and one boot code file; each is loaded into a node of its own,
 // checked, and downloaded when the operation needs it.
+#include "selection/decision_fwmatrix.h"
+
 #include <cstring>
 
+#include "core/adapter.h"
+#include "core/run_state.h"
 #include "download/download.h"
-#include "driver/reports_adapter.h"
-#include "driver/run_state.h"
 #include "images/image_status.h"
-#include "selection/decision.h"
+#include "report/adapter_lines.h"
 #include "selection/decision_rule.h"
 #include "selection/fpga_gate.h"
 #include "selection/fwmatrix.h"
 #include "selection/image_discovery.h"
-#include "tool/adapter.h"
 
 namespace vornup {
 

@@ -2,11 +2,10 @@
 // the discovered lists.
 #include "selection/decision_rule.h"
 
+#include "core/run_state.h"
+#include "core/versions.h"
 #include "download/download.h"
-#include "driver/reports_adapter.h"
-#include "driver/run_state.h"
-#include "selection/decision.h"
-#include "selection/versions.h"
+#include "report/adapter_lines.h"
 
 namespace vornup {
 

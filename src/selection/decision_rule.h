@@ -2,7 +2,7 @@
 // image kind is called in the reports.
 #pragma once
 
-#include "selection/image_node.h"
+#include "core/image_node.h"
 
 namespace vornup {
 
@@ -27,5 +27,19 @@ const ImageKindReport& reportOf(int kind);
 
 // The text standing for "no image" in a query line.
 constexpr char kNoImageText[] = "NONE";
+
+// Outcomes of deciding one image (decideForImage, tryBootCodeKind): the
+// download step's results, and two of the decision's own.
+enum : int {
+  kDecisionDownloaded = 0,  // downloaded, or previewed
+  kDecisionFailed = 1,      // the download failed
+  kDecisionNotNeeded = 2,   // the image is not needed: no download
+  kDecisionNoImage = 3,     // the list holds no image of the type code
+};
+
+// Decides one image of the kind `kind` (kDownloadFirmware or
+// kDownloadBootCode) and downloads it when needed: kDecisionNotNeeded, or the
+// download's result.
+int decideForImage(RunState& run, Adapter& adapter, const ImageNode& image, int kind);
 
 }  // namespace vornup

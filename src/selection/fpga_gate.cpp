@@ -1,8 +1,8 @@
 #include "selection/fpga_gate.h"
 
-#include "driver/run_state.h"
-#include "selection/image_node.h"
-#include "tool/adapter.h"
+#include "core/adapter.h"
+#include "core/image_node.h"
+#include "core/run_state.h"
 
 namespace vornup {
 

@@ -7,11 +7,11 @@
 #include <iterator>
 #include <system_error>
 
+#include "core/run_state.h"
 #include "core/text_compare.h"
-#include "driver/run_state.h"
+#include "core/versions.h"
 #include "images/image_status.h"
 #include "selection/image_match.h"
-#include "selection/versions.h"
 #include "tool/command_safety.h"
 
 namespace vornup {

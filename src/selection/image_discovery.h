@@ -8,8 +8,8 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "core/image_node.h"
 #include "images/image_verify.h"
-#include "selection/image_node.h"
 
 namespace vornup {
 
@@ -63,14 +63,6 @@ bool classifyImageName(const char* name, ImageDirectoryKind directory, ImageFile
 int verifyImageFile(RunState& run, const char* path, ImageIdText& result, ImageFileKind kind,
                     uint32_t& imageType);
 
-// Builds the sorted list of the acceptable image files of `directory` (a path
-// ending with the separator) into `list`. Accepted are regular files whose
-// name has fewer than 32 characters, carries an extension of the directory
-// kind, can safely stand on a tool command line, and passes verification.
-// Returns kDiscoveryAccepted, kDiscoveryNothing, or kDiscoveryNoDirectory
-// (with an empty list).
-int discoverImages(RunState& run, const char* directory, ImageDirectoryKind kind, ImageList& list);
-
 // Fills `node` from the verified file `name`: its identifier and family, the
 // upper-cased name, and the FC sort key or the four converged numbers. Texts
 // longer than the node's fields are cut to 31 characters.
@@ -89,16 +81,5 @@ void insertImageSorted(ImageList& list, const ImageNode& node);
 // then is the node filled).
 int initFileImage(RunState& run, ImageNode& node, const char* directory, const char* name,
                   ImageDirectoryKind kind);
-
-// The automatic-mode step of the driver: builds the firmware list when a
-// firmware operation is asked for and the boot code list when a boot code
-// operation is. Returns kAutoDiscoveryDone (an empty list is no error), or
-// kAutoDiscoveryDirectoryMissing with `missing` naming the directory that does
-// not exist; the firmware directory is searched first and a missing one ends
-// the step.
-int autoDiscovery(RunState& run, ImageDirectoryKind& missing);
-
-// Writes the list into the debug trace.
-void traceImageList(RunState& run, const ImageList& list);
 
 }  // namespace vornup

@@ -1,8 +1,9 @@
 // Scanning the firmware and boot directories in automatic mode, and the trace
 // of the lists built from them.
-#include "driver/run_state.h"
+#include "selection/image_discovery_scan.h"
+
+#include "core/run_state.h"
 #include "platform/platform.h"
-#include "selection/image_discovery.h"
 #include "selection/image_match.h"
 #include "tool/command_safety.h"
 

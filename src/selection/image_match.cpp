@@ -2,8 +2,8 @@
 
 #include <cstring>
 
-#include "selection/versions.h"
-#include "tool/adapter.h"
+#include "core/adapter.h"
+#include "core/versions.h"
 
 namespace vornup {
 

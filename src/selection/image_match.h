@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-#include "selection/image_node.h"
+#include "core/image_node.h"
 
 namespace vornup {
 

@@ -3,7 +3,7 @@
 #include <cstring>
 
 #include "core/text_compare.h"
-#include "selection/versions.h"
+#include "core/versions.h"
 #include "tool/boot_code_type.h"
 #include "tool/command_safety.h"
 #include "tool/label_reader.h"

@@ -3,7 +3,7 @@
 // and model suffixes over the whole list.
 #pragma once
 
-#include "driver/run_state.h"
+#include "core/run_state.h"
 
 namespace vornup {
 
@@ -15,14 +15,5 @@ int readAdapterAttributes(RunState& run, Adapter& a);
 // Decodes the converged firmware version into the four numbers (a first or
 // second generation version x.0.y.z is read as x.1.y.z) and sets imageType.
 void decodeConvergedVersion(Adapter& a);
-
-// A NIC function takes the personality of an iSCSI or FCoE function of the
-// same adapter (equal serial number, bus and domain).
-void settleNicPersonalities(RunState& run);
-
-// Appends "-FCoE", "-iSCSI" or "-NIC" to model and vornupType by
-// personality, and cuts a Fibre Channel adapter's vornupType at its first
-// blank, control character, non-ASCII byte or '-'.
-void applyPortSuffixes(RunState& run);
 
 }  // namespace vornup

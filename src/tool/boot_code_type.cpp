@@ -7,6 +7,7 @@
 
 namespace vornup {
 
+// clang-format off
 const BootCodeType kBootCodeTypes[kBootCodeTypeCount] = {
     {0x01, "FB"},
     {0x11, "SB"},
@@ -138,6 +139,7 @@ const BootCodeType kBootCodeTypes[kBootCodeTypeCount] = {
     {0xF6, "WP"},
     {0xF7, "WU"},
 };
+// clang-format on
 
 namespace {
 

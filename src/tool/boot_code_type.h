@@ -5,7 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "driver/run_state.h"
+#include "core/run_state.h"
 
 namespace vornup {
 

@@ -5,7 +5,7 @@
 // only text that the command interpreter passes through untouched is allowed.
 #pragma once
 
-#include "driver/run_state.h"
+#include "core/run_state.h"
 
 namespace vornup {
 

@@ -1,7 +1,7 @@
 // Adapter discovery: the tool's adapter list turned into adapter records.
 #pragma once
 
-#include "driver/run_state.h"
+#include "core/run_state.h"
 
 namespace vornup {
 

@@ -76,7 +76,8 @@ void upcaseText(char* text) {
 }
 
 uint32_t hexValue(const char* text) {
-  if (text[0] == '0' && (text[1] == 'x' || text[1] == 'X') && hexDigitValue(text[2]) >= 0) text += 2;
+  if (text[0] == '0' && (text[1] == 'x' || text[1] == 'X') && hexDigitValue(text[2]) >= 0)
+    text += 2;
   uint64_t value = 0;
   for (; hexDigitValue(*text) >= 0; ++text) {
     value = value * 16 + static_cast<uint64_t>(hexDigitValue(*text));

@@ -1,9 +1,12 @@
 #include "tool/model_table.h"
 
+#include "core/text_compare.h"
+
 namespace vornup {
 
 // Fibre Channel type codes are codes that firmware images carry in their
 // image ids, so images and adapters can meet.
+// clang-format off
 const ModelRow kModelRows[kModelRowCount] = {
     {kRowKF210, "KF210", "HF"},
     {kRowKF221, "KF221", "HD"},
@@ -47,9 +50,11 @@ const ModelRow kModelRows[kModelRowCount] = {
     {kRowKH3201, "KH3201", "G"},
     {kRowKH3202, "KH3202", "G"},
 };
+// clang-format on
 
 const ModelRow kUnknownModelRow = {kModelRowCount, "UNKNOWN_MODEL", "XX"};
 
+// clang-format off
 const ModelRule kModelRules[kModelRuleCount] = {
     // First-generation converged adapter (KX2): one device ID per function.
     {0x3A00, ModelTest::kOtherwise, 0, 0, kRowKC2100},
@@ -121,7 +126,9 @@ const ModelRule kModelRules[kModelRuleCount] = {
     {0x7F10, ModelTest::kSubsystem, 0x1A5C, 0x7F24, kRowKF1604B},
     {0x7F10, ModelTest::kOtherwise, 0, 0, kRowKF1604},
 };
+// clang-format on
 
+// clang-format off
 const SubsystemPair kCindralBladeSubsystems[kCindralBladeCount] = {
     {0x1A5C, 0x7D24},
     {0x1A5C, 0x7D25},
@@ -139,9 +146,11 @@ const SubsystemPair kCindralBladeSubsystems[kCindralBladeCount] = {
     {0x1734, 0x113C},
     {0x1054, 0x3053},
 };
+// clang-format on
 
 // 32 Fibre Channel models, then the converged types with their function
 // suffixes and the Halvard models, which fwmatrix.txt names without a code.
+// clang-format off
 const KnownModel kKnownModels[kKnownModelCount] = {
     {"KF210", "HF"},
     {"KF221", "HD"},
@@ -184,5 +193,13 @@ const KnownModel kKnownModels[kKnownModelCount] = {
     {"KH3201", ""},
     {"KH3202", ""},
 };
+// clang-format on
+
+bool isKnownFwmatrixModel(const char* token) {
+  for (const KnownModel& known : kKnownModels) {
+    if (equalsIgnoringCase(token, known.type)) return true;
+  }
+  return false;
+}
 
 }  // namespace vornup

@@ -17,6 +17,7 @@ struct ModelRow {
 };
 
 // Row ids, in table order.
+// clang-format off
 enum ModelRowId : uint8_t {
   kRowKF210, kRowKF221, kRowKF222, kRowKF410, kRowKF410RevB, kRowKF421, kRowKF422, kRowKF450,
   kRowKF460, kRowKF500, kRowKF620E, kRowKF810, kRowKF810RevB, kRowKF821, kRowKF822, kRowKF840M,
@@ -26,6 +27,7 @@ enum ModelRowId : uint8_t {
   kRowKC2100, kRowKC3200, kRowKH3201, kRowKH3202,
   kModelRowCount
 };
+// clang-format on
 
 extern const ModelRow kModelRows[kModelRowCount];
 // The row of a device ID the table lacks.
@@ -72,5 +74,9 @@ struct KnownModel {
 };
 constexpr std::size_t kKnownModelCount = 40;
 extern const KnownModel kKnownModels[kKnownModelCount];
+
+// Whether `token`, a whole first-column entry of fwmatrix.txt, names a known
+// adapter type (compared ignoring letter case).
+bool isKnownFwmatrixModel(const char* token);
 
 }  // namespace vornup

@@ -1,9 +1,10 @@
 // The list-wide passes of the attribute step: NIC personalities and the
 // protocol suffixes of model names.
+#include "tool/port_suffixes.h"
+
 #include <cstring>
 
 #include "core/text_compare.h"
-#include "tool/attributes.h"
 
 namespace vornup {
 namespace {

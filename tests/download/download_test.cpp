@@ -5,7 +5,7 @@
 #include <memory>
 #include <string>
 
-#include "selection/sample_adapters.h"
+#include "support/sample_adapters.h"
 #include "support/tool_run_fixture.h"
 
 namespace vornup {

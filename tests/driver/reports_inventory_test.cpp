@@ -4,8 +4,8 @@
 
 #include <memory>
 
-#include "selection/sample_adapters.h"
 #include "support/captured_run.h"
+#include "support/sample_adapters.h"
 
 namespace vornup {
 namespace {

@@ -5,8 +5,8 @@
 #include <memory>
 #include <string>
 
-#include "selection/sample_adapters.h"
 #include "support/captured_run.h"
+#include "support/sample_adapters.h"
 
 namespace vornup {
 namespace {

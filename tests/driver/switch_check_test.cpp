@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "driver/switch_check.h"
 #include "driver/switches.h"
 #include "support/arguments.h"
 #include "support/captured_run.h"

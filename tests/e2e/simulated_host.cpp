@@ -1,7 +1,7 @@
 #include "e2e/simulated_host.h"
 
-#include "decision/image_files.h"
 #include "platform/host_names.h"
+#include "support/image_files.h"
 
 namespace vornup {
 

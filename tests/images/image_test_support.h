@@ -10,7 +10,7 @@
 
 #include <gtest/gtest.h>
 
-#include "driver/output.h"
+#include "core/output.h"
 #include "image_writer.h"
 
 namespace vornup {

@@ -9,7 +9,7 @@
 #include <set>
 #include <string>
 
-#include "driver/run_state.h"
+#include "core/run_state.h"
 #include "platform/host_names.h"
 #include "support/captured_run.h"
 #include "support/host_registry.h"

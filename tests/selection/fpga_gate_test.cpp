@@ -2,9 +2,9 @@
 
 #include <gtest/gtest.h>
 
-#include "selection/image_node.h"
+#include "core/adapter.h"
+#include "core/image_node.h"
 #include "support/captured_run.h"
-#include "tool/adapter.h"
 
 namespace vornup {
 namespace {

@@ -4,7 +4,7 @@
 
 #include "selection/fwmatrix.h"
 #include "selection/fwmatrix_run.h"
-#include "selection/sample_adapters.h"
+#include "support/sample_adapters.h"
 
 namespace vornup {
 namespace {

@@ -4,7 +4,7 @@
 
 #include <iterator>
 
-#include "tool/adapter.h"
+#include "core/adapter.h"
 
 namespace vornup {
 namespace {

@@ -6,8 +6,8 @@
 
 #include <string>
 
-#include "decision/image_files.h"
 #include "support/captured_run.h"
+#include "support/image_files.h"
 
 namespace tandrelsim {
 namespace {

@@ -5,9 +5,9 @@
 #include <string>
 #include <vector>
 
-#include "decision/image_files.h"
 #include "sim/fake_tool.h"
 #include "support/captured_run.h"
+#include "support/image_files.h"
 
 namespace tandrelsim {
 namespace {

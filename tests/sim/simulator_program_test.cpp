@@ -6,11 +6,11 @@
 #include <map>
 #include <string>
 
-#include "decision/image_files.h"
 #include "platform/host_names.h"
 #include "platform/platform.h"
 #include "sim/faults.h"
 #include "support/captured_run.h"
+#include "support/image_files.h"
 
 namespace vornup {
 namespace {

@@ -10,7 +10,7 @@
 #include <filesystem>
 #include <string>
 
-#include "driver/run_state.h"
+#include "core/run_state.h"
 #include "platform/fake_platform.h"
 #include "platform/host_names.h"
 #include "platform/platform.h"

@@ -10,8 +10,8 @@
 #include <string>
 #include <vector>
 
+#include "core/adapter.h"
 #include "support/captured_run.h"
-#include "tool/adapter.h"
 
 namespace vornup {
 

@@ -13,7 +13,6 @@
 #include "core/text_compare.h"
 #include "images/image_id_tables.h"
 #include "support/captured_run.h"
-#include "tool/known_models.h"
 
 namespace vornup {
 namespace {

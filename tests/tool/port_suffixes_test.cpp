@@ -4,6 +4,7 @@
 
 #include "support/captured_run.h"
 #include "tool/attributes.h"
+#include "tool/port_suffixes.h"
 
 namespace vornup {
 namespace {

@@ -1,7 +1,7 @@
 // One sample adapter port of every kind the reports tell apart.
 #pragma once
 
-#include "tool/adapter.h"
+#include "core/adapter.h"
 
 namespace vornup {
 

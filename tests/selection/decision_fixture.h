@@ -10,10 +10,11 @@
 #include <string>
 #include <vector>
 
-#include "image_files.h"
+#include "core/adapter.h"
 #include "selection/image_discovery.h"
+#include "selection/image_discovery_scan.h"
+#include "support/image_files.h"
 #include "support/tool_run_fixture.h"
-#include "tool/adapter.h"
 
 namespace vornup {
 

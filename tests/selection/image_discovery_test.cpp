@@ -1,4 +1,5 @@
 #include "selection/image_discovery.h"
+#include "selection/image_discovery_scan.h"
 
 #include <gtest/gtest.h>
 

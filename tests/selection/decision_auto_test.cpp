@@ -10,7 +10,9 @@
 #include "decision_adapters.h"
 #include "decision_fixture.h"
 #include "download/download.h"
-#include "selection/decision.h"
+#include "selection/decision_downgrade.h"
+#include "selection/decision_fwmatrix.h"
+#include "selection/decision_rule.h"
 
 namespace vornup {
 namespace {

@@ -1,8 +1,11 @@
-#include "core/text_compare.h"
-#include "driver/run_state.h"
+// fwmatrix.txt: finding an adapter's line and checking the table's entries.
 #include "selection/fwmatrix.h"
+
+#include "core/adapter.h"
+#include "core/run_state.h"
+#include "core/text_compare.h"
 #include "selection/fwmatrix_line.h"
-#include "tool/adapter.h"
+#include "tool/model_table.h"
 
 namespace vornup {
 
@@ -77,6 +80,38 @@ int getFwMatrixMatch(RunState& run, Adapter& adapter, FixedText<32>& fwmatrixFwF
   }
   if (adapter.supported == 0) run.out.traceOut("%s", kNoMatch);
   return matched;
+}
+
+// Entries naming no known model.
+namespace {
+
+constexpr char kVerifyHeading[] = "\n[verifyFWmatrixEntries]\n";
+constexpr char kKnownEntry[] = "Found known fwmatrix.txt entry   = %s\n";
+constexpr char kUnknownEntry[] = "Found unknown fwmatrix.txt entry = %s\n";
+
+// A first column too long for the table is no known model, whatever it
+// starts with.
+bool isKnownEntry(const FwmatrixText& token) {
+  return !token.tooLong && isKnownFwmatrixModel(token.text.c_str());
+}
+
+}  // namespace
+
+void verifyFWmatrixEntries(RunState& run) {
+  if (run.sw.autoMode || run.fwmatrixFile == nullptr) return;
+  run.out.traceOut("%s", kVerifyHeading);
+  std::rewind(run.fwmatrixFile);
+  FwmatrixLine line;
+  while (readFwmatrixLine(run.fwmatrixFile, false, line)) {
+    const FwmatrixText& token = line.leadingToken;
+    if (token.text.c_str()[0] == '/') continue;  // a comment
+    if (isKnownEntry(token)) {
+      run.out.traceOut(kKnownEntry, token.text.c_str());
+      continue;
+    }
+    if (run.sw.verbose) run.out.consoleOut(kUnknownEntry, token.text.c_str());
+    run.out.traceOut(kUnknownEntry, token.text.c_str());
+  }
 }
 
 }  // namespace vornup

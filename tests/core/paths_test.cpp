@@ -1,4 +1,4 @@
-#include "driver/paths.h"
+#include "core/paths.h"
 
 #include <gtest/gtest.h>
 

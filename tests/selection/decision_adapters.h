@@ -1,7 +1,7 @@
 // Test support: adapters whose type codes match the images of image_files.h.
 #pragma once
 
-#include "selection/sample_adapters.h"
+#include "support/sample_adapters.h"
 
 namespace vornup {
 

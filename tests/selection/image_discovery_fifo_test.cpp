@@ -7,6 +7,7 @@
 #include "decision_fixture.h"
 #include "images/image_status.h"
 #include "selection/image_discovery.h"
+#include "selection/image_discovery_scan.h"
 
 namespace vornup {
 namespace {

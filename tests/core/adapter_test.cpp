@@ -1,4 +1,4 @@
-#include "tool/adapter.h"
+#include "core/adapter.h"
 
 #include <gtest/gtest.h>
 

@@ -1,10 +1,10 @@
-#include "driver/reports_adapter.h"
+#include "report/adapter_lines.h"
 
 #include <cstring>
 
-#include "driver/run_state.h"
-#include "selection/versions.h"
-#include "tool/adapter.h"
+#include "core/adapter.h"
+#include "core/run_state.h"
+#include "core/versions.h"
 
 namespace vornup {
 

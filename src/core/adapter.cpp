@@ -1,8 +1,8 @@
-#include "tool/adapter.h"
+#include "core/adapter.h"
 
 #include <new>
 
-#include "driver/run_state.h"
+#include "core/run_state.h"
 
 namespace vornup {
 

@@ -2,7 +2,7 @@
 // and the run's private temporary directory with the tool output file.
 #pragma once
 
-#include "driver/run_state.h"
+#include "core/run_state.h"
 
 namespace vornup {
 

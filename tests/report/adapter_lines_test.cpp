@@ -1,4 +1,4 @@
-#include "driver/reports_adapter.h"
+#include "report/adapter_lines.h"
 
 #include <gtest/gtest.h>
 
@@ -6,8 +6,8 @@
 #include <cstring>
 #include <string>
 
-#include "selection/sample_adapters.h"
 #include "support/captured_run.h"
+#include "support/sample_adapters.h"
 
 namespace vornup {
 namespace {

@@ -5,7 +5,10 @@
 
 #include "decision_adapters.h"
 #include "decision_fixture.h"
-#include "selection/decision.h"
+#include "selection/decision_auto.h"
+#include "selection/decision_downgrade.h"
+#include "selection/decision_fwmatrix.h"
+#include "selection/decision_rule.h"
 
 namespace vornup {
 namespace {

@@ -5,10 +5,10 @@
 #include <cstdint>
 #include <cstdio>
 
+#include "core/adapter.h"
 #include "core/fixed_text.h"
-#include "driver/output.h"
-#include "selection/image_node.h"
-#include "tool/adapter.h"
+#include "core/image_node.h"
+#include "core/output.h"
 
 namespace vornup {
 

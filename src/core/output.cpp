@@ -1,4 +1,4 @@
-#include "driver/output.h"
+#include "core/output.h"
 
 #include <cstdarg>
 

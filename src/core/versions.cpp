@@ -1,10 +1,10 @@
-#include "selection/versions.h"
+#include "core/versions.h"
 
 #include <cstring>
 
-#include "driver/run_state.h"
-#include "selection/image_node.h"
-#include "tool/adapter.h"
+#include "core/adapter.h"
+#include "core/image_node.h"
+#include "core/run_state.h"
 
 namespace vornup {
 

@@ -1,6 +1,6 @@
-#include "driver/run_state.h"
+#include "core/run_state.h"
 
-#include "driver/paths.h"
+#include "core/paths.h"
 
 namespace vornup {
 
