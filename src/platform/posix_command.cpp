@@ -1,8 +1,11 @@
 // POSIX: the command runs as "/bin/sh -c <line>" (as system() runs it) in a
-// new process group; the parent waits on the wake-up pipe, which the SIGCHLD
-// and interrupt handlers write to, with poll() and the time left.
+// new process group, with default signal dispositions and nothing blocked;
+// posix_spawn starts it as cheaply as system() does. The parent waits on the
+// wake-up pipe, which the SIGCHLD and interrupt handlers write to, with
+// poll() and the time left.
 #include <poll.h>
 #include <signal.h>
+#include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -14,30 +17,35 @@
 #include "platform/interrupts.h"
 #include "platform/posix_wakeup.h"
 
+// The process environment, handed to the interpreter.
+extern char** environ;
+
 namespace vornup {
 namespace {
 
 using Clock = std::chrono::steady_clock;
 
 constexpr char kInterpreter[] = "/bin/sh";
-// The status system() gives when the interpreter cannot be executed.
-constexpr int kExecFailed = 127;
 
-// In the child, between fork and exec: only async-signal-safe calls.
-[[noreturn]] void execInterpreter(char* const* arguments) {
-  ::setpgid(0, 0);
-  struct sigaction byDefault = {};
-  byDefault.sa_handler = SIG_DFL;
-  sigemptyset(&byDefault.sa_mask);
-  for (int signalNumber = 1; signalNumber < NSIG; ++signalNumber) {
-    // Fails harmlessly for SIGKILL, SIGSTOP and reserved numbers.
-    ::sigaction(signalNumber, &byDefault, nullptr);
-  }
+// Starts the interpreter in a process group of its own; false when it could
+// not be started.
+bool spawnInterpreter(char* const* arguments, pid_t& child) {
+  posix_spawnattr_t attributes;
+  if (::posix_spawnattr_init(&attributes) != 0) return false;
+  sigset_t all;
   sigset_t none;
+  sigfillset(&all);
   sigemptyset(&none);
-  ::sigprocmask(SIG_SETMASK, &none, nullptr);
-  ::execv(kInterpreter, arguments);
-  ::_exit(kExecFailed);
+  bool ready =
+      ::posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETPGROUP | POSIX_SPAWN_SETSIGDEF |
+                                                  POSIX_SPAWN_SETSIGMASK) == 0 &&
+      ::posix_spawnattr_setpgroup(&attributes, 0) == 0 &&
+      ::posix_spawnattr_setsigdefault(&attributes, &all) == 0 &&
+      ::posix_spawnattr_setsigmask(&attributes, &none) == 0;
+  bool started =
+      ready && ::posix_spawn(&child, kInterpreter, nullptr, &attributes, arguments, environ) == 0;
+  ::posix_spawnattr_destroy(&attributes);
+  return started;
 }
 
 int statusOf(int waitStatus) {
@@ -78,11 +86,8 @@ CommandResult runHostCommand(const std::string& commandLine, const CommandLimits
   char option[] = "-c";
   char* arguments[] = {name, option, &line[0], nullptr};
 
-  pid_t child = ::fork();
-  if (child < 0) return result;
-  if (child == 0) execInterpreter(arguments);
-  // Also here, so that the group exists before the parent may signal it.
-  ::setpgid(child, child);
+  pid_t child = 0;
+  if (!spawnInterpreter(arguments, child)) return result;
   result.started = true;
 
   const bool limited = limits.timeLimit.count() > 0;
