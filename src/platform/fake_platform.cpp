@@ -32,6 +32,10 @@ bool FakePlatform::createPrivateDirectory(const std::string& parent, std::string
   return hostPlatform().createPrivateDirectory(parent, created);
 }
 
+int FakePlatform::removeStalePrivateDirectories(const std::string& parent) {
+  return hostPlatform().removeStalePrivateDirectories(parent);
+}
+
 void FakePlatform::removeDirectory(const std::string& path) {
   hostPlatform().removeDirectory(path);
 }

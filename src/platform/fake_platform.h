@@ -30,6 +30,8 @@ class FakePlatform : public Platform {
   // TEMP of `environment` when it is set and not empty.
   bool temporaryDirectoryBase(std::string& base) override;
   bool createPrivateDirectory(const std::string& parent, std::string& created) override;
+  int removeStalePrivateDirectories(const std::string& parent) override;
+  HostLockResult acquireHostLock() override { return hostLock; }
   void removeDirectory(const std::string& path) override;
   bool forEachDirectoryEntry(const std::string& directory,
                              const std::function<void(const DirectoryEntry&)>& visit) override;
@@ -41,6 +43,8 @@ class FakePlatform : public Platform {
 
   std::string modulePath;
   bool adminRights = true;
+  // What taking the host-wide lock gives.
+  HostLockResult hostLock = HostLockResult::acquired;
   // Key "subkey\\valueName" -> value.
   std::map<std::string, std::string> registry;
   std::map<std::string, std::string> environment;

@@ -11,10 +11,23 @@ bool Platform::getEnvironment(const char* name, std::string& value) {
   return true;
 }
 
+CommandResult Platform::runLimitedCommand(const std::string& commandLine,
+                                          const CommandLimits&) {
+  CommandResult result;
+  result.status = runCommand(commandLine);
+  result.started = true;
+  result.end = CommandEnd::exited;
+  return result;
+}
+
 std::string Platform::environmentValue(const char* name) {
   std::string value;
   getEnvironment(name, value);
   return value;
+}
+
+int plainStatus(const CommandResult& result) {
+  return result.end == CommandEnd::exited ? result.status : -1;
 }
 
 }  // namespace vornup

@@ -14,6 +14,9 @@
 #include <functional>
 #include <string>
 
+#include "platform/command.h"
+#include "platform/host_lock.h"
+
 namespace vornup {
 
 struct DirectoryEntry {
@@ -42,8 +45,20 @@ class Platform {
                                   std::string& value) = 0;
 
   // Runs one command line through the command interpreter and returns its exit
-  // status.
+  // status (-1 when it could not be started). No limit, no interruption.
   virtual int runCommand(const std::string& commandLine) = 0;
+
+  // Runs one command line through the command interpreter in a process group
+  // of its own (POSIX; Windows: a new process group and a job), within
+  // `limits`. When the time limit passes, or an interrupt arrives and
+  // `limits.endOnInterrupt` is set, the command and every process it started
+  // are ended. The hosts wait without polling at fixed intervals. The default
+  // runs runCommand without limits, for stand-ins that only override it.
+  virtual CommandResult runLimitedCommand(const std::string& commandLine,
+                                          const CommandLimits& limits);
+
+  // Takes the host-wide lock for the rest of the process (see host_lock.h).
+  virtual HostLockResult acquireHostLock() = 0;
 
   // Reads an environment variable; false when it is not set. The hosts read
   // the process environment; stand-ins may keep their own.
@@ -58,9 +73,17 @@ class Platform {
   virtual bool temporaryDirectoryBase(std::string& base) = 0;
 
   // Creates a new directory with a unique name inside `parent` that only the
-  // current user can access; `created` receives its path with a trailing
+  // current user can access, named "vornup-<process id>-<unique part>"; `created` receives its path with a trailing
   // separator. False when no such directory could be made.
   virtual bool createPrivateDirectory(const std::string& parent, std::string& created) = 0;
+
+  // Removes the private directories (see createPrivateDirectory) inside
+  // `parent` that runs which are gone left behind: only directories with such
+  // a name, owned by the current user, whose process no longer exists. Only
+  // regular files inside them are removed (links are never followed), then
+  // the directory; one holding anything else stays. Returns how many
+  // directories were removed.
+  virtual int removeStalePrivateDirectories(const std::string& parent) = 0;
 
   // Removes an empty directory (trailing separator allowed).
   virtual void removeDirectory(const std::string& path) = 0;

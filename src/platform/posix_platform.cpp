@@ -5,8 +5,9 @@
 // file <root>/A/B/C/V. The root is VORNUP_REGISTRY_ROOT, or
 // /etc/vornup/registry when that is unset or empty.
 #include <dirent.h>
+#include <fcntl.h>
+#include <signal.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -14,6 +15,7 @@
 #include <cstdlib>
 #include <vector>
 
+#include "platform/host_command.h"
 #include "platform/platform.h"
 
 namespace vornup {
@@ -23,7 +25,11 @@ constexpr char kRegistryRootVariable[] = "VORNUP_REGISTRY_ROOT";
 constexpr char kDefaultRegistryRoot[] = "/etc/vornup/registry";
 constexpr char kRightsProbeKey[] = "SOFTWARE/KorvaneFwupdate";
 constexpr char kDefaultTemporaryDirectory[] = "/tmp";
-constexpr char kPrivateDirectoryTemplate[] = "vornup-XXXXXX";
+constexpr char kPrivateDirectoryPrefix[] = "vornup-";
+constexpr char kPrivateDirectoryUniquePart[] = "-XXXXXX";
+// How often the rights probe starts again when a run beside it removed a
+// directory it had just found or made.
+constexpr int kRightsProbeAttempts = 20;
 // A registry string value is read into a 254-byte buffer: 253 characters
 // and the terminator.
 constexpr std::size_t kMaxRegistryString = 253;
@@ -47,13 +53,79 @@ bool isRegularFile(const std::string& path) {
   return ::stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode);
 }
 
-// Creates `path` and its missing parents, as creating a registry key does.
+// Creates `path` and its missing parents, as creating a registry key does,
+// and appends every directory it created itself to `created`, parents first.
 // True when the leaf was created or already exists as a directory.
-bool makeKeyDirectory(const std::string& path) {
-  for (std::size_t at = path.find('/', 1); at != std::string::npos; at = path.find('/', at + 1)) {
-    ::mkdir(path.substr(0, at).c_str(), kKeyMode);
+bool makeKeyDirectory(const std::string& path, std::vector<std::string>& created) {
+  std::size_t at = path.find('/', 1);
+  for (;;) {
+    std::string directory = path.substr(0, at);
+    if (::mkdir(directory.c_str(), kKeyMode) == 0) {
+      created.push_back(directory);
+    } else if (errno != EEXIST || !isDirectory(directory)) {
+      return false;
+    }
+    if (at == std::string::npos) return true;
+    at = path.find('/', at + 1);
   }
-  return ::mkdir(path.c_str(), kKeyMode) == 0 || (errno == EEXIST && isDirectory(path));
+}
+
+// The rights probe once: true when the leaf key could be made and written to.
+// `vanished` tells that a directory disappeared meanwhile (a run beside this
+// one removed what it made), so the answer is not known yet.
+bool probeKeyOnce(const std::string& leaf, bool& vanished) {
+  std::vector<std::string> created;
+  bool writable = makeKeyDirectory(leaf, created) && ::access(leaf.c_str(), W_OK) == 0;
+  vanished = !writable && errno == ENOENT;
+  // The leaf goes even when it was there before (a probe of another run
+  // that was cut off); parents only when this probe made them.
+  if (created.empty() || created.back() != leaf) ::rmdir(leaf.c_str());
+  for (auto made = created.rbegin(); made != created.rend(); ++made) ::rmdir(made->c_str());
+  return writable;
+}
+
+bool isPrivateDirectoryName(const char* name, pid_t& owner) {
+  const std::string text = name;
+  const std::string prefix = kPrivateDirectoryPrefix;
+  if (text.compare(0, prefix.size(), prefix) != 0) return false;
+  std::size_t at = prefix.size();
+  long long pid = 0;
+  std::size_t digits = 0;
+  for (; at < text.size() && text[at] >= '0' && text[at] <= '9'; ++at, ++digits) {
+    if (digits == 9) return false;  // longer than any process id
+    pid = pid * 10 + (text[at] - '0');
+  }
+  if (digits == 0 || pid <= 0 || at + 1 >= text.size() || text[at] != '-') return false;
+  owner = static_cast<pid_t>(pid);
+  return true;
+}
+
+bool processIsGone(pid_t pid) { return ::kill(pid, 0) != 0 && errno == ESRCH; }
+
+// Empties the stale private directory `name` of `parent` (a descriptor) and
+// removes it; true when it is gone.
+bool removeStaleDirectory(int parent, const char* name) {
+  int directory = ::openat(parent, name, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+  if (directory < 0) return false;
+  struct stat info;
+  if (::fstat(directory, &info) != 0 || info.st_uid != ::geteuid()) {
+    ::close(directory);
+    return false;
+  }
+  DIR* search = ::fdopendir(directory);
+  if (search == nullptr) {
+    ::close(directory);
+    return false;
+  }
+  while (const dirent* found = ::readdir(search)) {
+    struct stat entry;
+    if (::fstatat(directory, found->d_name, &entry, AT_SYMLINK_NOFOLLOW) == 0 &&
+        S_ISREG(entry.st_mode)) {
+      ::unlinkat(directory, found->d_name, 0);
+    }
+  }
+  ::closedir(search);
+  return ::unlinkat(parent, name, AT_REMOVEDIR) == 0;
 }
 
 std::string withoutTrailingSlash(const std::string& path) {
@@ -91,9 +163,12 @@ class PosixPlatform : public Platform {
 
   bool probeAdminRights() override {
     std::string leaf = registryRoot() + "/" + kRightsProbeKey;
-    bool created = makeKeyDirectory(leaf) && ::access(leaf.c_str(), W_OK) == 0;
-    if (created) ::rmdir(leaf.c_str());
-    return created;
+    bool vanished = true;
+    bool writable = false;
+    for (int attempt = 0; attempt < kRightsProbeAttempts && vanished && !writable; ++attempt) {
+      writable = probeKeyOnce(leaf, vanished);
+    }
+    return writable;
   }
 
   bool readRegistryString(const std::string& subkey, const std::string& valueName,
@@ -105,13 +180,15 @@ class PosixPlatform : public Platform {
   }
 
   int runCommand(const std::string& commandLine) override {
-    std::fflush(stdout);
-    int status = std::system(commandLine.c_str());
-    if (status == -1) return -1;
-    if (WIFEXITED(status)) return WEXITSTATUS(status);
-    if (WIFSIGNALED(status)) return 128 + WTERMSIG(status);
-    return status;
+    return plainStatus(runHostCommand(commandLine, CommandLimits()));
   }
+
+  CommandResult runLimitedCommand(const std::string& commandLine,
+                                  const CommandLimits& limits) override {
+    return runHostCommand(commandLine, limits);
+  }
+
+  HostLockResult acquireHostLock() override { return hostLock_.acquire(); }
 
   bool temporaryDirectoryBase(std::string& base) override {
     base = environmentValue("TEMP");
@@ -123,13 +200,35 @@ class PosixPlatform : public Platform {
   bool createPrivateDirectory(const std::string& parent, std::string& created) override {
     std::string pattern = withoutTrailingSlash(parent);
     if (pattern != "/") pattern += '/';
-    pattern += kPrivateDirectoryTemplate;
+    pattern += kPrivateDirectoryPrefix + std::to_string(::getpid()) + kPrivateDirectoryUniquePart;
     std::vector<char> name(pattern.begin(), pattern.end());
     name.push_back('\0');
     // mkdtemp makes the directory with a unique name and owner-only access.
     if (::mkdtemp(name.data()) == nullptr) return false;
     created = std::string(name.data()) + "/";
     return true;
+  }
+
+  int removeStalePrivateDirectories(const std::string& parent) override {
+    int parentDirectory = ::open(parent.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (parentDirectory < 0) return 0;
+    std::vector<std::string> stale;
+    if (DIR* search = ::fdopendir(::fcntl(parentDirectory, F_DUPFD_CLOEXEC, 0))) {
+      while (const dirent* found = ::readdir(search)) {
+        pid_t owner = 0;
+        if (isPrivateDirectoryName(found->d_name, owner) && owner != ::getpid() &&
+            processIsGone(owner)) {
+          stale.push_back(found->d_name);
+        }
+      }
+      ::closedir(search);
+    }
+    int removed = 0;
+    for (const std::string& name : stale) {
+      if (removeStaleDirectory(parentDirectory, name.c_str())) ++removed;
+    }
+    ::close(parentDirectory);
+    return removed;
   }
 
   void removeDirectory(const std::string& path) override {
@@ -155,6 +254,8 @@ class PosixPlatform : public Platform {
   }
 
  private:
+  HostLock hostLock_;
+
   std::string registryRoot() {
     std::string root = environmentValue(kRegistryRootVariable);
     return root.empty() ? std::string(kDefaultRegistryRoot) : root;

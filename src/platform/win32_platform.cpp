@@ -4,12 +4,14 @@
 #define WIN32_LEAN_AND_MEAN
 #endif
 #include <windows.h>
+#include <aclapi.h>
 #include <sddl.h>
 
 #include <cstdio>
 #include <string>
 #include <vector>
 
+#include "platform/host_command.h"
 #include "platform/platform.h"
 
 namespace vornup {
@@ -18,14 +20,12 @@ namespace {
 constexpr char kRightsProbeKey[] = "SOFTWARE\\KorvaneFwupdate";
 // Registry string values are read into a zero-filled 254-byte buffer.
 constexpr DWORD kRegistryValueSize = 254;
-constexpr char kDefaultInterpreter[] = "cmd.exe";
-// No AutoRun commands (they would add text to the output the program
-// parses), no delayed expansion, and only the outer pair of quotes stripped,
-// so every quoted path inside the line stays intact.
-constexpr char kInterpreterOptions[] = " /d /v:off /s /c \"";
+// Both builds read the 64-bit view of the registry first, then the 32-bit
+// one: a 32-bit program on 64-bit Windows would otherwise see only the
+// 32-bit view. On 32-bit Windows both read the one registry.
+constexpr REGSAM kRegistryViews[] = {KEY_WOW64_64KEY, KEY_WOW64_32KEY};
 constexpr char kPrivateDirectoryPrefix[] = "vornup-";
 constexpr int kPrivateDirectoryAttempts = 100;
-constexpr int kCommandFailed = -1;
 
 std::string withSeparator(const std::string& path) {
   if (!path.empty() && path.back() != '\\' && path.back() != '/') return path + "\\";
@@ -71,6 +71,87 @@ class OwnerOnlySecurity {
   SECURITY_ATTRIBUTES attributes_ = {};
 };
 
+bool isPrivateDirectoryName(const char* name, DWORD& owner) {
+  const std::string text = name;
+  const std::string prefix = kPrivateDirectoryPrefix;
+  if (text.compare(0, prefix.size(), prefix) != 0) return false;
+  std::size_t at = prefix.size();
+  unsigned long long id = 0;
+  std::size_t digits = 0;
+  for (; at < text.size() && text[at] >= '0' && text[at] <= '9'; ++at, ++digits) {
+    if (digits == 10) return false;  // longer than any process id
+    id = id * 10 + static_cast<unsigned>(text[at] - '0');
+  }
+  if (digits == 0 || id == 0 || id > 0xFFFFFFFFull || at + 1 >= text.size() || text[at] != '-') {
+    return false;
+  }
+  owner = static_cast<DWORD>(id);
+  return true;
+}
+
+// No process has the id: OpenProcess refuses it as an invalid parameter
+// (a process of another user gives "access denied" instead).
+bool processIsGone(DWORD id) {
+  HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, id);
+  if (process != nullptr) {
+    DWORD exitCode = 0;
+    bool ended = GetExitCodeProcess(process, &exitCode) && exitCode != STILL_ACTIVE;
+    CloseHandle(process);
+    return ended;
+  }
+  return GetLastError() == ERROR_INVALID_PARAMETER;
+}
+
+// The SID in a token information block of `kind` (TokenUser, TokenOwner).
+std::vector<BYTE> tokenSid(HANDLE token, TOKEN_INFORMATION_CLASS kind) {
+  DWORD size = 0;
+  GetTokenInformation(token, kind, nullptr, 0, &size);
+  std::vector<BYTE> block(size);
+  if (size == 0 || !GetTokenInformation(token, kind, block.data(), size, &size)) block.clear();
+  return block;
+}
+
+// Whether `path` is owned by the current user or by the owner this user
+// gives new objects (administrators' objects belong to their group).
+bool ownedByCurrentUser(const std::string& path) {
+  PSID owner = nullptr;
+  PSECURITY_DESCRIPTOR descriptor = nullptr;
+  if (GetNamedSecurityInfoA(path.c_str(), SE_FILE_OBJECT, OWNER_SECURITY_INFORMATION, &owner,
+                            nullptr, nullptr, nullptr, &descriptor) != ERROR_SUCCESS) {
+    return false;
+  }
+  bool owned = false;
+  HANDLE token = nullptr;
+  if (owner != nullptr && OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token)) {
+    std::vector<BYTE> user = tokenSid(token, TokenUser);
+    std::vector<BYTE> defaultOwner = tokenSid(token, TokenOwner);
+    owned = (!user.empty() && EqualSid(owner, reinterpret_cast<TOKEN_USER*>(user.data())->User.Sid)) ||
+            (!defaultOwner.empty() &&
+             EqualSid(owner, reinterpret_cast<TOKEN_OWNER*>(defaultOwner.data())->Owner));
+    CloseHandle(token);
+  }
+  LocalFree(descriptor);
+  return owned;
+}
+
+// Removes the plain files of `path` (no links, nothing below) and then the
+// directory; true when it is gone.
+bool removeStaleDirectory(const std::string& path) {
+  WIN32_FIND_DATAA found;
+  HANDLE search = FindFirstFileA((path + "\\*").c_str(), &found);
+  if (search != INVALID_HANDLE_VALUE) {
+    do {
+      const DWORD notPlain =
+          FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DEVICE;
+      if ((found.dwFileAttributes & notPlain) == 0) {
+        DeleteFileA((path + "\\" + found.cFileName).c_str());
+      }
+    } while (FindNextFileA(search, &found));
+    FindClose(search);
+  }
+  return RemoveDirectoryA(path.c_str()) != 0;
+}
+
 class Win32Platform : public Platform {
  public:
   std::string moduleFileName() override {
@@ -94,8 +175,20 @@ class Win32Platform : public Platform {
 
   bool readRegistryString(const std::string& subkey, const std::string& valueName,
                           std::string& value) override {
+    for (REGSAM view : kRegistryViews) {
+      if (readRegistryStringIn(view, subkey, valueName, value)) return true;
+    }
+    return false;
+  }
+
+  // The value as one view of the registry holds it.
+  static bool readRegistryStringIn(REGSAM view, const std::string& subkey,
+                                   const std::string& valueName, std::string& value) {
     HKEY key = nullptr;
-    if (RegOpenKeyA(HKEY_LOCAL_MACHINE, subkey.c_str(), &key) != ERROR_SUCCESS) return false;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, subkey.c_str(), 0, KEY_QUERY_VALUE | view, &key) !=
+        ERROR_SUCCESS) {
+      return false;
+    }
     BYTE buffer[kRegistryValueSize] = {};
     DWORD size = kRegistryValueSize;
     DWORD type = REG_NONE;
@@ -112,29 +205,15 @@ class Win32Platform : public Platform {
   }
 
   int runCommand(const std::string& commandLine) override {
-    std::fflush(stdout);
-    std::string interpreter = environmentValue("COMSPEC");
-    const char* application = interpreter.empty() ? nullptr : interpreter.c_str();
-    if (interpreter.empty()) interpreter = kDefaultInterpreter;
-    std::string line = "\"" + interpreter + "\"" + kInterpreterOptions + commandLine + "\"";
-    std::vector<char> mutableLine(line.begin(), line.end());
-    mutableLine.push_back('\0');
-
-    STARTUPINFOA startup = {};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION process = {};
-    if (!CreateProcessA(application, mutableLine.data(), nullptr, nullptr, TRUE, 0, nullptr,
-                        nullptr, &startup, &process)) {
-      return kCommandFailed;
-    }
-    CloseHandle(process.hThread);
-    WaitForSingleObject(process.hProcess, INFINITE);
-    DWORD exitCode = 0;
-    int status = GetExitCodeProcess(process.hProcess, &exitCode) ? static_cast<int>(exitCode)
-                                                                 : kCommandFailed;
-    CloseHandle(process.hProcess);
-    return status;
+    return plainStatus(runHostCommand(commandLine, CommandLimits()));
   }
+
+  CommandResult runLimitedCommand(const std::string& commandLine,
+                                  const CommandLimits& limits) override {
+    return runHostCommand(commandLine, limits);
+  }
+
+  HostLockResult acquireHostLock() override { return hostLock_.acquire(); }
 
   bool temporaryDirectoryBase(std::string& base) override {
     base = environmentValue("TEMP");
@@ -156,6 +235,29 @@ class Win32Platform : public Platform {
       if (GetLastError() != ERROR_ALREADY_EXISTS) return false;
     }
     return false;
+  }
+
+  int removeStalePrivateDirectories(const std::string& parent) override {
+    const std::string directory = withSeparator(parent);
+    std::vector<std::string> stale;
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA((directory + kPrivateDirectoryPrefix + "*").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE) return 0;
+    do {
+      DWORD owner = 0;
+      bool plainDirectory = (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0 &&
+                            (found.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) == 0;
+      if (plainDirectory && isPrivateDirectoryName(found.cFileName, owner) &&
+          owner != GetCurrentProcessId() && processIsGone(owner)) {
+        stale.push_back(directory + found.cFileName);
+      }
+    } while (FindNextFileA(search, &found));
+    FindClose(search);
+    int removed = 0;
+    for (const std::string& path : stale) {
+      if (ownedByCurrentUser(path) && removeStaleDirectory(path)) ++removed;
+    }
+    return removed;
   }
 
   void removeDirectory(const std::string& path) override {
@@ -182,6 +284,9 @@ class Win32Platform : public Platform {
     FindClose(search);
     return true;
   }
+
+ private:
+  HostLock hostLock_;
 };
 
 }  // namespace

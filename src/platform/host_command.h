@@ -1,0 +1,13 @@
+// The hosts' command runner (posix_command.cpp, win32_command.cpp), shared by
+// the host platforms.
+#pragma once
+
+#include <string>
+
+#include "platform/command.h"
+
+namespace vornup {
+
+CommandResult runHostCommand(const std::string& commandLine, const CommandLimits& limits);
+
+}  // namespace vornup

@@ -1,0 +1,108 @@
+// Windows: the command runs through the interpreter named by COMSPEC in a new
+// process group (a Ctrl-C at the console does not reach it) and in a job
+// object, so that ending the job ends every process it started. The process
+// is created suspended and joins the job before it runs.
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "platform/host_command.h"
+#include "platform/interrupts.h"
+#include "platform/platform.h"
+#include "platform/win32_interrupt_event.h"
+
+namespace vornup {
+namespace {
+
+constexpr char kDefaultInterpreter[] = "cmd.exe";
+// No AutoRun commands (they would add text to the output the program
+// parses), no delayed expansion, and only the outer pair of quotes stripped,
+// so every quoted path inside the line stays intact.
+constexpr char kInterpreterOptions[] = " /d /v:off /s /c \"";
+// The exit code of processes ended at the limit or on an interrupt.
+constexpr UINT kEndedExitCode = 1;
+// How long ending a job may take before the waiting stops.
+constexpr DWORD kEndingWaitMilliseconds = 10000;
+
+// A job whose processes all end when its last handle closes; nullptr when
+// none can be made.
+HANDLE makeJob() {
+  HANDLE job = CreateJobObjectA(nullptr, nullptr);
+  if (job == nullptr) return nullptr;
+  JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits = {};
+  limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE;
+  if (!SetInformationJobObject(job, JobObjectExtendedLimitInformation, &limits, sizeof limits)) {
+    CloseHandle(job);
+    return nullptr;
+  }
+  return job;
+}
+
+DWORD waitMilliseconds(const CommandLimits& limits) {
+  if (limits.timeLimit.count() <= 0) return INFINITE;
+  auto count = limits.timeLimit.count();
+  return count >= static_cast<long long>(INFINITE) ? INFINITE - 1 : static_cast<DWORD>(count);
+}
+
+}  // namespace
+
+CommandResult runHostCommand(const std::string& commandLine, const CommandLimits& limits) {
+  CommandResult result;
+  if (limits.endOnInterrupt && interruptRequested()) {
+    result.end = CommandEnd::interrupted;
+    return result;
+  }
+  std::fflush(stdout);
+  std::string interpreter = hostPlatform().environmentValue("COMSPEC");
+  const char* application = interpreter.empty() ? nullptr : interpreter.c_str();
+  if (interpreter.empty()) interpreter = kDefaultInterpreter;
+  std::string line = "\"" + interpreter + "\"" + kInterpreterOptions + commandLine + "\"";
+  std::vector<char> mutableLine(line.begin(), line.end());
+  mutableLine.push_back('\0');
+
+  HANDLE job = makeJob();
+  STARTUPINFOA startup = {};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION process = {};
+  if (!CreateProcessA(application, mutableLine.data(), nullptr, nullptr, TRUE,
+                      CREATE_NEW_PROCESS_GROUP | CREATE_SUSPENDED, nullptr, nullptr, &startup,
+                      &process)) {
+    if (job != nullptr) CloseHandle(job);
+    return result;
+  }
+  // Where jobs cannot be used (an enclosing job that forbids nesting), the
+  // command still runs; ending it then ends only the interpreter.
+  if (job != nullptr && !AssignProcessToJobObject(job, process.hProcess)) {
+    CloseHandle(job);
+    job = nullptr;
+  }
+  ResumeThread(process.hThread);
+  CloseHandle(process.hThread);
+  result.started = true;
+
+  HANDLE wake = limits.endOnInterrupt ? interruptEvent() : nullptr;
+  HANDLE handles[] = {process.hProcess, wake};
+  DWORD waited = WaitForMultipleObjects(wake != nullptr ? 2 : 1, handles, FALSE,
+                                        waitMilliseconds(limits));
+  if (waited == WAIT_OBJECT_0) {
+    DWORD exitCode = 0;
+    if (GetExitCodeProcess(process.hProcess, &exitCode)) {
+      result.end = CommandEnd::exited;
+      result.status = static_cast<int>(exitCode);
+    }
+  } else {
+    result.end = waited == WAIT_OBJECT_0 + 1 ? CommandEnd::interrupted : CommandEnd::timedOut;
+    if (job != nullptr) {
+      TerminateJobObject(job, kEndedExitCode);
+    } else {
+      TerminateProcess(process.hProcess, kEndedExitCode);
+    }
+    WaitForSingleObject(process.hProcess, kEndingWaitMilliseconds);
+  }
+  CloseHandle(process.hProcess);
+  // Ends whatever the command left running.
+  if (job != nullptr) CloseHandle(job);
+  return result;
+}
+
+}  // namespace vornup

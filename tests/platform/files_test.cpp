@@ -1,0 +1,117 @@
+// File handling on both hosts: only regular files are read or written, logs
+// are appended to or emptied, copies go to new files, and stale private
+// directories of runs that are gone are removed.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+
+#include "platform/file_copy.h"
+#include "platform/platform.h"
+#include "platform/safe_files.h"
+#include "platform_test_files.h"
+
+namespace vornup {
+namespace {
+
+namespace fs = std::filesystem;
+
+const char* nullDevice() { return kWindows ? "NUL" : "/dev/null"; }
+
+std::string readAll(std::FILE* file) {
+  std::string text;
+  char buffer[256];
+  std::size_t count;
+  while ((count = std::fread(buffer, 1, sizeof buffer, file)) > 0) text.append(buffer, count);
+  return text;
+}
+
+TEST(SafeFiles, OnlyRegularFilesAreRead) {
+  TestDirectory scratch;
+  ASSERT_TRUE(scratch.write("image.all", "bytes\r\n"));
+  fs::create_directory(fs::u8path(scratch.file("directory")));
+  struct Case {
+    std::string path;
+    bool opened;
+  };
+  const Case cases[] = {{scratch.file("image.all"), true},
+                        {scratch.file("directory"), false},
+                        {nullDevice(), false},
+                        {scratch.file("absent"), false}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.path);
+    std::FILE* file = openRegularFileForReading(c.path);
+    EXPECT_EQ(file != nullptr, c.opened);
+    if (file == nullptr) continue;
+    EXPECT_EQ(readAll(file), "bytes\r\n");  // binary: line ends as they are
+    std::fclose(file);
+  }
+}
+
+bool writeThrough(const std::string& path, WriteMode mode, const char* text) {
+  std::FILE* file = openFileForWriting(path, mode);
+  if (file == nullptr) return false;
+  std::fputs(text, file);
+  return std::fclose(file) == 0;
+}
+
+TEST(SafeFiles, LogsAreAppendedToOrEmptied) {
+  TestDirectory scratch;
+  const std::string log = scratch.file("vornup.log");
+  ASSERT_TRUE(writeThrough(log, WriteMode::append, "one\n"));
+  ASSERT_TRUE(writeThrough(log, WriteMode::append, "two\n"));
+  EXPECT_EQ(scratch.read("vornup.log"), "one\ntwo\n");
+  ASSERT_TRUE(writeThrough(log, WriteMode::truncate, "new\n"));
+  EXPECT_EQ(scratch.read("vornup.log"), "new\n");
+  fs::create_directory(fs::u8path(scratch.file("directory")));
+  for (WriteMode mode : {WriteMode::append, WriteMode::truncate}) {
+    EXPECT_EQ(openFileForWriting(scratch.file("directory"), mode), nullptr);
+    EXPECT_EQ(openFileForWriting(nullDevice(), mode), nullptr);
+    EXPECT_EQ(openFileForWriting(scratch.file("absent") + kPathSeparator + "x.log", mode), nullptr);
+  }
+}
+
+TEST(SafeFiles, CopyGoesIntoANewFile) {
+  TestDirectory scratch;
+  std::string content;
+  for (int i = 0; i < 150000; ++i) content += static_cast<char>(i * 13 % 256);
+  ASSERT_TRUE(scratch.write("image.all", content));
+  ASSERT_EQ(copyRegularFile(scratch.file("image.all"), scratch.file("copy")), CopyOutcome::copied);
+  EXPECT_EQ(scratch.read("copy"), content);
+  ASSERT_TRUE(scratch.write("empty", ""));
+  ASSERT_EQ(copyRegularFile(scratch.file("empty"), scratch.file("empty copy")), CopyOutcome::copied);
+  EXPECT_TRUE(scratch.exists("empty copy"));
+  EXPECT_EQ(copyRegularFile(scratch.file("image.all"), scratch.file("copy")),
+            CopyOutcome::destinationUnusable);
+  EXPECT_EQ(copyRegularFile(scratch.path(), scratch.file("c2")), CopyOutcome::sourceUnusable);
+  EXPECT_EQ(copyRegularFile(nullDevice(), scratch.file("c3")), CopyOutcome::sourceUnusable);
+  EXPECT_FALSE(scratch.exists("c2"));
+  EXPECT_FALSE(scratch.exists("c3"));
+}
+
+TEST(PrivateDirectories, StaleOnesOfRunsThatAreGoneAreRemoved) {
+  TestDirectory scratch;
+  // No process has this id on either host.
+  const std::string gone = kWindows ? "vornup-4294967292" : "vornup-999999999";
+  std::string own;
+  ASSERT_TRUE(hostPlatform().createPrivateDirectory(scratch.path(), own));
+  const std::string names[] = {gone + "-1234", gone + "-holds", gone, "other-999999999-1"};
+  for (const std::string& name : names) {
+    fs::create_directory(fs::u8path(scratch.file(name)));
+    ASSERT_TRUE(scratch.write(name + kPathSeparator + "temp.txt", "reply")) << name;
+  }
+  fs::create_directory(fs::u8path(scratch.file(gone + "-holds" + kPathSeparator + "sub")));
+  ASSERT_TRUE(scratch.write("vornup-999999999-file", "not a directory"));
+
+  EXPECT_EQ(hostPlatform().removeStalePrivateDirectories(scratch.path()), 1);
+  EXPECT_FALSE(scratch.exists(gone + "-1234"));
+  EXPECT_FALSE(scratch.exists(gone + "-holds" + kPathSeparator + "temp.txt"));
+  EXPECT_TRUE(scratch.exists(gone + "-holds" + kPathSeparator + "sub"));
+  EXPECT_EQ(scratch.read(gone + kPathSeparator + "temp.txt"), "reply");
+  EXPECT_EQ(scratch.read(std::string("other-999999999-1") + kPathSeparator + "temp.txt"), "reply");
+  EXPECT_EQ(scratch.read("vornup-999999999-file"), "not a directory");
+  EXPECT_TRUE(fs::is_directory(fs::u8path(own)));
+}
+
+}  // namespace
+}  // namespace vornup
