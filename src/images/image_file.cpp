@@ -78,7 +78,7 @@ std::size_t ImageFile::readFile(uint8_t* data, std::size_t count) {
 
 std::size_t ImageFile::read(uint8_t* data, std::size_t count) {
   std::size_t copied = 0;
-  if (position_ >= blockStart_ && position_ - blockStart_ < blockLength_) {
+  if (inKeptBytes(position_)) {
     const std::size_t offset = static_cast<std::size_t>(position_ - blockStart_);
     copied = std::min(count, blockLength_ - offset);
     std::memcpy(data, block_ + offset, copied);
@@ -86,18 +86,18 @@ std::size_t ImageFile::read(uint8_t* data, std::size_t count) {
   }
   const std::size_t wanted = count - copied;
   if (wanted == 0 || !placeFile()) return copied;
-  if (wanted >= kBlockBytes) {
+  // Large reads go straight to the caller, and so do reads past the end the
+  // file had when it was opened: they ask for just the bytes wanted (so a
+  // file that grew since is read as it is now) and leave the kept block.
+  if (wanted >= kBlockBytes || position_ >= size_) {
     const std::size_t arrived = readFile(data + copied, wanted);
     position_ += arrived;
     return copied + arrived;
   }
   // A new block: as much of the file as fits from here, but no more than the
-  // file measured at opening holds (a read past that end asks only for the
-  // bytes wanted, so a file that grows since is read as it is now).
+  // file held when it was opened, unless more is wanted.
   std::size_t fill = kBlockBytes;
-  if (position_ >= size_) {
-    fill = wanted;
-  } else if (size_ - position_ < kBlockBytes) {
+  if (size_ - position_ < kBlockBytes) {
     fill = std::max(wanted, static_cast<std::size_t>(size_ - position_));
   }
   blockStart_ = position_;
@@ -112,15 +112,6 @@ std::size_t ImageFile::readZeroFilled(uint8_t* data, std::size_t count) {
   std::size_t arrived = read(data, count);
   std::memset(data + arrived, 0, count - arrived);
   return arrived;
-}
-
-bool ImageFile::readByte(uint8_t& byte) {
-  if (position_ >= blockStart_ && position_ - blockStart_ < blockLength_) {
-    byte = block_[position_ - blockStart_];
-    ++position_;
-    return true;
-  }
-  return read(&byte, 1) == 1;
 }
 
 }  // namespace vornup

@@ -42,7 +42,12 @@ class ImageFile {
   // returns how many arrived.
   std::size_t readZeroFilled(uint8_t* data, std::size_t count);
   // Reads one byte; false at the end of the file or on a read failure.
-  bool readByte(uint8_t& byte);
+  bool readByte(uint8_t& byte) {
+    if (!inKeptBytes(position_)) return read(&byte, 1) == 1;
+    byte = block_[position_ - blockStart_];
+    ++position_;
+    return true;
+  }
 
   // Bytes of the block kept from the last read.
   static constexpr std::size_t kBlockBytes = 8192;
@@ -53,6 +58,11 @@ class ImageFile {
   static constexpr uint64_t kUnknownPosition = ~uint64_t(0);
 
   void close();
+  // Whether the byte at `position` is in the kept block.
+  bool inKeptBytes(uint64_t position) const {
+    return position >= blockStart_ && position - blockStart_ < blockLength_;
+  }
+  // Whether a seek to `position` stays in the kept block or just after it.
   bool inBlock(uint64_t position) const {
     return position >= blockStart_ && position - blockStart_ <= blockLength_;
   }
