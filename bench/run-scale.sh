@@ -9,7 +9,8 @@
 #      directories of 10, 100 and 1,000 files (and of 16 MiB images), with
 #      image discovery alone timed in process;
 #   3. memory: the program's peak resident memory at every size, and (when
-#      valgrind is installed) the instructions it executes itself;
+#      valgrind is installed) the instructions it executes itself, and those
+#      of one discovery alone (with its system calls, when strace is);
 #   4. image verification against raw reads (bench/run-bench.sh).
 # The hosts come from gen-host.sh, the images from gen-images.sh (the image
 # maker); the tool is the Tandrel simulator, installed as the management
@@ -99,6 +100,28 @@ instructions() {
     sed -n 's/.*Collected : //p' > "$work/i-$1-$2"
 }
 
+# discovery_counts IMAGES: the instructions (callgrind) and system calls
+# (strace) of one discovery alone, from the difference between one and three
+# rounds of vornup-bench-discovery (so the start of the benchmark and its
+# warm-up round drop out), into $work/c-IMAGES. Both counts are exact
+# whatever the load of the machine.
+discovery_counts() {
+  set -- "$1" "$build/bench/vornup-bench-discovery" "$work/install$1"
+  if command -v valgrind > /dev/null; then
+    one=$(valgrind --tool=callgrind --callgrind-out-file=/dev/null "$2" "$3" 1 2>&1 > /dev/null |
+      sed -n 's/.*Collected : //p')
+    three=$(valgrind --tool=callgrind --callgrind-out-file=/dev/null "$2" "$3" 3 2>&1 > /dev/null |
+      sed -n 's/.*Collected : //p')
+    echo "instructions=$(((three - one) / 2))"
+  fi > "$work/c-$1"
+  if command -v strace > /dev/null; then
+    strace -c -o "$work/s1" "$2" "$3" 1 > /dev/null
+    strace -c -o "$work/s3" "$2" "$3" 3 > /dev/null
+    calls() { awk '$NF == "total" { print $(NF - 2) }' "$1"; }
+    echo "system_calls=$((($(calls "$work/s3") - $(calls "$work/s1")) / 2))" >> "$work/c-$1"
+  fi
+}
+
 started=$(date -u '+%Y-%m-%d %H:%M UTC')
 load_start=$(load)
 measure 64 100 plain
@@ -112,6 +135,7 @@ done
 load_scale=$(load)
 for images in 10 100 1000 large; do
   "$build/bench/vornup-bench-discovery" "$work/install$images" 15 > "$work/d-$images"
+  discovery_counts "$images"
   for ports in 8 64 256; do
     memory "$ports" "$images"
     if command -v valgrind > /dev/null; then instructions "$ports" "$images"; fi
@@ -178,6 +202,20 @@ for images in 10 100 1000 large; do
     fi
   done
   echo "$row"
+done
+echo
+echo "### Discovery alone: instructions and system calls of one discovery (independent of the load)"
+echo
+echo "| Image files | Discovery alone ms | Instructions, millions | Instructions per image file | System calls | System calls per image file |"
+echo "|---|---|---|---|---|---|"
+for images in 10 100 1000 large; do
+  c=$work/c-$images
+  files=$(find "$work/install$images/firmware" "$work/install$images/boot" -type f | wc -l)
+  awk -v label="$(label "$images")" -v ms="$(get discovery_ms "$work/d-$images")" \
+    -v n="$(get instructions "$c")" -v s="$(get system_calls "$c")" -v f="$files" 'BEGIN {
+      ins = n == "" ? "-" : sprintf("%.2f", n / 1e6); insf = n == "" ? "-" : sprintf("%.0f", n / f)
+      sys = s == "" ? "-" : s; sysf = s == "" ? "-" : sprintf("%.1f", s / f)
+      printf "| %s | %s | %s | %s | %s | %s |\n", label, ms, ins, insf, sys, sysf }'
 done
 # grid TITLE CELL: a table of every image set over every host size, each
 # cell printed by the function CELL given the ports and the image set.

@@ -4,6 +4,11 @@
 // memory they use does not grow with the image. Positions and sizes are 64-bit
 // on every host, so a file of several GiB is measured as what it is and never
 // wraps into a small, acceptable length.
+//
+// The readers jump about a small file (a header, a word at its end, the whole
+// file again for a checksum), so the file keeps the last block it read and
+// serves every read and seek that falls inside it without asking the system
+// again. Reads of a block's size or more go straight to the caller's buffer.
 #pragma once
 
 #include <cstddef>
@@ -37,14 +42,45 @@ class ImageFile {
   // returns how many arrived.
   std::size_t readZeroFilled(uint8_t* data, std::size_t count);
   // Reads one byte; false at the end of the file or on a read failure.
-  bool readByte(uint8_t& byte);
+  bool readByte(uint8_t& byte) {
+    if (!inKeptBytes(position_)) return read(&byte, 1) == 1;
+    byte = block_[position_ - blockStart_];
+    ++position_;
+    return true;
+  }
+
+  // Bytes of the block kept from the last read.
+  static constexpr std::size_t kBlockBytes = 8192;
 
  private:
-  void close();
+  // Where the system's file position stands when it is not known (after a
+  // failed read).
+  static constexpr uint64_t kUnknownPosition = ~uint64_t(0);
 
-  std::filebuf buffer_;
+  void close();
+  // Whether the byte at `position` is in the kept block.
+  bool inKeptBytes(uint64_t position) const {
+    return position >= blockStart_ && position - blockStart_ < blockLength_;
+  }
+  // Whether a seek to `position` stays in the kept block or just after it.
+  bool inBlock(uint64_t position) const {
+    return position >= blockStart_ && position - blockStart_ <= blockLength_;
+  }
+  // Puts the system's file position at position_; false when it cannot.
+  bool placeFile();
+  // Reads from the system's file position; returns how many bytes arrived.
+  std::size_t readFile(uint8_t* data, std::size_t count);
+
+  std::filebuf file_;
   uint64_t size_ = 0;
   uint64_t position_ = 0;
+  // The system's file position.
+  uint64_t filePosition_ = kUnknownPosition;
+  // The kept block: bytes [blockStart_, blockStart_ + blockLength_) of the
+  // file.
+  uint64_t blockStart_ = 0;
+  std::size_t blockLength_ = 0;
+  uint8_t block_[kBlockBytes];
 };
 
 }  // namespace vornup

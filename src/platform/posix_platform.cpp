@@ -43,6 +43,37 @@ std::string keyDirectory(const std::string& root, const std::string& subkey) {
   return path;
 }
 
+// An entry is what stat says of the directory's path followed by its name
+// (the link's target for a symbolic link). The listing already names the
+// type of most entries, which spares a stat an entry; it is taken only where
+// that stat would succeed: the directory path ends in a separator and the
+// directory may be searched (its "." entry can be examined).
+bool entriesCanBeExamined(const std::string& directory) {
+  if (directory.empty() || directory.back() != '/') return false;
+  struct stat info;
+  return ::stat((directory + ".").c_str(), &info) == 0;
+}
+
+void classifyEntry(const std::string& directory, const dirent& found, bool trustListedTypes,
+                   DirectoryEntry& entry) {
+#ifdef _DIRENT_HAVE_D_TYPE
+  // Links and entries of a file system that does not name types need a stat.
+  if (trustListedTypes && found.d_type != DT_UNKNOWN && found.d_type != DT_LNK) {
+    entry.isDirectory = found.d_type == DT_DIR;
+    entry.isRegularFile = found.d_type == DT_REG;
+    return;
+  }
+#else
+  (void)found;
+  (void)trustListedTypes;
+#endif
+  struct stat info;
+  if (::stat((directory + entry.name).c_str(), &info) == 0) {
+    entry.isDirectory = S_ISDIR(info.st_mode);
+    entry.isRegularFile = S_ISREG(info.st_mode);
+  }
+}
+
 bool isDirectory(const std::string& path) {
   struct stat info;
   return ::stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
@@ -239,14 +270,11 @@ class PosixPlatform : public Platform {
                              const std::function<void(const DirectoryEntry&)>& visit) override {
     DIR* search = ::opendir(directory.c_str());
     if (search == nullptr) return false;
+    const bool trustListedTypes = entriesCanBeExamined(directory);
     while (const dirent* found = ::readdir(search)) {
       DirectoryEntry entry;
       entry.name = found->d_name;
-      struct stat info;
-      if (::stat((directory + entry.name).c_str(), &info) == 0) {
-        entry.isDirectory = S_ISDIR(info.st_mode);
-        entry.isRegularFile = S_ISREG(info.st_mode);
-      }
+      classifyEntry(directory, *found, trustListedTypes, entry);
       visit(entry);
     }
     ::closedir(search);
