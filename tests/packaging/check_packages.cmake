@@ -243,13 +243,13 @@ function(run_expecting code out_var)
   set(${out_var} "${output}${errors}" PARENT_SCOPE)
 endfunction()
 
-# dpkg itself installs into a scratch root only for root (it sets owners);
-# otherwise the package is unpacked and its maintainer script run as dpkg
+# dpkg itself installs into a scratch root only for root (it sets owners),
+# with its database and log in that root; otherwise the package is unpacked and its maintainer script run as dpkg
 # would run it.
 function(deb_install root deb)
   if(use_dpkg)
-    run_expecting(0 log ${DPKG} --root=${root} --force-script-chrootless --force-depends
-                  -i ${deb})
+    run_expecting(0 log ${DPKG} --root=${root} --log=${root}/dpkg.log --force-script-chrootless
+                  --force-depends -i ${deb})
   else()
     run_expecting(0 log ${DPKG_DEB} -x ${deb} ${root})
     run_expecting(0 log ${CMAKE_COMMAND} -E env DPKG_ROOT=${root}
@@ -259,7 +259,8 @@ endfunction()
 
 function(deb_purge root)
   if(use_dpkg)
-    run_expecting(0 log ${DPKG} --root=${root} --force-script-chrootless --purge vornup)
+    run_expecting(0 log ${DPKG} --root=${root} --log=${root}/dpkg.log --force-script-chrootless
+                  --purge vornup)
   else()
     run_expecting(0 log ${CMAKE_COMMAND} -E env DPKG_ROOT=${root}
                   sh ${WORK}/deb/control/postrm remove)
