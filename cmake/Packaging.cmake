@@ -4,14 +4,19 @@
 # around itself, with nothing above it:
 #   vornup.exe  fwmatrix.txt (the sample table)  firmware\  boot\
 #   README.md  docs\models.md
-# Linux, a .tar.gz and a .deb:
-#   bin/vornup  share/man/man1/vornup.1
-#   share/doc/vornup/README.md  share/doc/vornup/docs/models.md
-#   share/doc/vornup/examples/fwmatrix.txt
+# Linux, a .deb and a .tar.gz around the folder /opt/vornup, where the program
+# finds its table and images beside itself:
+#   vornup  vornup-register-tool  fwmatrix.txt.sample  firmware/  boot/
+# The .deb (component "vornup") installs that folder, the link /usr/bin/vornup,
+# the registry directory /etc/vornup/registry, the manual page and the
+# documents under /usr/share/doc/vornup; its postinst makes fwmatrix.txt from
+# the sample when there is none, so an upgrade keeps an edited table. The
+# .tar.gz (component "archive") is the folder alone, named vornup/, to be
+# unpacked into /opt, with INSTALL.txt, the documents and the manual page in
+# it. A plain `cmake --install` installs the .deb's files.
 #
-# Every install rule belongs to the component "vornup", and the packages take
-# that component alone: the simulator, the image maker, the benchmark and the
-# test programs are never packed.
+# The packages take their components alone: the simulator, the image maker,
+# the benchmark and the test programs are never packed.
 include(GNUInstallDirs)
 
 set(VORNUP_PACKAGE_COMPONENT vornup)
@@ -25,16 +30,48 @@ if(WIN32)
   install(DIRECTORY DESTINATION firmware COMPONENT ${VORNUP_PACKAGE_COMPONENT})
   install(DIRECTORY DESTINATION boot COMPONENT ${VORNUP_PACKAGE_COMPONENT})
 else()
-  install(TARGETS vornup RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR}
+  set(VORNUP_ARCHIVE_COMPONENT archive)
+  set(linux_files ${PROJECT_SOURCE_DIR}/packaging/linux)
+
+  # The program's folder, for one component under `folder`.
+  function(vornup_install_program_folder component folder)
+    set(extra)
+    if(component STREQUAL VORNUP_ARCHIVE_COMPONENT)
+      set(extra EXCLUDE_FROM_ALL)
+    endif()
+    install(TARGETS vornup RUNTIME DESTINATION ${folder} COMPONENT ${component} ${extra})
+    install(PROGRAMS ${linux_files}/vornup-register-tool DESTINATION ${folder}
+            COMPONENT ${component} ${extra})
+    install(FILES examples/fwmatrix.txt DESTINATION ${folder} RENAME fwmatrix.txt.sample
+            COMPONENT ${component} ${extra})
+    install(DIRECTORY DESTINATION ${folder}/firmware COMPONENT ${component} ${extra})
+    install(DIRECTORY DESTINATION ${folder}/boot COMPONENT ${component} ${extra})
+  endfunction()
+
+  # The .deb, rooted at /.
+  vornup_install_program_folder(${VORNUP_PACKAGE_COMPONENT} opt/vornup)
+  # An absolute link, as links into another top-level directory are; made in
+  # the build tree and installed as a link.
+  file(MAKE_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR}/packaging/bin)
+  file(CREATE_LINK /opt/vornup/vornup ${CMAKE_CURRENT_BINARY_DIR}/packaging/bin/vornup SYMBOLIC)
+  install(FILES ${CMAKE_CURRENT_BINARY_DIR}/packaging/bin/vornup DESTINATION usr/bin
           COMPONENT ${VORNUP_PACKAGE_COMPONENT})
-  install(FILES docs/vornup.1 DESTINATION ${CMAKE_INSTALL_MANDIR}/man1
+  install(DIRECTORY DESTINATION etc/vornup/registry COMPONENT ${VORNUP_PACKAGE_COMPONENT})
+  install(FILES docs/vornup.1 DESTINATION usr/share/man/man1
           COMPONENT ${VORNUP_PACKAGE_COMPONENT})
-  install(FILES README.md DESTINATION ${CMAKE_INSTALL_DOCDIR}
+  install(FILES README.md DESTINATION usr/share/doc/vornup COMPONENT ${VORNUP_PACKAGE_COMPONENT})
+  install(FILES docs/models.md docs/report.schema.json DESTINATION usr/share/doc/vornup/docs
           COMPONENT ${VORNUP_PACKAGE_COMPONENT})
-  install(FILES docs/models.md DESTINATION ${CMAKE_INSTALL_DOCDIR}/docs
-          COMPONENT ${VORNUP_PACKAGE_COMPONENT})
-  install(FILES examples/fwmatrix.txt DESTINATION ${CMAKE_INSTALL_DOCDIR}/examples
-          COMPONENT ${VORNUP_PACKAGE_COMPONENT})
+
+  # The .tar.gz: the folder alone, with its own words.
+  vornup_install_program_folder(${VORNUP_ARCHIVE_COMPONENT} vornup)
+  set(CPACK_SYSTEM_NAME ${CMAKE_SYSTEM_NAME}-${CMAKE_SYSTEM_PROCESSOR})
+  configure_file(${linux_files}/INSTALL.txt.in ${CMAKE_CURRENT_BINARY_DIR}/packaging/INSTALL.txt
+                 @ONLY)
+  install(FILES ${CMAKE_CURRENT_BINARY_DIR}/packaging/INSTALL.txt README.md DESTINATION vornup
+          COMPONENT ${VORNUP_ARCHIVE_COMPONENT} EXCLUDE_FROM_ALL)
+  install(FILES docs/vornup.1 docs/models.md docs/report.schema.json DESTINATION vornup/docs
+          COMPONENT ${VORNUP_ARCHIVE_COMPONENT} EXCLUDE_FROM_ALL)
 endif()
 
 set(CPACK_PACKAGE_NAME vornup)
@@ -44,7 +81,8 @@ set(CPACK_PACKAGE_VENDOR "Korvane")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY
     "Firmware and boot code updates for Korvane Fibre Channel and converged adapters")
 set(CPACK_PACKAGE_CONTACT "Korvane firmware tools <firmware-tools@korvane.example>")
-# Pack the one component, from this build tree, at the package's root.
+# Pack the one component, from this build tree, at the package's root (the
+# Linux packages choose theirs in PackagingGenerators.cmake).
 set(CPACK_INSTALL_CMAKE_PROJECTS
     "${CMAKE_BINARY_DIR};${PROJECT_NAME};${VORNUP_PACKAGE_COMPONENT};/")
 # A source package would otherwise sweep up every build tree under build/.
@@ -66,12 +104,16 @@ if(WIN32)
   set(CPACK_INCLUDE_TOPLEVEL_DIRECTORY OFF)
 else()
   set(CPACK_GENERATOR "TGZ;DEB")
-  set(CPACK_SYSTEM_NAME ${CMAKE_SYSTEM_NAME}-${CMAKE_SYSTEM_PROCESSOR})
+  set(CPACK_VORNUP_ARCHIVE_PROJECTS
+      "${CMAKE_BINARY_DIR};${PROJECT_NAME};${VORNUP_ARCHIVE_COMPONENT};/")
+  set(CPACK_PROJECT_CONFIG_FILE ${PROJECT_SOURCE_DIR}/cmake/PackagingGenerators.cmake)
 
   set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
   set(CPACK_DEBIAN_PACKAGE_MAINTAINER "${CPACK_PACKAGE_CONTACT}")
   set(CPACK_DEBIAN_PACKAGE_SECTION admin)
   set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
+  set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA ${linux_files}/postinst ${linux_files}/postrm)
+  set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
   # CPack puts the summary above this text.
   string(CONCAT CPACK_DEBIAN_PACKAGE_DESCRIPTION
       "vornup brings the firmware and boot code of a host's Korvane Fibre Channel host\n"
@@ -79,7 +121,8 @@ else()
       "chose, through the Korvane management tool Tandrel. It runs unattended and\n"
       "ends with an exit code for scripts. The images come from the table\n"
       "fwmatrix.txt or, in automatic mode, from the firmware and boot directories\n"
-      "beside the program.")
+      "beside the program. It is installed in /opt/vornup; vornup-register-tool\n"
+      "there registers the management tool.")
   find_program(VORNUP_DPKG_SHLIBDEPS dpkg-shlibdeps)
   if(VORNUP_DPKG_SHLIBDEPS)
     set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)

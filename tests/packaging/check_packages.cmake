@@ -6,26 +6,61 @@
 #         -DLAYOUT=windows -DSYSTEM=win64 -DOBJDUMP=<the build's objdump>
 #         [-DWINE_RUN=cmake/wine-run.sh -DWINE_PREFIX=<prefix>]
 #         -P check_packages.cmake
-#   cmake ... -DLAYOUT=linux -DSYSTEM=Linux-x86_64 [-DGROFF=groff] -P check_packages.cmake
+#   cmake ... -DLAYOUT=linux -DSYSTEM=Linux-x86_64 [-DGROFF=groff]
+#         -DTANDREL=<build>/sim/Tandrel -DHOST_FILE=sim/hosts/example.txt
+#         [-DDPKG=dpkg] [-DDPKG_DEB=dpkg-deb] -P check_packages.cmake
+#
+# The Linux .deb is also installed into a scratch root (with dpkg --root when
+# the test runs as root, else unpacked and its postinst run), the simulator
+# registered there with the packaged command, and the installed program run
+# through its /usr/bin link: it must find its table in /opt/vornup of that
+# root. An upgrade must keep an edited table, a purge remove it.
 cmake_minimum_required(VERSION 3.25)
 
 set(usage_header "vornupOnline v${VERSION} - Korvane Firmware Update Utility")
 
-# What a Linux package installs under its prefix.
-set(linux_tree
-    bin
-    bin/vornup
-    share
-    share/doc
-    share/doc/vornup
-    share/doc/vornup/README.md
-    share/doc/vornup/docs
-    share/doc/vornup/docs/models.md
-    share/doc/vornup/examples
-    share/doc/vornup/examples/fwmatrix.txt
-    share/man
-    share/man/man1
-    share/man/man1/vornup.1)
+# The program's folder, /opt/vornup in the .deb and vornup/ in the .tar.gz.
+set(program_folder
+    boot
+    firmware
+    fwmatrix.txt.sample
+    vornup
+    vornup-register-tool)
+
+# What the .deb installs, from the root.
+set(deb_tree
+    etc
+    etc/vornup
+    etc/vornup/registry
+    opt
+    opt/vornup
+    usr
+    usr/bin
+    usr/bin/vornup
+    usr/share
+    usr/share/doc
+    usr/share/doc/vornup
+    usr/share/doc/vornup/README.md
+    usr/share/doc/vornup/docs
+    usr/share/doc/vornup/docs/models.md
+    usr/share/doc/vornup/docs/report.schema.json
+    usr/share/man
+    usr/share/man/man1
+    usr/share/man/man1/vornup.1)
+list(TRANSFORM program_folder PREPEND opt/vornup/ OUTPUT_VARIABLE deb_folder)
+list(APPEND deb_tree ${deb_folder})
+
+# What the .tar.gz holds: the folder alone, with its words.
+set(tgz_tree
+    vornup
+    vornup/INSTALL.txt
+    vornup/README.md
+    vornup/docs
+    vornup/docs/models.md
+    vornup/docs/report.schema.json
+    vornup/docs/vornup.1)
+list(TRANSFORM program_folder PREPEND vornup/ OUTPUT_VARIABLE tgz_folder)
+list(APPEND tgz_tree ${tgz_folder})
 
 # What the Windows ZIP holds, with nothing above it.
 set(windows_tree
@@ -79,14 +114,35 @@ function(expect_usage_text)
   endif()
 endfunction()
 
-# The files that every Linux package installs under `prefix`.
-function(check_linux_files prefix)
-  expect_same_file(${prefix}/share/doc/vornup/README.md ${SOURCE}/README.md)
-  expect_same_file(${prefix}/share/doc/vornup/docs/models.md ${SOURCE}/docs/models.md)
-  expect_same_file(${prefix}/share/doc/vornup/examples/fwmatrix.txt ${SOURCE}/examples/fwmatrix.txt)
-  expect_same_file(${prefix}/share/man/man1/vornup.1 ${SOURCE}/docs/vornup.1)
+# The program's folder in a Linux package.
+function(check_program_folder folder)
+  expect_same_file(${folder}/fwmatrix.txt.sample ${SOURCE}/examples/fwmatrix.txt)
+  expect_same_file(${folder}/vornup-register-tool ${SOURCE}/packaging/linux/vornup-register-tool)
+  foreach(program vornup vornup-register-tool)
+    expect_executable(${folder}/${program})
+  endforeach()
+  foreach(subfolder firmware boot)
+    if(NOT IS_DIRECTORY ${folder}/${subfolder} OR IS_SYMLINK ${folder}/${subfolder})
+      message(FATAL_ERROR "${folder}/${subfolder} is no folder")
+    endif()
+  endforeach()
   expect_usage_text(${CMAKE_COMMAND} -E env VORNUP_REGISTRY_ROOT=${WORK}/registry
-                    ${prefix}/bin/vornup)
+                    ${folder}/vornup)
+endfunction()
+
+function(expect_executable file)
+  execute_process(COMMAND test -f ${file} -a -x ${file} RESULT_VARIABLE missing)
+  if(missing)
+    message(FATAL_ERROR "${file} is no executable file")
+  endif()
+endfunction()
+
+function(expect_contains file text)
+  file(READ ${file} content)
+  string(FIND "${content}" "${text}" at)
+  if(at EQUAL -1)
+    message(FATAL_ERROR "${file} does not say '${text}':\n${content}")
+  endif()
 endfunction()
 
 function(expect_field control field pattern)
@@ -121,11 +177,16 @@ function(check_windows_zip zip)
 endfunction()
 
 function(check_linux_tgz tgz)
-  set(top vornup-${VERSION}-${SYSTEM})
   unpack(${WORK}/out/${tgz} ${WORK}/tgz)
-  list(TRANSFORM linux_tree PREPEND ${top}/ OUTPUT_VARIABLE tree)
-  expect_tree(${WORK}/tgz ${top} ${tree})
-  check_linux_files(${WORK}/tgz/${top})
+  expect_tree(${WORK}/tgz ${tgz_tree})
+  check_program_folder(${WORK}/tgz/vornup)
+  expect_same_file(${WORK}/tgz/vornup/README.md ${SOURCE}/README.md)
+  expect_same_file(${WORK}/tgz/vornup/docs/models.md ${SOURCE}/docs/models.md)
+  expect_same_file(${WORK}/tgz/vornup/docs/report.schema.json ${SOURCE}/docs/report.schema.json)
+  expect_same_file(${WORK}/tgz/vornup/docs/vornup.1 ${SOURCE}/docs/vornup.1)
+  # Its words name this archive and how it is unpacked.
+  expect_contains(${WORK}/tgz/vornup/INSTALL.txt "tar xzf ${tgz} -C /opt")
+  expect_contains(${WORK}/tgz/vornup/INSTALL.txt "/opt/vornup/vornup-register-tool")
 endfunction()
 
 function(check_linux_deb deb)
@@ -153,10 +214,143 @@ function(check_linux_deb deb)
   expect_field("${control}" Section "admin\n")
   expect_field("${control}" Depends "[^\n]*libc6")
   expect_field("${control}" Description "[^\n]+\n [^\n]+")
+  foreach(script postinst postrm)
+    expect_same_file(${at}/control/${script} ${SOURCE}/packaging/linux/${script})
+    expect_executable(${at}/control/${script})
+  endforeach()
 
-  list(TRANSFORM linux_tree PREPEND usr/ OUTPUT_VARIABLE tree)
-  expect_tree(${at}/data usr ${tree})
-  check_linux_files(${at}/data/usr)
+  expect_tree(${at}/data ${deb_tree})
+  check_program_folder(${at}/data/opt/vornup)
+  file(READ_SYMLINK ${at}/data/usr/bin/vornup target)
+  if(NOT target STREQUAL "/opt/vornup/vornup")
+    message(FATAL_ERROR "${deb}: /usr/bin/vornup links to '${target}', not /opt/vornup/vornup")
+  endif()
+  expect_same_file(${at}/data/usr/share/doc/vornup/README.md ${SOURCE}/README.md)
+  expect_same_file(${at}/data/usr/share/doc/vornup/docs/models.md ${SOURCE}/docs/models.md)
+  expect_same_file(${at}/data/usr/share/doc/vornup/docs/report.schema.json
+                   ${SOURCE}/docs/report.schema.json)
+  expect_same_file(${at}/data/usr/share/man/man1/vornup.1 ${SOURCE}/docs/vornup.1)
+endfunction()
+
+# Runs a command and expects its exit code; the output lands in `out_var`.
+function(run_expecting code out_var)
+  execute_process(COMMAND ${ARGN} RESULT_VARIABLE result OUTPUT_VARIABLE output
+                  ERROR_VARIABLE errors WORKING_DIRECTORY ${WORK}/run)
+  if(NOT result STREQUAL "${code}")
+    list(JOIN ARGN " " command)
+    message(FATAL_ERROR "${command}\ngave exit code ${result}, expected ${code}:\n${output}${errors}")
+  endif()
+  set(${out_var} "${output}${errors}" PARENT_SCOPE)
+endfunction()
+
+# dpkg itself installs into a scratch root only for root (it sets owners),
+# with its database and log in that root; otherwise the package is unpacked and its maintainer script run as dpkg
+# would run it.
+function(deb_install root deb)
+  if(use_dpkg)
+    run_expecting(0 log ${DPKG} --root=${root} --log=${root}/dpkg.log --force-script-chrootless
+                  --force-depends -i ${deb})
+  else()
+    run_expecting(0 log ${DPKG_DEB} -x ${deb} ${root})
+    run_expecting(0 log ${CMAKE_COMMAND} -E env DPKG_ROOT=${root}
+                  sh ${WORK}/deb/control/postinst configure)
+  endif()
+endfunction()
+
+function(deb_purge root)
+  if(use_dpkg)
+    run_expecting(0 log ${DPKG} --root=${root} --log=${root}/dpkg.log --force-script-chrootless
+                  --purge vornup)
+  else()
+    run_expecting(0 log ${CMAKE_COMMAND} -E env DPKG_ROOT=${root}
+                  sh ${WORK}/deb/control/postrm remove)
+    run_expecting(0 log ${CMAKE_COMMAND} -E env DPKG_ROOT=${root}
+                  sh ${WORK}/deb/control/postrm purge)
+  endif()
+endfunction()
+
+function(expect_line text line what)
+  string(FIND "${text}" "${line}" at)
+  if(at EQUAL -1)
+    message(FATAL_ERROR "${what} lacks '${line}':\n${text}")
+  endif()
+endfunction()
+
+# Installs the .deb into a scratch root and uses it there as an administrator
+# would: register the tool, query the adapters, upgrade, purge.
+function(check_installed_deb deb)
+  if(NOT TANDREL OR NOT (DPKG OR DPKG_DEB))
+    message(STATUS "no simulator or no dpkg: the installed package is not tried")
+    return()
+  endif()
+  set(root ${WORK}/root)
+  set(use_dpkg OFF)
+  execute_process(COMMAND id -u OUTPUT_VARIABLE uid OUTPUT_STRIP_TRAILING_WHITESPACE)
+  if(DPKG AND uid STREQUAL "0")
+    set(use_dpkg ON)
+    file(MAKE_DIRECTORY ${root}/var/lib/dpkg/info ${root}/var/lib/dpkg/updates)
+    file(TOUCH ${root}/var/lib/dpkg/status)
+  endif()
+  file(MAKE_DIRECTORY ${WORK}/run ${WORK}/temp)
+  set(deb_file ${WORK}/out/${deb})
+
+  deb_install(${root} ${deb_file})
+  set(folder ${root}/opt/vornup)
+  expect_same_file(${folder}/fwmatrix.txt ${SOURCE}/examples/fwmatrix.txt)
+  if(NOT IS_DIRECTORY ${root}/etc/vornup/registry)
+    message(FATAL_ERROR "the package made no /etc/vornup/registry")
+  endif()
+  # The packaged link names /opt/vornup/vornup; in the scratch root it names
+  # that root's copy, as the link does on the installed host.
+  file(READ_SYMLINK ${root}/usr/bin/vornup target)
+  if(NOT target STREQUAL "/opt/vornup/vornup")
+    message(FATAL_ERROR "the installed /usr/bin/vornup links to '${target}'")
+  endif()
+  file(REMOVE ${root}/usr/bin/vornup)
+  file(CREATE_LINK ${folder}/vornup ${root}/usr/bin/vornup SYMBOLIC)
+
+  # The management tool: the simulator with the example host, registered
+  # with the packaged command.
+  set(suite ${root}/opt/korvane)
+  file(MAKE_DIRECTORY ${suite}/Quenmar)
+  file(COPY ${TANDREL} DESTINATION ${suite}/Quenmar)
+  file(COPY_FILE ${HOST_FILE} ${suite}/Quenmar/host.txt)
+  set(registry ${root}/etc/vornup/registry)
+  set(env ${CMAKE_COMMAND} -E env VORNUP_REGISTRY_ROOT=${registry} TEMP=${WORK}/temp)
+  run_expecting(0 log ${env} ${folder}/vornup-register-tool ${suite})
+  file(READ ${registry}/SOFTWARE/Korvane/Quenmar/QuenmarDir value)
+  if(NOT value STREQUAL "${suite}/\n")
+    message(FATAL_ERROR "QuenmarDir holds '${value}', expected '${suite}/'")
+  endif()
+
+  # A query through the link: vornup finds its folder behind it, and the
+  # tool through the registered value.
+  run_expecting(0 output ${env} ${root}/usr/bin/vornup /q /xv)
+  expect_line("${output}" "HBA=KF1602, Port Type=FC, WWN=10:00:00:00:C9:7D:00:01" "the query")
+  expect_line("${output}" "vornup: All required queries succeeded - Return Code=0" "the query")
+  file(READ ${WORK}/run/dbg.log trace)
+  expect_line("${trace}" "Fwmatrix.txt  = ${folder}/fwmatrix.txt\n" "the trace")
+  expect_line("${trace}" "${suite}/Quenmar/Tandrel" "the trace")
+  # Without the table in that folder the same query stops: it is the one read.
+  file(RENAME ${folder}/fwmatrix.txt ${WORK}/fwmatrix.txt.away)
+  run_expecting(2 output ${env} ${root}/usr/bin/vornup /q)
+  expect_line("${output}" "fwmatrix update table not found" "the query without a table")
+
+  # An upgrade keeps the administrator's table; the sample is the package's.
+  file(READ ${WORK}/fwmatrix.txt.away table)
+  file(WRITE ${folder}/fwmatrix.txt "${table}/ edited by the administrator\n")
+  deb_install(${root} ${deb_file})
+  expect_contains(${folder}/fwmatrix.txt "/ edited by the administrator")
+  expect_same_file(${folder}/fwmatrix.txt.sample ${SOURCE}/examples/fwmatrix.txt)
+
+  # Purging removes the table; the registry value is the administrator's.
+  deb_purge(${root})
+  if(EXISTS ${folder}/fwmatrix.txt)
+    message(FATAL_ERROR "the purged package left /opt/vornup/fwmatrix.txt")
+  endif()
+  if(NOT EXISTS ${registry}/SOFTWARE/Korvane/Quenmar/QuenmarDir)
+    message(FATAL_ERROR "the purged package removed the registered tool")
+  endif()
 endfunction()
 
 # The manual page must render without a warning.
@@ -201,4 +395,5 @@ else()
   check_linux_tgz(${tgz})
   check_linux_deb(${debs})
   check_manual_page(${WORK}/deb/data/usr/share/man/man1/vornup.1)
+  check_installed_deb(${debs})
 endif()
