@@ -43,7 +43,7 @@ class Run:
         self.verdicts = {}
         for play in self.out.get("plays", []):
             for task in play.get("tasks", []):
-                if task["task"]["name"] == VERDICT_TASK:
+                if task["task"]["name"].split(" : ")[-1] == VERDICT_TASK:
                     for host, result in task["hosts"].items():
                         self.verdicts[host] = result
 
@@ -119,13 +119,14 @@ def check_all(scratch, dom_path, screenshot):
     again = Run(scratch, "again")
     again.expect({"alpha": "ok", "bravo": "ok", "charlie": "ok", "delta": "failed",
                   "echo": "failed", "foxtrot": "ok"})
-    for host, stats in again.out.get("stats", {}).items():
+    for host in HOSTS:
+        stats = again.out.get("stats", {}).get(host, {})
         check(stats.get("changed", 0) == 0, "again: {} reports {} changes".format(host, stats.get("changed")))
 
     # Check mode on fresh hosts: previews, no downloads anywhere.
     preview = Run(scratch, "preview")
-    preview.expect({"alpha": "changed", "bravo": "changed", "charlie": "ok", "foxtrot": "ok",
-                    "echo": "failed"})
+    preview.expect({"alpha": "changed", "bravo": "changed", "charlie": "ok", "delta": "changed",
+                    "echo": "failed", "foxtrot": "ok"})
     rep = preview.report("alpha")
     check(rep is not None and rep.get("preview") is True and "previewed" in outcomes(rep)
           and "downloaded" not in outcomes(rep), "preview: alpha's report is a preview")
