@@ -53,9 +53,18 @@ echo "== ansible-lint and syntax checks"
 
 echo "== simulated hosts in $scratch"
 python3 "$here/make_fleet.py" --scratch "$scratch" --source "$source" --build "$build" --program "$program"
-# echo's registry is held by another run for the whole test.
-flock "$scratch/hosts/echo/registry.lock" sleep 600 &
+# echo's registry is held by another run for the whole test: a process that
+# takes the lock on <registry root>.lock and waits (killing it frees the lock).
+( exec 9>>"$scratch/hosts/echo/registry.lock"; flock 9; exec sleep 600 ) &
 lock_pid=$!
+for _ in $(seq 50); do
+  flock -n "$scratch/hosts/echo/registry.lock" true || break
+  sleep 0.1
+done
+if flock -n "$scratch/hosts/echo/registry.lock" true; then
+  echo "ansible tests: could not hold echo's lock" >&2
+  exit 1
+fi
 
 export ANSIBLE_LOCAL_TEMP=$scratch/ansible-tmp ANSIBLE_REMOTE_TEMP=$scratch/ansible-tmp
 export ANSIBLE_STDOUT_CALLBACK=json ANSIBLE_NOCOLOR=1 ANSIBLE_RETRY_FILES_ENABLED=0
