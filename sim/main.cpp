@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "platform/platform.h"
+#include "sim/call_knobs.h"
 #include "sim/key_value_text.h"
 #include "sim/simulation.h"
 
@@ -18,6 +19,8 @@ constexpr char kHostVariable[] = "TANDREL_SIM_HOST";
 constexpr char kStateVariable[] = "TANDREL_SIM_STATE";
 constexpr char kLogVariable[] = "TANDREL_SIM_LOG";
 constexpr char kFailCallVariable[] = "TANDREL_SIM_FAIL_CALL";
+constexpr char kDelayVariable[] = "TANDREL_SIM_DELAY";
+constexpr char kSwapVariable[] = "TANDREL_SIM_SWAP_OUTPUT";
 constexpr char kDefaultHostFile[] = "host.txt";
 constexpr char kStateSuffix[] = ".state";
 constexpr char kMessagePrefix[] = "Tandrel (simulator): ";
@@ -101,9 +104,24 @@ int main(int argc, char** argv) {
   int status = loadSimulation(argc > 0 ? argv[0] : nullptr, simulation, statePath);
   if (status != tandrelsim::kExitOk) return status;
 
+  tandrelsim::CallKnobs knobs;
+  std::string error;
+  if (!tandrelsim::parseCallKnobs(environment(kDelayVariable), environment(kSwapVariable), knobs,
+                                  error)) {
+    return setupError(error);
+  }
+  const std::string command = args.empty() ? std::string() : args[0];
+
   tandrelsim::Reply reply = simulation.call(args);
-  std::fwrite(reply.text.data(), 1, reply.text.size(), stdout);
-  std::fflush(stdout);
+  // A slow command answers late, and a command ended while it waits changes
+  // nothing: the state is saved only after the answer.
+  if (knobs.delays(command)) tandrelsim::sleepMilliseconds(knobs.delayMilliseconds);
+  if (knobs.swaps(command)) {
+    if (!tandrelsim::swapStandardOutput(knobs.swap, error)) return setupError(error);
+  } else {
+    std::fwrite(reply.text.data(), 1, reply.text.size(), stdout);
+    std::fflush(stdout);
+  }
   if (!reply.error.empty()) std::fputs(reply.error.c_str(), stderr);
   if (!saveState(statePath, simulation.stateText())) {
     return setupError("cannot write the state file " + statePath + " (set " + kStateVariable + ")");
