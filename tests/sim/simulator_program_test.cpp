@@ -6,6 +6,7 @@
 #include <map>
 #include <string>
 
+#include "platform/command.h"
 #include "platform/host_names.h"
 #include "platform/platform.h"
 #include "sim/faults.h"
@@ -52,11 +53,14 @@ class SimulatorProgram : public ::testing::Test {
     environment["TANDREL_SIM_LOG"] = scratch.file("log.txt");
     environment["TANDREL_SIM_STATE"] = "";
     environment["TANDREL_SIM_FAIL_CALL"] = "";
+    environment["TANDREL_SIM_DELAY"] = "";
+    environment["TANDREL_SIM_SWAP_OUTPUT"] = "";
   }
 
   void writeHost(const std::string& text) { scratch.write("host.txt", text); }
 
-  Result run(const std::string& args, const std::string& program = simulatorPath()) {
+  // The environment settings, as a command line prefix.
+  std::string environmentPrefix() const {
     std::string line;
     for (const auto& variable : environment) {
       if (kWindowsHost) {
@@ -67,6 +71,11 @@ class SimulatorProgram : public ::testing::Test {
         line += "export " + variable.first + "=" + quoted(variable.second) + " && ";
       }
     }
+    return line;
+  }
+
+  Result run(const std::string& args, const std::string& program = simulatorPath()) {
+    std::string line = environmentPrefix();
     line += quoted(program) + " " + args + " > " + quoted(scratch.file("out.txt")) + " 2> " +
             quoted(scratch.file("err.txt"));
     Result result;
@@ -159,6 +168,69 @@ TEST_F(SimulatorProgram, NthCallFailsAsTheEnvironmentSays) {
   EXPECT_EQ(bad.status, 3);
   EXPECT_TRUE(contains(bad.err, "TANDREL_SIM_FAIL_CALL: fail-call is")) << bad.err;
 }
+
+TEST_F(SimulatorProgram, DelayedDownloadEndedWhileItWaitsChangesNothing) {
+  writeHost(exampleHost());
+  fs::create_directories(fs::u8path(scratch.file("fw")));
+  testimages::writeUfi(scratch.file("fw/kc.ufi"), "4.1.0.0");
+  environment["TANDREL_SIM_DELAY"] = "download 30000";
+  std::string line = environmentPrefix() + quoted(simulatorPath()) + " download 00-90-FA-3A-00-01 " +
+          quoted(scratch.file("fw/kc.ufi")) + " > " + quoted(scratch.file("out.txt"));
+  CommandLimits limits;
+  limits.timeLimit = std::chrono::milliseconds(300);
+  limits.terminationGrace = std::chrono::milliseconds(200);
+  CommandResult ended = hostPlatform().runLimitedCommand(line, limits);
+  EXPECT_EQ(ended.end, CommandEnd::timedOut);
+  EXPECT_EQ(scratch.read("out.txt"), "");
+  environment["TANDREL_SIM_DELAY"] = "hbaattrib 1";
+  EXPECT_TRUE(contains(run("hbaattrib 10:00:00:90:fa:3a:00:02").out,
+                       "FW Version      : 4.0.360.15\n"));
+}
+
+TEST_F(SimulatorProgram, BadKnobsAreSetupErrors) {
+  writeHost(exampleHost());
+  const char* const kBad[][2] = {
+      {"TANDREL_SIM_DELAY", "download"},
+      {"TANDREL_SIM_DELAY", "download 5x"},
+      {"TANDREL_SIM_DELAY", "flash 100"},
+      {"TANDREL_SIM_SWAP_OUTPUT", "listhbas pipe"},
+      {"TANDREL_SIM_SWAP_OUTPUT", "listhbas fifo extra"},
+  };
+  for (const auto& knob : kBad) {
+    environment["TANDREL_SIM_DELAY"] = "";
+    environment["TANDREL_SIM_SWAP_OUTPUT"] = "";
+    environment[knob[0]] = knob[1];
+    Result result = run("listhbas");
+    EXPECT_EQ(result.status, 3) << knob[0] << "=" << knob[1];
+    EXPECT_TRUE(contains(result.err, knob[0])) << result.err;
+  }
+}
+
+#ifndef _WIN32
+TEST_F(SimulatorProgram, SwappedOutputLeavesSomethingElseBehind) {
+  writeHost(exampleHost());
+  const struct {
+    const char* how;
+    fs::file_type left;
+  } kSwaps[] = {
+      {"fifo", fs::file_type::fifo},
+      {"zero", fs::file_type::symlink},
+      {"removed", fs::file_type::not_found},
+  };
+  for (const auto& swap : kSwaps) {
+    environment["TANDREL_SIM_SWAP_OUTPUT"] = std::string("listhbas ") + swap.how;
+    // Read back with the type alone: a FIFO would block a reader.
+    std::string line = environmentPrefix() + quoted(simulatorPath()) + " listhbas > " +
+                       quoted(scratch.file("swapped.txt"));
+    EXPECT_EQ(hostPlatform().runCommand(line), 0) << swap.how;
+    EXPECT_EQ(fs::symlink_status(fs::u8path(scratch.file("swapped.txt"))).type(), swap.left)
+        << swap.how;
+    fs::remove(fs::u8path(scratch.file("swapped.txt")));
+  }
+  environment["TANDREL_SIM_SWAP_OUTPUT"] = "hbaattrib fifo";
+  EXPECT_TRUE(contains(run("listhbas").out, "Port WWN"));
+}
+#endif
 
 TEST_F(SimulatorProgram, HostileBytesAndSizesPassThrough) {
   writeHost(exampleHost() + "[host]\nfault.hbaattrib = nul-ff\nfault.listhbas = huge\n"
