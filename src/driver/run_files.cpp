@@ -1,10 +1,10 @@
 #include "driver/run_files.h"
 
 #include <cstdio>
-#include <filesystem>
 
 #include "core/exit_codes.h"
 #include "core/paths.h"
+#include "platform/safe_files.h"
 
 namespace vornup {
 namespace {
@@ -13,20 +13,14 @@ constexpr char kFwmatrixNotFound[] =
     "\n%s: Error - fwmatrix update table not found - Return Code=%d\n\n";
 constexpr char kClosingLines[] = "\n\n";
 
-// Only a plain file is read as the table: opening a FIFO would wait for a
-// writer for ever, and a folder reads as an empty table on some systems.
-bool isPlainFile(const char* path) {
-  std::error_code error;
-  return std::filesystem::is_regular_file(path, error);
-}
-
 }  // namespace
 
 int openFwmatrix(RunState& run) {
   if (run.sw.autoMode) return kExitSuccess;
-  if (isPlainFile(run.fwmatrixPath.c_str())) {
-    run.fwmatrixFile = std::fopen(run.fwmatrixPath.c_str(), "r");
-  }
+  // Only a regular file is read as the table, opened without waiting: a FIFO
+  // would wait for a writer for ever, and a folder reads as an empty table
+  // on some systems. Its line ends are read as they are (see fwmatrix_line).
+  run.fwmatrixFile = openRegularFileForReading(run.fwmatrixPath.c_str());
   if (run.fwmatrixFile != nullptr) return kExitSuccess;
   run.out.consoleOut(kFwmatrixNotFound, run.programName, kExitFwmatrixNotFound);
   return kExitFwmatrixNotFound;

@@ -157,7 +157,7 @@ void decideFwmatrixUpdate(RunState& run, Adapter& adapter) {
   run.out.traceOut(kUsingFwmatrix);
   FixedText<32> firmwareFile;
   FixedText<32> bootCodeFile;
-  if (getFwMatrixMatch(run, adapter, firmwareFile, bootCodeFile) == 0) {
+  if (!getFwMatrixMatch(run, adapter, firmwareFile, bootCodeFile)) {
     printQueryLine(run, adapter, kNoImageText, kQueryPlain);
     if (run.sw.verbose) {
       run.out.consoleOut(kNoEntryForAdapter, run.programName, adapter.vornupType.c_str());
