@@ -109,7 +109,7 @@ TEST_F(ImageFiles, VerifyImageFileRunsTheReaderOfTheKind) {
   for (const Case& t : cases) {
     ImageIdText result;
     uint32_t imageType = 99;
-    EXPECT_EQ(verifyImageFile(c.run, t.path.c_str(), result, t.kind, imageType), 0) << t.path;
+    EXPECT_EQ(verifyImageFile(c.run.out, t.path.c_str(), result, t.kind, imageType), 0) << t.path;
     EXPECT_STREQ(result.c_str(), t.id) << t.path;
     EXPECT_EQ(imageType, t.imageType) << t.path;
   }
@@ -119,13 +119,13 @@ TEST_F(ImageFiles, VerifyImageFileRefusesAnUnknownKindAndBadFiles) {
   writeJunk(firmwarePath("junk.ufi"));
   ImageIdText result;
   uint32_t imageType = 0;
-  EXPECT_EQ(verifyImageFile(c.run, firmwarePath("junk.ufi").c_str(), result,
+  EXPECT_EQ(verifyImageFile(c.run.out, firmwarePath("junk.ufi").c_str(), result,
                             static_cast<ImageFileKind>(9), imageType),
             kUnknownImageFileKind);
-  EXPECT_NE(verifyImageFile(c.run, firmwarePath("junk.ufi").c_str(), result, ImageFileKind::kUfi,
+  EXPECT_NE(verifyImageFile(c.run.out, firmwarePath("junk.ufi").c_str(), result, ImageFileKind::kUfi,
                             imageType),
             0);
-  EXPECT_EQ(verifyImageFile(c.run, firmwarePath("absent.all").c_str(), result, ImageFileKind::kAll,
+  EXPECT_EQ(verifyImageFile(c.run.out, firmwarePath("absent.all").c_str(), result, ImageFileKind::kAll,
                             imageType),
             OPEN_FILE_ERROR);
 }
