@@ -19,9 +19,8 @@ bool ImageFile::open(const char* path) {
     close();
     return false;
   }
-  // The system's position stays at the end until the first read needs the
-  // start: a file that is only measured costs no seek back.
-  filePosition_ = size_;
+  // Measured without a seek: the system's position is still at the start.
+  filePosition_ = 0;
   return true;
 }
 

@@ -1,5 +1,6 @@
 #include "platform/stream_position.h"
 
+#include <sys/stat.h>
 #include <sys/types.h>
 
 #include <limits>
@@ -12,13 +13,23 @@ using StreamOffset = long long;
 int seekTo(std::FILE* stream, StreamOffset offset, int whence) {
   return _fseeki64(stream, offset, whence);
 }
-StreamOffset tell(std::FILE* stream) { return _ftelli64(stream); }
+bool fileLength(std::FILE* stream, uint64_t& size) {
+  struct _stat64 info;
+  if (_fstat64(_fileno(stream), &info) != 0 || info.st_size < 0) return false;
+  size = static_cast<uint64_t>(info.st_size);
+  return true;
+}
 #else
 using StreamOffset = off_t;
 int seekTo(std::FILE* stream, StreamOffset offset, int whence) {
   return fseeko(stream, offset, whence);
 }
-StreamOffset tell(std::FILE* stream) { return ftello(stream); }
+bool fileLength(std::FILE* stream, uint64_t& size) {
+  struct stat info;
+  if (fstat(fileno(stream), &info) != 0 || info.st_size < 0) return false;
+  size = static_cast<uint64_t>(info.st_size);
+  return true;
+}
 #endif
 
 }  // namespace
@@ -28,12 +39,6 @@ bool seekStream(std::FILE* stream, uint64_t position) {
   return seekTo(stream, static_cast<StreamOffset>(position), SEEK_SET) == 0;
 }
 
-bool measureStream(std::FILE* stream, uint64_t& size) {
-  if (seekTo(stream, 0, SEEK_END) != 0) return false;
-  const StreamOffset end = tell(stream);
-  if (end < 0) return false;
-  size = static_cast<uint64_t>(end);
-  return true;
-}
+bool measureStream(std::FILE* stream, uint64_t& size) { return fileLength(stream, size); }
 
 }  // namespace vornup

@@ -10,8 +10,8 @@ namespace vornup {
 // Moves `stream` to the absolute `position`; false when the system refuses.
 bool seekStream(std::FILE* stream, uint64_t position);
 
-// The length of the file behind `stream`, measured by a seek to its end (the
-// stream is left there); false when it cannot be measured.
+// The length of the file behind `stream`, asked of the system without moving
+// the stream; false when it cannot be measured.
 bool measureStream(std::FILE* stream, uint64_t& size);
 
 }  // namespace vornup

@@ -40,7 +40,6 @@ struct FwmatrixKind {
   const char* invalidEntry;
   const char* readError;
   const char* openFileError;
-  const char* openResourceError;  // status printed in decimal
   const char* invalidFile;
 };
 
@@ -53,7 +52,6 @@ const FwmatrixKind kFirmwareStep = {
     "\n%s: Invalid firmware entry found for HBA = %s, status = %X\n",
     "\n%s: Error - reading firmware image for HBA = %s, status = %X\n",
     "\n%s: Error - unable to open firmware file for HBA = %s, status = %X\n",
-    "\n%s: Error - unable to open firmware resource for HBA = %s, status = %d\n",
     "\n%s: Error - invalid firmware file found for HBA = %s, status = %X\n",
 };
 
@@ -66,7 +64,6 @@ const FwmatrixKind kBootCodeStep = {
     "\n%s: Invalid boot code entry found for HBA = %s, status = %X\n",
     "\n%s: Error - reading boot code image for HBA = %s, status = %X\n",
     "\n%s: Error - unable to open boot code file for HBA = %s, status = %X\n",
-    "\n%s: Error - unable to open boot code resource for HBA = %s, status = %d\n",
     "\n%s: Error - invalid boot code file found for HBA = %s, status = %X\n",
 };
 
@@ -98,9 +95,6 @@ bool loadNamedImage(RunState& run, const Adapter& adapter, const char* name,
       return false;
     case OPEN_FILE_ERROR:
       message.format(step.openFileError, program, model, openFileError);
-      return false;
-    case RM_STATUS_STREAM_NOT_OPEN:
-      message.format(step.openResourceError, program, model, status);
       return false;
     default:
       message.format(step.invalidFile, program, model, openFileError);

@@ -54,7 +54,7 @@ void fillImageNode(ImageNode& node, const char* name, const ImageIdText& decoded
   node.decodedId.set(decodedId.c_str());
   node.actualFileName.set(name);
   node.sortedFileName.set(name);
-  for (char* c = node.sortedFileName.data(); *c != '\0'; ++c) *c = asciiUpper(*c);
+  node.sortedFileName.upcase();
   if (isFcImage(node)) {
     setFcSortKey(node);
   } else {

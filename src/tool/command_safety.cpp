@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "core/text_compare.h"
 #include "platform/host_names.h"
 #include "tool/tandrel.h"
 
@@ -12,9 +13,7 @@ namespace {
 constexpr int kToolCallRefused = 4;
 constexpr char kRefusedAddressTrace[] = "Refused unsafe adapter address = %s\n";
 
-bool isHexDigit(char c) {
-  return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'F') || (c >= 'a' && c <= 'f');
-}
+bool isHexDigit(char c) { return hexDigitValue(c) >= 0; }
 
 }  // namespace
 

@@ -84,7 +84,7 @@ class EntryReader {
     if (const char* line = findLine(kFlagsLabel)) a->flags = readFlags(line);
     if (const char* line = findLine(kSerialLabel)) {
       getLabelToken(kSerialLabel, line, a->serialNumber);
-      upcaseText(a->serialNumber.data());
+      a->serialNumber.upcase();
     }
     if (const char* line = findLine(kPortTypeLabel)) {
       getLabelValue(kPortTypeLabel, line, a->portType);
@@ -116,7 +116,7 @@ class EntryReader {
       ++count;
     }
     address.assign(value, count);
-    upcaseText(address.data());
+    address.upcase();
     if (address.empty()) address.set("N/A");
   }
 
