@@ -83,6 +83,8 @@ class E2eHost {
   const std::map<std::string, std::string>& environment() const { return environment_; }
   const std::vector<std::string>& unsetVariables() const { return unset_; }
   std::string registryRootPath() const { return registryRoot(); }
+  // Runs the program from `path` (a copy the test made) from now on.
+  void useProgramAt(const std::string& path) { program_ = path; }
 
   // A path of the build tree (as CMake names it) as the host names it.
   static std::string hostPath(const std::string& buildPath);
