@@ -7,6 +7,7 @@
 
 #include "download/image_copy.h"
 #include "report/adapter_lines.h"
+#include "tool/attributes.h"
 #include "tool/command_safety.h"
 
 namespace vornup {
@@ -30,7 +31,6 @@ constexpr char kUpdatedHbaTrace[] =
 // tool flashes exactly the bytes that were checked, whatever the current
 // directory is.
 constexpr char kDownloadCommand[] = "download %s \"%s\"";
-constexpr char kBootDisableCommand[] = "enablebootcode %s D";
 
 constexpr char kStatusSuccess[] = "Success";
 constexpr char kStatusError[] = "Error";
@@ -195,9 +195,7 @@ int executeKindDownload(RunState& run, Adapter& adapter, const ImageNode& image,
 
   // Boot code that was found disabled was enabled only to read it; disable it
   // again, in preview runs too.
-  if (!firmware && adapter.bootEnabled == 0) {
-    executeForAddress(run, kBootDisableCommand, adapter.wwn.c_str());
-  }
+  if (!firmware && adapter.bootEnabled == 0) setBootCodeBack(run, adapter.wwn.c_str());
   return result;
 }
 

@@ -7,6 +7,7 @@
 #include "core/exit_codes.h"
 #include "core/text_compare.h"
 #include "driver/switch_check.h"
+#include "platform/safe_files.h"
 
 namespace vornup {
 
@@ -92,7 +93,8 @@ bool parseLogSwitch(RunState& run, const char* argument, int& result) {
   }
   result = kExitSuccess;
   const char* fileName = equals != nullptr ? equals + 1 : "";
-  if (*fileName != '\0') run.out.logFile = std::fopen(fileName, "a");
+  // Never through another user's link, never a FIFO or device.
+  if (*fileName != '\0') run.out.logFile = openFileForWriting(fileName, WriteMode::append, true);
   if (run.out.logFile == nullptr) {
     run.out.consoleOut(kUnableToOpenLog, run.programName, fileName, kExitSwitchError);
     result = kExitSwitchError;
@@ -103,7 +105,7 @@ bool parseLogSwitch(RunState& run, const char* argument, int& result) {
 void requestDebugTrace(RunState& run) {
   if (run.sw.debugTraceRequested) return;
   run.sw.debugTraceRequested = 1;
-  run.out.debugTrace = std::fopen(kDebugTraceName, "w");
+  run.out.debugTrace = openFileForWriting(kDebugTraceName, WriteMode::truncate, true);
 }
 
 }  // namespace
