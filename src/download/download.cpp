@@ -129,12 +129,12 @@ int executeKindDownload(RunState& run, Adapter& adapter, const ImageNode& image,
   const char* installed = firmware ? adapter.fwVersion.c_str() : adapter.bcVersion.c_str();
   ++c.downloadCount;
   if (firmware) {
-    run.out.traceOut(kind.heading);
+    run.out.traceOut("%s", kind.heading);
     if (converged) ++c.cnaFwDownloadCount;
     adapter.fwAttempted = 1;
   } else {
     adapter.bootAttempted = 1;
-    run.out.traceOut(kind.heading);
+    run.out.traceOut("%s", kind.heading);
   }
 
   const FixedText<256>& directory = firmware ? run.firmwareDirectory : run.bootDirectory;
