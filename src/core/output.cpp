@@ -1,6 +1,7 @@
 #include "core/output.h"
 
 #include <cstdarg>
+#include <cstring>
 
 namespace vornup {
 
@@ -9,7 +10,22 @@ Output::~Output() {
   closeTrace();
 }
 
+namespace {
+
+// Every status line that ends a run names its return code.
+constexpr char kStatusMarker[] = "Return Code=";
+
+}  // namespace
+
 void Output::consoleOut(const char* fmt, ...) {
+  if (std::strstr(fmt, kStatusMarker) != nullptr) {
+    char line[512];
+    va_list args;
+    va_start(args, fmt);
+    const int length = std::vsnprintf(line, sizeof line, fmt, args);
+    va_end(args);
+    lastStatusLine_.assign(line, length < 0 ? 0 : std::strlen(line));
+  }
   // Failed writes to any output are ignored: a full disk must not stop a
   // firmware run half way.
   if (!silent && console != nullptr) {

@@ -7,6 +7,7 @@
 #pragma once
 
 #include <cstdio>
+#include <string>
 
 #include "core/printf_check.h"
 
@@ -24,6 +25,10 @@ class Output {
 
   bool tracing() const { return debugTrace != nullptr; }
 
+  // The last status line printed (the one that names the return code), as
+  // formatted, silent runs included; "" before the first.
+  const std::string& lastStatusLine() const { return lastStatusLine_; }
+
   // Closes the log file and the trace (each only when open).
   void closeLog();
   void closeTrace();
@@ -33,6 +38,9 @@ class Output {
   bool silent = false;
   std::FILE* logFile = nullptr;
   std::FILE* debugTrace = nullptr;
+
+ private:
+  std::string lastStatusLine_;
 };
 
 }  // namespace vornup

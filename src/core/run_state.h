@@ -9,6 +9,7 @@
 #include "core/fixed_text.h"
 #include "core/image_node.h"
 #include "core/output.h"
+#include "core/report_request.h"
 
 namespace vornup {
 
@@ -89,6 +90,9 @@ struct RunState {
   FixedText<kToolOutputSize> toolOutput;
 
   std::FILE* fwmatrixFile = nullptr;
+
+  // The run report (/json=), written when the run ends.
+  ReportRequest report;
 
   AdapterList adapterList;
   ImageList firmwareList;
