@@ -12,6 +12,7 @@
 #include "driver/switch_check.h"
 #include "driver/switches.h"
 #include "driver/usage.h"
+#include "report/run_report.h"
 #include "selection/fwmatrix.h"
 #include "selection/image_discovery.h"
 #include "selection/image_discovery_scan.h"
@@ -38,6 +39,7 @@ constexpr char kOperationComplete[] = "\n\n%s: Operation complete - Return Code=
 constexpr char kBeginExecutionTrace[] = "\n[Begin execution]\n";
 
 int endRun(RunState& run, int exitCode) {
+  finishRunReport(run, exitCode);
   shutdownRun(run);
   return exitCode;
 }
@@ -66,13 +68,15 @@ int runVornup(int argc, char** argv, Platform& platform, std::FILE* console) {
   int parsed = parseSwitches(run, argc, argv);
   if (parsed != 0 || run.sw.help) {
     printUsage(run);
-    return endRun(run, parsed);
+    shutdownRun(run);
+    return parsed;
   }
 
   composePaths(run);
   composeTempPath(run);
   if (!validateSwitches(run)) {
     run.out.consoleOut(kInvalidSwitchOptions, run.programName, kExitInvalidSwitchOptions);
+    finishRunReport(run, kExitInvalidSwitchOptions);
     return kExitInvalidSwitchOptions;
   }
 

@@ -3,9 +3,11 @@
 #include <cctype>
 #include <cstdio>
 #include <cstring>
+#include <string>
 
 #include "core/exit_codes.h"
 #include "driver/switch_check.h"
+#include "report/run_report.h"
 
 namespace vornup {
 
@@ -46,6 +48,12 @@ constexpr char kMultipleLogFiles[] =
     "\n%s: Error - cannot open multiple log files - Return Code=%d\n\n";
 constexpr char kUnableToOpenLog[] = "\n%s: Error - unable to open logfile %s - Return Code=%d\n\n";
 constexpr char kUnableToOpenTrace[] = "\n%s: Error - unable to open %s!\n";
+constexpr char kMultipleReports[] =
+    "\n%s: Error - cannot write multiple run reports - Return Code=%d\n\n";
+constexpr char kUnableToWriteReport[] =
+    "\n%s: Error - unable to write run report %s - Return Code=%d\n\n";
+constexpr char kReportReason[] = "%s: run report %s: %s\n";
+constexpr char kReportSwitch[] = "json=";
 constexpr char kDebugTraceName[] = "dbg.log";
 constexpr char kDebugTraceSwitch[] = "xv";
 // "/log" and "/l": the characters before "=" in a log switch, slash included.
@@ -106,6 +114,30 @@ bool parseLogSwitch(RunState& run, const char* argument, int& result) {
   return true;
 }
 
+bool isReportSwitch(const char* text) {
+  for (const char* name = kReportSwitch; *name != '\0'; ++name, ++text) {
+    if (std::tolower(static_cast<unsigned char>(*text)) != *name) return false;
+  }
+  return true;
+}
+
+// The report switch "/json=FILE": the file must be writable now, before the
+// run touches the host. Returns 0, or 4 after the error line.
+int parseReportSwitch(RunState& run, const char* argument, int argc, char** argv) {
+  if (run.report.requested()) {
+    run.out.consoleOut(kMultipleReports, run.programName, kExitSwitchError);
+    return kExitSwitchError;
+  }
+  const char* fileName = std::strchr(argument, '=') + 1;
+  std::string why;
+  if (!acceptRunReport(run, fileName, argc, argv, why)) {
+    std::fprintf(stderr, kReportReason, run.programName, fileName, why.c_str());
+    run.out.consoleOut(kUnableToWriteReport, run.programName, fileName, kExitSwitchError);
+    return kExitSwitchError;
+  }
+  return kExitSuccess;
+}
+
 void requestDebugTrace(RunState& run) {
   if (run.sw.debugTraceRequested) return;
   run.sw.debugTraceRequested = 1;
@@ -116,6 +148,7 @@ void requestDebugTrace(RunState& run) {
 
 int parseSwitches(RunState& run, int argc, char** argv) {
   run.sw = Switches();
+  run.report = ReportRequest();
   run.out.silent = false;
   int result = kExitSwitchError;
 
@@ -129,6 +162,9 @@ int parseSwitches(RunState& run, int argc, char** argv) {
       result = kExitSuccess;
     } else if (text != nullptr && isLogSwitch(text)) {
       if (!parseLogSwitch(run, argument, result)) return result;
+    } else if (text != nullptr && isReportSwitch(text)) {
+      result = parseReportSwitch(run, argument, argc, argv);
+      if (result != kExitSuccess) return result;
     } else if (text != nullptr && equalsIgnoringCase(text, kDebugTraceSwitch)) {
       requestDebugTrace(run);
     } else {
