@@ -1,6 +1,8 @@
 // The program's exit codes, named in one place.
 #pragma once
 
+#include "platform/host_names.h"
+
 namespace vornup {
 
 // Usage shown for /?, /help, /h or an empty command line; a run that needed
@@ -21,5 +23,12 @@ constexpr int kExitToolNotInstalled = 4;
 constexpr int kExitNoAdapters = 5;
 // /auto and the firmware or boot directory beside the program does not exist.
 constexpr int kExitImageDirectoryMissing = 6;
+
+// Another run holds the host-wide lock, or the lock cannot be taken: 75 on
+// POSIX, 1618 on Windows. An interrupted run ends with the code
+// platform/interrupts.h gives (128 + signal on POSIX, 1602 on Windows).
+constexpr int kExitAnotherRun = kHostBusyExitCode;
+// The program's own directory cannot stand on a tool command line.
+constexpr int kExitProgramDirectoryUnusable = 4;
 
 }  // namespace vornup

@@ -1,7 +1,10 @@
 #include "core/output.h"
 
+#include <cerrno>
 #include <cstdarg>
 #include <cstring>
+
+#include "platform/interrupts.h"
 
 namespace vornup {
 
@@ -17,14 +20,19 @@ constexpr char kStatusMarker[] = "Return Code=";
 
 }  // namespace
 
+void Output::noteStatusLine(const char* fmt, va_list args) {
+  if (std::strstr(fmt, kStatusMarker) == nullptr) return;
+  char line[512];
+  const int length = std::vsnprintf(line, sizeof line, fmt, args);
+  lastStatusLine_.assign(line, length < 0 ? 0 : std::strlen(line));
+}
+
 void Output::consoleOut(const char* fmt, ...) {
-  if (std::strstr(fmt, kStatusMarker) != nullptr) {
-    char line[512];
+  {
     va_list args;
     va_start(args, fmt);
-    const int length = std::vsnprintf(line, sizeof line, fmt, args);
+    noteStatusLine(fmt, args);
     va_end(args);
-    lastStatusLine_.assign(line, length < 0 ? 0 : std::strlen(line));
   }
   // Failed writes to any output are ignored: a full disk must not stop a
   // firmware run half way.
@@ -39,8 +47,10 @@ void Output::consoleOut(const char* fmt, ...) {
     va_start(args, fmt);
     std::vfprintf(logFile, fmt, args);
     va_end(args);
+    // A run ended by a signal or killed outright keeps every line it wrote.
+    std::fflush(logFile);
   }
-  if (console != nullptr) std::fflush(console);
+  flushConsole();
 }
 
 void Output::traceOut(const char* fmt, ...) {
@@ -50,7 +60,27 @@ void Output::traceOut(const char* fmt, ...) {
     std::vfprintf(debugTrace, fmt, args);
     va_end(args);
   }
-  if (console != nullptr) std::fflush(console);
+  flushConsole();
+}
+
+void Output::errorOut(const char* fmt, ...) {
+  va_list args;
+  va_start(args, fmt);
+  noteStatusLine(fmt, args);
+  va_end(args);
+  if (errors == nullptr) return;
+  va_start(args, fmt);
+  std::vfprintf(errors, fmt, args);
+  va_end(args);
+  std::fflush(errors);
+}
+
+void Output::flushConsole() {
+  if (console == nullptr) return;
+  errno = 0;
+  // A reader that went away (`| head`) ends the run like an interrupt; the
+  // log still receives every line.
+  if (std::fflush(console) != 0 && errno == EPIPE) recordClosedOutput();
 }
 
 void Output::closeLog() {

@@ -3,9 +3,12 @@
 //
 // User-facing text goes through consoleOut: to standard output unless the run
 // is silent, and always to the log file when one is open. Diagnostic text goes
-// through traceOut, only into the debug trace.
+// through traceOut, only into the debug trace. Diagnostics that are not part
+// of the console text go through errorOut to standard error. The log file is
+// flushed after every write.
 #pragma once
 
+#include <cstdarg>
 #include <cstdio>
 #include <string>
 
@@ -22,11 +25,13 @@ class Output {
 
   void consoleOut(const char* fmt, ...) VORNUP_PRINTF(2, 3);
   void traceOut(const char* fmt, ...) VORNUP_PRINTF(2, 3);
+  void errorOut(const char* fmt, ...) VORNUP_PRINTF(2, 3);
 
   bool tracing() const { return debugTrace != nullptr; }
 
-  // The last status line printed (the one that names the return code), as
-  // formatted, silent runs included; "" before the first.
+  // The last status line printed on the console or standard error (the one
+  // that names the return code), as formatted, silent runs included; ""
+  // before the first.
   const std::string& lastStatusLine() const { return lastStatusLine_; }
 
   // Closes the log file and the trace (each only when open).
@@ -35,11 +40,19 @@ class Output {
 
   // Where standard output goes; tests point it at a file of their own.
   std::FILE* console = stdout;
+  // Where errorOut writes; tests may point it elsewhere or at nullptr.
+  std::FILE* errors = stderr;
   bool silent = false;
   std::FILE* logFile = nullptr;
   std::FILE* debugTrace = nullptr;
 
  private:
+  // Flushes the console; a write that failed with EPIPE is recorded as an
+  // interrupt (platform/interrupts.h).
+  void flushConsole();
+  // Keeps a formatted status line (one that names its return code).
+  void noteStatusLine(const char* fmt, va_list args);
+
   std::string lastStatusLine_;
 };
 

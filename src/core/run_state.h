@@ -4,6 +4,8 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <string>
+#include <vector>
 
 #include "core/adapter.h"
 #include "core/fixed_text.h"
@@ -90,6 +92,14 @@ struct RunState {
   FixedText<kToolOutputSize> toolOutput;
 
   std::FILE* fwmatrixFile = nullptr;
+
+  // Ports whose boot code this run switched on to read its version and has
+  // not switched off again (their addresses); set back on every way out of
+  // the run (tool/attributes.h).
+  std::vector<std::string> bootCodeEnabledPorts;
+  // Set while the one command that may still run after an interrupt runs:
+  // switching such boot code off again.
+  bool settingBootCodeBack = false;
 
   // The run report (/json=), written when the run ends.
   ReportRequest report;

@@ -12,6 +12,7 @@
 #include "driver/switch_check.h"
 #include "driver/switches.h"
 #include "driver/usage.h"
+#include "platform/interrupts.h"
 #include "report/run_report.h"
 #include "selection/fwmatrix.h"
 #include "selection/image_discovery.h"
@@ -44,6 +45,14 @@ int endRun(RunState& run, int exitCode) {
   return exitCode;
 }
 
+// A run refused before its switches are read still writes the report its
+// command line asks for.
+int endRefusedRun(RunState& run, int argc, char** argv, int exitCode) {
+  readSwitchesForReport(run, argc, argv);
+  finishRunReport(run, exitCode);
+  return exitCode;
+}
+
 int failRun(RunState& run, const char* message, int exitCode) {
   run.out.consoleOut(message, run.programName, exitCode);
   return endRun(run, exitCode);
@@ -56,14 +65,21 @@ int runVornup(int argc, char** argv, Platform& platform, std::FILE* console) {
   run.out.console = console;
   recordBinDirectory(run, argc, argv);
   initRunState(run);
-
-  // The rights error comes before the switches are read, so /s cannot
-  // silence it; this exit and the switch check below skip the shutdown step.
-  if (!checkAdminRights(run)) {
-    run.out.consoleOut(kInsufficientPrivileges, run.programName, kExitInsufficientPrivileges);
-    return kExitInsufficientPrivileges;
-  }
+  prepareInterrupts();
   formatVersionString(run);
+
+  // The host-wide lock, then the rights probe, come before the switches are
+  // read (the log file and the trace are opened then), so /s cannot silence
+  // the rights error; these exits and the switch check below skip the
+  // shutdown step. The usage text alone needs neither.
+  if (!asksOnlyForUsage(argc, argv)) {
+    HostClaim claim = claimHost(run);
+    if (claim == HostClaim::noRights) {
+      run.out.consoleOut(kInsufficientPrivileges, run.programName, kExitInsufficientPrivileges);
+      return endRefusedRun(run, argc, argv, kExitInsufficientPrivileges);
+    }
+    if (claim != HostClaim::claimed) return endRefusedRun(run, argc, argv, kExitAnotherRun);
+  }
 
   int parsed = parseSwitches(run, argc, argv);
   if (parsed != 0 || run.sw.help) {
@@ -80,6 +96,8 @@ int runVornup(int argc, char** argv, Platform& platform, std::FILE* console) {
     return kExitInvalidSwitchOptions;
   }
 
+  if (!checkProgramDirectory(run)) return endRun(run, kExitProgramDirectoryUnusable);
+
   if (openFwmatrix(run) != 0) return endRun(run, kExitFwmatrixNotFound);
   if (!run.sw.autoMode && !run.isQueryOnly()) verifyFWmatrixEntries(run);
 
@@ -93,17 +111,24 @@ int runVornup(int argc, char** argv, Platform& platform, std::FILE* console) {
   }
 
   if (locateTandrel(run) != 0) return failRun(run, kToolNotInstalled, kExitToolNotInstalled);
+  if (interruptRequested()) return endInterruptedRun(run);
   int discovered = discoverAdapters(run);
+  if (interruptRequested()) return endInterruptedRun(run);
   if (discovered != 0) return endRun(run, discovered);
   if (run.counters.gHbaCount == 0) return failRun(run, kNoAdapters, kExitNoAdapters);
 
-  for (auto& adapter : run.adapterList) readAdapterAttributes(run, *adapter);
+  for (auto& adapter : run.adapterList) {
+    if (interruptRequested()) break;
+    readAdapterAttributes(run, *adapter);
+  }
+  if (interruptRequested()) return endInterruptedRun(run);
   settleNicPersonalities(run);
   applyPortSuffixes(run);
   traceAdapterList(run);
   run.out.traceOut(kBeginExecutionTrace);
 
   uint16_t lostAdapters = processAdapters(run);
+  if (interruptRequested()) return endInterruptedRun(run);
   if (run.sw.verbose && run.hasOperationSwitch()) printVerboseSummaries(run, lostAdapters);
 
   int exitCode = kExitSuccess;

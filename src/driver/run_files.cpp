@@ -5,6 +5,9 @@
 
 #include "core/exit_codes.h"
 #include "core/paths.h"
+#include "platform/interrupts.h"
+#include "report/run_report.h"
+#include "tool/attributes.h"
 
 namespace vornup {
 namespace {
@@ -12,6 +15,7 @@ namespace {
 constexpr char kFwmatrixNotFound[] =
     "\n%s: Error - fwmatrix update table not found - Return Code=%d\n\n";
 constexpr char kClosingLines[] = "\n\n";
+constexpr char kRunInterrupted[] = "\n\n%s: Error - run interrupted - Return Code=%d\n\n";
 
 // Only a plain file is read as the table: opening a FIFO would wait for a
 // writer for ever, and a folder reads as an empty table on some systems.
@@ -33,6 +37,8 @@ int openFwmatrix(RunState& run) {
 }
 
 void shutdownRun(RunState& run) {
+  // Before the temporary directory goes: the command needs it.
+  restoreBootCode(run);
   run.adapterList.clear();
   run.firmwareList.clear();
   run.bootList.clear();
@@ -42,6 +48,17 @@ void shutdownRun(RunState& run) {
   run.out.closeLog();
   run.out.closeTrace();
   removeTempDirectory(run);
+  // Windows keeps a closing console open until now.
+  interruptCleanupDone();
+}
+
+int endInterruptedRun(RunState& run) {
+  restoreBootCode(run);
+  const int exitCode = interruptExitCode();
+  run.out.consoleOut(kRunInterrupted, run.programName, exitCode);
+  finishRunReport(run, exitCode);
+  shutdownRun(run);
+  return exitCode;
 }
 
 }  // namespace vornup

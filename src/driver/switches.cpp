@@ -7,6 +7,7 @@
 
 #include "core/exit_codes.h"
 #include "driver/switch_check.h"
+#include "platform/safe_files.h"
 #include "report/run_report.h"
 
 namespace vornup {
@@ -106,7 +107,8 @@ bool parseLogSwitch(RunState& run, const char* argument, int& result) {
   }
   result = kExitSuccess;
   const char* fileName = equals != nullptr ? equals + 1 : "";
-  if (*fileName != '\0') run.out.logFile = std::fopen(fileName, "a");
+  // Never through another user's link, never a FIFO or device.
+  if (*fileName != '\0') run.out.logFile = openFileForWriting(fileName, WriteMode::append, true);
   if (run.out.logFile == nullptr) {
     run.out.consoleOut(kUnableToOpenLog, run.programName, fileName, kExitSwitchError);
     result = kExitSwitchError;
@@ -131,7 +133,7 @@ int parseReportSwitch(RunState& run, const char* argument, int argc, char** argv
   const char* fileName = std::strchr(argument, '=') + 1;
   std::string why;
   if (!acceptRunReport(run, fileName, argc, argv, why)) {
-    std::fprintf(stderr, kReportReason, run.programName, fileName, why.c_str());
+    run.out.errorOut(kReportReason, run.programName, fileName, why.c_str());
     run.out.consoleOut(kUnableToWriteReport, run.programName, fileName, kExitSwitchError);
     return kExitSwitchError;
   }
@@ -141,10 +143,29 @@ int parseReportSwitch(RunState& run, const char* argument, int argc, char** argv
 void requestDebugTrace(RunState& run) {
   if (run.sw.debugTraceRequested) return;
   run.sw.debugTraceRequested = 1;
-  run.out.debugTrace = std::fopen(kDebugTraceName, "w");
+  run.out.debugTrace = openFileForWriting(kDebugTraceName, WriteMode::truncate, true);
 }
 
 }  // namespace
+
+void readSwitchesForReport(RunState& run, int argc, char** argv) {
+  run.sw = Switches();
+  run.report = ReportRequest();
+  for (int i = 1; i < argc; ++i) {
+    const char* text = argv[i][0] == '/' ? argv[i] + 1 : nullptr;
+    if (text == nullptr) continue;
+    if (const SwitchName* found = findSwitch(text)) {
+      run.sw.*found->flag = 1;
+      if (found->alsoFlag != nullptr) run.sw.*found->alsoFlag = 1;
+    } else if (isReportSwitch(text) && !run.report.requested()) {
+      std::string why;
+      const char* fileName = std::strchr(text, '=') + 1;
+      if (!acceptRunReport(run, fileName, argc, argv, why)) {
+        run.out.errorOut(kReportReason, run.programName, fileName, why.c_str());
+      }
+    }
+  }
+}
 
 int parseSwitches(RunState& run, int argc, char** argv) {
   run.sw = Switches();

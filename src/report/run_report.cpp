@@ -96,7 +96,7 @@ void finishRunReport(RunState& run, int exitCode, const char* statusText) {
   end.ended = std::time(nullptr);
   std::string why;
   if (!writeInPlace(run.report.path, runReportDocument(run, end), why)) {
-    std::fprintf(stderr, kNotWritten, run.programName, run.report.path.c_str(), why.c_str());
+    run.out.errorOut(kNotWritten, run.programName, run.report.path.c_str(), why.c_str());
   }
 }
 

@@ -32,10 +32,21 @@ std::string quoted(const std::string& text) {
   return result + "'";
 }
 
-bool namesReport(const std::string& argument) {
-  std::string head = argument.substr(0, 6);
-  for (char& c : head) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return head == "/json=";
+std::string lowered(std::string text) {
+  for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return text;
+}
+
+bool namesReport(const std::string& argument) { return lowered(argument.substr(0, 6)) == "/json="; }
+
+// A command line of help switches only shows the usage without taking the
+// host; one more switch would change that, so such runs get no report.
+bool asksOnlyForUsage(const std::vector<std::string>& args) {
+  for (const std::string& argument : args) {
+    const std::string name = lowered(argument);
+    if (name != "/?" && name != "/h" && name != "/help") return false;
+  }
+  return true;
 }
 
 // The collected reports' folder, made on first use.
@@ -224,7 +235,7 @@ RunResult E2eHost::run(std::initializer_list<std::string> args) {
 
 RunResult E2eHost::run(const std::vector<std::string>& args) {
   std::vector<std::string> arguments = args;
-  bool checked = reportChecks_ && !arguments.empty();
+  bool checked = reportChecks_ && !asksOnlyForUsage(arguments);
   for (const std::string& argument : args) checked = checked && !namesReport(argument);
   if (checked) {
     arguments.push_back("/json=" + reportPath());
@@ -234,14 +245,15 @@ RunResult E2eHost::run(const std::vector<std::string>& args) {
   RunResult result;
   result.exitCode = hostPlatform().runCommand(commandLine(arguments));
   result.console = withoutCarriageReturns(scratch_.read("console.txt"));
-  if (checked) checkReport(arguments, result);
+  if (checked) checkReport(arguments, result, reportPath());
   return result;
 }
 
-void E2eHost::checkReport(const std::vector<std::string>& args, const RunResult& result) {
+void E2eHost::checkReport(const std::vector<std::string>& args, const RunResult& result,
+                          const std::string& reportFile) {
   const reportcheck::ConsoleRun run{args, result.exitCode, result.console};
   std::error_code error;
-  const bool present = fs::exists(fs::u8path(reportPath()), error);
+  const bool present = fs::exists(fs::u8path(reportFile), error);
   const reportcheck::Expected expected = reportcheck::reportExpected(run);
   if (expected == reportcheck::Expected::kNoReport) {
     EXPECT_FALSE(present) << "a run that ended at its switches wrote a report";
@@ -249,11 +261,11 @@ void E2eHost::checkReport(const std::vector<std::string>& args, const RunResult&
   }
   if (expected == reportcheck::Expected::kEither && !present) return;
   ASSERT_TRUE(present) << "no report after exit " << result.exitCode << ":\n" << result.console;
-  const std::string report = ScratchDirectory::readFile(reportPath());
+  const std::string report = ScratchDirectory::readFile(reportFile);
   for (const std::string& fault : reportcheck::disagreements(report, run, install_)) {
     ADD_FAILURE() << fault << "\nreport:\n" << report << "\nconsole:\n" << result.console;
   }
-  fs::copy_file(fs::u8path(reportPath()),
+  fs::copy_file(fs::u8path(reportFile),
                 fs::u8path(reportCollection() + collectedName()),
                 fs::copy_options::overwrite_existing, error);
   EXPECT_FALSE(error) << "cannot keep the report: " << error.message();

@@ -8,8 +8,8 @@
 // keys the host clears when it starts and ends. Paths have blanks in them
 // ("install dir", "temp dir") on purpose.
 //
-// Every run with arguments also asks for the run report (/json=, added last
-// unless the arguments name a report themselves). When the run got past the
+// Every run also asks for the run report (/json=, added last) unless the
+// arguments name a report themselves or ask only for the usage text. When the run got past the
 // switches the report must be there and agree with the console
 // (e2e/report_check.h); it is then kept for the schema check after the
 // tests (the collection folder VORNUP_REPORT_DIR).
@@ -51,6 +51,10 @@ class E2eHost {
   std::string reportPath() const;
   // Whether runs ask for their report (on by default).
   void setReportChecks(bool on) { reportChecks_ = on; }
+  // Checks the report at `report` of a run with `args` (a run started some
+  // other way) as the runs of `run` are checked, and keeps it.
+  void checkReport(const std::vector<std::string>& args, const RunResult& result,
+                   const std::string& report);
 
   // Directories, each with a trailing separator.
   std::string installDirectory() const { return install_; }
@@ -93,13 +97,22 @@ class E2eHost {
   // True when no run left anything in the temporary directory.
   bool tempDirectoryIsEmpty() const;
 
+  // For tests that start the program themselves (signals, runs side by
+  // side): the installed program, the variables set and unset for its runs,
+  // and the registry root (POSIX).
+  std::string programPath() const { return program_; }
+  const std::map<std::string, std::string>& environment() const { return environment_; }
+  const std::vector<std::string>& unsetVariables() const { return unset_; }
+  std::string registryRootPath() const { return registryRoot(); }
+  // Runs the program from `path` (a copy the test made) from now on.
+  void useProgramAt(const std::string& path) { program_ = path; }
+
   // A path of the build tree (as CMake names it) as the host names it.
   static std::string hostPath(const std::string& buildPath);
 
  private:
   std::string commandLine(const std::vector<std::string>& args) const;
   std::string environmentPrefix() const;
-  void checkReport(const std::vector<std::string>& args, const RunResult& result);
   static void writeFileBelow(const std::string& directory, const std::string& relativePath,
                              const std::string& content);
   std::string registryRoot() const { return scratch_.file("registry"); }

@@ -14,7 +14,6 @@ namespace {
 using Json = nlohmann::json;
 
 constexpr char kUsageHeader[] = "Korvane Firmware Update Utility";
-constexpr char kRightsError[] = "Error - insufficient privileges";
 constexpr char kRebootNotice[] = "Please reboot system to activate new firmware.";
 constexpr char kReturnCode[] = " - Return Code=";
 
@@ -223,9 +222,7 @@ std::string asReportText(const std::string& text) {
 Json parsed(const std::string& report) { return Json::parse(report, nullptr, false); }
 
 Expected reportExpected(const ConsoleRun& run) {
-  if (contains(run.console, kUsageHeader) || contains(run.console, kRightsError)) {
-    return Expected::kNoReport;
-  }
+  if (contains(run.console, kUsageHeader)) return Expected::kNoReport;
   return run.console.empty() && run.exitCode == 4 ? Expected::kEither : Expected::kReport;
 }
 

@@ -20,9 +20,9 @@ struct ConsoleRun {
 };
 
 // Whether the run must have written its report: one that got past the
-// switches must, one that showed the usage or the rights error must not. A
-// silent run that ended with 4 may have stopped at its switches or later,
-// so either holds.
+// switches must, and so must one refused at the lock or the rights probe;
+// one that showed the usage must not. A silent run that ended with 4 may
+// have stopped at its switches or later, so either holds.
 enum class Expected { kReport, kNoReport, kEither };
 Expected reportExpected(const ConsoleRun& run);
 
