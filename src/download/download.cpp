@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <string>
 #include <system_error>
 
 #include "download/image_copy.h"
@@ -38,6 +39,12 @@ constexpr char kStatusPreview[] = "Preview";
 
 constexpr char kSucceededMarker[] = "Complete";
 constexpr char kRebootMarker[] = "reboot";
+
+// Reasons of failed downloads in the run report.
+constexpr char kImageMissingReason[] = "the image file was not found: ";
+constexpr char kToolFailedReason[] = "the tool did not report a completed download";
+constexpr char kSharedFailedReason[] =
+    "the download through another function of the same adapter failed";
 
 constexpr int kResultDownloaded = 0;
 constexpr int kResultFailed = 1;
@@ -78,13 +85,15 @@ void traceAdapterStatus(RunState& run, const char* format, const Adapter& adapte
 
 // Copies and verifies the image at `source`, then runs the download of the
 // copy for `address`; the result is judged by the tool's output alone. A
-// copy that is not the verified image fails the download without the tool.
+// copy that is not the verified image fails the download without the tool,
+// with `refusal` saying why.
 bool runDownloadCommand(RunState& run, const char* address, const char* source,
-                        const ImageNode& image, const DownloadKind& kind) {
+                        const ImageNode& image, const DownloadKind& kind,
+                        ImageCopyOutcome& refusal) {
   ImageCopy copy;
-  const ImageCopyOutcome outcome = copy.make(run, source, image, kind.directory);
-  if (outcome != ImageCopyOutcome::kReady) {
-    reportImageCopyFailure(run, source, outcome);
+  refusal = copy.make(run, source, image, kind.directory);
+  if (refusal != ImageCopyOutcome::kReady) {
+    reportImageCopyFailure(run, source, refusal);
     return false;
   }
   FixedText<512> shown;
@@ -92,6 +101,27 @@ bool runDownloadCommand(RunState& run, const char* address, const char* source,
   run.out.traceOut(kind.commandTrace, run.toolFileName, shown.c_str());
   executeForAddress(run, kDownloadCommand, address, copy.path());
   return toolReported(run, kSucceededMarker);
+}
+
+void noteImageMissing(ImageOutcome& outcome, const char* imagePath) {
+  outcome.noteDownload(DownloadOutcome::kFailed, (kImageMissingReason + std::string(imagePath)).c_str());
+}
+
+// The run report's record of a download the tool was asked for (or, under
+// /p, only shown): the tool's reply names a failure; an image copy that was
+// refused names the file and why.
+void noteToolOutcome(const RunState& run, ImageOutcome& outcome, bool succeeded,
+                     ImageCopyOutcome refusal, const char* imagePath) {
+  if (run.sw.preview) {
+    outcome.noteDownload(DownloadOutcome::kPreviewed);
+  } else if (succeeded) {
+    outcome.noteDownload(DownloadOutcome::kDownloaded);
+  } else if (refusal != ImageCopyOutcome::kReady) {
+    outcome.noteDownload(DownloadOutcome::kFailed,
+                         (imageCopyRefusal(refusal) + std::string(imagePath)).c_str());
+  } else {
+    outcome.noteDownload(DownloadOutcome::kFailed, kToolFailedReason, run.toolOutput.c_str());
+  }
 }
 
 // A converged function whose adapter was already downloaded through another
@@ -104,7 +134,10 @@ int reportSharedOutcome(RunState& run, Adapter& adapter, const ImageNode& image)
   int result = kResultDownloaded;
   if (adapter.downloadStat == kDownloadSucceeded) {
     adapter.fwResultLine.append(run.sw.preview ? kStatusPreview : kStatusSuccess);
+    adapter.firmwareOutcome.noteDownload(run.sw.preview ? DownloadOutcome::kPreviewed
+                                                        : DownloadOutcome::kDownloaded);
   } else {
+    adapter.firmwareOutcome.noteDownload(DownloadOutcome::kFailed, kSharedFailedReason);
     adapter.fwResultLine.append(run.sw.preview ? kStatusPreview : kStatusError);
     ++c.downloadErrorCount;
     ++c.cnaFwErrorCount;
@@ -127,6 +160,7 @@ int executeKindDownload(RunState& run, Adapter& adapter, const ImageNode& image,
   const bool converged = firmware && isConvergedFamily(adapter);
   FixedText<256>& resultLine = firmware ? adapter.fwResultLine : adapter.bootResultLine;
   const char* installed = firmware ? adapter.fwVersion.c_str() : adapter.bcVersion.c_str();
+  ImageOutcome& reportOutcome = firmware ? adapter.firmwareOutcome : adapter.bootCodeOutcome;
   ++c.downloadCount;
   if (firmware) {
     run.out.traceOut("%s", kind.heading);
@@ -149,6 +183,7 @@ int executeKindDownload(RunState& run, Adapter& adapter, const ImageNode& image,
       ++c.cnaFwErrorCount;
     }
     resultLine.append(kind.missingStatus);
+    noteImageMissing(reportOutcome, imagePath.c_str());
     run.out.consoleOut("%s", resultLine.c_str());
     if (firmware) run.out.traceOut("%s", resultLine.c_str());
     return kResultFailed;
@@ -159,17 +194,19 @@ int executeKindDownload(RunState& run, Adapter& adapter, const ImageNode& image,
   }
 
   bool succeeded = false;
+  ImageCopyOutcome refusal = ImageCopyOutcome::kReady;
   if (run.sw.preview) {
     run.out.traceOut("%s", kind.previewTrace);
   } else {
     // Boot code goes to the port's WWN, firmware to the address the tool
     // knows the port by.
     const char* address = firmware ? adapterAddress(adapter) : adapter.wwn.c_str();
-    succeeded = runDownloadCommand(run, address, imagePath.c_str(), image, kind);
+    succeeded = runDownloadCommand(run, address, imagePath.c_str(), image, kind, refusal);
   }
 
   formatResultLine(resultLine, adapter, image.decodedId.c_str(), kind.label, installed,
                    image.actualFileName.c_str());
+  noteToolOutcome(run, reportOutcome, succeeded, refusal, imagePath.c_str());
   int result = kResultDownloaded;
   if (run.sw.preview) {
     if (firmware) adapter.downloadStat = kDownloadSucceeded;

@@ -77,6 +77,22 @@ ImageCopyOutcome ImageCopy::make(RunState& run, const char* source, const ImageN
   return ImageCopyOutcome::kReady;
 }
 
+const char* imageCopyRefusal(ImageCopyOutcome outcome) {
+  switch (outcome) {
+    case ImageCopyOutcome::kReady:
+      return "";
+    case ImageCopyOutcome::kMissing:
+      return "the image file was not found: ";
+    case ImageCopyOutcome::kUnreadable:
+      return "the image file is no longer a readable regular file: ";
+    case ImageCopyOutcome::kCopyFailed:
+      return "the image could not be copied into the private directory: ";
+    case ImageCopyOutcome::kChanged:
+      break;
+  }
+  return "the image changed after it was verified: ";
+}
+
 void reportImageCopyFailure(RunState& run, const char* source, ImageCopyOutcome outcome) {
   const char* note = kChangedNote;
   switch (outcome) {

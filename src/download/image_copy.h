@@ -46,6 +46,10 @@ class ImageCopy {
   bool made_ = false;
 };
 
+// Why a copy was refused, for the run report: a text to which the image's
+// path is appended ("the image changed after it was verified: ").
+const char* imageCopyRefusal(ImageCopyOutcome outcome);
+
 // Writes why the download of `source` was refused to standard error and to
 // the debug trace.
 void reportImageCopyFailure(RunState& run, const char* source, ImageCopyOutcome outcome);

@@ -13,6 +13,7 @@
 #include "driver/switches.h"
 #include "driver/usage.h"
 #include "platform/interrupts.h"
+#include "report/run_report.h"
 #include "selection/fwmatrix.h"
 #include "selection/image_discovery.h"
 #include "selection/image_discovery_scan.h"
@@ -39,7 +40,16 @@ constexpr char kOperationComplete[] = "\n\n%s: Operation complete - Return Code=
 constexpr char kBeginExecutionTrace[] = "\n[Begin execution]\n";
 
 int endRun(RunState& run, int exitCode) {
+  finishRunReport(run, exitCode);
   shutdownRun(run);
+  return exitCode;
+}
+
+// A run refused before its switches are read still writes the report its
+// command line asks for.
+int endRefusedRun(RunState& run, int argc, char** argv, int exitCode) {
+  readSwitchesForReport(run, argc, argv);
+  finishRunReport(run, exitCode);
   return exitCode;
 }
 
@@ -66,21 +76,23 @@ int runVornup(int argc, char** argv, Platform& platform, std::FILE* console) {
     HostClaim claim = claimHost(run);
     if (claim == HostClaim::noRights) {
       run.out.consoleOut(kInsufficientPrivileges, run.programName, kExitInsufficientPrivileges);
-      return kExitInsufficientPrivileges;
+      return endRefusedRun(run, argc, argv, kExitInsufficientPrivileges);
     }
-    if (claim != HostClaim::claimed) return kExitAnotherRun;
+    if (claim != HostClaim::claimed) return endRefusedRun(run, argc, argv, kExitAnotherRun);
   }
 
   int parsed = parseSwitches(run, argc, argv);
   if (parsed != 0 || run.sw.help) {
     printUsage(run);
-    return endRun(run, parsed);
+    shutdownRun(run);
+    return parsed;
   }
 
   composePaths(run);
   composeTempPath(run);
   if (!validateSwitches(run)) {
     run.out.consoleOut(kInvalidSwitchOptions, run.programName, kExitInvalidSwitchOptions);
+    finishRunReport(run, kExitInvalidSwitchOptions);
     return kExitInvalidSwitchOptions;
   }
 

@@ -6,6 +6,7 @@
 #include "core/paths.h"
 #include "platform/interrupts.h"
 #include "platform/safe_files.h"
+#include "report/run_report.h"
 #include "tool/attributes.h"
 
 namespace vornup {
@@ -49,6 +50,7 @@ int endInterruptedRun(RunState& run) {
   restoreBootCode(run);
   const int exitCode = interruptExitCode();
   run.out.consoleOut(kRunInterrupted, run.programName, exitCode);
+  finishRunReport(run, exitCode);
   shutdownRun(run);
   return exitCode;
 }

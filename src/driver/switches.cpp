@@ -3,11 +3,13 @@
 #include <cctype>
 #include <cstdio>
 #include <cstring>
+#include <string>
 
 #include "core/exit_codes.h"
 #include "core/text_compare.h"
 #include "driver/switch_check.h"
 #include "platform/safe_files.h"
+#include "report/run_report.h"
 
 namespace vornup {
 
@@ -48,6 +50,12 @@ constexpr char kMultipleLogFiles[] =
     "\n%s: Error - cannot open multiple log files - Return Code=%d\n\n";
 constexpr char kUnableToOpenLog[] = "\n%s: Error - unable to open logfile %s - Return Code=%d\n\n";
 constexpr char kUnableToOpenTrace[] = "\n%s: Error - unable to open %s!\n";
+constexpr char kMultipleReports[] =
+    "\n%s: Error - cannot write multiple run reports - Return Code=%d\n\n";
+constexpr char kUnableToWriteReport[] =
+    "\n%s: Error - unable to write run report %s - Return Code=%d\n\n";
+constexpr char kReportReason[] = "%s: run report %s: %s\n";
+constexpr char kReportSwitch[] = "json=";
 constexpr char kDebugTraceName[] = "dbg.log";
 constexpr char kDebugTraceSwitch[] = "xv";
 // "/log" and "/l": the characters before "=" in a log switch, slash included.
@@ -102,6 +110,30 @@ bool parseLogSwitch(RunState& run, const char* argument, int& result) {
   return true;
 }
 
+bool isReportSwitch(const char* text) {
+  for (const char* name = kReportSwitch; *name != '\0'; ++name, ++text) {
+    if (std::tolower(static_cast<unsigned char>(*text)) != *name) return false;
+  }
+  return true;
+}
+
+// The report switch "/json=FILE": the file must be writable now, before the
+// run touches the host. Returns 0, or 4 after the error line.
+int parseReportSwitch(RunState& run, const char* argument, int argc, char** argv) {
+  if (run.report.requested()) {
+    run.out.consoleOut(kMultipleReports, run.programName, kExitSwitchError);
+    return kExitSwitchError;
+  }
+  const char* fileName = std::strchr(argument, '=') + 1;
+  std::string why;
+  if (!acceptRunReport(run, fileName, argc, argv, why)) {
+    run.out.errorOut(kReportReason, run.programName, fileName, why.c_str());
+    run.out.consoleOut(kUnableToWriteReport, run.programName, fileName, kExitSwitchError);
+    return kExitSwitchError;
+  }
+  return kExitSuccess;
+}
+
 void requestDebugTrace(RunState& run) {
   if (run.sw.debugTraceRequested) return;
   run.sw.debugTraceRequested = 1;
@@ -110,8 +142,28 @@ void requestDebugTrace(RunState& run) {
 
 }  // namespace
 
+void readSwitchesForReport(RunState& run, int argc, char** argv) {
+  run.sw = Switches();
+  run.report = ReportRequest();
+  for (int i = 1; i < argc; ++i) {
+    const char* text = argv[i][0] == '/' ? argv[i] + 1 : nullptr;
+    if (text == nullptr) continue;
+    if (const SwitchName* found = findSwitch(text)) {
+      run.sw.*found->flag = 1;
+      if (found->alsoFlag != nullptr) run.sw.*found->alsoFlag = 1;
+    } else if (isReportSwitch(text) && !run.report.requested()) {
+      std::string why;
+      const char* fileName = std::strchr(text, '=') + 1;
+      if (!acceptRunReport(run, fileName, argc, argv, why)) {
+        run.out.errorOut(kReportReason, run.programName, fileName, why.c_str());
+      }
+    }
+  }
+}
+
 int parseSwitches(RunState& run, int argc, char** argv) {
   run.sw = Switches();
+  run.report = ReportRequest();
   run.out.silent = false;
   int result = kExitSwitchError;
 
@@ -125,6 +177,9 @@ int parseSwitches(RunState& run, int argc, char** argv) {
       result = kExitSuccess;
     } else if (text != nullptr && isLogSwitch(text)) {
       if (!parseLogSwitch(run, argument, result)) return result;
+    } else if (text != nullptr && isReportSwitch(text)) {
+      result = parseReportSwitch(run, argument, argc, argv);
+      if (result != kExitSuccess) return result;
     } else if (text != nullptr && equalsIgnoringCase(text, kDebugTraceSwitch)) {
       requestDebugTrace(run);
     } else {

@@ -23,4 +23,10 @@ extern const std::size_t kSwitchTableSize;
 // trace when asked; returns 0, or 4 after a switch error.
 int parseSwitches(RunState& run, int argc, char** argv);
 
+// For a run refused before its switches are read (the lock, the rights
+// probe): the switch flags of the table and the run report's path, without
+// opening the log file or the trace. A report path that cannot be written is
+// named on standard error only.
+void readSwitchesForReport(RunState& run, int argc, char** argv);
+
 }  // namespace vornup

@@ -131,6 +131,7 @@ const char* const kUsageLines[] = {
     "                code image that Vornup will attempt to download.",
     "                ",
     "    /v          Verbose - Display progress messages.",
+    "    /json=<file> Write a machine-readable run report (JSON) to <file>.",
 };
 // clang-format on
 

@@ -256,6 +256,15 @@ TEST_F(DownloadTest, ImageChangedAfterVerificationIsNotDownloaded) {
     }
     EXPECT_EQ(c.run.counters.downloadCount, 1);
     EXPECT_EQ(c.run.counters.downloadErrorCount, 1);
+    // The run report names the file and why, and no tool reply.
+    EXPECT_EQ(fc.firmwareOutcome.outcome, DownloadOutcome::kFailed);
+    EXPECT_NE(fc.firmwareOutcome.reason.find(firmwarePath(name)), std::string::npos)
+        << fc.firmwareOutcome.reason;
+    if (*k.note != '\0') {
+      EXPECT_NE(fc.firmwareOutcome.reason.find(k.note), std::string::npos)
+          << fc.firmwareOutcome.reason;
+    }
+    EXPECT_TRUE(fc.firmwareOutcome.toolReply.empty());
     EXPECT_FALSE(std::filesystem::exists(copyPath(name)));
     std::filesystem::remove_all(firmwarePath(name), ignored);
   }

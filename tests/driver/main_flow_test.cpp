@@ -23,7 +23,9 @@ std::string message(const char* reason, int code) {
 
 const std::string kUsageStart = "\nvornupOnline v6.0.23.1 - Korvane Firmware Update Utility\n\n" +
                                 std::string(kProgramName) + "  [/auto] [/downgrade]";
-const std::string kUsageEnd = "Verbose - Display progress messages.\n\n";
+const std::string kUsageEnd =
+    "Verbose - Display progress messages.\n"
+    "    /json=<file> Write a machine-readable run report (JSON) to <file>.\n\n";
 constexpr char kClosingLines[] = "\n\n";
 
 // A program installed in a scratch directory of its own, run in-process on

@@ -135,6 +135,7 @@ vornup.exe  [/auto] [/downgrade] [/e] [/f] [/ff] [/fb] [/g] [/help]$
                 code image that Vornup will attempt to download.$
                 $
     /v          Verbose - Display progress messages.$
+    /json=<file> Write a machine-readable run report (JSON) to <file>.$
 $)";
 
 std::string withoutLineMarks(const char* marked) {

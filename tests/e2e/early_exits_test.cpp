@@ -19,7 +19,9 @@ std::string errorLine(const std::string& reason, int code) {
 const std::string kUsageStart = "\nvornupOnline v6.0.23.1 - Korvane Firmware Update Utility\n\n" +
                                 std::string(kProgramName) +
                                 "  [/auto] [/downgrade] [/e] [/f] [/ff] [/fb] [/g] [/help]\n";
-const std::string kUsageEnd = "\n    /v          Verbose - Display progress messages.\n\n";
+const std::string kUsageEnd =
+    "\n    /v          Verbose - Display progress messages."
+    "\n    /json=<file> Write a machine-readable run report (JSON) to <file>.\n\n";
 constexpr char kClosingLines[] = "\n\n";
 
 bool startsWith(const std::string& text, const std::string& prefix) {
