@@ -47,4 +47,14 @@ void Output::closeTrace() {
   debugTrace = nullptr;
 }
 
+void Output::diagnosticOut(const char* fmt, ...) {
+  if (diagnostics == nullptr) return;
+  if (console != nullptr) std::fflush(console);
+  va_list args;
+  va_start(args, fmt);
+  std::vfprintf(diagnostics, fmt, args);
+  va_end(args);
+  std::fflush(diagnostics);
+}
+
 }  // namespace vornup

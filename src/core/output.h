@@ -33,6 +33,13 @@ class Output {
   bool silent = false;
   std::FILE* logFile = nullptr;
   std::FILE* debugTrace = nullptr;
+
+  // Diagnostics for the administrator that the console text does not carry
+  // (why a step failed, where the tool was looked for): to standard error
+  // only, also in silent runs, so standard output stays as it always was.
+  void diagnosticOut(const char* fmt, ...) VORNUP_PRINTF(2, 3);
+  // Where diagnostics go; tests point it at a file of their own.
+  std::FILE* diagnostics = stderr;
 };
 
 }  // namespace vornup

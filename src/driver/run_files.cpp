@@ -3,14 +3,11 @@
 #include <cstdio>
 #include <filesystem>
 
-#include "core/exit_codes.h"
 #include "core/paths.h"
 
 namespace vornup {
 namespace {
 
-constexpr char kFwmatrixNotFound[] =
-    "\n%s: Error - fwmatrix update table not found - Return Code=%d\n\n";
 constexpr char kClosingLines[] = "\n\n";
 
 // Only a plain file is read as the table: opening a FIFO would wait for a
@@ -22,14 +19,12 @@ bool isPlainFile(const char* path) {
 
 }  // namespace
 
-int openFwmatrix(RunState& run) {
-  if (run.sw.autoMode) return kExitSuccess;
+FwmatrixOutcome openFwmatrix(RunState& run) {
+  if (run.sw.autoMode) return FwmatrixOutcome::notUsed;
   if (isPlainFile(run.fwmatrixPath.c_str())) {
     run.fwmatrixFile = std::fopen(run.fwmatrixPath.c_str(), "r");
   }
-  if (run.fwmatrixFile != nullptr) return kExitSuccess;
-  run.out.consoleOut(kFwmatrixNotFound, run.programName, kExitFwmatrixNotFound);
-  return kExitFwmatrixNotFound;
+  return run.fwmatrixFile != nullptr ? FwmatrixOutcome::opened : FwmatrixOutcome::notFound;
 }
 
 void shutdownRun(RunState& run) {

@@ -4,8 +4,9 @@
 #include <cstdio>
 #include <cstring>
 
-#include "core/exit_codes.h"
+#include "driver/run_outcomes.h"
 #include "driver/switch_check.h"
+#include "tool/tool_runner.h"
 
 namespace vornup {
 
@@ -40,11 +41,6 @@ const std::size_t kSwitchTableSize = sizeof kSwitchTable / sizeof kSwitchTable[0
 
 namespace {
 
-constexpr char kUnknownSwitch[] = "\n%s: Error - Unknown switch = %s - Return Code=%d\n\n";
-constexpr char kUnknowSwitch[] = "\n%s: Error - Unknow switch = %s - Return Code=%d\n\n";
-constexpr char kMultipleLogFiles[] =
-    "\n%s: Error - cannot open multiple log files - Return Code=%d\n\n";
-constexpr char kUnableToOpenLog[] = "\n%s: Error - unable to open logfile %s - Return Code=%d\n\n";
 constexpr char kUnableToOpenTrace[] = "\n%s: Error - unable to open %s!\n";
 constexpr char kDebugTraceName[] = "dbg.log";
 constexpr char kDebugTraceSwitch[] = "xv";
@@ -76,33 +72,49 @@ bool isLogSwitch(const char* text) {
   return std::tolower(static_cast<unsigned char>(*text)) == 'l';
 }
 
-int rejectSwitch(RunState& run, const char* format, const char* argument) {
-  run.out.consoleOut(format, run.programName, argument, kExitSwitchError);
-  return kExitSwitchError;
+SwitchOutcome rejectSwitch(RunState& run, SwitchOutcome outcome, const char* detail = "") {
+  reportOutcome(run, outcome, detail);
+  return outcome;
 }
 
 // A log switch: "/log=FILE" or "/l=FILE". Returns false when the parse ends
 // at once; `result` is the parse result either way.
-bool parseLogSwitch(RunState& run, const char* argument, int& result) {
+bool parseLogSwitch(RunState& run, const char* argument, SwitchOutcome& result) {
   if (run.out.logFile != nullptr) {
-    run.out.consoleOut(kMultipleLogFiles, run.programName, kExitSwitchError);
-    result = kExitSwitchError;
+    result = rejectSwitch(run, SwitchOutcome::multipleLogFiles);
     return false;
   }
   const char* equals = std::strchr(argument, '=');
   std::size_t nameLength =
       equals != nullptr ? static_cast<std::size_t>(equals - argument) : std::strlen(argument);
   if (nameLength != kLongLogSwitchLength && nameLength != kShortLogSwitchLength) {
-    result = rejectSwitch(run, kUnknowSwitch, argument);
+    result = rejectSwitch(run, SwitchOutcome::malformedLogSwitch, argument);
     return false;
   }
-  result = kExitSuccess;
+  result = SwitchOutcome::accepted;
   const char* fileName = equals != nullptr ? equals + 1 : "";
   if (*fileName != '\0') run.out.logFile = std::fopen(fileName, "a");
-  if (run.out.logFile == nullptr) {
-    run.out.consoleOut(kUnableToOpenLog, run.programName, fileName, kExitSwitchError);
-    result = kExitSwitchError;
+  if (run.out.logFile == nullptr) result = rejectSwitch(run, SwitchOutcome::logFileUnopenable, fileName);
+  return true;
+}
+
+// The text after "timeout=" (any case): whole minutes from 1 to
+// kMaxTimeoutMinutes, digits only. False when `text` is no such switch.
+bool parseTimeoutSwitch(const char* text, int& minutes) {
+  const std::size_t nameLength = sizeof kTimeoutSwitch - 1;
+  for (std::size_t i = 0; i < nameLength; ++i) {
+    if (std::tolower(static_cast<unsigned char>(text[i])) != kTimeoutSwitch[i]) return false;
   }
+  const char* digits = text + nameLength;
+  if (*digits == '\0') return false;
+  long value = 0;
+  for (const char* c = digits; *c != '\0'; ++c) {
+    if (*c < '0' || *c > '9') return false;
+    value = value * 10 + (*c - '0');
+    if (value > kMaxTimeoutMinutes) return false;
+  }
+  if (value < 1) return false;
+  minutes = static_cast<int>(value);
   return true;
 }
 
@@ -114,25 +126,31 @@ void requestDebugTrace(RunState& run) {
 
 }  // namespace
 
-int parseSwitches(RunState& run, int argc, char** argv) {
+SwitchOutcome parseSwitches(RunState& run, int argc, char** argv) {
   run.sw = Switches();
   run.out.silent = false;
-  int result = kExitSwitchError;
+  run.toolTimeLimits = ToolTimeLimits();
+  SwitchOutcome result = SwitchOutcome::noSwitch;
 
   for (int i = 1; i < argc; ++i) {
     const char* argument = argv[i];
     // Every switch begins with a slash; the rest is matched whole.
     const char* text = argument[0] == '/' ? argument + 1 : nullptr;
     const SwitchName* found = text != nullptr ? findSwitch(text) : nullptr;
+    int minutes = 0;
     if (found != nullptr) {
       applySwitch(run, *found);
-      result = kExitSuccess;
+      result = SwitchOutcome::accepted;
+    } else if (text != nullptr && parseTimeoutSwitch(text, minutes)) {
+      run.sw.timeoutMinutes = minutes;
+      run.toolTimeLimits = toolTimeLimitsForMinutes(minutes);
+      result = SwitchOutcome::accepted;
     } else if (text != nullptr && isLogSwitch(text)) {
       if (!parseLogSwitch(run, argument, result)) return result;
     } else if (text != nullptr && equalsIgnoringCase(text, kDebugTraceSwitch)) {
       requestDebugTrace(run);
     } else {
-      return rejectSwitch(run, kUnknownSwitch, argument);
+      return rejectSwitch(run, SwitchOutcome::unknownSwitch, argument);
     }
   }
 
@@ -142,7 +160,7 @@ int parseSwitches(RunState& run, int argc, char** argv) {
   if (run.out.debugTrace != nullptr) traceSwitches(run);
   if (argc <= 1) {
     run.sw.help = 1;
-    return kExitSuccess;
+    return SwitchOutcome::accepted;
   }
   return result;
 }

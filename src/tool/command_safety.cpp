@@ -35,6 +35,10 @@ bool isSafeFileName(const char* name) {
   return true;
 }
 
+bool isSafeCommandPath(const char* path) {
+  return path != nullptr && *path != '\0' && isSafeFileName(path);
+}
+
 int executeForAddress(RunState& run, const char* format, const char* address, const char* extra) {
   if (!isSafeAddress(address)) {
     run.toolOutput.clear();

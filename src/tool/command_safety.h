@@ -16,6 +16,10 @@ bool isSafeAddress(const char* address);
 // no quote, no '%', no control character and, on POSIX, no '$', '`' or '\'.
 bool isSafeFileName(const char* name);
 
+// A path that may stand inside double quotes on a command line (the tool's
+// path): the rule image file names pass, applied to the whole path.
+bool isSafeCommandPath(const char* path);
+
 // Runs the tool command `format` filled with `address` (and then `extra`,
 // when the format has a second %s). An unsafe address is never placed on a
 // command line: the call is not run, the output stays empty and the status

@@ -6,7 +6,7 @@
 #include <filesystem>
 #include <string>
 
-#include "platform/fake_platform.h"
+#include "support/fake_platform.h"
 #include "platform/host_names.h"
 #include "support/arguments.h"
 #include "support/captured_run.h"
@@ -23,7 +23,9 @@ std::string message(const char* reason, int code) {
 
 const std::string kUsageStart = "\nvornupOnline v6.0.23.1 - Korvane Firmware Update Utility\n\n" +
                                 std::string(kProgramName) + "  [/auto] [/downgrade]";
-const std::string kUsageEnd = "Verbose - Display progress messages.\n\n";
+const std::string kUsageEnd =
+    "Verbose - Display progress messages.\n"
+    "    /timeout=<minutes> Download time limit in minutes, 1-1440 (default 60).\n\n";
 constexpr char kClosingLines[] = "\n\n";
 
 // A program installed in a scratch directory of its own, run in-process on

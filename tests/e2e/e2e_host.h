@@ -20,8 +20,9 @@ namespace vornup {
 
 struct RunResult {
   int exitCode = -1;
-  // Standard output and standard error, with Windows line ends as "\n".
+  // Standard output and standard error, each with Windows line ends as "\n".
   std::string console;
+  std::string errors;
 };
 
 class E2eHost {

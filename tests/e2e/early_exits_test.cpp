@@ -19,7 +19,9 @@ std::string errorLine(const std::string& reason, int code) {
 const std::string kUsageStart = "\nvornupOnline v6.0.23.1 - Korvane Firmware Update Utility\n\n" +
                                 std::string(kProgramName) +
                                 "  [/auto] [/downgrade] [/e] [/f] [/ff] [/fb] [/g] [/help]\n";
-const std::string kUsageEnd = "\n    /v          Verbose - Display progress messages.\n\n";
+const std::string kUsageEnd =
+    "\n    /v          Verbose - Display progress messages.\n"
+    "    /timeout=<minutes> Download time limit in minutes, 1-1440 (default 60).\n\n";
 constexpr char kClosingLines[] = "\n\n";
 
 bool startsWith(const std::string& text, const std::string& prefix) {

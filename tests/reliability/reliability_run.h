@@ -18,7 +18,7 @@
 #include "e2e/documented_outcomes.h"
 #include "e2e/e2e_host.h"
 #include "e2e/mixed_install.h"
-#include "platform/fake_platform.h"
+#include "support/fake_platform.h"
 #include "platform/host_names.h"
 #include "sim/download_image.h"
 #include "sim/fake_tool.h"
