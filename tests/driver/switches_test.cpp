@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cctype>
+#include <chrono>
 #include <cstring>
 #include <filesystem>
 #include <set>
@@ -250,6 +251,37 @@ TEST(ParseSwitches, UnopenableTraceIsReportedOnceAfterAllArguments) {
     EXPECT_EQ(parseSwitches(captured.run, good.argc(), good.argv()), SwitchOutcome::accepted);
   }
   EXPECT_EQ(captured.console(), "\nvornup.exe: Error - unable to open dbg.log!\n");
+}
+
+TEST(ParseSwitches, TimeoutSetsTheDownloadLimitInWholeMinutes) {
+  using std::chrono::minutes;
+  const struct {
+    const char* argument;
+    int timeoutMinutes;  // 0: rejected as an unknown switch
+  } cases[] = {
+      {"/timeout=1", 1},    {"/timeout=60", 60}, {"/TimeOut=7", 7},  {"/timeout=1440", 1440},
+      {"/timeout=007", 7},  {"/timeout=0", 0},   {"/timeout=", 0},   {"/timeout", 0},
+      {"/timeout=1441", 0}, {"/timeout=-5", 0},  {"/timeout=+5", 0}, {"/timeout=1.5", 0},
+      {"/timeout=5m", 0},   {"/timeout= 5", 0},  {"/timeout=99999999999999999999", 0},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.argument);
+    CapturedRun captured;
+    Arguments args{"/q", c.argument};
+    const SwitchOutcome outcome = parseSwitches(captured.run, args.argc(), args.argv());
+    if (c.timeoutMinutes == 0) {
+      EXPECT_EQ(outcome, SwitchOutcome::unknownSwitch);
+      EXPECT_EQ(captured.console(), std::string("\nvornup.exe: Error - Unknown switch = ") +
+                                        c.argument + " - Return Code=4\n\n");
+      EXPECT_EQ(captured.run.toolTimeLimits.download, minutes(60));
+    } else {
+      EXPECT_EQ(outcome, SwitchOutcome::accepted);
+      EXPECT_EQ(captured.run.sw.timeoutMinutes, c.timeoutMinutes);
+      EXPECT_EQ(captured.run.toolTimeLimits.download, minutes(c.timeoutMinutes));
+      EXPECT_EQ(captured.run.toolTimeLimits.query, minutes(c.timeoutMinutes < 5 ? c.timeoutMinutes : 5));
+      EXPECT_EQ(captured.console(), "");
+    }
+  }
 }
 
 }  // namespace

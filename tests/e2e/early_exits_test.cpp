@@ -85,6 +85,15 @@ TEST(EarlyExits, ToolNotInstalledGives4) {
   EXPECT_EQ(result.exitCode, 4);
   EXPECT_EQ(result.console,
             errorLine("Korvane command line application kit not installed", 4) + kClosingLines);
+  // Where it looked goes to standard error: each key's value and that it is
+  // not set.
+  for (const char* value : {"Quenmar\\QuenmarDir", "Drumlin\\DrumlinDir"}) {
+    std::string where = std::string("SOFTWARE\\Korvane\\") + value;
+    if (!kWindowsHost) {
+      for (char& c : where) c = c == '\\' ? '/' : c;
+    }
+    EXPECT_NE(result.errors.find(where + ": not set"), std::string::npos) << result.errors;
+  }
   EXPECT_TRUE(host.tempDirectoryIsEmpty());
 }
 
