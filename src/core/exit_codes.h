@@ -43,8 +43,11 @@ enum class ExitCode : int {
   // Every adapter found is unsupported.
   everyAdapterUnsupported = 15,
   noCompatibleImageWithUnsupported = 16,
-  // Another run holds the host-wide lock: 75 on POSIX, 1618 on Windows.
-  anotherRunInProgress = kAnotherRunExitCode,
+  // The program's own directory cannot stand on a tool command line.
+  programDirectoryUnusable = 4,
+  // Another run holds the host-wide lock, or the lock cannot be taken: 75 on
+  // POSIX, 1618 on Windows.
+  anotherRunInProgress = kHostBusyExitCode,
   // The run was interrupted by Ctrl-C: 130 on POSIX, 1602 on Windows. Other
   // interrupts end POSIX runs with 128 + their signal number;
   // interruptExitCode() (platform/interrupts.h) gives the code of the one

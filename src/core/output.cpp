@@ -1,6 +1,9 @@
 #include "core/output.h"
 
+#include <cerrno>
 #include <cstdarg>
+
+#include "platform/interrupts.h"
 
 namespace vornup {
 
@@ -23,8 +26,10 @@ void Output::consoleOut(const char* fmt, ...) {
     va_start(args, fmt);
     std::vfprintf(logFile, fmt, args);
     va_end(args);
+    // A run ended by a signal or killed outright keeps every line it wrote.
+    std::fflush(logFile);
   }
-  if (console != nullptr) std::fflush(console);
+  flushConsole();
 }
 
 void Output::traceOut(const char* fmt, ...) {
@@ -34,7 +39,24 @@ void Output::traceOut(const char* fmt, ...) {
     std::vfprintf(debugTrace, fmt, args);
     va_end(args);
   }
-  if (console != nullptr) std::fflush(console);
+  flushConsole();
+}
+
+void Output::errorOut(const char* fmt, ...) {
+  if (errors == nullptr) return;
+  va_list args;
+  va_start(args, fmt);
+  std::vfprintf(errors, fmt, args);
+  va_end(args);
+  std::fflush(errors);
+}
+
+void Output::flushConsole() {
+  if (console == nullptr) return;
+  errno = 0;
+  // A reader that went away (`| head`) ends the run like an interrupt; the
+  // log still receives every line.
+  if (std::fflush(console) != 0 && errno == EPIPE) recordClosedOutput();
 }
 
 void Output::closeLog() {
@@ -45,16 +67,6 @@ void Output::closeLog() {
 void Output::closeTrace() {
   if (debugTrace != nullptr) std::fclose(debugTrace);
   debugTrace = nullptr;
-}
-
-void Output::diagnosticOut(const char* fmt, ...) {
-  if (diagnostics == nullptr) return;
-  if (console != nullptr) std::fflush(console);
-  va_list args;
-  va_start(args, fmt);
-  std::vfprintf(diagnostics, fmt, args);
-  va_end(args);
-  std::fflush(diagnostics);
 }
 
 }  // namespace vornup

@@ -3,7 +3,9 @@
 //
 // User-facing text goes through consoleOut: to standard output unless the run
 // is silent, and always to the log file when one is open. Diagnostic text goes
-// through traceOut, only into the debug trace.
+// through traceOut, only into the debug trace. Diagnostics that are not part
+// of the console text go through errorOut to standard error. The log file is
+// flushed after every write.
 #pragma once
 
 #include <cstdio>
@@ -21,6 +23,7 @@ class Output {
 
   void consoleOut(const char* fmt, ...) VORNUP_PRINTF(2, 3);
   void traceOut(const char* fmt, ...) VORNUP_PRINTF(2, 3);
+  void errorOut(const char* fmt, ...) VORNUP_PRINTF(2, 3);
 
   bool tracing() const { return debugTrace != nullptr; }
 
@@ -30,16 +33,16 @@ class Output {
 
   // Where standard output goes; tests point it at a file of their own.
   std::FILE* console = stdout;
+  // Where errorOut writes; tests may point it elsewhere or at nullptr.
+  std::FILE* errors = stderr;
   bool silent = false;
   std::FILE* logFile = nullptr;
   std::FILE* debugTrace = nullptr;
 
-  // Diagnostics for the administrator that the console text does not carry
-  // (why a step failed, where the tool was looked for): to standard error
-  // only, also in silent runs, so standard output stays as it always was.
-  void diagnosticOut(const char* fmt, ...) VORNUP_PRINTF(2, 3);
-  // Where diagnostics go; tests point it at a file of their own.
-  std::FILE* diagnostics = stderr;
+ private:
+  // Flushes the console; a write that failed with EPIPE is recorded as an
+  // interrupt (platform/interrupts.h).
+  void flushConsole();
 };
 
 }  // namespace vornup

@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <string>
 
+#include "core/command_text.h"
 #include "platform/host_names.h"
 #include "platform/platform.h"
 
@@ -25,17 +26,35 @@ constexpr char kTraceTool[] = "CLI util      = %s\n";
 constexpr char kTempHeading[] = "[Temp file]\n";
 constexpr char kTraceTempFile[] = "%s\n";
 
-// Makes the private directory; true when it exists and its path fits.
+constexpr char kNoTempDirectory[] =
+    "%s: Error - no temporary directory: TEMP is not set - no tool command can run\n";
+constexpr char kUnusableTempDirectory[] =
+    "%s: Error - the temporary directory %s cannot be used - no tool command can run\n";
+
+// Makes the private directory; true when it exists and its path fits. The
+// base goes on every tool command line (the output redirection), so it must
+// pass the command line rule; private directories that killed runs left in
+// it are removed first.
 bool makeTempDirectory(RunState& run) {
   std::string base;
+  if (!run.platform.temporaryDirectoryBase(base)) {
+    run.out.errorOut(kNoTempDirectory, run.programName);
+    return false;
+  }
   std::string created;
-  if (!run.platform.temporaryDirectoryBase(base) ||
-      !run.platform.createPrivateDirectory(base, created)) {
+  if (!isSafeQuotedText(base.c_str())) {
+    run.out.errorOut(kUnusableTempDirectory, run.programName, base.c_str());
+    return false;
+  }
+  run.platform.removeStalePrivateDirectories(base);
+  if (!run.platform.createPrivateDirectory(base, created)) {
+    run.out.errorOut(kUnusableTempDirectory, run.programName, base.c_str());
     return false;
   }
   if (!run.tempDirectory.set(created.c_str())) {
     run.platform.removeDirectory(created);
     run.tempDirectory.clear();
+    run.out.errorOut(kUnusableTempDirectory, run.programName, base.c_str());
     return false;
   }
   return true;
@@ -65,6 +84,7 @@ void composeTempPath(RunState& run) {
   if (makeTempDirectory(run) &&
       !run.tempFilePath.format(kFileFormat, run.tempDirectory.c_str(), kTempFileName)) {
     run.tempFilePath.clear();
+    run.out.errorOut(kUnusableTempDirectory, run.programName, run.tempDirectory.c_str());
   }
   run.out.traceOut(kTempHeading);
   run.out.traceOut(kTraceTempFile, run.tempFilePath.c_str());

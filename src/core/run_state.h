@@ -5,6 +5,8 @@
 #include <chrono>
 #include <cstdint>
 #include <cstdio>
+#include <string>
+#include <vector>
 
 #include "core/adapter.h"
 #include "core/fixed_text.h"
@@ -105,6 +107,14 @@ struct RunState {
   // Runs the tool's commands (tool/tool_runner.h); null: the host's runner
   // on `platform`. Tests put a stand-in here.
   ToolRunner* toolRunner = nullptr;
+
+  // Ports whose boot code this run switched on to read its version and has
+  // not switched off again (their addresses); set back on every way out of
+  // the run (tool/attributes.h).
+  std::vector<std::string> bootCodeEnabledPorts;
+  // Set while the one command that may still run after an interrupt runs:
+  // switching such boot code off again.
+  bool settingBootCodeBack = false;
 
   AdapterList adapterList;
   ImageList firmwareList;

@@ -5,6 +5,7 @@
 
 #include "core/text_compare.h"
 #include "report/adapter_lines.h"
+#include "tool/attributes.h"
 #include "tool/command_safety.h"
 
 namespace vornup {
@@ -33,7 +34,6 @@ constexpr char kUpdatedHbaTrace[] =
 // The image is named by the full path of the very file whose presence was
 // checked, so the tool flashes that file whatever the current directory is.
 constexpr char kDownloadCommand[] = "download %s \"%s\"";
-constexpr char kBootDisableCommand[] = "enablebootcode %s D";
 
 constexpr char kFirmwareLabel[] = "Firmware";
 constexpr char kBootCodeLabel[] = "Boot Code";
@@ -211,7 +211,7 @@ int executeBiosDownload(RunState& run, Adapter& adapter, const ImageNode& image)
 
   // Boot code that was found disabled was enabled only to read it; disable it
   // again, in preview runs too.
-  if (adapter.bootEnabled == 0) executeForAddress(run, kBootDisableCommand, adapter.wwn.c_str());
+  if (adapter.bootEnabled == 0) setBootCodeBack(run, adapter.wwn.c_str());
   return result;
 }
 

@@ -1,5 +1,6 @@
 #include "driver/adapter_loop.h"
 
+#include "platform/interrupts.h"
 #include "report/adapter_lines.h"
 #include "selection/decision_auto.h"
 #include "selection/decision_fwmatrix.h"
@@ -77,6 +78,9 @@ void operate(RunState& run, Adapter& a) {
 uint16_t processAdapters(RunState& run) {
   uint16_t lostAdapters = 0;
   for (auto& record : run.adapterList) {
+    // After an interrupt no further adapter is taken up; the one in hand
+    // has finished its running command.
+    if (interruptRequested()) break;
     Adapter& a = *record;
     traceAdapter(run, a);
     if (a.supported == 0) {

@@ -8,7 +8,7 @@
 
 namespace vornup {
 
-// Runs the adapter loop and returns the number of adapters that lost their
+// Runs the adapter loop (until an interrupt is requested) and returns the number of adapters that lost their
 // `supported` flag in it (a gated adapter below the supported minimum).
 uint16_t processAdapters(RunState& run);
 

@@ -13,6 +13,7 @@
 #include "driver/switch_check.h"
 #include "driver/switches.h"
 #include "driver/usage.h"
+#include "platform/interrupts.h"
 #include "selection/fwmatrix.h"
 #include "selection/image_discovery.h"
 #include "selection/image_discovery_scan.h"
@@ -45,11 +46,21 @@ int runVornup(int argc, char** argv, Platform& platform, std::FILE* console,
   run.toolRunner = toolRunner;
   recordBinDirectory(run, argc, argv);
   initRunState(run);
-
-  // The rights error comes before the switches are read, so /s cannot
-  // silence it; this exit and the switch check below skip the shutdown step.
-  if (!checkAdminRights(run)) return reportOutcome(run, DriverOutcome::insufficientPrivileges);
+  prepareInterrupts();
   formatVersionString(run);
+
+  // The host-wide lock, then the rights probe, come before the switches are
+  // read (the log file and the trace are opened then), so /s cannot silence
+  // the rights error; these exits and the switch check below skip the
+  // shutdown step. The usage text alone needs neither.
+  if (!asksOnlyForUsage(argc, argv)) {
+    HostClaim claim = claimHost(run);
+    if (claim == HostClaim::noRights) {
+      return reportOutcome(run, DriverOutcome::insufficientPrivileges);
+    }
+    // claimHost said why on standard error.
+    if (claim != HostClaim::claimed) return exitStatus(ExitCode::anotherRunInProgress);
+  }
 
   // A switch error was reported where it was found.
   const SwitchOutcome parsed = parseSwitches(run, argc, argv);
@@ -62,6 +73,11 @@ int runVornup(int argc, char** argv, Platform& platform, std::FILE* console,
   composeTempPath(run);
   if (!validateSwitches(run)) return reportOutcome(run, DriverOutcome::invalidSwitchOptions);
 
+  // checkProgramDirectory reports its own refusal.
+  if (!checkProgramDirectory(run)) {
+    return endRun(run, exitStatus(ExitCode::programDirectoryUnusable));
+  }
+
   const FwmatrixOutcome fwmatrix = openFwmatrix(run);
   if (fwmatrix == FwmatrixOutcome::notFound) return failRun(run, fwmatrix);
   if (!run.sw.autoMode && !run.isQueryOnly()) verifyFWmatrixEntries(run);
@@ -70,17 +86,24 @@ int runVornup(int argc, char** argv, Platform& platform, std::FILE* console,
   if (images != AutoDiscoveryOutcome::done) return failRun(run, images);
 
   if (!locateTandrel(run)) return failRun(run, DriverOutcome::toolNotInstalled);
+  if (interruptRequested()) return endInterruptedRun(run);
   const DiscoveryOutcome discovered = discoverAdapters(run);
+  if (interruptRequested()) return endInterruptedRun(run);
   if (discovered != DiscoveryOutcome::listed) return failRun(run, discovered);
   if (run.counters.gHbaCount == 0) return failRun(run, DriverOutcome::noAdapters);
 
-  for (auto& adapter : run.adapterList) readAdapterAttributes(run, *adapter);
+  for (auto& adapter : run.adapterList) {
+    if (interruptRequested()) break;
+    readAdapterAttributes(run, *adapter);
+  }
+  if (interruptRequested()) return endInterruptedRun(run);
   settleNicPersonalities(run);
   applyPortSuffixes(run);
   traceAdapterList(run);
   run.out.traceOut(kBeginExecutionTrace);
 
   uint16_t lostAdapters = processAdapters(run);
+  if (interruptRequested()) return endInterruptedRun(run);
   if (run.sw.verbose && run.hasOperationSwitch()) printVerboseSummaries(run, lostAdapters);
 
   int exitCode = exitStatus(ExitCode::success);

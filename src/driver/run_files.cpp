@@ -4,11 +4,14 @@
 #include <filesystem>
 
 #include "core/paths.h"
+#include "platform/interrupts.h"
+#include "tool/attributes.h"
 
 namespace vornup {
 namespace {
 
 constexpr char kClosingLines[] = "\n\n";
+constexpr char kRunInterrupted[] = "\n\n%s: Error - run interrupted - Return Code=%d\n\n";
 
 // Only a plain file is read as the table: opening a FIFO would wait for a
 // writer for ever, and a folder reads as an empty table on some systems.
@@ -28,6 +31,8 @@ FwmatrixOutcome openFwmatrix(RunState& run) {
 }
 
 void shutdownRun(RunState& run) {
+  // Before the temporary directory goes: the command needs it.
+  restoreBootCode(run);
   run.adapterList.clear();
   run.firmwareList.clear();
   run.bootList.clear();
@@ -37,6 +42,16 @@ void shutdownRun(RunState& run) {
   run.out.closeLog();
   run.out.closeTrace();
   removeTempDirectory(run);
+  // Windows keeps a closing console open until now.
+  interruptCleanupDone();
+}
+
+int endInterruptedRun(RunState& run) {
+  restoreBootCode(run);
+  const int exitCode = interruptExitCode();
+  run.out.consoleOut(kRunInterrupted, run.programName, exitCode);
+  shutdownRun(run);
+  return exitCode;
 }
 
 }  // namespace vornup

@@ -11,9 +11,15 @@ enum class FwmatrixOutcome { opened, notUsed, notFound };
 // (`opened`, or `notFound` when it cannot be); `notUsed` in automatic mode.
 FwmatrixOutcome openFwmatrix(RunState& run);
 
-// Frees the adapter and image lists, prints the closing blank lines, closes
+// Sets back the boot code the run switched on, frees the adapter and image
+// lists, prints the closing blank lines, closes
 // fwmatrix.txt, the log file and the trace, and removes the temporary
 // directory.
 void shutdownRun(RunState& run);
+
+// The end of an interrupted run: boot code set back, the status line
+// "run interrupted" on the console and in the log, the shutdown step; returns
+// the interrupt's exit code (128 + signal on POSIX, 1602 on Windows).
+int endInterruptedRun(RunState& run);
 
 }  // namespace vornup

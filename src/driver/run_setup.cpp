@@ -1,10 +1,16 @@
 #include "driver/run_setup.h"
 
+#include <cctype>
 #include <cstring>
 #include <string>
 
+#include "core/command_text.h"
+#include "core/exit_codes.h"
+#include "driver/switches.h"
 #include "driver/version.h"
+#include "platform/host_lock.h"
 #include "platform/host_names.h"
+#include "platform/interrupts.h"
 #include "platform/platform.h"
 
 namespace vornup {
@@ -17,6 +23,15 @@ constexpr char kCurrentDirectoryFormat[] = ".%c";
 // then stay below 256 characters.
 constexpr std::size_t kMaxBinDirectory = 220;
 
+constexpr char kAnotherRun[] =
+    "\n%s: Error - another vornup run is in progress - Return Code=%d\n\n";
+constexpr char kLockUnavailable[] =
+    "\n%s: Error - unable to take the host-wide lock %s - Return Code=%d\n\n";
+constexpr char kProgramDirectoryUnusable[] =
+    "\n%s: Error - unusable program directory - Return Code=%d\n\n";
+constexpr char kProgramDirectoryNamed[] =
+    "%s: Error - the program directory %s cannot stand on a tool command line\n";
+
 void useCurrentDirectory(RunState& run) {
   run.binDirectory.format(kCurrentDirectoryFormat, kPathSeparator);
 }
@@ -27,10 +42,9 @@ void recordBinDirectory(RunState& run, int argc, char** argv) {
   const char* first = (argc > 0 && argv[0] != nullptr) ? argv[0] : "";
   if (std::strlen(first) > kMaxBinDirectory) return useCurrentDirectory(run);
 
-  std::string name;
-  for (char c : run.platform.moduleFileName()) {
-    if (c != '"') name += c;
-  }
+  // Taken as it is: a character dropped here would name another directory
+  // (checkProgramDirectory refuses what cannot go on a command line).
+  std::string name = run.platform.moduleFileName();
   std::size_t separator = name.rfind(kPathSeparator);
   // A directory too long for binDirectory is not cut: a cut path would name
   // some other directory.
@@ -53,5 +67,51 @@ void formatVersionString(RunState& run) {
 }
 
 bool checkAdminRights(RunState& run) { return run.platform.probeAdminRights(); }
+
+void prepareInterrupts() { installInterruptHandlers(); }
+
+bool asksOnlyForUsage(int argc, char** argv) {
+  for (int i = 1; i < argc; ++i) {
+    const char* argument = argv[i];
+    if (argument == nullptr || argument[0] != '/') return false;
+    bool help = false;
+    for (std::size_t k = 0; k < kSwitchTableSize && !help; ++k) {
+      if (kSwitchTable[k].flag != &Switches::help) continue;
+      const char* name = kSwitchTable[k].name;
+      const char* text = argument + 1;
+      while (*text != '\0' && std::tolower(static_cast<unsigned char>(*text)) == *name) {
+        ++text;
+        ++name;
+      }
+      help = *text == '\0' && *name == '\0';
+    }
+    if (!help) return false;
+  }
+  return true;
+}
+
+HostClaim claimHost(RunState& run) {
+  HostLockResult lock = run.platform.acquireHostLock();
+  if (lock == HostLockResult::heldByAnotherRun) {
+    run.out.errorOut(kAnotherRun, run.programName, exitStatus(ExitCode::anotherRunInProgress));
+    return HostClaim::anotherRun;
+  }
+  // A run without administrator rights cannot make the lock file either; it
+  // gets the rights error it always got.
+  if (!checkAdminRights(run)) return HostClaim::noRights;
+  if (lock != HostLockResult::acquired) {
+    run.out.errorOut(kLockUnavailable, run.programName, HostLock::name().c_str(),
+                     exitStatus(ExitCode::anotherRunInProgress));
+    return HostClaim::lockUnavailable;
+  }
+  return HostClaim::claimed;
+}
+
+bool checkProgramDirectory(RunState& run) {
+  if (isSafeQuotedText(run.binDirectory.c_str())) return true;
+  run.out.errorOut(kProgramDirectoryNamed, run.programName, run.binDirectory.c_str());
+  run.out.consoleOut(kProgramDirectoryUnusable, run.programName, exitStatus(ExitCode::programDirectoryUnusable));
+  return false;
+}
 
 }  // namespace vornup

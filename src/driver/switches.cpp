@@ -6,6 +6,7 @@
 
 #include "driver/run_outcomes.h"
 #include "driver/switch_check.h"
+#include "platform/safe_files.h"
 #include "tool/tool_runner.h"
 
 namespace vornup {
@@ -93,8 +94,11 @@ bool parseLogSwitch(RunState& run, const char* argument, SwitchOutcome& result) 
   }
   result = SwitchOutcome::accepted;
   const char* fileName = equals != nullptr ? equals + 1 : "";
-  if (*fileName != '\0') run.out.logFile = std::fopen(fileName, "a");
-  if (run.out.logFile == nullptr) result = rejectSwitch(run, SwitchOutcome::logFileUnopenable, fileName);
+  // Never through another user's link, never a FIFO or device.
+  if (*fileName != '\0') run.out.logFile = openFileForWriting(fileName, WriteMode::append, true);
+  if (run.out.logFile == nullptr) {
+    result = rejectSwitch(run, SwitchOutcome::logFileUnopenable, fileName);
+  }
   return true;
 }
 
@@ -121,7 +125,7 @@ bool parseTimeoutSwitch(const char* text, int& minutes) {
 void requestDebugTrace(RunState& run) {
   if (run.sw.debugTraceRequested) return;
   run.sw.debugTraceRequested = 1;
-  run.out.debugTrace = std::fopen(kDebugTraceName, "w");
+  run.out.debugTrace = openFileForWriting(kDebugTraceName, WriteMode::truncate, true);
 }
 
 }  // namespace

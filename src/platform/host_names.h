@@ -12,9 +12,10 @@ constexpr char kToolFileName[] = "tandrel.exe";
 // Characters that the command interpreter would still act on inside a
 // double-quoted argument (besides '"' and '%', refused everywhere).
 constexpr char kQuotedArgumentSpecials[] = "";
-// Exit codes that deployment tools know: another run in progress ("another
-// installation is in progress") and a run cancelled by the user.
-constexpr int kAnotherRunExitCode = 1618;
+// The exit code of a run refused because another run holds the host-wide
+// lock: the code deployment tools retry by default; and of a run cancelled
+// by the user.
+constexpr int kHostBusyExitCode = 1618;
 constexpr int kInterruptedExitCode = 1602;
 // Text files end their lines with CR LF.
 constexpr bool kTextFilesUseCrLf = true;
@@ -28,7 +29,7 @@ constexpr char kToolExecutable[] = "Tandrel";
 constexpr char kToolFileName[] = "Tandrel";
 constexpr char kQuotedArgumentSpecials[] = "$`\\";
 // EX_TEMPFAIL: try again later.
-constexpr int kAnotherRunExitCode = 75;
+constexpr int kHostBusyExitCode = 75;
 // 128 + SIGINT, as shells report a run ended by Ctrl-C.
 constexpr int kInterruptedExitCode = 130;
 constexpr bool kTextFilesUseCrLf = false;

@@ -27,6 +27,11 @@ int interruptExitCode();
 // Nothing to do on POSIX.
 void interruptCleanupDone();
 
+// Records an interrupt for output that can no longer be written (a write to
+// standard output failed with EPIPE): as SIGPIPE on POSIX, as a console
+// event on Windows. An interrupt already recorded is kept.
+void recordClosedOutput();
+
 // Forgets a recorded interrupt (for a caller that handled it, and for tests).
 void clearInterruptRequest();
 

@@ -47,6 +47,10 @@ int interruptExitCode() { return recordedSignal == 0 ? 0 : 128 + recordedSignal;
 
 void interruptCleanupDone() {}
 
+void recordClosedOutput() {
+  if (recordedSignal == 0) recordedSignal = SIGPIPE;
+}
+
 void clearInterruptRequest() { recordedSignal = 0; }
 
 }  // namespace vornup

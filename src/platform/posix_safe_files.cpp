@@ -36,7 +36,7 @@ std::FILE* openRegularFileForReading(const std::string& path) {
       ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC), "rb");
 }
 
-std::FILE* openFileForWriting(const std::string& path, WriteMode mode) {
+std::FILE* openFileForWriting(const std::string& path, WriteMode mode, bool) {
   int flags = O_WRONLY | O_CREAT | O_NONBLOCK | O_NOCTTY | O_CLOEXEC;
   if (mode == WriteMode::append) flags |= O_APPEND;
   struct stat link;

@@ -20,7 +20,9 @@ enum class WriteMode { append, truncate };
 // (POSIX; Windows refuses every reparse point); only a regular file is
 // accepted, and a FIFO never blocks. `truncate` empties the file only after
 // these checks. nullptr when refused or the file cannot be opened.
-std::FILE* openFileForWriting(const std::string& path, WriteMode mode);
+// With `text` set the stream is opened in text mode (Windows: "\n" is
+// written as CR LF, as a log read in an editor wants it).
+std::FILE* openFileForWriting(const std::string& path, WriteMode mode, bool text = false);
 
 // Creates a new file that only the current user can access (POSIX: mode 0600;
 // Windows: the access rules inherited from the run's private directory) and

@@ -1,6 +1,7 @@
 // Windows: the command runs through the interpreter named by COMSPEC in a new
 // process group (a Ctrl-C at the console does not reach it) and in a job
-// object, so that ending the job ends every process it started. The process
+// object, so that ending the job ends every process it started. Only the
+// runner ends the job; a vornup killed outright leaves it running. The process
 // is created suspended and joins the job before it runs.
 #include <cstdio>
 #include <string>
@@ -24,19 +25,12 @@ constexpr UINT kEndedExitCode = 1;
 // How long ending a job may take before the waiting stops.
 constexpr DWORD kEndingWaitMilliseconds = 10000;
 
-// A job whose processes all end when its last handle closes; nullptr when
-// none can be made.
-HANDLE makeJob() {
-  HANDLE job = CreateJobObjectA(nullptr, nullptr);
-  if (job == nullptr) return nullptr;
-  JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits = {};
-  limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE;
-  if (!SetInformationJobObject(job, JobObjectExtendedLimitInformation, &limits, sizeof limits)) {
-    CloseHandle(job);
-    return nullptr;
-  }
-  return job;
-}
+// A job that holds the command and every process it starts; nullptr when
+// none can be made. It is not ended when its last handle closes: a vornup
+// ended outright (Task Manager, taskkill /f) leaves a running download to
+// finish, as on POSIX. The runner ends the job itself (TerminateJobObject)
+// at the time limit, on an interrupt, and after the command exited.
+HANDLE makeJob() { return CreateJobObjectA(nullptr, nullptr); }
 
 DWORD waitMilliseconds(const CommandLimits& limits) {
   if (limits.timeLimit.count() <= 0) return INFINITE;
@@ -100,8 +94,11 @@ CommandResult runHostCommand(const std::string& commandLine, const CommandLimits
     WaitForSingleObject(process.hProcess, kEndingWaitMilliseconds);
   }
   CloseHandle(process.hProcess);
-  // Ends whatever the command left running.
-  if (job != nullptr) CloseHandle(job);
+  if (job != nullptr) {
+    // Ends whatever the command left running.
+    TerminateJobObject(job, kEndedExitCode);
+    CloseHandle(job);
+  }
   return result;
 }
 

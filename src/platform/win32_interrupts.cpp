@@ -67,6 +67,11 @@ void interruptCleanupDone() {
   if (HANDLE done = cleanupDoneEvent()) SetEvent(done);
 }
 
+void recordClosedOutput() {
+  requested = true;
+  if (HANDLE wake = interruptEvent()) SetEvent(wake);
+}
+
 void clearInterruptRequest() {
   requested = false;
   if (HANDLE wake = interruptEvent()) ResetEvent(wake);

@@ -23,13 +23,13 @@ bool isPlainDiskFile(HANDLE file) {
 
 // Keeps `file` only when it is a plain disk file and wraps it in a stream.
 // Closes it otherwise.
-std::FILE* plainFileStream(HANDLE file, int flags, const char* mode) {
+std::FILE* plainFileStream(HANDLE file, int flags, const char* mode, bool text = false) {
   if (file == INVALID_HANDLE_VALUE) return nullptr;
   if (!isPlainDiskFile(file)) {
     CloseHandle(file);
     return nullptr;
   }
-  int descriptor = _open_osfhandle(reinterpret_cast<intptr_t>(file), flags | _O_BINARY);
+  int descriptor = _open_osfhandle(reinterpret_cast<intptr_t>(file), flags | (text ? _O_TEXT : _O_BINARY));
   if (descriptor == -1) {
     CloseHandle(file);
     return nullptr;
@@ -48,7 +48,7 @@ std::FILE* openRegularFileForReading(const std::string& path) {
   return plainFileStream(file, _O_RDONLY, "rb");
 }
 
-std::FILE* openFileForWriting(const std::string& path, WriteMode mode) {
+std::FILE* openFileForWriting(const std::string& path, WriteMode mode, bool text) {
   // The reparse point itself is opened, never what it points to, and then
   // refused: no link is followed.
   HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
@@ -64,9 +64,9 @@ std::FILE* openFileForWriting(const std::string& path, WriteMode mode) {
     }
   }
   if (mode == WriteMode::append) {
-    return plainFileStream(file, _O_WRONLY | _O_APPEND, "ab");
+    return plainFileStream(file, _O_WRONLY | _O_APPEND, text ? "a" : "ab", text);
   }
-  return plainFileStream(file, _O_WRONLY, "wb");
+  return plainFileStream(file, _O_WRONLY, text ? "w" : "wb", text);
 }
 
 std::FILE* createExclusiveFile(const std::string& path) {

@@ -1,5 +1,6 @@
 #include "tool/attributes.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "core/text_compare.h"
@@ -114,7 +115,7 @@ void readFcBootCode(RunState& run, Adapter& a) {
   FixedText<32> state;
   getLabelValue(kBootCodeLabel, run.toolOutput.c_str(), state);
   if (equalsIgnoringCase(state.c_str(), "DISABLED")) {
-    executeForAddress(run, kEnableBootCodeCommand, a.wwn.c_str());
+    enableBootCodeForReading(run, a);
     executeForAddress(run, kAttributesCommand, a.wwn.c_str());
     getLabelValue(kBootVersionLabel, run.toolOutput.c_str(), a.bcVersion);
     a.bootEnabled = 0;
@@ -126,10 +127,33 @@ void readFcBootCode(RunState& run, Adapter& a) {
     a.bcVersion.set(kNoBootCode);
   }
   if (!halvard) readBootCodeType(run, a);
-  if (a.bootEnabled == 0) executeForAddress(run, kDisableBootCodeCommand, a.wwn.c_str());
+  if (a.bootEnabled == 0) setBootCodeBack(run, a.wwn.c_str());
 }
 
 }  // namespace
+
+void enableBootCodeForReading(RunState& run, const Adapter& a) {
+  // Remembered first: a run interrupted while the command runs does not
+  // know whether it took effect.
+  run.bootCodeEnabledPorts.emplace_back(a.wwn.c_str());
+  executeForAddress(run, kEnableBootCodeCommand, a.wwn.c_str());
+}
+
+void setBootCodeBack(RunState& run, const char* address) {
+  auto& ports = run.bootCodeEnabledPorts;
+  ports.erase(std::remove(ports.begin(), ports.end(), std::string(address)), ports.end());
+  run.settingBootCodeBack = true;
+  executeForAddress(run, kDisableBootCodeCommand, address);
+  run.settingBootCodeBack = false;
+}
+
+void restoreBootCode(RunState& run) {
+  // Each is tried once, whatever its answer.
+  while (!run.bootCodeEnabledPorts.empty()) {
+    std::string address = run.bootCodeEnabledPorts.back();
+    setBootCodeBack(run, address.c_str());
+  }
+}
 
 int readAdapterAttributes(RunState& run, Adapter& a) {
   executeForAddress(run, kAttributesCommand, adapterAddress(a));

@@ -12,6 +12,18 @@ namespace vornup {
 // default. Returns 0.
 int readAdapterAttributes(RunState& run, Adapter& a);
 
+// Switches a port's disabled boot code on, so that its version can be read,
+// and remembers the port in run.bootCodeEnabledPorts.
+void enableBootCodeForReading(RunState& run, const Adapter& a);
+
+// Switches the boot code of the port at `address` off and forgets the port.
+// This is the one tool command that still runs after an interrupt.
+void setBootCodeBack(RunState& run, const char* address);
+
+// Sets back every port whose boot code is still switched on by this run.
+// Called on every way out of a run.
+void restoreBootCode(RunState& run);
+
 // Decodes the converged firmware version into the four numbers (a first or
 // second generation version x.0.y.z is read as x.1.y.z) and sets imageType.
 void decodeConvergedVersion(Adapter& a);

@@ -1,8 +1,7 @@
 #include "tool/command_safety.h"
 
-#include <cstring>
-
-#include "platform/host_names.h"
+#include "core/command_text.h"
+#include "platform/interrupts.h"
 #include "tool/tandrel.h"
 
 namespace vornup {
@@ -11,6 +10,7 @@ namespace {
 
 constexpr int kToolCallRefused = 4;
 constexpr char kRefusedAddressTrace[] = "Refused unsafe adapter address = %s\n";
+constexpr char kInterruptedTrace[] = "Not run after an interrupt = %s\n";
 
 bool isHexDigit(char c) {
   return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'F') || (c >= 'a' && c <= 'f');
@@ -26,18 +26,9 @@ bool isSafeAddress(const char* address) {
   return true;
 }
 
-bool isSafeFileName(const char* name) {
-  if (name == nullptr) return false;
-  for (const unsigned char* c = reinterpret_cast<const unsigned char*>(name); *c != '\0'; ++c) {
-    if (*c < 0x20 || *c == 0x7F || *c == '"' || *c == '%') return false;
-    if (std::strchr(kQuotedArgumentSpecials, *c) != nullptr) return false;
-  }
-  return true;
-}
+bool isSafeFileName(const char* name) { return isSafeQuotedText(name); }
 
-bool isSafeCommandPath(const char* path) {
-  return path != nullptr && *path != '\0' && isSafeFileName(path);
-}
+bool isSafeCommandPath(const char* path) { return isSafeQuotedText(path); }
 
 int executeForAddress(RunState& run, const char* format, const char* address, const char* extra) {
   if (!isSafeAddress(address)) {
@@ -48,6 +39,13 @@ int executeForAddress(RunState& run, const char* format, const char* address, co
   FixedText<512> args;
   if (!args.format(format, address, extra)) {
     run.toolOutput.clear();
+    return kToolCallRefused;
+  }
+  // After an interrupt no new command starts, except the one that sets a
+  // port's boot code back.
+  if (interruptRequested() && !run.settingBootCodeBack) {
+    run.toolOutput.clear();
+    run.out.traceOut(kInterruptedTrace, args.c_str());
     return kToolCallRefused;
   }
   return executeTandrel(run, args.c_str());

@@ -16,14 +16,17 @@ bool isSafeAddress(const char* address);
 // no quote, no '%', no control character and, on POSIX, no '$', '`' or '\'.
 bool isSafeFileName(const char* name);
 
-// A path that may stand inside double quotes on a command line (the tool's
-// path): the rule image file names pass, applied to the whole path.
+// A path that stands inside double quotes on a command line (the tool, the
+// temporary file, an image directory): the same rule as for file names
+// (core/command_text.h).
 bool isSafeCommandPath(const char* path);
 
 // Runs the tool command `format` filled with `address` (and then `extra`,
 // when the format has a second %s). An unsafe address is never placed on a
 // command line: the call is not run, the output stays empty and the status
-// is 4, as for a tool that could not be run.
+// is 4, as for a tool that could not be run. After an interrupt
+// (platform/interrupts.h) the same holds for every call but the one that sets
+// boot code back (run.settingBootCodeBack).
 int executeForAddress(RunState& run, const char* format, const char* address,
                       const char* extra = "");
 

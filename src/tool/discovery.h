@@ -21,7 +21,7 @@ DiscoveryOutcome discoverAdapters(RunState& run);
 // Runs the adapter-list command with `args` and appends one record per port
 // it names, reading the reply line by line. An empty list is no error here.
 // The count of listed ports stops at its largest value: the rest of the list
-// is ignored then, with a warning on standard error.
+// is ignored then, with a warning on standard error (not in silent runs).
 DiscoveryOutcome readAdapterList(RunState& run, const char* args);
 
 // Looks at the reply's first lines, held in run.toolOutput, for the tool's

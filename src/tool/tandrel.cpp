@@ -81,18 +81,18 @@ class TandrelReply : public ToolOutput {
 void explainFailure(RunState& run, const ToolRunResult& result, const char* args) {
   switch (result.end) {
     case ToolRunEnd::timedOut:
-      run.out.diagnosticOut(
+      if (!run.out.silent) run.out.errorOut(
           kTimedOut, run.programName, args,
           static_cast<long>(std::chrono::duration_cast<std::chrono::seconds>(result.limit).count()));
       break;
     case ToolRunEnd::notStarted:
-      run.out.diagnosticOut(kNotStarted, run.programName, args);
+      if (!run.out.silent) run.out.errorOut(kNotStarted, run.programName, args);
       break;
     case ToolRunEnd::replyUnreadable:
-      run.out.diagnosticOut(kReplyUnreadable, run.programName, args);
+      if (!run.out.silent) run.out.errorOut(kReplyUnreadable, run.programName, args);
       break;
     case ToolRunEnd::interrupted:
-      run.out.diagnosticOut(kInterrupted, run.programName, args);
+      if (!run.out.silent) run.out.errorOut(kInterrupted, run.programName, args);
       break;
     case ToolRunEnd::exited:
     case ToolRunEnd::refused:
@@ -112,11 +112,13 @@ bool locateTandrel(RunState& run) {
     }
     ++i;
   }
-  run.out.diagnosticOut(kLookedFor, run.programName);
+  // Where it looked, for the administrator (not in silent runs).
+  if (run.out.silent) return false;
+  run.out.errorOut(kLookedFor, run.programName);
   for (i = 0; i < sizeof kToolKeys / sizeof kToolKeys[0]; ++i) {
     const std::string where =
         run.platform.registryValueLocation(kToolKeys[i].subkey, kToolKeys[i].valueName);
-    run.out.diagnosticOut(kLookedForLine, where.c_str(), refusals[i].c_str());
+    run.out.errorOut(kLookedForLine, where.c_str(), refusals[i].c_str());
   }
   return false;
 }

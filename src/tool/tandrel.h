@@ -9,7 +9,8 @@
 namespace vornup {
 
 // Fills run.toolPath from the first registry key that names a usable tool;
-// false when neither does (where it looked then goes to standard error).
+// false when neither does (where it looked then goes to standard error,
+// unless the run is silent).
 bool locateTandrel(RunState& run);
 
 // One registry attempt: subkey, value name, suite folder and executable name.
@@ -23,7 +24,7 @@ bool locateWindowsTandrel(RunState& run, const char* subkey, const char* valueNa
 // Runs the tool with `args`, leaving its whole output (cut to the buffer) in
 // run.toolOutput. Returns the command's exit status, or 4 when it could not
 // be run, passed its time limit, or its output could not be read (the output
-// is empty then).
+// is empty then; why goes to standard error unless the run is silent).
 int executeTandrel(RunState& run, const char* args);
 
 }  // namespace vornup

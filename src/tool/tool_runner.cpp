@@ -105,7 +105,9 @@ ToolRunResult HostToolRunner::run(const ToolCommand& command, ToolOutput& output
 
   CommandLimits limits;
   limits.timeLimit = result.limit;
-  limits.endOnInterrupt = !download;
+  // Setting a port's boot code back, the one command that still runs after
+  // an interrupt, is not ended by it either.
+  limits.endOnInterrupt = !download && !run_.settingBootCodeBack;
   const CommandResult ran = run_.platform.runLimitedCommand(commandLine.c_str(), limits);
   const char* replyPath = run_.tempFilePath.c_str();
   switch (ran.end) {

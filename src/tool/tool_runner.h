@@ -14,8 +14,9 @@
 namespace vornup {
 
 // Queries (list, attributes, PCI data, wakeup, boot code enable/disable) may
-// be ended at their limit or by an interrupt; a download is never ended by an
-// interrupt, and no download starts once one was requested.
+// be ended at their limit or by an interrupt (but for the command that sets a
+// port's boot code back, RunState::settingBootCodeBack); a download is never
+// ended by an interrupt, and no download starts once one was requested.
 enum class ToolCommandKind { query, download };
 
 struct ToolCommand {

@@ -2,11 +2,14 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <string>
+#include <vector>
 
 #include "platform/host_names.h"
 #include "support/arguments.h"
 #include "support/captured_run.h"
+#include "support/host_registry.h"
 
 namespace vornup {
 namespace {
@@ -28,8 +31,10 @@ TEST(RecordBinDirectory, CutsTheProgramPathAfterItsLastSeparator) {
   const std::string longDirectory = "/" + std::string(218, 'd') + "/";  // 220 characters
   const BinCase cases[] = {
       {"/Tools/vornup.exe", "/Tools/"},
-      {"\"/Program Files/Korvane/vornup.exe\"", "/Program Files/Korvane/"},
-      {"/x\"y/\"vornup", "/xy/"},
+      // A quote is kept: dropping it would name another directory. Such a
+      // directory is refused later (ProgramDirectory below).
+      {"\"/Program Files/Korvane/vornup.exe\"", "\"/Program Files/Korvane/"},
+      {"/x\"y/\"vornup", "/x\"y/"},
       {"/vornup.exe", "/"},
       {"", "./"},
       {"vornup.exe", "./"},
@@ -97,6 +102,107 @@ TEST(CheckAdminRights, AsksThePlatform) {
   EXPECT_FALSE(checkAdminRights(captured.run));
   captured.platform.adminRights = true;
   EXPECT_TRUE(checkAdminRights(captured.run));
+}
+
+TEST(AsksOnlyForUsage, OnlyHelpSwitchesOrNothing) {
+  struct UsageCase {
+    std::vector<std::string> switches;
+    bool usageOnly;
+  };
+  const UsageCase cases[] = {
+      {{}, true},
+      {{"/?"}, true},
+      {{"/HELP"}, true},
+      {{"/h", "/?"}, true},
+      {{"/?", "/q"}, false},
+      {{"/log=x.txt", "/?"}, false},
+      {{"/xv"}, false},
+      {{"?"}, false},
+      {{"/he"}, false},
+      {{"/helpx"}, false},
+      {{"/"}, false},
+  };
+  for (const UsageCase& c : cases) {
+    std::vector<std::string> texts = {"vornup"};
+    texts.insert(texts.end(), c.switches.begin(), c.switches.end());
+    std::vector<char*> argv;
+    for (std::string& text : texts) argv.push_back(&text[0]);
+    argv.push_back(nullptr);
+    EXPECT_EQ(asksOnlyForUsage(static_cast<int>(texts.size()), argv.data()), c.usageOnly)
+        << (c.switches.empty() ? std::string("(none)") : c.switches.front());
+  }
+}
+
+TEST(ClaimHost, LockFirstThenRights) {
+  struct ClaimCase {
+    HostLockResult lock;
+    bool rights;
+    HostClaim claim;
+    bool errorLine;
+  };
+  const ClaimCase cases[] = {
+      {HostLockResult::acquired, true, HostClaim::claimed, false},
+      {HostLockResult::acquired, false, HostClaim::noRights, false},
+      {HostLockResult::heldByAnotherRun, true, HostClaim::anotherRun, true},
+      // A second run never probes: it says "another run", rights or not.
+      {HostLockResult::heldByAnotherRun, false, HostClaim::anotherRun, true},
+      {HostLockResult::unavailable, false, HostClaim::noRights, false},
+      {HostLockResult::unavailable, true, HostClaim::lockUnavailable, true},
+  };
+  for (const ClaimCase& c : cases) {
+    CapturedRun captured;
+    ScratchDirectory errors;
+    captured.run.out.errors = std::fopen(errors.file("stderr.txt").c_str(), "wb");
+    ASSERT_NE(captured.run.out.errors, nullptr);
+    captured.platform.hostLock = c.lock;
+    captured.platform.adminRights = c.rights;
+    EXPECT_EQ(claimHost(captured.run), c.claim);
+    std::fclose(captured.run.out.errors);
+    captured.run.out.errors = nullptr;
+    const std::string text = errors.read("stderr.txt");
+    EXPECT_EQ(!text.empty(), c.errorLine) << text;
+    if (c.claim == HostClaim::anotherRun) {
+      EXPECT_EQ(text, "\nvornup.exe: Error - another vornup run is in progress - Return Code=" +
+                          std::to_string(kHostBusyExitCode) + "\n\n");
+    }
+    EXPECT_EQ(captured.console(), "");
+  }
+}
+
+TEST(ProgramDirectory, RefusedWhenItCannotStandOnACommandLine) {
+  struct DirectoryCase {
+    const char* directory;
+    bool usable;
+  };
+  const DirectoryCase cases[] = {
+      {"/opt/vornup/", true},
+      {"/Program Files (x86)/Korvane/", true},
+      {"/x\"y/", false},
+      {"/x%PATH%y/", false},
+      {"/a\tb/", false},
+      {"/x$(touch marker)/", kWindowsHost},
+      {"/x`id`/", kWindowsHost},
+  };
+  for (const DirectoryCase& c : cases) {
+    SCOPED_TRACE(c.directory);
+    CapturedRun captured;
+    ScratchDirectory errors;
+    captured.run.out.errors = std::fopen(errors.file("stderr.txt").c_str(), "wb");
+    ASSERT_NE(captured.run.out.errors, nullptr);
+    captured.run.binDirectory.set(c.directory);
+    EXPECT_EQ(checkProgramDirectory(captured.run), c.usable);
+    std::fclose(captured.run.out.errors);
+    captured.run.out.errors = nullptr;
+    const std::string text = errors.read("stderr.txt");
+    if (c.usable) {
+      EXPECT_EQ(text, "");
+      EXPECT_EQ(captured.console(), "");
+    } else {
+      EXPECT_NE(text.find(c.directory), std::string::npos) << text;
+      EXPECT_EQ(captured.console(),
+                "\nvornup.exe: Error - unusable program directory - Return Code=4\n\n");
+    }
+  }
 }
 
 }  // namespace

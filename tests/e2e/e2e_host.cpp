@@ -164,8 +164,7 @@ std::string E2eHost::commandLine(const std::vector<std::string>& args) const {
   }
   line += quoted(program_);
   for (const std::string& arg : args) line += " " + quoted(arg);
-  return line + " > " + quoted(scratch_.file("console.txt")) + " 2> " +
-         quoted(scratch_.file("errors.txt"));
+  return line + " > " + quoted(scratch_.file("console.txt")) + " 2>&1";
 }
 
 RunResult E2eHost::run(std::initializer_list<std::string> args) {
@@ -176,7 +175,6 @@ RunResult E2eHost::run(const std::vector<std::string>& args) {
   RunResult result;
   result.exitCode = hostPlatform().runCommand(commandLine(args));
   result.console = withoutCarriageReturns(scratch_.read("console.txt"));
-  result.errors = withoutCarriageReturns(scratch_.read("errors.txt"));
   return result;
 }
 

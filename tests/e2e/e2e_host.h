@@ -20,9 +20,8 @@ namespace vornup {
 
 struct RunResult {
   int exitCode = -1;
-  // Standard output and standard error, each with Windows line ends as "\n".
+  // Standard output and standard error, with Windows line ends as "\n".
   std::string console;
-  std::string errors;
 };
 
 class E2eHost {
@@ -76,6 +75,16 @@ class E2eHost {
 
   // True when no run left anything in the temporary directory.
   bool tempDirectoryIsEmpty() const;
+
+  // For tests that start the program themselves (signals, runs side by
+  // side): the installed program, the variables set and unset for its runs,
+  // and the registry root (POSIX).
+  std::string programPath() const { return program_; }
+  const std::map<std::string, std::string>& environment() const { return environment_; }
+  const std::vector<std::string>& unsetVariables() const { return unset_; }
+  std::string registryRootPath() const { return registryRoot(); }
+  // Runs the program from `path` (a copy the test made) from now on.
+  void useProgramAt(const std::string& path) { program_ = path; }
 
   // A path of the build tree (as CMake names it) as the host names it.
   static std::string hostPath(const std::string& buildPath);

@@ -83,17 +83,22 @@ TEST(EarlyExits, ToolNotInstalledGives4) {
   host.writeInstallFile("fwmatrix.txt", "KV7100 fw.all boot.prg\n");
   RunResult result = host.run({"/update"});
   EXPECT_EQ(result.exitCode, 4);
-  EXPECT_EQ(result.console,
-            errorLine("Korvane command line application kit not installed", 4) + kClosingLines);
-  // Where it looked goes to standard error: each key's value and that it is
-  // not set.
+  // Where it looked goes to standard error first: each key's value and that
+  // it is not set; then the status line.
+  std::string looked = "vornup: the management tool was looked for in:\n";
   for (const char* value : {"Quenmar\\QuenmarDir", "Drumlin\\DrumlinDir"}) {
     std::string where = std::string("SOFTWARE\\Korvane\\") + value;
     if (!kWindowsHost) {
       for (char& c : where) c = c == '\\' ? '/' : c;
+      where = host.registryRootPath() + "/" + where;
+    } else {
+      where = "HKEY_LOCAL_MACHINE\\" + where;
     }
-    EXPECT_NE(result.errors.find(where + ": not set"), std::string::npos) << result.errors;
+    looked += "  " + where + ": not set\n";
   }
+  EXPECT_EQ(result.console, looked +
+                                errorLine("Korvane command line application kit not installed", 4) +
+                                kClosingLines);
   EXPECT_TRUE(host.tempDirectoryIsEmpty());
 }
 

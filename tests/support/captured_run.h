@@ -80,13 +80,13 @@ class CapturedRun {
     run.programName = "vornup.exe";
     run.out.console = openCapture("console.txt");
     run.out.debugTrace = openCapture("trace.txt");
-    run.out.diagnostics = openCapture("errors.txt");
+    run.out.errors = openCapture("errors.txt");
   }
   ~CapturedRun() {
     if (run.out.console != nullptr) std::fclose(run.out.console);
     run.out.console = nullptr;
-    if (run.out.diagnostics != nullptr) std::fclose(run.out.diagnostics);
-    run.out.diagnostics = nullptr;
+    if (run.out.errors != nullptr) std::fclose(run.out.errors);
+    run.out.errors = nullptr;
   }
   CapturedRun(const CapturedRun&) = delete;
   CapturedRun& operator=(const CapturedRun&) = delete;
@@ -95,7 +95,7 @@ class CapturedRun {
   std::string console() { return take(run.out.console, "console.txt"); }
   std::string trace() { return take(run.out.debugTrace, "trace.txt"); }
   // What went to standard error.
-  std::string errors() { return take(run.out.diagnostics, "errors.txt"); }
+  std::string errors() { return take(run.out.errors, "errors.txt"); }
 
   // Gives the run a private temporary directory with its output file, as the
   // driver does at start-up.

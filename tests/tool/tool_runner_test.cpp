@@ -47,7 +47,7 @@ class HostRunner : public ::testing::Test {
   void SetUp() override {
     run.programName = "vornup";
     run.out.console = std::fopen(scratch.file("console.txt").c_str(), "w+b");
-    run.out.diagnostics = std::fopen(scratch.file("errors.txt").c_str(), "w+b");
+    run.out.errors = std::fopen(scratch.file("errors.txt").c_str(), "w+b");
     std::string created;
     ASSERT_TRUE(hostPlatform().createPrivateDirectory(scratch.path(), created));
     run.tempDirectory.set(created.c_str());
@@ -60,9 +60,9 @@ class HostRunner : public ::testing::Test {
       setVariable(name, "");
     }
     std::fclose(run.out.console);
-    std::fclose(run.out.diagnostics);
+    std::fclose(run.out.errors);
     run.out.console = nullptr;
-    run.out.diagnostics = nullptr;
+    run.out.errors = nullptr;
   }
 
   void useHost(const std::string& text) {
@@ -81,7 +81,7 @@ class HostRunner : public ::testing::Test {
     return text;
   }
   std::string console() { return read(run.out.console); }
-  std::string errors() { return read(run.out.diagnostics); }
+  std::string errors() { return read(run.out.errors); }
   bool replyFileLeft() const { return std::filesystem::exists(run.tempFilePath.c_str()); }
 
   ScratchDirectory scratch;
