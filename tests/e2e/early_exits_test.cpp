@@ -85,7 +85,7 @@ TEST(EarlyExits, ToolNotInstalledGives4) {
   EXPECT_EQ(result.exitCode, 4);
   // Where it looked goes to standard error first: each key's value and that
   // it is not set; then the status line.
-  std::string looked = "vornup: the management tool was looked for in:\n";
+  std::string looked = std::string(kProgramName) + ": the management tool was looked for in:\n";
   for (const char* value : {"Quenmar\\QuenmarDir", "Drumlin\\DrumlinDir"}) {
     std::string where = std::string("SOFTWARE\\Korvane\\") + value;
     if (!kWindowsHost) {

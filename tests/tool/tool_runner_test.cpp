@@ -108,8 +108,9 @@ struct RunnerCase {
 };
 
 TEST_F(HostRunner, EndsHungCommandsAtTheirLimitAndReadsOnlyRegularReplies) {
-  run.toolTimeLimits.query = milliseconds(300);
-  run.toolTimeLimits.download = milliseconds(600);
+  // Wide enough for a slow start of the simulator (under Wine, say).
+  run.toolTimeLimits.query = milliseconds(1000);
+  run.toolTimeLimits.download = milliseconds(3000);
   const ToolCommand list{ToolCommandKind::query, "listhbas local"};
   const ToolCommand attributes{ToolCommandKind::query, "hbaattrib 10:00:00:00:c9:7d:00:01"};
   const ToolCommand download{ToolCommandKind::download,
@@ -221,6 +222,26 @@ TEST_F(HostRunner, TheListedPortCountSaturates) {
             "vornup: warning - the adapter list names more than 65535 ports; the rest of it is "
             "ignored\n");
   EXPECT_FALSE(replyFileLeft());
+}
+
+// The interpreter's statuses for a command it could not start (126 and 127
+// of /bin/sh, 9009 of cmd.exe) make a failed step, never a reply.
+TEST(NotStartedTool, TheInterpretersStatusesAreToolFailures) {
+  for (int status : kCommandNotStartedStatuses) {
+    SCOPED_TRACE(status);
+    CapturedRun captured;
+    captured.usePrivateTemp();
+    captured.run.toolPath.set("\"/opt/korvane/Quenmar/Tandrel\"");
+    captured.platform.onCommand = [status](const std::string& line) {
+      FakePlatform::writeRedirectedOutput(line, "Port WWN : 10:00:00:00:c9:7d:00:01\n");
+      return status;
+    };
+    EXPECT_EQ(discoverAdapters(captured.run), DiscoveryOutcome::toolFailed);
+    EXPECT_TRUE(captured.run.adapterList.empty());
+    EXPECT_EQ(executeTandrel(captured.run, "hbaattrib 10:00:00:00:c9:7d:00:01"), 4);
+    EXPECT_TRUE(captured.run.toolOutput.empty());
+    EXPECT_NE(captured.errors().find("could not be started"), std::string::npos);
+  }
 }
 
 TEST(ToolTimeLimits, QueriesGetTheSmallerOfFiveMinutesAndTheDownloadLimit) {
