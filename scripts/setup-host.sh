@@ -2,17 +2,22 @@
 # Installs what building and testing vornup needs, where it is missing
 # (Debian or Ubuntu).
 #
-#   scripts/setup-host.sh native   compiler, CMake, Ninja, GoogleTest, and python3
-#                                  with jsonschema for the run report checks
+#   scripts/setup-host.sh native   compiler, CMake, Ninja, GoogleTest, the JSON
+#                                  library, and python3 with jsonschema for the
+#                                  run report checks
 #   scripts/setup-host.sh all      also mingw-w64 and Wine, 32- and 64-bit,
 #                                  clang with its sanitizer and fuzzer runtimes,
-#                                  and the boot ROMs the image tests read
+#                                  the boot ROMs the image tests read, and
+#                                  Ansible, ansible-lint and Chromium for the
+#                                  fleet rollout tests
 set -euo pipefail
 
-packages=(cmake ninja-build g++ libgtest-dev googletest python3 python3-jsonschema)
+packages=(cmake ninja-build g++ libgtest-dev googletest nlohmann-json3-dev python3
+          python3-jsonschema)
 if [ "${1:-all}" = all ]; then
   packages+=(g++-mingw-w64-i686 g++-mingw-w64-x86-64 wine wine64 wine32:i386
-             clang libclang-rt-14-dev ipxe-qemu)
+             clang libclang-rt-14-dev ipxe-qemu
+             ansible-core ansible ansible-lint chromium)
 fi
 
 missing=()

@@ -4,7 +4,8 @@
 # builds. Installs the tools it needs first, where they are missing.
 # The Linux tests run a second time in a build with the address and
 # undefined-behaviour sanitizers (leak checking on), and every fuzz harness
-# runs briefly from its seed corpus.
+# runs briefly from its seed corpus. The Ansible role and fleet playbooks
+# are run against simulated hosts with the Linux build.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -13,6 +14,9 @@ for preset in linux linux-asan win32 win64; do
   echo "=== $preset"
   cmake --workflow --preset "$preset"
 done
+
+echo "=== fleet rollout with Ansible against simulated hosts"
+deploy/ansible/tests/run.sh "$PWD/build/linux"
 
 echo "=== fuzz harnesses, a short run of each"
 fuzz/run-smoke.sh 7 "$PWD/build/fuzz"

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "core/fixed_text.h"
+#include "core/port_outcome.h"
 
 namespace vornup {
 
@@ -77,6 +78,9 @@ struct Adapter {
   uint32_t vendorID = 0;
   uint32_t subSysDevID = 0;
   uint32_t subVenDevID = 0;
+  // What the run decided and did for each image kind (the run report).
+  ImageOutcome firmwareOutcome;
+  ImageOutcome bootCodeOutcome;
 };
 
 // The adapter list, in the order the tool named the ports. Records are only

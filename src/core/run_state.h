@@ -12,6 +12,7 @@
 #include "core/fixed_text.h"
 #include "core/image_node.h"
 #include "core/output.h"
+#include "core/report_request.h"
 
 namespace vornup {
 
@@ -115,6 +116,9 @@ struct RunState {
   // Set while the one command that may still run after an interrupt runs:
   // switching such boot code off again.
   bool settingBootCodeBack = false;
+
+  // The run report (/json=), written when the run ends.
+  ReportRequest report;
 
   AdapterList adapterList;
   ImageList firmwareList;

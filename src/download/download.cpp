@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <string>
 
 #include "core/text_compare.h"
 #include "report/adapter_lines.h"
@@ -46,6 +47,12 @@ constexpr char kStatusPreview[] = "Preview";
 constexpr char kSucceededMarker[] = "Complete";
 constexpr char kRebootMarker[] = "reboot";
 
+// Reasons of failed downloads in the run report.
+constexpr char kImageMissingReason[] = "the image file was not found: ";
+constexpr char kToolFailedReason[] = "the tool did not report a completed download";
+constexpr char kSharedFailedReason[] =
+    "the download through another function of the same adapter failed";
+
 constexpr int kResultDownloaded = 0;
 constexpr int kResultFailed = 1;
 
@@ -76,6 +83,22 @@ bool runDownloadCommand(RunState& run, const char* address, const char* imagePat
   return toolReported(run, kSucceededMarker);
 }
 
+void noteImageMissing(ImageOutcome& outcome, const char* imagePath) {
+  outcome.noteDownload(DownloadOutcome::kFailed, (kImageMissingReason + std::string(imagePath)).c_str());
+}
+
+// The run report's record of a download the tool was asked for (or, under
+// /p, only shown): the tool's reply names a failure.
+void noteToolOutcome(const RunState& run, ImageOutcome& outcome, bool succeeded) {
+  if (run.sw.preview) {
+    outcome.noteDownload(DownloadOutcome::kPreviewed);
+  } else if (succeeded) {
+    outcome.noteDownload(DownloadOutcome::kDownloaded);
+  } else {
+    outcome.noteDownload(DownloadOutcome::kFailed, kToolFailedReason, run.toolOutput.c_str());
+  }
+}
+
 // A converged function whose adapter was already downloaded through another
 // function: report the shared outcome without running the tool again.
 int reportSharedOutcome(RunState& run, Adapter& adapter, const ImageNode& image) {
@@ -86,7 +109,10 @@ int reportSharedOutcome(RunState& run, Adapter& adapter, const ImageNode& image)
   int result = kResultDownloaded;
   if (adapter.downloadStat == kDownloadSucceeded) {
     adapter.fwResultLine.append(run.sw.preview ? kStatusPreview : kStatusSuccess);
+    adapter.firmwareOutcome.noteDownload(run.sw.preview ? DownloadOutcome::kPreviewed
+                                                        : DownloadOutcome::kDownloaded);
   } else {
+    adapter.firmwareOutcome.noteDownload(DownloadOutcome::kFailed, kSharedFailedReason);
     adapter.fwResultLine.append(run.sw.preview ? kStatusPreview : kStatusError);
     ++c.downloadErrorCount;
     ++c.cnaFwErrorCount;
@@ -125,6 +151,7 @@ int executeFwDownload(RunState& run, Adapter& adapter, const ImageNode& image) {
       ++c.cnaFwErrorCount;
     }
     adapter.fwResultLine.append(kFirmwareMissing);
+    noteImageMissing(adapter.firmwareOutcome, imagePath.c_str());
     run.out.consoleOut("%s", adapter.fwResultLine.c_str());
     run.out.traceOut("%s", adapter.fwResultLine.c_str());
     return kResultFailed;
@@ -146,6 +173,7 @@ int executeFwDownload(RunState& run, Adapter& adapter, const ImageNode& image) {
   formatResultLine(adapter.fwResultLine, adapter, image.decodedId.c_str(), kFirmwareLabel,
                    adapter.fwVersion.c_str(), image.actualFileName.c_str());
   int result = kResultDownloaded;
+  noteToolOutcome(run, adapter.firmwareOutcome, succeeded);
   if (run.sw.preview) {
     adapter.downloadStat = kDownloadSucceeded;
     adapter.fwResultLine.append(kStatusPreview);
@@ -183,6 +211,7 @@ int executeBiosDownload(RunState& run, Adapter& adapter, const ImageNode& image)
                      adapter.bcVersion.c_str(), image.actualFileName.c_str());
     ++c.downloadErrorCount;
     adapter.bootResultLine.append(kBootCodeMissing);
+    noteImageMissing(adapter.bootCodeOutcome, imagePath.c_str());
     run.out.consoleOut("%s", adapter.bootResultLine.c_str());
     return kResultFailed;
   }
@@ -196,6 +225,7 @@ int executeBiosDownload(RunState& run, Adapter& adapter, const ImageNode& image)
 
   formatResultLine(adapter.bootResultLine, adapter, image.decodedId.c_str(), kBootCodeLabel,
                    adapter.bcVersion.c_str(), image.actualFileName.c_str());
+  noteToolOutcome(run, adapter.bootCodeOutcome, succeeded);
   int result = kResultDownloaded;
   if (run.sw.preview) {
     adapter.bootResultLine.append(kStatusPreview);

@@ -14,6 +14,7 @@
 #include "driver/switches.h"
 #include "driver/usage.h"
 #include "platform/interrupts.h"
+#include "report/run_report.h"
 #include "selection/fwmatrix.h"
 #include "selection/image_discovery.h"
 #include "selection/image_discovery_scan.h"
@@ -28,7 +29,16 @@ namespace {
 constexpr char kBeginExecutionTrace[] = "\n[Begin execution]\n";
 
 int endRun(RunState& run, int exitCode) {
+  finishRunReport(run, exitCode);
   shutdownRun(run);
+  return exitCode;
+}
+
+// A run refused before its switches are read still writes the report its
+// command line asks for.
+int endRefusedRun(RunState& run, int argc, char** argv, int exitCode) {
+  readSwitchesForReport(run, argc, argv);
+  finishRunReport(run, exitCode);
   return exitCode;
 }
 
@@ -56,22 +66,30 @@ int runVornup(int argc, char** argv, Platform& platform, std::FILE* console,
   if (!asksOnlyForUsage(argc, argv)) {
     HostClaim claim = claimHost(run);
     if (claim == HostClaim::noRights) {
-      return reportOutcome(run, DriverOutcome::insufficientPrivileges);
+      return endRefusedRun(run, argc, argv,
+                           reportOutcome(run, DriverOutcome::insufficientPrivileges));
     }
     // claimHost said why on standard error.
-    if (claim != HostClaim::claimed) return exitStatus(ExitCode::anotherRunInProgress);
+    if (claim != HostClaim::claimed) {
+      return endRefusedRun(run, argc, argv, exitStatus(ExitCode::anotherRunInProgress));
+    }
   }
 
   // A switch error was reported where it was found.
   const SwitchOutcome parsed = parseSwitches(run, argc, argv);
   if (parsed != SwitchOutcome::accepted || run.sw.help) {
     printUsage(run);
-    return endRun(run, exitStatus(exitCodeOf(parsed)));
+    shutdownRun(run);
+    return exitStatus(exitCodeOf(parsed));
   }
 
   composePaths(run);
   composeTempPath(run);
-  if (!validateSwitches(run)) return reportOutcome(run, DriverOutcome::invalidSwitchOptions);
+  if (!validateSwitches(run)) {
+    const int code = reportOutcome(run, DriverOutcome::invalidSwitchOptions);
+    finishRunReport(run, code);
+    return code;
+  }
 
   // checkProgramDirectory reports its own refusal.
   if (!checkProgramDirectory(run)) {

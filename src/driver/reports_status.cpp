@@ -4,6 +4,7 @@
 
 #include "core/exit_codes.h"
 #include "core/run_state.h"
+#include "report/run_report.h"
 
 namespace vornup {
 
@@ -155,14 +156,7 @@ int queryStatus(RunState& run) {
 }
 
 void rebootNotice(RunState& run) {
-  const Counters& c = run.counters;
-  if (run.sw.preview || c.cnaFwDownloadCount == 0) return;
-  if (c.cnaFwDownloadCount <= c.cnaFwErrorCount) return;
-  // Errors and downloads that needed no reboot can together outweigh the
-  // downloads, so the difference is taken with a sign.
-  int pending = static_cast<int>(c.cnaFwDownloadCount) - static_cast<int>(c.cnaFwErrorCount) -
-                static_cast<int>(c.cnaNoRebootCount);
-  if (pending > 0) run.out.consoleOut("%s", kRebootNotice);
+  if (isRebootRequired(run)) run.out.consoleOut("%s", kRebootNotice);
 }
 
 }  // namespace vornup

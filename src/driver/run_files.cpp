@@ -5,6 +5,7 @@
 
 #include "core/paths.h"
 #include "platform/interrupts.h"
+#include "report/run_report.h"
 #include "tool/attributes.h"
 
 namespace vornup {
@@ -50,6 +51,7 @@ int endInterruptedRun(RunState& run) {
   restoreBootCode(run);
   const int exitCode = interruptExitCode();
   run.out.consoleOut(kRunInterrupted, run.programName, exitCode);
+  finishRunReport(run, exitCode);
   shutdownRun(run);
   return exitCode;
 }

@@ -30,6 +30,12 @@ constexpr OutcomeRow kOutcomes[] = {
     {SwitchOutcome::logFileUnopenable,
      "\n%s: Error - unable to open logfile %s - Return Code=%d\n\n", true,
      ExitCode::switchError},
+    {SwitchOutcome::multipleReports,
+     "\n%s: Error - cannot write multiple run reports - Return Code=%d\n\n", false,
+     ExitCode::switchError},
+    {SwitchOutcome::reportUnwritable,
+     "\n%s: Error - unable to write run report %s - Return Code=%d\n\n", true,
+     ExitCode::switchError},
     // Only the trace switch: the usage text follows, no message.
     {SwitchOutcome::noSwitch, nullptr, false, ExitCode::switchError},
 

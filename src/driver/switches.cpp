@@ -3,10 +3,12 @@
 #include <cctype>
 #include <cstdio>
 #include <cstring>
+#include <string>
 
 #include "driver/run_outcomes.h"
 #include "driver/switch_check.h"
 #include "platform/safe_files.h"
+#include "report/run_report.h"
 #include "tool/tool_runner.h"
 
 namespace vornup {
@@ -43,6 +45,8 @@ const std::size_t kSwitchTableSize = sizeof kSwitchTable / sizeof kSwitchTable[0
 namespace {
 
 constexpr char kUnableToOpenTrace[] = "\n%s: Error - unable to open %s!\n";
+constexpr char kReportReason[] = "%s: run report %s: %s\n";
+constexpr char kReportSwitch[] = "json=";
 constexpr char kDebugTraceName[] = "dbg.log";
 constexpr char kDebugTraceSwitch[] = "xv";
 // "/log" and "/l": the characters before "=" in a log switch, slash included.
@@ -122,6 +126,26 @@ bool parseTimeoutSwitch(const char* text, int& minutes) {
   return true;
 }
 
+bool isReportSwitch(const char* text) {
+  for (const char* name = kReportSwitch; *name != '\0'; ++name, ++text) {
+    if (std::tolower(static_cast<unsigned char>(*text)) != *name) return false;
+  }
+  return true;
+}
+
+// The report switch "/json=FILE": the file must be writable now, before the
+// run touches the host.
+SwitchOutcome parseReportSwitch(RunState& run, const char* argument, int argc, char** argv) {
+  if (run.report.requested()) return rejectSwitch(run, SwitchOutcome::multipleReports);
+  const char* fileName = std::strchr(argument, '=') + 1;
+  std::string why;
+  if (!acceptRunReport(run, fileName, argc, argv, why)) {
+    run.out.errorOut(kReportReason, run.programName, fileName, why.c_str());
+    return rejectSwitch(run, SwitchOutcome::reportUnwritable, fileName);
+  }
+  return SwitchOutcome::accepted;
+}
+
 void requestDebugTrace(RunState& run) {
   if (run.sw.debugTraceRequested) return;
   run.sw.debugTraceRequested = 1;
@@ -130,8 +154,28 @@ void requestDebugTrace(RunState& run) {
 
 }  // namespace
 
+void readSwitchesForReport(RunState& run, int argc, char** argv) {
+  run.sw = Switches();
+  run.report = ReportRequest();
+  for (int i = 1; i < argc; ++i) {
+    const char* text = argv[i][0] == '/' ? argv[i] + 1 : nullptr;
+    if (text == nullptr) continue;
+    if (const SwitchName* found = findSwitch(text)) {
+      run.sw.*found->flag = 1;
+      if (found->alsoFlag != nullptr) run.sw.*found->alsoFlag = 1;
+    } else if (isReportSwitch(text) && !run.report.requested()) {
+      std::string why;
+      const char* fileName = std::strchr(text, '=') + 1;
+      if (!acceptRunReport(run, fileName, argc, argv, why)) {
+        run.out.errorOut(kReportReason, run.programName, fileName, why.c_str());
+      }
+    }
+  }
+}
+
 SwitchOutcome parseSwitches(RunState& run, int argc, char** argv) {
   run.sw = Switches();
+  run.report = ReportRequest();
   run.out.silent = false;
   run.toolTimeLimits = ToolTimeLimits();
   SwitchOutcome result = SwitchOutcome::noSwitch;
@@ -151,6 +195,9 @@ SwitchOutcome parseSwitches(RunState& run, int argc, char** argv) {
       result = SwitchOutcome::accepted;
     } else if (text != nullptr && isLogSwitch(text)) {
       if (!parseLogSwitch(run, argument, result)) return result;
+    } else if (text != nullptr && isReportSwitch(text)) {
+      result = parseReportSwitch(run, argument, argc, argv);
+      if (result != SwitchOutcome::accepted) return result;
     } else if (text != nullptr && equalsIgnoringCase(text, kDebugTraceSwitch)) {
       requestDebugTrace(run);
     } else {

@@ -28,6 +28,8 @@ enum class SwitchOutcome {
   multipleLogFiles,
   logFileUnopenable,
   noSwitch,            // nothing but the trace switch
+  multipleReports,     // a second /json=
+  reportUnwritable,    // a /json= file that cannot be written
 };
 
 // The switch that sets the download time limit: "/timeout=<minutes>".
@@ -39,5 +41,11 @@ constexpr int kMaxTimeoutMinutes = 1440;
 // the log file and the debug trace when asked. A switch error is reported
 // (through the outcome table) where it is found.
 SwitchOutcome parseSwitches(RunState& run, int argc, char** argv);
+
+// For a run refused before its switches are read (the lock, the rights
+// probe): the switch flags of the table and the run report's path, without
+// opening the log file or the trace. A report path that cannot be written is
+// named on standard error only.
+void readSwitchesForReport(RunState& run, int argc, char** argv);
 
 }  // namespace vornup

@@ -29,6 +29,7 @@ void decideAutoFirmware(RunState& run, Adapter& adapter) {
   run.out.traceOut(kFirmwareOperation);
   const auto candidate = findFirmwareCandidate(run, adapter);
   if (candidate == run.firmwareList.end()) {
+    noteImageDecision(run, adapter, kDownloadFirmware, ImageDecision::kNoCompatibleImage, nullptr);
     run.out.traceOut(kNoNewImage);
     printQueryLine(run, adapter, kNoImageText, kQueryNoFirmware);
     if (run.sw.verbose) {
@@ -88,6 +89,7 @@ int updateBootCodeByKind(RunState& run, Adapter& adapter) {
     if (outcome != kDecisionNoImage && outcome != kDecisionNotNeeded) return outcome;
   }
   if (outcome == kDecisionNoImage) {
+    noteImageDecision(run, adapter, kDownloadBootCode, ImageDecision::kNoCompatibleImage, nullptr);
     printQueryLine(run, adapter, kNoImageText, kQueryNoBootCode);
     if (run.sw.verbose) {
       run.out.consoleOut(kNoCompatibleBootCode, run.programName, adapter.model.c_str());

@@ -50,7 +50,8 @@ void reportNoDowngrade(RunState& run, const Adapter& adapter, const Walk& walk, 
 }
 
 // No image of the adapter's type at all.
-void reportNoImage(RunState& run, const Adapter& adapter, int kind, const char* note) {
+void reportNoImage(RunState& run, Adapter& adapter, int kind, const char* note) {
+  noteImageDecision(run, adapter, kind, ImageDecision::kNoCompatibleImage, nullptr);
   printQueryLine(run, adapter, kNoImageText, reportOf(kind).noImageQueryKind);
   if (run.sw.verbose) run.out.consoleOut(note, run.programName, adapter.model.c_str());
 }

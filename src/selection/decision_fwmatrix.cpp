@@ -4,6 +4,7 @@
 #include "selection/decision_fwmatrix.h"
 
 #include <cstring>
+#include <string>
 
 #include "core/adapter.h"
 #include "core/run_state.h"
@@ -115,8 +116,22 @@ bool loadNamedImage(RunState& run, const Adapter& adapter, const char* name,
   return true;
 }
 
+// The run report's record of a missing image: no compatible image, and the
+// failed download the counters take it for, with the message as its reason.
+void noteMissingImage(const RunState& run, Adapter& adapter, int kind, const char* message) {
+  noteImageDecision(run, adapter, kind, ImageDecision::kNoCompatibleImage, nullptr);
+  std::string reason(message);
+  const std::string prefix = std::string(run.programName) + ": ";
+  const std::size_t start = reason.find(prefix);
+  reason = reason.substr(start == std::string::npos ? 0 : start + prefix.size());
+  while (!reason.empty() && (reason.back() == '\n' || reason.back() == '\r')) reason.pop_back();
+  ImageOutcome& outcome =
+      kind == kDownloadFirmware ? adapter.firmwareOutcome : adapter.bootCodeOutcome;
+  outcome.noteDownload(DownloadOutcome::kFailed, reason.c_str());
+}
+
 // No usable image: the operation counts as a failed download.
-void countMissingImage(RunState& run, const Adapter& adapter, const FwmatrixKind& step,
+void countMissingImage(RunState& run, Adapter& adapter, const FwmatrixKind& step,
                        const Message& message) {
   Counters& c = run.counters;
   ++c.downloadErrorCount;
@@ -127,6 +142,7 @@ void countMissingImage(RunState& run, const Adapter& adapter, const FwmatrixKind
   }
   printQueryLine(run, adapter, kNoImageText, reportOf(step.downloadKind).noImageQueryKind);
   if (run.sw.verbose) run.out.consoleOut("%s", message.c_str());
+  noteMissingImage(run, adapter, step.downloadKind, message.c_str());
 }
 
 // One step of the decision: the firmware or the boot code file of the line.
@@ -141,6 +157,8 @@ void decideNamedImage(RunState& run, Adapter& adapter, const char* name, const F
   }
   const ImageKindReport& report = reportOf(step.downloadKind);
   const bool wanted = isDownloadWanted(run, adapter, node, step.downloadKind);
+  noteImageDecision(run, adapter, step.downloadKind,
+                    wanted ? ImageDecision::kDownload : ImageDecision::kNotRequired, &node);
   run.out.traceOut(kUpdateNeededHeading);
   run.out.traceOut(wanted ? kTrue : kFalse);
   printQueryLine(run, adapter, node.decodedId.c_str(), report.queryKind);

@@ -34,9 +34,20 @@ bool isDownloadWanted(const RunState& run, const Adapter& adapter, const ImageNo
   return forced || ((sw.downgrade || sw.update || sw.rewrite) && need);
 }
 
+void noteImageDecision(const RunState& run, Adapter& adapter, int kind, ImageDecision decision,
+                       const ImageNode* image) {
+  const bool firmware = kind == kDownloadFirmware;
+  ImageOutcome& outcome = firmware ? adapter.firmwareOutcome : adapter.bootCodeOutcome;
+  outcome.noteDecision(decision, image,
+                       firmware ? run.firmwareDirectory.c_str() : run.bootDirectory.c_str());
+}
+
 int decideForImage(RunState& run, Adapter& adapter, const ImageNode& image, int kind) {
   const ImageKindReport& report = reportOf(kind);
-  if (isDownloadWanted(run, adapter, image, kind)) {
+  const bool wanted = isDownloadWanted(run, adapter, image, kind);
+  noteImageDecision(run, adapter, kind,
+                    wanted ? ImageDecision::kDownload : ImageDecision::kNotRequired, &image);
+  if (wanted) {
     run.out.traceOut(kNeededTrace);
     printQueryLine(run, adapter, image.sortedFileName.c_str(), report.queryKind);
     return executeDownload(run, adapter, image, kind);

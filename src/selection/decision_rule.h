@@ -3,6 +3,7 @@
 #pragma once
 
 #include "core/image_node.h"
+#include "core/port_outcome.h"
 
 namespace vornup {
 
@@ -36,6 +37,11 @@ enum : int {
   kDecisionNotNeeded = 2,   // the image is not needed: no download
   kDecisionNoImage = 3,     // the list holds no image of the type code
 };
+
+// Records for the run report what was decided on the image kind `kind` of
+// the adapter: `image` (null: none) from that kind's directory.
+void noteImageDecision(const RunState& run, Adapter& adapter, int kind, ImageDecision decision,
+                       const ImageNode* image);
 
 // Decides one image of the kind `kind` (kDownloadFirmware or
 // kDownloadBootCode) and downloads it when needed: kDecisionNotNeeded, or the

@@ -25,7 +25,8 @@ const std::string kUsageStart = "\nvornupOnline v6.0.23.1 - Korvane Firmware Upd
                                 std::string(kProgramName) + "  [/auto] [/downgrade]";
 const std::string kUsageEnd =
     "Verbose - Display progress messages.\n"
-    "    /timeout=<minutes> Download time limit in minutes, 1-1440 (default 60).\n\n";
+    "    /timeout=<minutes> Download time limit in minutes, 1-1440 (default 60).\n"
+    "    /json=<file> Write a machine-readable run report (JSON) to <file>.\n\n";
 constexpr char kClosingLines[] = "\n\n";
 
 // A program installed in a scratch directory of its own, run in-process on

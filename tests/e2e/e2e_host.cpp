@@ -2,10 +2,13 @@
 
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <filesystem>
+#include <string>
 
 #include "platform/host_names.h"
 #include "platform/platform.h"
+#include "e2e/report_check.h"
 #include "support/host_registry.h"
 
 namespace vornup {
@@ -29,6 +32,43 @@ std::string quoted(const std::string& text) {
   return result + "'";
 }
 
+std::string lowered(std::string text) {
+  for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return text;
+}
+
+bool namesReport(const std::string& argument) { return lowered(argument.substr(0, 6)) == "/json="; }
+
+// A command line of help switches only shows the usage without taking the
+// host; one more switch would change that, so such runs get no report.
+bool asksOnlyForUsage(const std::vector<std::string>& args) {
+  for (const std::string& argument : args) {
+    const std::string name = lowered(argument);
+    if (name != "/?" && name != "/h" && name != "/help") return false;
+  }
+  return true;
+}
+
+// The collected reports' folder, made on first use.
+std::string reportCollection() {
+  static const std::string folder = makeDirectory(E2eHost::hostPath(VORNUP_REPORT_DIR));
+  return folder;
+}
+
+// A file name for a report of the current test, numbered across the
+// program's runs.
+std::string collectedName() {
+  static int count = 0;
+  std::string name = "report";
+  if (const ::testing::TestInfo* test = ::testing::UnitTest::GetInstance()->current_test_info()) {
+    name = std::string(test->test_suite_name()) + "." + test->name();
+  }
+  for (char& c : name) {
+    if (!std::isalnum(static_cast<unsigned char>(c)) && c != '.' && c != '-') c = '_';
+  }
+  return name + "-" + std::to_string(++count) + ".json";
+}
+
 std::string withoutCarriageReturns(const std::string& text) {
   std::string result;
   for (std::size_t i = 0; i < text.size(); ++i) {
@@ -43,6 +83,7 @@ E2eHost::E2eHost() {
   install_ = makeDirectory(scratch_.file("install dir"));
   work_ = makeDirectory(scratch_.file("work"));
   temp_ = makeDirectory(scratch_.file("temp dir"));
+  makeDirectory(scratch_.file("report dir"));
   program_ = install_ + kProgramName;
   std::error_code error;
   fs::copy_file(fs::u8path(hostPath(VORNUP_PROGRAM_PATH)), fs::u8path(program_), error);
@@ -147,7 +188,11 @@ bool E2eHost::tempDirectoryIsEmpty() const {
   return fs::is_empty(fs::u8path(temp_), ignored);
 }
 
-std::string E2eHost::commandLine(const std::vector<std::string>& args) const {
+std::string E2eHost::reportPath() const {
+  return scratch_.file("report dir") + kPathSeparator + "run report.json";
+}
+
+std::string E2eHost::environmentPrefix() const {
   std::string line;
   if (kWindowsHost) {
     line = "cd /d " + quoted(work_) + " && ";
@@ -162,9 +207,26 @@ std::string E2eHost::commandLine(const std::vector<std::string>& args) const {
       line += "export " + variable.first + "=" + quoted(variable.second) + " && ";
     }
   }
-  line += quoted(program_);
+  return line;
+}
+
+std::string E2eHost::commandLine(const std::vector<std::string>& args) const {
+  std::string line = environmentPrefix() + quoted(program_);
   for (const std::string& arg : args) line += " " + quoted(arg);
   return line + " > " + quoted(scratch_.file("console.txt")) + " 2>&1";
+}
+
+int E2eHost::runAndKill(const std::vector<std::string>& args, const std::string& watched,
+                        const std::string& text, int settleMs) {
+  // `exec` makes the background job the program itself, so $! is its id.
+  const std::string& program = program_;
+  std::string line = "( " + environmentPrefix() + "exec " + quoted(program);
+  for (const std::string& arg : args) line += " " + quoted(arg);
+  line += " > " + quoted(scratch_.file("console.txt")) + " 2>&1 ) & pid=$!; ";
+  line += "n=0; until grep -qF -- " + quoted(text) + " " + quoted(watched) +
+          " 2>/dev/null; do n=$((n+1)); [ $n -gt 600 ] && break; sleep 0.05; done; ";
+  line += "kill -KILL $pid; wait $pid; sleep " + std::to_string(settleMs / 1000.0);
+  return hostPlatform().runCommand(line);
 }
 
 RunResult E2eHost::run(std::initializer_list<std::string> args) {
@@ -172,10 +234,41 @@ RunResult E2eHost::run(std::initializer_list<std::string> args) {
 }
 
 RunResult E2eHost::run(const std::vector<std::string>& args) {
+  std::vector<std::string> arguments = args;
+  bool checked = reportChecks_ && !asksOnlyForUsage(arguments);
+  for (const std::string& argument : args) checked = checked && !namesReport(argument);
+  if (checked) {
+    arguments.push_back("/json=" + reportPath());
+    std::error_code ignored;
+    fs::remove(fs::u8path(reportPath()), ignored);
+  }
   RunResult result;
-  result.exitCode = hostPlatform().runCommand(commandLine(args));
+  result.exitCode = hostPlatform().runCommand(commandLine(arguments));
   result.console = withoutCarriageReturns(scratch_.read("console.txt"));
+  if (checked) checkReport(arguments, result, reportPath());
   return result;
+}
+
+void E2eHost::checkReport(const std::vector<std::string>& args, const RunResult& result,
+                          const std::string& reportFile) {
+  const reportcheck::ConsoleRun run{args, result.exitCode, result.console};
+  std::error_code error;
+  const bool present = fs::exists(fs::u8path(reportFile), error);
+  const reportcheck::Expected expected = reportcheck::reportExpected(run);
+  if (expected == reportcheck::Expected::kNoReport) {
+    EXPECT_FALSE(present) << "a run that ended at its switches wrote a report";
+    return;
+  }
+  if (expected == reportcheck::Expected::kEither && !present) return;
+  ASSERT_TRUE(present) << "no report after exit " << result.exitCode << ":\n" << result.console;
+  const std::string report = ScratchDirectory::readFile(reportFile);
+  for (const std::string& fault : reportcheck::disagreements(report, run, install_)) {
+    ADD_FAILURE() << fault << "\nreport:\n" << report << "\nconsole:\n" << result.console;
+  }
+  fs::copy_file(fs::u8path(reportFile),
+                fs::u8path(reportCollection() + collectedName()),
+                fs::copy_options::overwrite_existing, error);
+  EXPECT_FALSE(error) << "cannot keep the report: " << error.message();
 }
 
 }  // namespace vornup

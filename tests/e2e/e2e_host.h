@@ -7,6 +7,12 @@
 // (VORNUP_REGISTRY_ROOT); on Windows it is the real registry, whose Korvane
 // keys the host clears when it starts and ends. Paths have blanks in them
 // ("install dir", "temp dir") on purpose.
+//
+// Every run also asks for the run report (/json=, added last) unless the
+// arguments name a report themselves or ask only for the usage text. When the run got past the
+// switches the report must be there and agree with the console
+// (e2e/report_check.h); it is then kept for the schema check after the
+// tests (the collection folder VORNUP_REPORT_DIR).
 #pragma once
 
 #include <initializer_list>
@@ -34,6 +40,21 @@ class E2eHost {
   // Runs the installed program with `args` in the work directory.
   RunResult run(std::initializer_list<std::string> args);
   RunResult run(const std::vector<std::string>& args);
+
+  // POSIX: starts the program with `args`, waits until the file `watched`
+  // holds `text`, kills the program with SIGKILL, then waits `settleMs`
+  // milliseconds for what it started. Returns the shell's status.
+  int runAndKill(const std::vector<std::string>& args, const std::string& watched,
+                 const std::string& text, int settleMs);
+
+  // The report that the runs ask for, where they put it.
+  std::string reportPath() const;
+  // Whether runs ask for their report (on by default).
+  void setReportChecks(bool on) { reportChecks_ = on; }
+  // Checks the report at `report` of a run with `args` (a run started some
+  // other way) as the runs of `run` are checked, and keeps it.
+  void checkReport(const std::vector<std::string>& args, const RunResult& result,
+                   const std::string& report);
 
   // Directories, each with a trailing separator.
   std::string installDirectory() const { return install_; }
@@ -91,6 +112,7 @@ class E2eHost {
 
  private:
   std::string commandLine(const std::vector<std::string>& args) const;
+  std::string environmentPrefix() const;
   static void writeFileBelow(const std::string& directory, const std::string& relativePath,
                              const std::string& content);
   std::string registryRoot() const { return scratch_.file("registry"); }
@@ -102,6 +124,7 @@ class E2eHost {
   std::string program_;
   std::map<std::string, std::string> environment_;
   std::vector<std::string> unset_;
+  bool reportChecks_ = true;
 };
 
 }  // namespace vornup

@@ -115,7 +115,7 @@ TEST(ToolLocation, UnusableValuesAreNotLocatedAndNothingRuns) {
     SCOPED_TRACE(c.description);
     E2eHost host;
     host.writeInstallFile("fwmatrix.txt", "KV7100 fw.all boot.prg\n");
-    const std::string suiteDir = host.workDirectory() + "suite/";
+    const std::string suiteDir = host.installDirectory() + "suite/";
     const std::string marker = host.workDirectory() + "marker";
     // The relative case: a runnable tool below the current directory.
     writeTool(host.workDirectory() + "relative/", marker, true);
@@ -146,10 +146,10 @@ TEST(ToolLocation, TheSecondKeyIsTriedWhenTheFirstNamesNoUsableTool) {
   E2eHost host;
   host.writeInstallFile("fwmatrix.txt", "KV7100 fw.all boot.prg\n");
   const std::string marker = host.workDirectory() + "marker";
-  const std::string broken = host.workDirectory() + "broken/";
+  const std::string broken = host.installDirectory() + "broken/";
   writeTool(broken, marker + ".first", false);
   host.setRegistryString(std::string(kKorvaneKey) + "Quenmar", "QuenmarDir", broken);
-  const std::string good = host.workDirectory() + "good/";
+  const std::string good = host.installDirectory() + "good/";
   fs::create_directories(good + "Drumlin");
   writeTool(good, marker, true);
   fs::rename(good + "Quenmar/Tandrel", good + "Drumlin/Tandrel");
@@ -178,7 +178,7 @@ TEST(ToolLocation, AToolThatCannotBeStartedIsAToolFailure) {
     SCOPED_TRACE(c.description);
     E2eHost host;
     host.writeInstallFile("fwmatrix.txt", "KV7100 fw.all boot.prg\n");
-    const std::string dir = host.workDirectory() + "suite/";
+    const std::string dir = host.installDirectory() + "suite/";
     fs::create_directories(dir + "Quenmar");
     const std::string tool = dir + "Quenmar/Tandrel";
     std::FILE* file = std::fopen(tool.c_str(), "wb");

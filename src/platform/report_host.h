@@ -1,0 +1,32 @@
+// What writing the run report needs of the host: its name, a process number
+// for a temporary file name, and creating and replacing files.
+#pragma once
+
+#include <cstdio>
+#include <string>
+
+namespace vornup {
+
+// The machine's host name (POSIX: gethostname; Windows: the DNS host name),
+// "" when it cannot be read.
+std::string reportHostName();
+
+// The running process's number.
+unsigned long reportProcessId();
+
+// Creates a new file for writing in binary mode; fails when anything, a link
+// included, already has that name. POSIX: readable by others as the umask
+// allows, like any file the run's user makes.
+std::FILE* createReportFile(const std::string& path);
+
+// True when `path` names an existing directory (a link to one included).
+bool isExistingDirectory(const std::string& path);
+
+// Puts the file `from` in place of `to` in one step: a reader sees the old or
+// the new file, never a mix. False (and `from` left in place) on failure.
+bool replaceReportFile(const std::string& from, const std::string& to);
+
+// Removes a file; errors are ignored.
+void removeReportFile(const std::string& path);
+
+}  // namespace vornup
