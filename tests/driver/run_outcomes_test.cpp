@@ -29,6 +29,8 @@ const OutcomeCase kEnding[] = {
     {SwitchOutcome::multipleLogFiles, "", "\nvornup.exe: Error - cannot open multiple log files - Return Code=4\n\n", 4},
     {SwitchOutcome::logFileUnopenable, "a.log", "\nvornup.exe: Error - unable to open logfile a.log - Return Code=4\n\n", 4},
     {SwitchOutcome::noSwitch, "", "", 4},
+    {SwitchOutcome::multipleReports, "", "\nvornup.exe: Error - cannot write multiple run reports - Return Code=4\n\n", 4},
+    {SwitchOutcome::reportUnwritable, "r.json", "\nvornup.exe: Error - unable to write run report r.json - Return Code=4\n\n", 4},
     {FwmatrixOutcome::notFound, "", "\nvornup.exe: Error - fwmatrix update table not found - Return Code=2\n\n", 2},
     {AutoDiscoveryOutcome::firmwareDirectoryMissing, "", "\nvornup.exe: Error - the firmware subdirectory was not found - Return Code=6\n\n", 6},
     {AutoDiscoveryOutcome::bootDirectoryMissing, "", "\nvornup.exe: Error - the boot subdirectory was not found - Return Code=6\n\n", 6},
