@@ -21,9 +21,9 @@ def main(argv):
         print("usage: check_reports.py <check-report.py> <schema> <folder>", file=sys.stderr)
         return 2
     checker_path, schema_path, folder = argv[1:]
-    spec = importlib.util.spec_from_file_location("check_report", checker_path)
-    checker = importlib.util.module_from_spec(spec)
-    spec.loader.exec_module(checker)
+    loader_spec = importlib.util.spec_from_file_location("check_report", checker_path)
+    checker = importlib.util.module_from_spec(loader_spec)
+    loader_spec.loader.exec_module(checker)
 
     names = sorted(name for name in os.listdir(folder) if name.endswith(".json")) \
         if os.path.isdir(folder) else []

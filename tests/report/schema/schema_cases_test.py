@@ -146,9 +146,9 @@ def changed(base, name, path, value):
 
 
 def load_checker(path):
-    spec = importlib.util.spec_from_file_location("check_report", path)
-    module = importlib.util.module_from_spec(spec)
-    spec.loader.exec_module(module)
+    loader_spec = importlib.util.spec_from_file_location("check_report", path)
+    module = importlib.util.module_from_spec(loader_spec)
+    loader_spec.loader.exec_module(module)
     return module
 
 

@@ -8,10 +8,10 @@ import tempfile
 import unittest
 
 HERE = os.path.dirname(os.path.abspath(__file__))
-spec = importlib.util.spec_from_file_location(
+loader_spec = importlib.util.spec_from_file_location(
     "fleet_summary", os.path.join(HERE, "..", "..", "summary", "fleet_summary.py"))
-summary = importlib.util.module_from_spec(spec)
-spec.loader.exec_module(summary)
+summary = importlib.util.module_from_spec(loader_spec)
+loader_spec.loader.exec_module(summary)
 
 
 def port(n, fw_decision, fw_outcome, model="KF1602"):

@@ -6,9 +6,9 @@ import unittest
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 PLUGIN = os.path.join(HERE, "..", "..", "roles", "vornup", "filter_plugins", "vornup_verdict.py")
-spec = importlib.util.spec_from_file_location("vornup_verdict", PLUGIN)
-verdict = importlib.util.module_from_spec(spec)
-spec.loader.exec_module(verdict)
+loader_spec = importlib.util.spec_from_file_location("vornup_verdict", PLUGIN)
+verdict = importlib.util.module_from_spec(loader_spec)
+loader_spec.loader.exec_module(verdict)
 
 
 def image(outcome, decision="update", file="zf290a1.all", reason=None, reply=None):
