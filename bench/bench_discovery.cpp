@@ -29,11 +29,10 @@ std::size_t discover(const std::string& install, double& seconds) {
   run.sw.update = 1;
   run.firmwareDirectory.set((install + "/firmware/").c_str());
   run.bootDirectory.set((install + "/boot/").c_str());
-  vornup::ImageDirectoryKind missing = vornup::ImageDirectoryKind::kFirmware;
   const Clock::time_point start = Clock::now();
-  const int status = vornup::autoDiscovery(run, missing);
+  const vornup::AutoDiscoveryOutcome status = vornup::autoDiscovery(run);
   seconds = std::chrono::duration<double>(Clock::now() - start).count();
-  if (status != vornup::kAutoDiscoveryDone) return 0;
+  if (status != vornup::AutoDiscoveryOutcome::done) return 0;
   return run.firmwareList.size() + run.bootList.size();
 }
 

@@ -14,7 +14,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
   fuzz::prepareRun(run);
   run.sw.verbose = 1;
   run.sw.remote = static_cast<int>(size % 2);
-  if (discoverAdapters(run) == 0) {
+  if (discoverAdapters(run) == DiscoveryOutcome::listed) {
     if (run.adapterList.size() != run.counters.gHbaCount) fuzz::fail("count", "gHbaCount");
     settleNicPersonalities(run);
     applyPortSuffixes(run);

@@ -7,6 +7,7 @@
 
 #include <dirent.h>
 
+#include "driver/run_outcomes.h"
 #include "driver/switch_check.h"
 #include "driver/switches.h"
 #include "driver/usage.h"
@@ -66,9 +67,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
   static std::FILE* nowhere = std::fopen("/dev/null", "w");
   run.programName = "vornup.exe";
   run.out.console = nowhere;
-  const int parsed = parseSwitches(run, static_cast<int>(args.size()), argv.data());
+  const SwitchOutcome outcome = parseSwitches(run, static_cast<int>(args.size()), argv.data());
+  const int parsed = exitStatus(exitCodeOf(outcome));
   if (parsed != 0 && parsed != 4) fuzz::fail("parse result", std::to_string(parsed));
-  if (parsed != 0 || run.sw.help) printUsage(run);
+  if (outcome != SwitchOutcome::accepted || run.sw.help) printUsage(run);
+  // Whatever the switches, a tool command keeps a limit.
+  if (run.toolTimeLimits.query.count() <= 0 || run.toolTimeLimits.download.count() <= 0 ||
+      run.toolTimeLimits.query > run.toolTimeLimits.download) {
+    fuzz::fail("time limits", "");
+  }
   if (validateSwitches(run)) {
     // A combination that passes has no conflict left.
     const Switches& sw = run.sw;

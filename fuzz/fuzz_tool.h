@@ -18,7 +18,7 @@
 #include <unistd.h>
 
 #include "core/run_state.h"
-#include "platform/fake_platform.h"
+#include "support/fake_platform.h"
 
 namespace vornup {
 namespace fuzz {

@@ -2,24 +2,12 @@
 
 namespace tandrelsim {
 
-std::vector<std::string> toolArguments(const std::string& commandLine) {
-  std::size_t start = 0;
-  if (!commandLine.empty() && commandLine[0] == '"') {
-    std::size_t closing = commandLine.find('"', 1);
-    start = closing == std::string::npos ? commandLine.size() : closing + 1;
-  } else {
-    start = commandLine.find(' ');
-    if (start == std::string::npos) start = commandLine.size();
-  }
-  std::size_t end = commandLine.rfind(" > ");
-  if (end == std::string::npos || end < start) end = commandLine.size();
-
+std::vector<std::string> splitArguments(const std::string& arguments) {
   std::vector<std::string> args;
   std::string current;
   bool quoted = false;
   bool inArgument = false;
-  for (std::size_t i = start; i < end; ++i) {
-    char c = commandLine[i];
+  for (char c : arguments) {
     if (c == '"') {
       quoted = !quoted;
       inArgument = true;
@@ -34,6 +22,30 @@ std::vector<std::string> toolArguments(const std::string& commandLine) {
   }
   if (inArgument) args.push_back(current);
   return args;
+}
+
+std::vector<std::string> toolArguments(const std::string& commandLine) {
+  std::size_t start = 0;
+  if (!commandLine.empty() && commandLine[0] == '"') {
+    std::size_t closing = commandLine.find('"', 1);
+    start = closing == std::string::npos ? commandLine.size() : closing + 1;
+  } else {
+    start = commandLine.find(' ');
+    if (start == std::string::npos) start = commandLine.size();
+  }
+  std::size_t end = commandLine.rfind(" > ");
+  if (end == std::string::npos || end < start) end = commandLine.size();
+  return splitArguments(commandLine.substr(start, end - start));
+}
+
+void attachSimulation(vornup::FakeToolRunner& runner, Simulation& simulation) {
+  runner.onCall = [&simulation](const vornup::FakeToolCall& call) {
+    Reply reply = simulation.call(splitArguments(call.arguments));
+    vornup::FakeToolReply answer;
+    answer.text = reply.text;
+    answer.status = reply.exitStatus;
+    return answer;
+  };
 }
 
 void attachSimulation(vornup::FakePlatform& platform, Simulation& simulation) {

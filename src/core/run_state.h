@@ -2,6 +2,7 @@
 // the adapter list. The driver creates it once; every step receives it.
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <cstdio>
 #include <string>
@@ -16,6 +17,7 @@
 namespace vornup {
 
 class Platform;
+class ToolRunner;
 
 struct Switches {
   int autoMode = 0;  // /auto (the word itself is taken by the language)
@@ -31,6 +33,15 @@ struct Switches {
   int silent = 0;
   int help = 0;
   int debugTraceRequested = 0;
+  // /timeout=<minutes>: the time limit of one download; 0 when not given.
+  int timeoutMinutes = 0;
+};
+
+// How long one tool command may run: a download, and every other command
+// (a query). The switch /timeout= sets them (toolTimeLimitsFor).
+struct ToolTimeLimits {
+  std::chrono::milliseconds query = std::chrono::minutes(5);
+  std::chrono::milliseconds download = std::chrono::minutes(60);
 };
 
 // Run counters: 16-bit unsigned, compared as unsigned values.
@@ -92,6 +103,11 @@ struct RunState {
   FixedText<kToolOutputSize> toolOutput;
 
   std::FILE* fwmatrixFile = nullptr;
+
+  ToolTimeLimits toolTimeLimits;
+  // Runs the tool's commands (tool/tool_runner.h); null: the host's runner
+  // on `platform`. Tests put a stand-in here.
+  ToolRunner* toolRunner = nullptr;
 
   // Ports whose boot code this run switched on to read its version and has
   // not switched off again (their addresses); set back on every way out of

@@ -8,6 +8,7 @@
 #include "driver/reports_status.h"
 #include "driver/reports_summary.h"
 #include "driver/run_files.h"
+#include "driver/run_outcomes.h"
 #include "driver/run_setup.h"
 #include "driver/switch_check.h"
 #include "driver/switches.h"
@@ -25,18 +26,6 @@
 namespace vornup {
 namespace {
 
-constexpr char kInsufficientPrivileges[] =
-    "\n%s: Error - insufficient privileges - Return Code=%d\n\n";
-constexpr char kInvalidSwitchOptions[] =
-    "\n%s: Error - invalid switch options - Return Code=%d\n\n";
-constexpr char kToolNotInstalled[] =
-    "\n%s: Error - Korvane command line application kit not installed - Return Code=%d\n\n";
-constexpr char kNoAdapters[] = "\n%s: Error - no supported Korvane HBAs found - Return Code=%d\n\n";
-constexpr char kFirmwareDirectoryMissing[] =
-    "\n%s: Error - the firmware subdirectory was not found - Return Code=%d\n\n";
-constexpr char kBootDirectoryMissing[] =
-    "\n%s: Error - the boot subdirectory was not found - Return Code=%d\n\n";
-constexpr char kOperationComplete[] = "\n\n%s: Operation complete - Return Code=%d\n\n";
 constexpr char kBeginExecutionTrace[] = "\n[Begin execution]\n";
 
 int endRun(RunState& run, int exitCode) {
@@ -53,16 +42,18 @@ int endRefusedRun(RunState& run, int argc, char** argv, int exitCode) {
   return exitCode;
 }
 
-int failRun(RunState& run, const char* message, int exitCode) {
-  run.out.consoleOut(message, run.programName, exitCode);
-  return endRun(run, exitCode);
-}
+// Reports an outcome that ends the run, then the shutdown step. Reported
+// before that step, like every early exit, so the log file (closed by it)
+// receives it too.
+int failRun(RunState& run, RunOutcome outcome) { return endRun(run, reportOutcome(run, outcome)); }
 
 }  // namespace
 
-int runVornup(int argc, char** argv, Platform& platform, std::FILE* console) {
+int runVornup(int argc, char** argv, Platform& platform, std::FILE* console,
+              ToolRunner* toolRunner) {
   RunState run(platform);
   run.out.console = console;
+  run.toolRunner = toolRunner;
   recordBinDirectory(run, argc, argv);
   initRunState(run);
   prepareInterrupts();
@@ -75,47 +66,49 @@ int runVornup(int argc, char** argv, Platform& platform, std::FILE* console) {
   if (!asksOnlyForUsage(argc, argv)) {
     HostClaim claim = claimHost(run);
     if (claim == HostClaim::noRights) {
-      run.out.consoleOut(kInsufficientPrivileges, run.programName, kExitInsufficientPrivileges);
-      return endRefusedRun(run, argc, argv, kExitInsufficientPrivileges);
+      return endRefusedRun(run, argc, argv,
+                           reportOutcome(run, DriverOutcome::insufficientPrivileges));
     }
-    if (claim != HostClaim::claimed) return endRefusedRun(run, argc, argv, kExitAnotherRun);
+    // claimHost said why on standard error.
+    if (claim != HostClaim::claimed) {
+      return endRefusedRun(run, argc, argv, exitStatus(ExitCode::anotherRunInProgress));
+    }
   }
 
-  int parsed = parseSwitches(run, argc, argv);
-  if (parsed != 0 || run.sw.help) {
+  // A switch error was reported where it was found.
+  const SwitchOutcome parsed = parseSwitches(run, argc, argv);
+  if (parsed != SwitchOutcome::accepted || run.sw.help) {
     printUsage(run);
     shutdownRun(run);
-    return parsed;
+    return exitStatus(exitCodeOf(parsed));
   }
 
   composePaths(run);
   composeTempPath(run);
   if (!validateSwitches(run)) {
-    run.out.consoleOut(kInvalidSwitchOptions, run.programName, kExitInvalidSwitchOptions);
-    finishRunReport(run, kExitInvalidSwitchOptions);
-    return kExitInvalidSwitchOptions;
+    const int code = reportOutcome(run, DriverOutcome::invalidSwitchOptions);
+    finishRunReport(run, code);
+    return code;
   }
 
-  if (!checkProgramDirectory(run)) return endRun(run, kExitProgramDirectoryUnusable);
+  // checkProgramDirectory reports its own refusal.
+  if (!checkProgramDirectory(run)) {
+    return endRun(run, exitStatus(ExitCode::programDirectoryUnusable));
+  }
 
-  if (openFwmatrix(run) != 0) return endRun(run, kExitFwmatrixNotFound);
+  const FwmatrixOutcome fwmatrix = openFwmatrix(run);
+  if (fwmatrix == FwmatrixOutcome::notFound) return failRun(run, fwmatrix);
   if (!run.sw.autoMode && !run.isQueryOnly()) verifyFWmatrixEntries(run);
 
-  ImageDirectoryKind missing = ImageDirectoryKind::kFirmware;
-  if (autoDiscovery(run, missing) == kAutoDiscoveryDirectoryMissing) {
-    // Reported before the shutdown step, like every other early exit, so the
-    // log file (closed by that step) receives it too.
-    const char* message = missing == ImageDirectoryKind::kFirmware ? kFirmwareDirectoryMissing
-                                                                   : kBootDirectoryMissing;
-    return failRun(run, message, kExitImageDirectoryMissing);
-  }
+  const AutoDiscoveryOutcome images = autoDiscovery(run);
+  if (images != AutoDiscoveryOutcome::done) return failRun(run, images);
 
-  if (locateTandrel(run) != 0) return failRun(run, kToolNotInstalled, kExitToolNotInstalled);
+  if (!locateTandrel(run)) return failRun(run, DriverOutcome::toolNotInstalled);
   if (interruptRequested()) return endInterruptedRun(run);
-  int discovered = discoverAdapters(run);
+  const DiscoveryOutcome discovered = discoverAdapters(run);
   if (interruptRequested()) return endInterruptedRun(run);
-  if (discovered != 0) return endRun(run, discovered);
-  if (run.counters.gHbaCount == 0) return failRun(run, kNoAdapters, kExitNoAdapters);
+  if (discovered != DiscoveryOutcome::listed) return failRun(run, discovered);
+  if (run.counters.gHbaCount == 0) return failRun(run, DriverOutcome::noAdapters);
 
   for (auto& adapter : run.adapterList) {
     if (interruptRequested()) break;
@@ -131,13 +124,13 @@ int runVornup(int argc, char** argv, Platform& platform, std::FILE* console) {
   if (interruptRequested()) return endInterruptedRun(run);
   if (run.sw.verbose && run.hasOperationSwitch()) printVerboseSummaries(run, lostAdapters);
 
-  int exitCode = kExitSuccess;
+  int exitCode = exitStatus(ExitCode::success);
   if (run.hasOperationSwitch()) {
     exitCode = operationStatus(run);
   } else if (run.isQueryOnly()) {
     exitCode = queryStatus(run);
   } else {
-    run.out.consoleOut(kOperationComplete, run.programName, kExitSuccess);
+    exitCode = reportOutcome(run, DriverOutcome::operationComplete);
   }
   rebootNotice(run);
   return endRun(run, exitCode);

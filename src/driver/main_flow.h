@@ -7,8 +7,13 @@
 
 namespace vornup {
 
+class ToolRunner;
+
 // Runs the program on `platform` and returns the process exit code. User
 // messages go to `console` (standard output unless a test captures them).
-int runVornup(int argc, char** argv, Platform& platform, std::FILE* console = stdout);
+// The tool's commands run on `toolRunner`, or on the host's runner on
+// `platform` when it is null.
+int runVornup(int argc, char** argv, Platform& platform, std::FILE* console = stdout,
+              ToolRunner* toolRunner = nullptr);
 
 }  // namespace vornup

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 
+#include "core/exit_codes.h"
 #include "core/run_state.h"
 #include "report/run_report.h"
 
@@ -26,29 +27,13 @@ constexpr char kNoBootCodeSupportLine[] =
     "\n\n%s: Installed adapters do not support boot code downloads - Return Code=%d\n\n";
 constexpr char kRebootNotice[] = "Please reboot system to activate new firmware.\n";
 
-// Exit codes of the final status.
-enum : int {
-  kExitAllSucceeded = 0,
-  kExitNoneRequired = 1,
-  kExitAllFailed = 2,
-  kExitSomeFailed = 3,
-  kExitNoSupportedHba = 5,
-  kExitNoCompatibleImage = 7,
-  kExitAllSucceededWithUnsupported = 11,
-  kExitNoneRequiredWithUnsupported = 12,
-  kExitAllFailedWithUnsupported = 13,
-  kExitSomeFailedWithUnsupported = 14,
-  kExitEveryHbaUnsupported = 15,
-  kExitNoCompatibleImageWithUnsupported = 16,
-};
-
 // One rule of the attempts-and-failures tables: the first rule whose
 // condition holds chooses the line, the last rule (without a condition) when
 // none does; its code depends on whether any adapter was found unsupported.
 struct CountRule {
   bool (*holds)(uint16_t attempts, uint16_t failures);
-  int code;
-  int codeWithUnsupported;
+  ExitCode code;
+  ExitCode codeWithUnsupported;
   const char* line;
 };
 
@@ -64,19 +49,19 @@ bool noneAttempted(uint16_t attempts, uint16_t) { return attempts == 0; }
 // Downloads of an operation run. The last row is reached only when more
 // downloads failed than were counted.
 constexpr CountRule kOperationRules[] = {
-    {allFailed, kExitAllFailed, kExitAllFailedWithUnsupported, kAllFailedLine},
-    {someFailed, kExitSomeFailed, kExitSomeFailedWithUnsupported, kSomeFailedLine},
-    {allSucceeded, kExitAllSucceeded, kExitAllSucceededWithUnsupported, kAllSucceededLine},
-    {noneAttempted, kExitNoneRequired, kExitNoneRequiredWithUnsupported, kNoneRequiredLine},
-    {nullptr, kExitAllSucceeded, kExitAllSucceeded, kUnknownStatusLine},
+    {allFailed, ExitCode::allFailed, ExitCode::allFailedWithUnsupported, kAllFailedLine},
+    {someFailed, ExitCode::someFailed, ExitCode::someFailedWithUnsupported, kSomeFailedLine},
+    {allSucceeded, ExitCode::success, ExitCode::allSucceededWithUnsupported, kAllSucceededLine},
+    {noneAttempted, ExitCode::noneRequired, ExitCode::noneRequiredWithUnsupported, kNoneRequiredLine},
+    {nullptr, ExitCode::success, ExitCode::success, kUnknownStatusLine},
 };
 
 // Adapters reported by a query-only run.
 constexpr CountRule kQueryRules[] = {
-    {allFailed, kExitAllFailed, kExitAllFailedWithUnsupported, kAllFailedLine},
-    {someFailed, kExitSomeFailed, kExitSomeFailedWithUnsupported, kSomeFailedLine},
-    {allSucceeded, kExitAllSucceeded, kExitAllSucceededWithUnsupported, kAllSucceededLine},
-    {nullptr, kExitAllSucceeded, kExitAllSucceededWithUnsupported, kUnknownStatusLine},
+    {allFailed, ExitCode::allFailed, ExitCode::allFailedWithUnsupported, kAllFailedLine},
+    {someFailed, ExitCode::someFailed, ExitCode::someFailedWithUnsupported, kSomeFailedLine},
+    {allSucceeded, ExitCode::success, ExitCode::allSucceededWithUnsupported, kAllSucceededLine},
+    {nullptr, ExitCode::success, ExitCode::allSucceededWithUnsupported, kUnknownStatusLine},
 };
 
 // What the operation switches asked for, by the first rule that holds.
@@ -121,9 +106,10 @@ int printCountStatus(RunState& run, const CountRule (&rules)[N], uint16_t attemp
       break;
     }
   }
-  int code = run.counters.unsupportedCount != 0 ? chosen->codeWithUnsupported : chosen->code;
-  run.out.consoleOut(chosen->line, run.programName, noun, code);
-  return code;
+  ExitCode code =
+      run.counters.unsupportedCount != 0 ? chosen->codeWithUnsupported : chosen->code;
+  run.out.consoleOut(chosen->line, run.programName, noun, exitStatus(code));
+  return exitStatus(code);
 }
 
 const char* operationNoun(const Switches& sw) {
@@ -135,14 +121,14 @@ const char* operationNoun(const Switches& sw) {
 
 int printNoImageStatus(RunState& run) {
   const Counters& c = run.counters;
-  int code;
+  ExitCode code;
   const char* line = kNoSupportedHbaLine;
   if (c.knownHbaCount == 0) {
-    code = kExitNoSupportedHba;
+    code = ExitCode::noAdapters;
   } else if (c.gHbaCount == c.unsupportedCount) {
-    code = kExitEveryHbaUnsupported;
+    code = ExitCode::everyAdapterUnsupported;
   } else {
-    code = c.unsupportedCount != 0 ? kExitNoCompatibleImageWithUnsupported : kExitNoCompatibleImage;
+    code = c.unsupportedCount != 0 ? ExitCode::noCompatibleImageWithUnsupported : ExitCode::noCompatibleImage;
     int forceFw = run.sw.forceFw != 0 ? 1 : 0;
     int forceBios = run.sw.forceBios != 0 ? 1 : 0;
     for (const NoImageLine& entry : kNoImageLines) {
@@ -150,8 +136,8 @@ int printNoImageStatus(RunState& run) {
       line = c.bootCapableCount != 0 ? entry.withBootCapable : entry.withoutBootCapable;
     }
   }
-  run.out.consoleOut(line, run.programName, code);
-  return code;
+  run.out.consoleOut(line, run.programName, exitStatus(code));
+  return exitStatus(code);
 }
 
 }  // namespace

@@ -3,7 +3,6 @@
 #include <cstdio>
 #include <filesystem>
 
-#include "core/exit_codes.h"
 #include "core/paths.h"
 #include "platform/interrupts.h"
 #include "report/run_report.h"
@@ -12,8 +11,6 @@
 namespace vornup {
 namespace {
 
-constexpr char kFwmatrixNotFound[] =
-    "\n%s: Error - fwmatrix update table not found - Return Code=%d\n\n";
 constexpr char kClosingLines[] = "\n\n";
 constexpr char kRunInterrupted[] = "\n\n%s: Error - run interrupted - Return Code=%d\n\n";
 
@@ -26,14 +23,12 @@ bool isPlainFile(const char* path) {
 
 }  // namespace
 
-int openFwmatrix(RunState& run) {
-  if (run.sw.autoMode) return kExitSuccess;
+FwmatrixOutcome openFwmatrix(RunState& run) {
+  if (run.sw.autoMode) return FwmatrixOutcome::notUsed;
   if (isPlainFile(run.fwmatrixPath.c_str())) {
     run.fwmatrixFile = std::fopen(run.fwmatrixPath.c_str(), "r");
   }
-  if (run.fwmatrixFile != nullptr) return kExitSuccess;
-  run.out.consoleOut(kFwmatrixNotFound, run.programName, kExitFwmatrixNotFound);
-  return kExitFwmatrixNotFound;
+  return run.fwmatrixFile != nullptr ? FwmatrixOutcome::opened : FwmatrixOutcome::notFound;
 }
 
 void shutdownRun(RunState& run) {

@@ -5,9 +5,11 @@
 
 namespace vornup {
 
-// Outside automatic mode opens fwmatrix.txt for the rest of the run; 0, or 2
-// with the error line when it cannot be opened.
-int openFwmatrix(RunState& run);
+enum class FwmatrixOutcome { opened, notUsed, notFound };
+
+// Outside automatic mode opens fwmatrix.txt for the rest of the run
+// (`opened`, or `notFound` when it cannot be); `notUsed` in automatic mode.
+FwmatrixOutcome openFwmatrix(RunState& run);
 
 // Sets back the boot code the run switched on, frees the adapter and image
 // lists, prints the closing blank lines, closes

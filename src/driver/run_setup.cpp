@@ -93,7 +93,7 @@ bool asksOnlyForUsage(int argc, char** argv) {
 HostClaim claimHost(RunState& run) {
   HostLockResult lock = run.platform.acquireHostLock();
   if (lock == HostLockResult::heldByAnotherRun) {
-    run.out.errorOut(kAnotherRun, run.programName, kExitAnotherRun);
+    run.out.errorOut(kAnotherRun, run.programName, exitStatus(ExitCode::anotherRunInProgress));
     return HostClaim::anotherRun;
   }
   // A run without administrator rights cannot make the lock file either; it
@@ -101,7 +101,7 @@ HostClaim claimHost(RunState& run) {
   if (!checkAdminRights(run)) return HostClaim::noRights;
   if (lock != HostLockResult::acquired) {
     run.out.errorOut(kLockUnavailable, run.programName, HostLock::name().c_str(),
-                     kExitAnotherRun);
+                     exitStatus(ExitCode::anotherRunInProgress));
     return HostClaim::lockUnavailable;
   }
   return HostClaim::claimed;
@@ -110,7 +110,7 @@ HostClaim claimHost(RunState& run) {
 bool checkProgramDirectory(RunState& run) {
   if (isSafeQuotedText(run.binDirectory.c_str())) return true;
   run.out.errorOut(kProgramDirectoryNamed, run.programName, run.binDirectory.c_str());
-  run.out.consoleOut(kProgramDirectoryUnusable, run.programName, kExitProgramDirectoryUnusable);
+  run.out.consoleOut(kProgramDirectoryUnusable, run.programName, exitStatus(ExitCode::programDirectoryUnusable));
   return false;
 }
 

@@ -5,10 +5,11 @@
 #include <cstring>
 #include <string>
 
-#include "core/exit_codes.h"
+#include "driver/run_outcomes.h"
 #include "driver/switch_check.h"
 #include "platform/safe_files.h"
 #include "report/run_report.h"
+#include "tool/tool_runner.h"
 
 namespace vornup {
 
@@ -43,16 +44,7 @@ const std::size_t kSwitchTableSize = sizeof kSwitchTable / sizeof kSwitchTable[0
 
 namespace {
 
-constexpr char kUnknownSwitch[] = "\n%s: Error - Unknown switch = %s - Return Code=%d\n\n";
-constexpr char kUnknowSwitch[] = "\n%s: Error - Unknow switch = %s - Return Code=%d\n\n";
-constexpr char kMultipleLogFiles[] =
-    "\n%s: Error - cannot open multiple log files - Return Code=%d\n\n";
-constexpr char kUnableToOpenLog[] = "\n%s: Error - unable to open logfile %s - Return Code=%d\n\n";
 constexpr char kUnableToOpenTrace[] = "\n%s: Error - unable to open %s!\n";
-constexpr char kMultipleReports[] =
-    "\n%s: Error - cannot write multiple run reports - Return Code=%d\n\n";
-constexpr char kUnableToWriteReport[] =
-    "\n%s: Error - unable to write run report %s - Return Code=%d\n\n";
 constexpr char kReportReason[] = "%s: run report %s: %s\n";
 constexpr char kReportSwitch[] = "json=";
 constexpr char kDebugTraceName[] = "dbg.log";
@@ -85,34 +77,52 @@ bool isLogSwitch(const char* text) {
   return std::tolower(static_cast<unsigned char>(*text)) == 'l';
 }
 
-int rejectSwitch(RunState& run, const char* format, const char* argument) {
-  run.out.consoleOut(format, run.programName, argument, kExitSwitchError);
-  return kExitSwitchError;
+SwitchOutcome rejectSwitch(RunState& run, SwitchOutcome outcome, const char* detail = "") {
+  reportOutcome(run, outcome, detail);
+  return outcome;
 }
 
 // A log switch: "/log=FILE" or "/l=FILE". Returns false when the parse ends
 // at once; `result` is the parse result either way.
-bool parseLogSwitch(RunState& run, const char* argument, int& result) {
+bool parseLogSwitch(RunState& run, const char* argument, SwitchOutcome& result) {
   if (run.out.logFile != nullptr) {
-    run.out.consoleOut(kMultipleLogFiles, run.programName, kExitSwitchError);
-    result = kExitSwitchError;
+    result = rejectSwitch(run, SwitchOutcome::multipleLogFiles);
     return false;
   }
   const char* equals = std::strchr(argument, '=');
   std::size_t nameLength =
       equals != nullptr ? static_cast<std::size_t>(equals - argument) : std::strlen(argument);
   if (nameLength != kLongLogSwitchLength && nameLength != kShortLogSwitchLength) {
-    result = rejectSwitch(run, kUnknowSwitch, argument);
+    result = rejectSwitch(run, SwitchOutcome::malformedLogSwitch, argument);
     return false;
   }
-  result = kExitSuccess;
+  result = SwitchOutcome::accepted;
   const char* fileName = equals != nullptr ? equals + 1 : "";
   // Never through another user's link, never a FIFO or device.
   if (*fileName != '\0') run.out.logFile = openFileForWriting(fileName, WriteMode::append, true);
   if (run.out.logFile == nullptr) {
-    run.out.consoleOut(kUnableToOpenLog, run.programName, fileName, kExitSwitchError);
-    result = kExitSwitchError;
+    result = rejectSwitch(run, SwitchOutcome::logFileUnopenable, fileName);
   }
+  return true;
+}
+
+// The text after "timeout=" (any case): whole minutes from 1 to
+// kMaxTimeoutMinutes, digits only. False when `text` is no such switch.
+bool parseTimeoutSwitch(const char* text, int& minutes) {
+  const std::size_t nameLength = sizeof kTimeoutSwitch - 1;
+  for (std::size_t i = 0; i < nameLength; ++i) {
+    if (std::tolower(static_cast<unsigned char>(text[i])) != kTimeoutSwitch[i]) return false;
+  }
+  const char* digits = text + nameLength;
+  if (*digits == '\0') return false;
+  long value = 0;
+  for (const char* c = digits; *c != '\0'; ++c) {
+    if (*c < '0' || *c > '9') return false;
+    value = value * 10 + (*c - '0');
+    if (value > kMaxTimeoutMinutes) return false;
+  }
+  if (value < 1) return false;
+  minutes = static_cast<int>(value);
   return true;
 }
 
@@ -124,20 +134,16 @@ bool isReportSwitch(const char* text) {
 }
 
 // The report switch "/json=FILE": the file must be writable now, before the
-// run touches the host. Returns 0, or 4 after the error line.
-int parseReportSwitch(RunState& run, const char* argument, int argc, char** argv) {
-  if (run.report.requested()) {
-    run.out.consoleOut(kMultipleReports, run.programName, kExitSwitchError);
-    return kExitSwitchError;
-  }
+// run touches the host.
+SwitchOutcome parseReportSwitch(RunState& run, const char* argument, int argc, char** argv) {
+  if (run.report.requested()) return rejectSwitch(run, SwitchOutcome::multipleReports);
   const char* fileName = std::strchr(argument, '=') + 1;
   std::string why;
   if (!acceptRunReport(run, fileName, argc, argv, why)) {
     run.out.errorOut(kReportReason, run.programName, fileName, why.c_str());
-    run.out.consoleOut(kUnableToWriteReport, run.programName, fileName, kExitSwitchError);
-    return kExitSwitchError;
+    return rejectSwitch(run, SwitchOutcome::reportUnwritable, fileName);
   }
-  return kExitSuccess;
+  return SwitchOutcome::accepted;
 }
 
 void requestDebugTrace(RunState& run) {
@@ -167,29 +173,35 @@ void readSwitchesForReport(RunState& run, int argc, char** argv) {
   }
 }
 
-int parseSwitches(RunState& run, int argc, char** argv) {
+SwitchOutcome parseSwitches(RunState& run, int argc, char** argv) {
   run.sw = Switches();
   run.report = ReportRequest();
   run.out.silent = false;
-  int result = kExitSwitchError;
+  run.toolTimeLimits = ToolTimeLimits();
+  SwitchOutcome result = SwitchOutcome::noSwitch;
 
   for (int i = 1; i < argc; ++i) {
     const char* argument = argv[i];
     // Every switch begins with a slash; the rest is matched whole.
     const char* text = argument[0] == '/' ? argument + 1 : nullptr;
     const SwitchName* found = text != nullptr ? findSwitch(text) : nullptr;
+    int minutes = 0;
     if (found != nullptr) {
       applySwitch(run, *found);
-      result = kExitSuccess;
+      result = SwitchOutcome::accepted;
+    } else if (text != nullptr && parseTimeoutSwitch(text, minutes)) {
+      run.sw.timeoutMinutes = minutes;
+      run.toolTimeLimits = toolTimeLimitsForMinutes(minutes);
+      result = SwitchOutcome::accepted;
     } else if (text != nullptr && isLogSwitch(text)) {
       if (!parseLogSwitch(run, argument, result)) return result;
     } else if (text != nullptr && isReportSwitch(text)) {
       result = parseReportSwitch(run, argument, argc, argv);
-      if (result != kExitSuccess) return result;
+      if (result != SwitchOutcome::accepted) return result;
     } else if (text != nullptr && equalsIgnoringCase(text, kDebugTraceSwitch)) {
       requestDebugTrace(run);
     } else {
-      return rejectSwitch(run, kUnknownSwitch, argument);
+      return rejectSwitch(run, SwitchOutcome::unknownSwitch, argument);
     }
   }
 
@@ -199,7 +211,7 @@ int parseSwitches(RunState& run, int argc, char** argv) {
   if (run.out.debugTrace != nullptr) traceSwitches(run);
   if (argc <= 1) {
     run.sw.help = 1;
-    return kExitSuccess;
+    return SwitchOutcome::accepted;
   }
   return result;
 }

@@ -19,9 +19,28 @@ struct SwitchName {
 extern const SwitchName kSwitchTable[];
 extern const std::size_t kSwitchTableSize;
 
-// Sets the switch flags from the arguments, opens the log file and the debug
-// trace when asked; returns 0, or 4 after a switch error.
-int parseSwitches(RunState& run, int argc, char** argv);
+// How parsing the switches ended; anything but `accepted` ends the run with
+// the usage text.
+enum class SwitchOutcome {
+  accepted,
+  unknownSwitch,       // no such switch, or a malformed /timeout=
+  malformedLogSwitch,  // "/lo=FILE" and other log switch names
+  multipleLogFiles,
+  logFileUnopenable,
+  noSwitch,            // nothing but the trace switch
+  multipleReports,     // a second /json=
+  reportUnwritable,    // a /json= file that cannot be written
+};
+
+// The switch that sets the download time limit: "/timeout=<minutes>".
+constexpr char kTimeoutSwitch[] = "timeout=";
+// Its accepted values: whole minutes, at most one day.
+constexpr int kMaxTimeoutMinutes = 1440;
+
+// Sets the switch flags and the tool's time limits from the arguments, opens
+// the log file and the debug trace when asked. A switch error is reported
+// (through the outcome table) where it is found.
+SwitchOutcome parseSwitches(RunState& run, int argc, char** argv);
 
 // For a run refused before its switches are read (the lock, the rights
 // probe): the switch flags of the table and the run report's path, without

@@ -131,6 +131,7 @@ const char* const kUsageLines[] = {
     "                code image that Vornup will attempt to download.",
     "                ",
     "    /v          Verbose - Display progress messages.",
+    "    /timeout=<minutes> Download time limit in minutes, 1-1440 (default 60).",
     "    /json=<file> Write a machine-readable run report (JSON) to <file>.",
 };
 // clang-format on

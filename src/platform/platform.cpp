@@ -20,6 +20,11 @@ CommandResult Platform::runLimitedCommand(const std::string& commandLine,
   return result;
 }
 
+std::string Platform::registryValueLocation(const std::string& subkey,
+                                            const std::string& valueName) {
+  return "HKEY_LOCAL_MACHINE\\" + subkey + "\\" + valueName;
+}
+
 std::string Platform::environmentValue(const char* name) {
   std::string value;
   getEnvironment(name, value);

@@ -44,6 +44,16 @@ class Platform {
   virtual bool readRegistryString(const std::string& subkey, const std::string& valueName,
                                   std::string& value) = 0;
 
+  // Where the string value `valueName` of `subkey` is kept, for messages
+  // that say where the program looked: "HKEY_LOCAL_MACHINE\<subkey>\<value>"
+  // on Windows, the value's file on POSIX.
+  virtual std::string registryValueLocation(const std::string& subkey,
+                                            const std::string& valueName);
+
+  // Whether `path` names an existing regular file that may be run (POSIX:
+  // the running user may execute it; Windows: a file, not a directory).
+  virtual bool isExecutableFile(const std::string& path) = 0;
+
   // Runs one command line through the command interpreter and returns its exit
   // status (-1 when it could not be started). No limit, no interruption.
   virtual int runCommand(const std::string& commandLine) = 0;

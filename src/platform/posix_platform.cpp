@@ -210,6 +210,17 @@ class PosixPlatform : public Platform {
     return isRegularFile(file) && readValueFile(file, value);
   }
 
+  std::string registryValueLocation(const std::string& subkey,
+                                    const std::string& valueName) override {
+    return keyDirectory(registryRoot(), subkey) + "/" + valueName;
+  }
+
+  bool isExecutableFile(const std::string& path) override {
+    struct stat info;
+    return ::stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode) &&
+           ::access(path.c_str(), X_OK) == 0;
+  }
+
   int runCommand(const std::string& commandLine) override {
     return plainStatus(runHostCommand(commandLine, CommandLimits()));
   }

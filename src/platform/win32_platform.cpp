@@ -204,6 +204,12 @@ class Win32Platform : public Platform {
     return true;
   }
 
+  bool isExecutableFile(const std::string& path) override {
+    DWORD attributes = GetFileAttributesA(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES &&
+           (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_DEVICE)) == 0;
+  }
+
   int runCommand(const std::string& commandLine) override {
     return plainStatus(runHostCommand(commandLine, CommandLimits()));
   }

@@ -41,12 +41,6 @@ enum : int {
   kDiscoveryNoDirectory = 6,  // the directory does not exist (cannot be searched)
 };
 
-// Results of autoDiscovery.
-enum : int {
-  kAutoDiscoveryDone = 0,
-  kAutoDiscoveryDirectoryMissing = 6,  // see the `missing` argument
-};
-
 // Status of verifyImageFile for a file kind it has no reader for.
 constexpr int kUnknownImageFileKind = 6;
 

@@ -70,24 +70,22 @@ int discoverImages(RunState& run, const char* directory, ImageDirectoryKind kind
   return accepted ? kDiscoveryAccepted : kDiscoveryNothing;
 }
 
-int autoDiscovery(RunState& run, ImageDirectoryKind& missing) {
+AutoDiscoveryOutcome autoDiscovery(RunState& run) {
   const Switches& sw = run.sw;
-  if (!sw.autoMode) return kAutoDiscoveryDone;
+  if (!sw.autoMode) return AutoDiscoveryOutcome::done;
   if (sw.downgrade || sw.forceFw || sw.rewrite || sw.update) {
     if (!discoverInto(run, kFirmwareDiscoveryHeading, kFirmwareListHeading, run.firmwareDirectory,
                       ImageDirectoryKind::kFirmware, run.firmwareList)) {
-      missing = ImageDirectoryKind::kFirmware;
-      return kAutoDiscoveryDirectoryMissing;
+      return AutoDiscoveryOutcome::firmwareDirectoryMissing;
     }
   }
   if (sw.downgrade || sw.forceBios || sw.rewrite || sw.update) {
     if (!discoverInto(run, kBootDiscoveryHeading, kBootListHeading, run.bootDirectory,
                       ImageDirectoryKind::kBoot, run.bootList)) {
-      missing = ImageDirectoryKind::kBoot;
-      return kAutoDiscoveryDirectoryMissing;
+      return AutoDiscoveryOutcome::bootDirectoryMissing;
     }
   }
-  return kAutoDiscoveryDone;
+  return AutoDiscoveryOutcome::done;
 }
 
 void traceImageList(RunState& run, const ImageList& list) {

@@ -14,13 +14,13 @@ namespace vornup {
 // (with an empty list).
 int discoverImages(RunState& run, const char* directory, ImageDirectoryKind kind, ImageList& list);
 
+enum class AutoDiscoveryOutcome { done, firmwareDirectoryMissing, bootDirectoryMissing };
+
 // The automatic-mode step of the driver: builds the firmware list when a
 // firmware operation is asked for and the boot code list when a boot code
-// operation is. Returns kAutoDiscoveryDone (an empty list is no error), or
-// kAutoDiscoveryDirectoryMissing with `missing` naming the directory that does
-// not exist; the firmware directory is searched first and a missing one ends
-// the step.
-int autoDiscovery(RunState& run, ImageDirectoryKind& missing);
+// operation is. `done` also for an empty list; the firmware directory is
+// searched first and a missing one ends the step.
+AutoDiscoveryOutcome autoDiscovery(RunState& run);
 
 // Writes the list into the debug trace.
 void traceImageList(RunState& run, const ImageList& list);

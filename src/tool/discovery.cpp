@@ -1,34 +1,29 @@
 #include "tool/discovery.h"
 
-#include <cstdio>
+#include <chrono>
+#include <cstdint>
 #include <cstring>
-#include <string>
-#include <vector>
 
 #include "core/text_compare.h"
-#include "platform/platform.h"
 #include "tool/label_reader.h"
+#include "tool/tool_runner.h"
 
 namespace vornup {
 namespace {
 
-constexpr int kToolError = 4;
-
 constexpr char kListLocal[] = "listhbas local";
 constexpr char kListAll[] = "listhbas";
-// Same form as every tool command: quoted tool path, arguments, quoted output file.
-constexpr char kCommandFormat[] = "%s %s > \"%s\"";
-constexpr std::size_t kCommandLineSize = 768;
 constexpr char kExecuting[] = "\n%s : executing command : %s %s ...";
-constexpr char kUnableToProcess[] = "\n%s : error - unable to process TANDREL - Return Code=%d\n\n";
-constexpr char kUnableToOpenTemp[] = "\n%s : error - unable to open temp file - Return Code=%d\n\n";
-constexpr char kDriverNotLoaded[] = "\n%s: Error - QTRD driver is not loaded - Return Code=%d\n\n";
-constexpr char kBrackmondNotRunning[] =
-    "\n%s: Error - brackmond is not running - Return Code=%d\n\n";
+constexpr char kTimedOut[] =
+    "%s: the command \"%s\" did not end within its time limit of %ld second(s) and was ended\n";
+constexpr char kNotStarted[] = "%s: the management tool could not be started for \"%s\"\n";
+constexpr char kTooManyPorts[] =
+    "%s: warning - the adapter list names more than %u ports; the rest of it is ignored\n";
 
 constexpr char kDriverNotLoadedText[] = "driver is not loaded";
 constexpr char kBrackmondText[] = "Error 1 getting remote HBAs for host 'localhost";
-constexpr int kErrorCheckLines = 10;
+// The driver and service errors count only in the reply's first lines.
+constexpr std::size_t kErrorCheckLines = 10;
 
 constexpr char kPortWwnLabel[] = "Port WWN";
 constexpr char kPermanentMacLabel[] = "Permanent MAC";
@@ -38,8 +33,7 @@ constexpr char kPortTypeLabel[] = "Port Type";
 constexpr std::size_t kWwnLength = 23;
 constexpr std::size_t kMacLength = 17;
 
-// The output file is read in lines of up to 255 characters.
-constexpr std::size_t kLineSize = 256;
+using ListLine = FixedText<kToolReplyLineSize>;
 
 struct PortTypeName {
   const char* name;
@@ -52,59 +46,105 @@ const PortTypeName kConvergedPortTypes[] = {
     {"NIC", kCnaTypeNic},
 };
 
-bool isEntryLine(const std::string& line) {
-  return std::strstr(line.c_str(), kPortWwnLabel) != nullptr ||
-         std::strstr(line.c_str(), kPermanentMacLabel) != nullptr;
+bool isEntryLine(const char* line) {
+  return std::strstr(line, kPortWwnLabel) != nullptr ||
+         std::strstr(line, kPermanentMacLabel) != nullptr;
 }
 
-// The lines of the adapter list, as read in pieces of up to 255 characters.
-using ListLines = std::vector<std::string>;
+// A search for the first line holding `label`, from the line it starts on.
+struct LineSearch {
+  const char* label = nullptr;
+  bool started = false;
+  bool found = false;
+  ListLine line;
 
-// Reads one entry of the adapter list: lines [first, end), the first one
-// holding "Port WWN" or "Permanent MAC", `end` the next such line or the end
-// of the output. Its "Flags", "Serial No." and "Port Type" lines are looked
-// for in that order, each from the line of the one before it (the entry line
-// for the first); a field the entry lacks keeps its default instead of being
-// taken from the next entry.
+  void start(const char* searched) {
+    label = searched;
+    started = true;
+    found = false;
+    line.clear();
+  }
+  // Looks at one line; true when this line is the one found.
+  bool look(const char* text) {
+    if (!started || found || std::strstr(text, label) == nullptr) return false;
+    found = true;
+    line.set(text);
+    return true;
+  }
+  const char* result() const { return found ? line.c_str() : nullptr; }
+};
+
+// One entry of the adapter list: the line holding "Port WWN" or "Permanent
+// MAC" and the lines up to the next such line or the end of the list. Its
+// "Flags", "Serial No." and "Port Type" lines are looked for in that order,
+// each from the line of the one before it (the entry line for the first, and
+// from where the one before would have started when it is missing); a field
+// the entry lacks keeps its default instead of being taken from the next
+// entry. Lines are seen once, as they come: every search another one may
+// start from runs alongside, so an entry of any length needs no more room
+// than one line per search.
 class EntryReader {
  public:
-  EntryReader(const ListLines& lines, std::size_t first, std::size_t end)
-      : lines_(lines), at_(first), end_(end) {}
+  void begin(const char* entryLine) {
+    entryLine_.set(entryLine);
+    flags_.start(kFlagsLabel);
+    serialFromEntry_.start(kSerialLabel);
+    typeFromEntry_.start(kPortTypeLabel);
+    serialFromFlags_ = LineSearch();
+    typeFromFlags_ = LineSearch();
+    typeFromSerialFromEntry_ = LineSearch();
+    typeFromSerialFromFlags_ = LineSearch();
+    open_ = true;
+    look(entryLine);
+  }
 
-  void read(RunState& run) {
+  bool open() const { return open_; }
+
+  void look(const char* text) {
+    if (flags_.look(text)) {
+      serialFromFlags_.start(kSerialLabel);
+      typeFromFlags_.start(kPortTypeLabel);
+    }
+    if (serialFromEntry_.look(text)) typeFromSerialFromEntry_.start(kPortTypeLabel);
+    typeFromEntry_.look(text);
+    if (serialFromFlags_.look(text)) typeFromSerialFromFlags_.start(kPortTypeLabel);
+    typeFromFlags_.look(text);
+    typeFromSerialFromEntry_.look(text);
+    typeFromSerialFromFlags_.look(text);
+  }
+
+  // Makes the entry's record.
+  void end(RunState& run) {
+    open_ = false;
     Adapter* a = newAdapterRecord(run);
     if (a == nullptr) return;
-    const char* entryLine = lines_[at_].c_str();
+    const char* entryLine = entryLine_.c_str();
     const bool byWwn = std::strstr(entryLine, kPortWwnLabel) != nullptr;
     copyAddress(entryLine, byWwn ? kWwnLength : kMacLength, byWwn ? a->wwn : a->mac);
     // What an entry without its other lines is: a Fibre Channel port
     // without flags or serial number.
     a->serialNumber.set("N/A");
     setPortType(*a, "FC");
-    if (const char* line = findLine(kFlagsLabel)) a->flags = readFlags(line);
-    if (const char* line = findLine(kSerialLabel)) {
+    const bool hasFlags = flags_.found;
+    const LineSearch& serial = hasFlags ? serialFromFlags_ : serialFromEntry_;
+    const LineSearch* type = &typeFromEntry_;
+    if (serial.found) {
+      type = hasFlags ? &typeFromSerialFromFlags_ : &typeFromSerialFromEntry_;
+    } else if (hasFlags) {
+      type = &typeFromFlags_;
+    }
+    if (const char* line = flags_.result()) a->flags = readFlags(line);
+    if (const char* line = serial.result()) {
       getLabelToken(kSerialLabel, line, a->serialNumber);
       upcaseText(a->serialNumber.data());
     }
-    if (const char* line = findLine(kPortTypeLabel)) {
+    if (const char* line = type->result()) {
       getLabelValue(kPortTypeLabel, line, a->portType);
       setPortType(*a, a->portType.c_str());
     }
   }
 
  private:
-  // The next line of the entry, from the current one on, that holds `label`;
-  // it becomes the current line. Null when the entry has none.
-  const char* findLine(const char* label) {
-    for (std::size_t i = at_; i < end_; ++i) {
-      if (std::strstr(lines_[i].c_str(), label) != nullptr) {
-        at_ = i;
-        return lines_[i].c_str();
-      }
-    }
-    return nullptr;
-  }
-
   // The value after the line's first colon, at most `length` characters and
   // never the line end; "N/A" when the line holds no value at all.
   static void copyAddress(const char* line, std::size_t length, FixedText<32>& address) {
@@ -145,92 +185,127 @@ class EntryReader {
     a.personality = cnaType;
   }
 
-  const ListLines& lines_;
-  std::size_t at_;
-  std::size_t end_;
+  ListLine entryLine_;
+  LineSearch flags_;
+  LineSearch serialFromEntry_;
+  LineSearch typeFromEntry_;
+  LineSearch serialFromFlags_;
+  LineSearch typeFromFlags_;
+  LineSearch typeFromSerialFromEntry_;
+  LineSearch typeFromSerialFromFlags_;
+  bool open_ = false;
 };
 
-// One record per entry, in output order.
-void readEntries(RunState& run, const ListLines& lines) {
-  std::size_t i = 0;
-  while (i < lines.size()) {
-    if (!isEntryLine(lines[i])) {
-      ++i;
-      continue;
-    }
-    std::size_t end = i + 1;
-    while (end < lines.size() && !isEntryLine(lines[end])) ++end;
-    EntryReader(lines, i, end).read(run);
-    i = end;
-  }
-}
+// The reply of the adapter-list command, line by line: the first lines are
+// held (and copied to run.toolOutput) until the error check has seen them,
+// then every line goes to the entry reader.
+class ListReader : public ToolOutput {
+ public:
+  ListReader(RunState& run, const char* args) : run_(run), args_(args) {}
 
-int unableToProcess(RunState& run) {
-  run.out.consoleOut(kUnableToProcess, run.programName, kToolError);
-  return kToolError;
-}
+  void starting(const char*) override {
+    if (run_.sw.verbose) {
+      run_.out.consoleOut(kExecuting, run_.programName, run_.toolPath.c_str(), args_);
+    }
+  }
+
+  bool line(const char* text) override {
+    if (stopped_) return false;
+    if (held_ < kErrorCheckLines) {
+      heldLines_[held_++].set(text);
+      run_.toolOutput.append(text);
+      if (held_ < kErrorCheckLines) return true;
+      return releaseHeldLines();
+    }
+    return take(text);
+  }
+
+  // The end of the reply.
+  DiscoveryOutcome finish() {
+    if (!checked_ && !releaseHeldLines()) return outcome_;
+    if (!stopped_ && entry_.open()) entry_.end(run_);
+    return outcome_;
+  }
+
+ private:
+  // Runs the error check on the held lines and, when it passes, reads them.
+  bool releaseHeldLines() {
+    checked_ = true;
+    outcome_ = checkToolErrors(run_);
+    if (outcome_ != DiscoveryOutcome::listed) {
+      stopped_ = true;
+      return false;
+    }
+    for (std::size_t i = 0; i < held_ && !stopped_; ++i) take(heldLines_[i].c_str());
+    return !stopped_;
+  }
+
+  bool take(const char* text) {
+    if (isEntryLine(text)) {
+      if (entry_.open()) entry_.end(run_);
+      if (run_.counters.gHbaCount == UINT16_MAX) {
+        if (!run_.out.silent) run_.out.errorOut(kTooManyPorts, run_.programName,
+                               static_cast<unsigned>(UINT16_MAX));
+        stopped_ = true;
+        return false;
+      }
+      entry_.begin(text);
+    } else if (entry_.open()) {
+      entry_.look(text);
+    }
+    return true;
+  }
+
+  RunState& run_;
+  const char* args_;
+  ListLine heldLines_[kErrorCheckLines];
+  std::size_t held_ = 0;
+  bool checked_ = false;
+  bool stopped_ = false;
+  DiscoveryOutcome outcome_ = DiscoveryOutcome::listed;
+  EntryReader entry_;
+};
 
 }  // namespace
 
-int discoverAdapters(RunState& run) {
+DiscoveryOutcome discoverAdapters(RunState& run) {
   return readAdapterList(run, run.sw.remote ? kListAll : kListLocal);
 }
 
-int readAdapterList(RunState& run, const char* args) {
+DiscoveryOutcome readAdapterList(RunState& run, const char* args) {
   run.counters.gHbaCount = 0;
-  FixedText<kCommandLineSize> commandLine;
-  // Without a private temporary file, or with a line cut short, the output
-  // would go somewhere else: the command is not run.
-  if (run.tempFilePath.empty() ||
-      !commandLine.format(kCommandFormat, run.toolPath.c_str(), args, run.tempFilePath.c_str())) {
-    return unableToProcess(run);
+  run.toolOutput.clear();
+  ListReader reader(run, args);
+  const ToolRunResult result = runTool(run, ToolCommand{ToolCommandKind::query, args}, reader);
+  switch (result.end) {
+    case ToolRunEnd::exited:
+      return reader.finish();
+    case ToolRunEnd::timedOut:
+      if (!run.out.silent) run.out.errorOut(
+          kTimedOut, run.programName, args,
+          static_cast<long>(std::chrono::duration_cast<std::chrono::seconds>(result.limit).count()));
+      return DiscoveryOutcome::toolFailed;
+    case ToolRunEnd::notStarted:
+      if (!run.out.silent) run.out.errorOut(kNotStarted, run.programName, args);
+      return DiscoveryOutcome::toolFailed;
+    case ToolRunEnd::refused:
+      return DiscoveryOutcome::toolFailed;
+    case ToolRunEnd::replyUnreadable:
+      return DiscoveryOutcome::replyUnreadable;
+    case ToolRunEnd::interrupted:
+      return DiscoveryOutcome::interrupted;
   }
-  if (run.sw.verbose) run.out.consoleOut(kExecuting, run.programName, run.toolPath.c_str(), args);
-  run.platform.runCommand(commandLine.c_str());
-
-  const char* tempFile = run.tempFilePath.c_str();
-  int status = checkToolErrors(run);
-  if (status != 0) {
-    // The run's temporary directory is removed at exit; it must be empty.
-    std::remove(tempFile);
-    return status;
-  }
-  std::FILE* file = std::fopen(tempFile, "r");
-  if (file == nullptr) {
-    std::remove(tempFile);
-    return unableToProcess(run);
-  }
-  ListLines lines;
-  char line[kLineSize];
-  while (std::fgets(line, sizeof line, file) != nullptr) lines.emplace_back(line);
-  std::fclose(file);
-  readEntries(run, lines);
-  std::remove(tempFile);
-  return 0;
+  return DiscoveryOutcome::toolFailed;
 }
 
-int checkToolErrors(RunState& run) {
-  std::FILE* file = std::fopen(run.tempFilePath.c_str(), "r");
-  if (file == nullptr) {
-    run.out.consoleOut(kUnableToOpenTemp, run.programName, kToolError);
-    return kToolError;
-  }
-  run.toolOutput.clear();
-  char line[kLineSize];
-  for (int count = 0; count < kErrorCheckLines && std::fgets(line, sizeof line, file) != nullptr;
-       ++count) {
-    run.toolOutput.append(line);
-  }
-  std::fclose(file);
+DiscoveryOutcome checkToolErrors(const RunState& run) {
   if (std::strstr(run.toolOutput.c_str(), kDriverNotLoadedText) != nullptr) {
-    run.out.consoleOut(kDriverNotLoaded, run.programName, kToolError);
-    return kToolError;
+    return DiscoveryOutcome::driverNotLoaded;
   }
   if (std::strstr(run.toolOutput.c_str(), kBrackmondText) != nullptr) {
-    run.out.consoleOut(kBrackmondNotRunning, run.programName, kToolError);
-    return kToolError;
+    return DiscoveryOutcome::serviceNotRunning;
   }
-  return 0;
+  return DiscoveryOutcome::listed;
 }
 
 }  // namespace vornup

@@ -1,97 +1,182 @@
 #include "tool/tandrel.h"
 
+#include <chrono>
 #include <cstdio>
 
+#include "core/exit_codes.h"
 #include "platform/host_names.h"
 #include "platform/platform.h"
+#include "tool/command_safety.h"
+#include "tool/tool_runner.h"
 
 namespace vornup {
 namespace {
 
-constexpr char kQuenmarKey[] = "SOFTWARE\\Korvane\\Quenmar";
-constexpr char kQuenmarValue[] = "QuenmarDir";
-constexpr char kQuenmarFolder[] = "Quenmar";
-constexpr char kDrumlinKey[] = "SOFTWARE\\Korvane\\Drumlin";
-constexpr char kDrumlinValue[] = "DrumlinDir";
-constexpr char kDrumlinFolder[] = "Drumlin";
+struct ToolKey {
+  const char* subkey;
+  const char* valueName;
+  const char* suiteFolder;
+};
+// clang-format off
+constexpr ToolKey kToolKeys[] = {
+    {"SOFTWARE\\Korvane\\Quenmar", "QuenmarDir", "Quenmar"},
+    {"SOFTWARE\\Korvane\\Drumlin", "DrumlinDir", "Drumlin"},
+};
+// clang-format on
 
 constexpr char kLocateHeading[] = "\n[locateWindowsTandrel]\n";
 constexpr char kTracePath[] = "TandrelPath = %s\n";
-// Quote, suite directory as read, suite folder, separator, executable, quote.
-constexpr char kToolPathFormat[] = "\"%s%s%c%s\"";
+// Suite directory as read, suite folder, separator, executable.
+constexpr char kToolFileFormat[] = "%s%s%c%s";
+constexpr char kQuotedFormat[] = "\"%s\"";
+
+constexpr char kNotSet[] = "not set";
+constexpr char kNotAbsolute[] = "not an absolute path";
+constexpr char kUnsafePath[] = "holds characters that may not stand on a command line";
+constexpr char kTooLong[] = "too long";
+constexpr char kNotExecutable[] = "no executable file there";
+constexpr char kLookedFor[] = "%s: the management tool was looked for in:\n";
+constexpr char kLookedForLine[] = "  %s: %s\n";
 
 constexpr char kExecuteHeading[] = "\n[executeTandrel]\n";
 constexpr char kTraceCommand[] = "%s\n";
-// The temporary file is quoted like the tool path: it often lies below a
-// profile directory whose name holds a blank.
-constexpr char kCommandFormat[] = "%s %s > \"%s\"";
 constexpr char kExecuting[] = "\n%s : executing command : %s...";
 constexpr char kResponse[] = "\n%s : command response : \n%s\n";
 constexpr char kUnableToProcess[] = "\n%s : error - unable to process TANDREL - Return Code=%d\n\n";
-constexpr int kToolFailure = 4;
-
-// The command line buffer: a line that does not fit is not run at all, since
-// a cut line could lose its redirection or name another file.
-constexpr std::size_t kCommandLineSize = 762;
-// The output file is read in lines of up to 255 characters.
-constexpr std::size_t kLineSize = 256;
+constexpr char kTimedOut[] =
+    "%s: the command \"%s\" did not end within its time limit of %ld second(s) and was ended\n";
+constexpr char kNotStarted[] = "%s: the management tool could not be started for \"%s\"\n";
+constexpr char kReplyUnreadable[] =
+    "%s: the reply of \"%s\" is no regular file that can be read\n";
+constexpr char kInterrupted[] = "%s: \"%s\" was not run or was ended: the run is interrupted\n";
 
 int failToolStep(RunState& run) {
-  run.out.consoleOut(kUnableToProcess, run.programName, kToolFailure);
-  return kToolFailure;
+  run.out.consoleOut(kUnableToProcess, run.programName, exitStatus(ExitCode::toolFailure));
+  return exitStatus(ExitCode::toolFailure);
 }
 
-// Appends the text of `path` to run.toolOutput; false when it cannot be opened.
-bool readToolOutput(RunState& run, const char* path) {
-  std::FILE* file = std::fopen(path, "r");
-  if (file == nullptr) return false;
-  char line[kLineSize];
-  while (std::fgets(line, sizeof line, file) != nullptr) run.toolOutput.append(line);
-  std::fclose(file);
-  return true;
+// The reply of executeTandrel: run.toolOutput, up to its size; the trace and
+// the /v line as the command starts.
+class TandrelReply : public ToolOutput {
+ public:
+  explicit TandrelReply(RunState& run) : run_(run) {}
+
+  void starting(const char* commandLine) override {
+    started_ = true;
+    if (run_.sw.verbose) run_.out.consoleOut(kExecuting, run_.programName, commandLine);
+    run_.out.traceOut(kExecuteHeading);
+    run_.out.traceOut(kTraceCommand, commandLine);
+  }
+
+  bool line(const char* text) override { return run_.toolOutput.append(text); }
+
+  bool started() const { return started_; }
+
+ private:
+  RunState& run_;
+  bool started_ = false;
+};
+
+// Explains on standard error why a command gave no reply.
+void explainFailure(RunState& run, const ToolRunResult& result, const char* args) {
+  switch (result.end) {
+    case ToolRunEnd::timedOut:
+      if (!run.out.silent) run.out.errorOut(
+          kTimedOut, run.programName, args,
+          static_cast<long>(std::chrono::duration_cast<std::chrono::seconds>(result.limit).count()));
+      break;
+    case ToolRunEnd::notStarted:
+      if (!run.out.silent) run.out.errorOut(kNotStarted, run.programName, args);
+      break;
+    case ToolRunEnd::replyUnreadable:
+      if (!run.out.silent) run.out.errorOut(kReplyUnreadable, run.programName, args);
+      break;
+    case ToolRunEnd::interrupted:
+      if (!run.out.silent) run.out.errorOut(kInterrupted, run.programName, args);
+      break;
+    case ToolRunEnd::exited:
+    case ToolRunEnd::refused:
+      break;
+  }
 }
 
 }  // namespace
 
-int locateTandrel(RunState& run) {
-  if (locateWindowsTandrel(run, kQuenmarKey, kQuenmarValue, kQuenmarFolder, kToolExecutable) == 0) {
-    return 0;
+bool locateTandrel(RunState& run) {
+  std::string refusals[sizeof kToolKeys / sizeof kToolKeys[0]];
+  std::size_t i = 0;
+  for (const ToolKey& key : kToolKeys) {
+    if (locateWindowsTandrel(run, key.subkey, key.valueName, key.suiteFolder, kToolExecutable,
+                             &refusals[i])) {
+      return true;
+    }
+    ++i;
   }
-  return locateWindowsTandrel(run, kDrumlinKey, kDrumlinValue, kDrumlinFolder, kToolExecutable);
+  // Where it looked, for the administrator (not in silent runs).
+  if (run.out.silent) return false;
+  run.out.errorOut(kLookedFor, run.programName);
+  for (i = 0; i < sizeof kToolKeys / sizeof kToolKeys[0]; ++i) {
+    const std::string where =
+        run.platform.registryValueLocation(kToolKeys[i].subkey, kToolKeys[i].valueName);
+    run.out.errorOut(kLookedForLine, where.c_str(), refusals[i].c_str());
+  }
+  return false;
 }
 
-int locateWindowsTandrel(RunState& run, const char* subkey, const char* valueName,
-                         const char* suiteFolder, const char* executable) {
+bool locateWindowsTandrel(RunState& run, const char* subkey, const char* valueName,
+                          const char* suiteFolder, const char* executable,
+                          std::string* refusal) {
+  std::string ignored;
+  std::string& why = refusal != nullptr ? *refusal : ignored;
   run.out.traceOut(kLocateHeading);
   std::string directory;
-  if (!run.platform.readRegistryString(subkey, valueName, directory)) return 1;
-  // A path that would not fit toolPath whole would name some other file.
-  if (!run.toolPath.format(kToolPathFormat, directory.c_str(), suiteFolder, kPathSeparator,
-                           executable)) {
-    run.toolPath.clear();
-    return 1;
+  if (!run.platform.readRegistryString(subkey, valueName, directory)) {
+    why = kNotSet;
+    return false;
   }
+  run.toolPath.clear();
+  // A path that would not fit toolPath whole would name some other file.
+  FixedText<256> file;
+  FixedText<256> quoted;
+  if (!file.format(kToolFileFormat, directory.c_str(), suiteFolder, kPathSeparator, executable) ||
+      !quoted.format(kQuotedFormat, file.c_str())) {
+    why = "\"" + directory + "\": " + kTooLong;
+    return false;
+  }
+  why = std::string(file.c_str()) + ": ";
+  if (!isAbsoluteHostPath(directory.c_str())) {
+    why += kNotAbsolute;
+    return false;
+  }
+  if (!isSafeCommandPath(file.c_str())) {
+    why += kUnsafePath;
+    return false;
+  }
+  if (!run.platform.isExecutableFile(file.c_str())) {
+    why += kNotExecutable;
+    return false;
+  }
+  run.toolPath = quoted;
   run.out.traceOut(kTracePath, run.toolPath.c_str());
-  return 0;
+  return true;
 }
 
 int executeTandrel(RunState& run, const char* args) {
   run.toolOutput.clear();
-  // Without a private temporary directory there is no file the output may
-  // safely go to, so the command is not run.
-  if (run.tempFilePath.empty()) return failToolStep(run);
-  FixedText<kCommandLineSize> commandLine;
-  if (!commandLine.format(kCommandFormat, run.toolPath.c_str(), args, run.tempFilePath.c_str())) {
-    return failToolStep(run);
+  const ToolCommand command{toolCommandKind(args), args};
+  TandrelReply reply(run);
+  const ToolRunResult result = runTool(run, command, reply);
+  if (!reply.started() && result.end == ToolRunEnd::refused) return failToolStep(run);
+  int status = result.status;
+  if (result.end != ToolRunEnd::exited) {
+    run.toolOutput.clear();
+    explainFailure(run, result, args);
+    status = result.end == ToolRunEnd::interrupted ? exitStatus(ExitCode::toolFailure)
+                                                   : failToolStep(run);
   }
-  if (run.sw.verbose) run.out.consoleOut(kExecuting, run.programName, commandLine.c_str());
-  run.out.traceOut(kExecuteHeading);
-  run.out.traceOut(kTraceCommand, commandLine.c_str());
-
-  int status = run.platform.runCommand(commandLine.c_str());
-  if (!readToolOutput(run, run.tempFilePath.c_str())) status = failToolStep(run);
-  if (run.sw.verbose) run.out.consoleOut(kResponse, run.programName, run.toolOutput.c_str());
-  std::remove(run.tempFilePath.c_str());
+  if (run.sw.verbose && reply.started()) {
+    run.out.consoleOut(kResponse, run.programName, run.toolOutput.c_str());
+  }
   return status;
 }
 

@@ -56,7 +56,7 @@ TEST_F(DownloadTest, MissingImageFileFailsWithoutRunningTheTool) {
   ImageNode boot = image("absent.prg", "KU520A1", false);
   EXPECT_EQ(executeBiosDownload(c.run, fc, boot), 1);
   EXPECT_NE(c.console().find("Status=Error: Boot code file not found!\n"), std::string::npos);
-  EXPECT_TRUE(c.platform.commands.empty());
+  EXPECT_TRUE(runner.calls.empty());
   EXPECT_EQ(c.run.counters.downloadCount, 2);
   EXPECT_EQ(c.run.counters.downloadErrorCount, 2);
 }
@@ -94,7 +94,7 @@ TEST_F(DownloadTest, ConvergedAdapterIsDownloadedOnceForAllItsFunctions) {
   for (const Case& k : cases) {
     c.run.adapterList.clear();
     c.run.counters = Counters();
-    c.platform.commands.clear();
+    runner.calls.clear();
     reply = k.reply;
     Adapter& nic = add(sampleNicFunction());
     Adapter fcoeSample = sampleFcoeFunction();
@@ -107,7 +107,7 @@ TEST_F(DownloadTest, ConvergedAdapterIsDownloadedOnceForAllItsFunctions) {
     c.console();
     c.trace();
     executeFwDownload(c.run, fcoe, node);
-    EXPECT_EQ(c.platform.commands.size(), 1u) << k.reply;
+    EXPECT_EQ(runner.calls.size(), 1u) << k.reply;
     std::string console = c.console();
     EXPECT_NE(console.find(k.status), std::string::npos) << console;
     EXPECT_NE(console.find("New=4.1.0.0"), std::string::npos) << console;
@@ -163,7 +163,7 @@ TEST_F(DownloadTest, UnsafeAddressIsNeverPlacedOnACommandLine) {
   Adapter& fc = add(fcSample);
   ImageNode node = image("kf290a1.all", "KF290A1");
   EXPECT_EQ(executeFwDownload(c.run, fc, node), 1);
-  EXPECT_TRUE(c.platform.commands.empty());
+  EXPECT_TRUE(runner.calls.empty());
   EXPECT_EQ(c.run.counters.downloadErrorCount, 1);
 }
 

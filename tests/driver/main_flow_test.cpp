@@ -6,7 +6,7 @@
 #include <filesystem>
 #include <string>
 
-#include "platform/fake_platform.h"
+#include "support/fake_platform.h"
 #include "platform/host_names.h"
 #include "support/arguments.h"
 #include "support/captured_run.h"
@@ -25,6 +25,7 @@ const std::string kUsageStart = "\nvornupOnline v6.0.23.1 - Korvane Firmware Upd
                                 std::string(kProgramName) + "  [/auto] [/downgrade]";
 const std::string kUsageEnd =
     "Verbose - Display progress messages.\n"
+    "    /timeout=<minutes> Download time limit in minutes, 1-1440 (default 60).\n"
     "    /json=<file> Write a machine-readable run report (JSON) to <file>.\n\n";
 constexpr char kClosingLines[] = "\n\n";
 

@@ -45,7 +45,7 @@ TEST(ValidateSwitches, CombinationsAndTheirMessages) {
     CapturedRun captured;
     Arguments args(c.switches);
     SCOPED_TRACE(*c.switches.begin());
-    ASSERT_EQ(parseSwitches(captured.run, args.argc(), args.argv()), 0);
+    ASSERT_EQ(parseSwitches(captured.run, args.argc(), args.argv()), SwitchOutcome::accepted);
     EXPECT_EQ(validateSwitches(captured.run), c.accepted);
     EXPECT_EQ(captured.console(), c.message);
   }
@@ -54,7 +54,7 @@ TEST(ValidateSwitches, CombinationsAndTheirMessages) {
 TEST(ValidateSwitches, ForceClearsTheComparingOperations) {
   CapturedRun captured;
   Arguments args{"/fb", "/update", "/rewrite", "/downgrade"};
-  ASSERT_EQ(parseSwitches(captured.run, args.argc(), args.argv()), 0);
+  ASSERT_EQ(parseSwitches(captured.run, args.argc(), args.argv()), SwitchOutcome::accepted);
   EXPECT_TRUE(validateSwitches(captured.run));
   const Switches& sw = captured.run.sw;
   EXPECT_EQ(sw.update + sw.rewrite + sw.downgrade, 0);
@@ -65,7 +65,7 @@ TEST(ValidateSwitches, ForceClearsTheComparingOperations) {
 TEST(TraceSwitches, WritesEveryTracedFlagInOrder) {
   CapturedRun captured;
   Arguments args{"/a", "/g", "/f", "/p", "/q", "/remote", "/e", "/u", "/v", "/s", "/h"};
-  ASSERT_EQ(parseSwitches(captured.run, args.argc(), args.argv()), 0);
+  ASSERT_EQ(parseSwitches(captured.run, args.argc(), args.argv()), SwitchOutcome::accepted);
   captured.trace();
   traceSwitches(captured.run);
   EXPECT_EQ(captured.trace(),

@@ -1,8 +1,10 @@
 #include "driver/switches.h"
+#include "driver/run_outcomes.h"
 
 #include <gtest/gtest.h>
 
 #include <cctype>
+#include <chrono>
 #include <cstring>
 #include <filesystem>
 #include <set>
@@ -73,7 +75,7 @@ TEST(ParseSwitches, EveryNameSetsItsFlagsWithoutRegardToCase) {
     SCOPED_TRACE(c.argument);
     CapturedRun captured;
     Arguments args{c.argument};
-    EXPECT_EQ(parseSwitches(captured.run, args.argc(), args.argv()), 0);
+    EXPECT_EQ(parseSwitches(captured.run, args.argc(), args.argv()), SwitchOutcome::accepted);
     EXPECT_EQ(flagsOf(captured.run.sw), flagsOf(c.expected));
     EXPECT_EQ(captured.console(), "");
   }
@@ -82,7 +84,7 @@ TEST(ParseSwitches, EveryNameSetsItsFlagsWithoutRegardToCase) {
 TEST(ParseSwitches, EmptyCommandLineAsksForHelp) {
   CapturedRun captured;
   Arguments args{};
-  EXPECT_EQ(parseSwitches(captured.run, args.argc(), args.argv()), 0);
+  EXPECT_EQ(parseSwitches(captured.run, args.argc(), args.argv()), SwitchOutcome::accepted);
   EXPECT_EQ(flagsOf(captured.run.sw), flagsOf(only(&Switches::help)));
 }
 
@@ -91,7 +93,7 @@ TEST(ParseSwitches, FlagsAreClearedWhenParsingBegins) {
   captured.run.sw.update = 1;
   captured.run.sw.silent = 1;
   Arguments args{"/q"};
-  EXPECT_EQ(parseSwitches(captured.run, args.argc(), args.argv()), 0);
+  EXPECT_EQ(parseSwitches(captured.run, args.argc(), args.argv()), SwitchOutcome::accepted);
   EXPECT_EQ(flagsOf(captured.run.sw), flagsOf(only(&Switches::query)));
   EXPECT_FALSE(captured.run.out.silent);
 }
@@ -118,7 +120,7 @@ TEST(ParseSwitches, UnknownSwitchesEndTheParseWith4) {
     CapturedRun captured;
     // Nothing after the rejected switch is looked at.
     Arguments args{"/q", c.argument, "/update"};
-    EXPECT_EQ(parseSwitches(captured.run, args.argc(), args.argv()), 4);
+    EXPECT_EQ(exitStatus(exitCodeOf(parseSwitches(captured.run, args.argc(), args.argv()))), 4);
     EXPECT_EQ(captured.console(), c.message);
     EXPECT_EQ(captured.run.sw.update, 0);
     EXPECT_EQ(captured.run.out.logFile, nullptr);
@@ -133,7 +135,7 @@ TEST(ParseSwitches, LogSwitchOpensTheFileForAppending) {
     std::string path = captured.scratch.file("run.log");
     captured.scratch.write("run.log", "earlier run\n");
     Arguments args{"/q", std::string(form) + path};
-    EXPECT_EQ(parseSwitches(captured.run, args.argc(), args.argv()), 0);
+    EXPECT_EQ(parseSwitches(captured.run, args.argc(), args.argv()), SwitchOutcome::accepted);
     ASSERT_NE(captured.run.out.logFile, nullptr);
     captured.run.out.consoleOut("%s", "this run\n");
     captured.run.out.closeLog();
@@ -147,7 +149,7 @@ TEST(ParseSwitches, LogSwitchWithoutFileNameReportsAnEmptyName) {
     SCOPED_TRACE(form);
     CapturedRun captured;
     Arguments args{form};
-    EXPECT_EQ(parseSwitches(captured.run, args.argc(), args.argv()), 4);
+    EXPECT_EQ(exitStatus(exitCodeOf(parseSwitches(captured.run, args.argc(), args.argv()))), 4);
     EXPECT_EQ(captured.console(), "\nvornup.exe: Error - unable to open logfile  - Return Code=4\n\n");
   }
 }
@@ -156,7 +158,7 @@ TEST(ParseSwitches, UnopenableLogIsReportedAndParsingGoesOn) {
   CapturedRun captured;
   std::string path = captured.scratch.file("missing") + kPathSeparator + "run.log";
   Arguments args{"/log=" + path, "/update"};
-  EXPECT_EQ(parseSwitches(captured.run, args.argc(), args.argv()), 0);
+  EXPECT_EQ(parseSwitches(captured.run, args.argc(), args.argv()), SwitchOutcome::accepted);
   EXPECT_EQ(captured.run.sw.update, 1);
   EXPECT_EQ(captured.console(),
             "\nvornup.exe: Error - unable to open logfile " + path + " - Return Code=4\n\n");
@@ -164,14 +166,14 @@ TEST(ParseSwitches, UnopenableLogIsReportedAndParsingGoesOn) {
   // As the last result-setting switch it makes the parse result 4.
   CapturedRun last;
   Arguments lastArgs{"/update", "/log=" + path};
-  EXPECT_EQ(parseSwitches(last.run, lastArgs.argc(), lastArgs.argv()), 4);
+  EXPECT_EQ(exitStatus(exitCodeOf(parseSwitches(last.run, lastArgs.argc(), lastArgs.argv()))), 4);
 }
 
 TEST(ParseSwitches, SecondLogFileIsRefused) {
   CapturedRun captured;
   Arguments args{"/log=" + captured.scratch.file("a.log"), "/l=" + captured.scratch.file("b.log"),
                  "/q"};
-  EXPECT_EQ(parseSwitches(captured.run, args.argc(), args.argv()), 4);
+  EXPECT_EQ(exitStatus(exitCodeOf(parseSwitches(captured.run, args.argc(), args.argv()))), 4);
   EXPECT_EQ(captured.console(),
             "\nvornup.exe: Error - cannot open multiple log files - Return Code=4\n\n");
   EXPECT_EQ(captured.run.sw.query, 0);
@@ -184,7 +186,7 @@ TEST(ParseSwitches, SecondLogFileIsRefused) {
 TEST(ParseSwitches, SilentMutesLaterMessagesButTheLogGetsThem) {
   CapturedRun captured;
   Arguments args{"/s", "/log=" + captured.scratch.file("run.log"), "/bogus"};
-  EXPECT_EQ(parseSwitches(captured.run, args.argc(), args.argv()), 4);
+  EXPECT_EQ(exitStatus(exitCodeOf(parseSwitches(captured.run, args.argc(), args.argv()))), 4);
   EXPECT_EQ(captured.console(), "");
   captured.run.out.closeLog();
   EXPECT_EQ(captured.scratch.readText("run.log"),
@@ -213,7 +215,7 @@ TEST(ParseSwitches, DebugTraceGoesToDbgLogInTheCurrentDirectory) {
   {
     InDirectory inScratch(captured.scratch.path());
     Arguments args{"/xv", "/q", "/XV"};
-    EXPECT_EQ(parseSwitches(captured.run, args.argc(), args.argv()), 0);
+    EXPECT_EQ(parseSwitches(captured.run, args.argc(), args.argv()), SwitchOutcome::accepted);
     EXPECT_EQ(captured.run.sw.debugTraceRequested, 1);
     captured.run.out.closeTrace();
   }
@@ -226,7 +228,7 @@ TEST(ParseSwitches, TraceSwitchAloneGives4AfterTracing) {
   {
     InDirectory inScratch(captured.scratch.path());
     Arguments args{"/xv"};
-    EXPECT_EQ(parseSwitches(captured.run, args.argc(), args.argv()), 4);
+    EXPECT_EQ(exitStatus(exitCodeOf(parseSwitches(captured.run, args.argc(), args.argv()))), 4);
     captured.run.out.closeTrace();
   }
   std::string trace = captured.scratch.readText("dbg.log");
@@ -243,12 +245,43 @@ TEST(ParseSwitches, UnopenableTraceIsReportedOnceAfterAllArguments) {
   {
     InDirectory inScratch(captured.scratch.path());
     Arguments args{"/xv", "/q", "/bogus"};
-    EXPECT_EQ(parseSwitches(captured.run, args.argc(), args.argv()), 4);
+    EXPECT_EQ(exitStatus(exitCodeOf(parseSwitches(captured.run, args.argc(), args.argv()))), 4);
     Arguments good{"/xv", "/q"};
     captured.console();
-    EXPECT_EQ(parseSwitches(captured.run, good.argc(), good.argv()), 0);
+    EXPECT_EQ(parseSwitches(captured.run, good.argc(), good.argv()), SwitchOutcome::accepted);
   }
   EXPECT_EQ(captured.console(), "\nvornup.exe: Error - unable to open dbg.log!\n");
+}
+
+TEST(ParseSwitches, TimeoutSetsTheDownloadLimitInWholeMinutes) {
+  using std::chrono::minutes;
+  const struct {
+    const char* argument;
+    int timeoutMinutes;  // 0: rejected as an unknown switch
+  } cases[] = {
+      {"/timeout=1", 1},    {"/timeout=60", 60}, {"/TimeOut=7", 7},  {"/timeout=1440", 1440},
+      {"/timeout=007", 7},  {"/timeout=0", 0},   {"/timeout=", 0},   {"/timeout", 0},
+      {"/timeout=1441", 0}, {"/timeout=-5", 0},  {"/timeout=+5", 0}, {"/timeout=1.5", 0},
+      {"/timeout=5m", 0},   {"/timeout= 5", 0},  {"/timeout=99999999999999999999", 0},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.argument);
+    CapturedRun captured;
+    Arguments args{"/q", c.argument};
+    const SwitchOutcome outcome = parseSwitches(captured.run, args.argc(), args.argv());
+    if (c.timeoutMinutes == 0) {
+      EXPECT_EQ(outcome, SwitchOutcome::unknownSwitch);
+      EXPECT_EQ(captured.console(), std::string("\nvornup.exe: Error - Unknown switch = ") +
+                                        c.argument + " - Return Code=4\n\n");
+      EXPECT_EQ(captured.run.toolTimeLimits.download, minutes(60));
+    } else {
+      EXPECT_EQ(outcome, SwitchOutcome::accepted);
+      EXPECT_EQ(captured.run.sw.timeoutMinutes, c.timeoutMinutes);
+      EXPECT_EQ(captured.run.toolTimeLimits.download, minutes(c.timeoutMinutes));
+      EXPECT_EQ(captured.run.toolTimeLimits.query, minutes(c.timeoutMinutes < 5 ? c.timeoutMinutes : 5));
+      EXPECT_EQ(captured.console(), "");
+    }
+  }
 }
 
 }  // namespace

@@ -135,6 +135,7 @@ vornup.exe  [/auto] [/downgrade] [/e] [/f] [/ff] [/fb] [/g] [/help]$
                 code image that Vornup will attempt to download.$
                 $
     /v          Verbose - Display progress messages.$
+    /timeout=<minutes> Download time limit in minutes, 1-1440 (default 60).$
     /json=<file> Write a machine-readable run report (JSON) to <file>.$
 $)";
 

@@ -20,8 +20,9 @@ const std::string kUsageStart = "\nvornupOnline v6.0.23.1 - Korvane Firmware Upd
                                 std::string(kProgramName) +
                                 "  [/auto] [/downgrade] [/e] [/f] [/ff] [/fb] [/g] [/help]\n";
 const std::string kUsageEnd =
-    "\n    /v          Verbose - Display progress messages."
-    "\n    /json=<file> Write a machine-readable run report (JSON) to <file>.\n\n";
+    "\n    /v          Verbose - Display progress messages.\n"
+    "    /timeout=<minutes> Download time limit in minutes, 1-1440 (default 60).\n"
+    "    /json=<file> Write a machine-readable run report (JSON) to <file>.\n\n";
 constexpr char kClosingLines[] = "\n\n";
 
 bool startsWith(const std::string& text, const std::string& prefix) {
@@ -83,8 +84,22 @@ TEST(EarlyExits, ToolNotInstalledGives4) {
   host.writeInstallFile("fwmatrix.txt", "KV7100 fw.all boot.prg\n");
   RunResult result = host.run({"/update"});
   EXPECT_EQ(result.exitCode, 4);
-  EXPECT_EQ(result.console,
-            errorLine("Korvane command line application kit not installed", 4) + kClosingLines);
+  // Where it looked goes to standard error first: each key's value and that
+  // it is not set; then the status line.
+  std::string looked = std::string(kProgramName) + ": the management tool was looked for in:\n";
+  for (const char* value : {"Quenmar\\QuenmarDir", "Drumlin\\DrumlinDir"}) {
+    std::string where = std::string("SOFTWARE\\Korvane\\") + value;
+    if (!kWindowsHost) {
+      for (char& c : where) c = c == '\\' ? '/' : c;
+      where = host.registryRootPath() + "/" + where;
+    } else {
+      where = "HKEY_LOCAL_MACHINE\\" + where;
+    }
+    looked += "  " + where + ": not set\n";
+  }
+  EXPECT_EQ(result.console, looked +
+                                errorLine("Korvane command line application kit not installed", 4) +
+                                kClosingLines);
   EXPECT_TRUE(host.tempDirectoryIsEmpty());
 }
 

@@ -18,7 +18,7 @@
 #include "e2e/documented_outcomes.h"
 #include "e2e/e2e_host.h"
 #include "e2e/mixed_install.h"
-#include "platform/fake_platform.h"
+#include "support/fake_platform.h"
 #include "platform/host_names.h"
 #include "sim/download_image.h"
 #include "sim/fake_tool.h"
@@ -69,6 +69,8 @@ struct RunOutcome {
   // The tool calls, one line each, arguments joined by blanks.
   std::vector<std::string> calls;
   bool tempDirectoryEmpty = false;
+  // In process only: the limits each command line ran with, in call order.
+  std::vector<CommandLimits> limits;
 };
 
 // True when a download of the run names `image`.
@@ -162,6 +164,7 @@ class InProcessInstall {
     }
     std::fclose(console);
     outcome.calls = simulation.commandLog;
+    outcome.limits = platform.commandLimits;
     std::error_code ignored;
     outcome.tempDirectoryEmpty = std::filesystem::is_empty(std::filesystem::u8path(temp_), ignored);
     return outcome;

@@ -47,7 +47,7 @@ class FwmatrixDecision : public DecisionFixture {
   // Starts a new decision on the same files: the table `content`, only the
   // switch `flag` (and `second`), no counts and no commands run so far.
   void restart(const std::string& content, int Switches::*flag, int Switches::*second = nullptr) {
-    c.platform.commands.clear();
+    runner.calls.clear();
     c.run.counters = Counters();
     c.run.sw = Switches();
     c.run.sw.*flag = 1;

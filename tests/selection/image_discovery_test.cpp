@@ -387,8 +387,7 @@ TEST_F(AutoDiscovery, SearchesOnlyTheDirectoriesTheOperationNeeds) {
     c.run.sw.*t.flag = 1;
     c.run.firmwareList.clear();
     c.run.bootList.clear();
-    ImageDirectoryKind missing = ImageDirectoryKind::kBoot;
-    EXPECT_EQ(autoDiscovery(c.run, missing), kAutoDiscoveryDone) << t.description;
+    EXPECT_EQ(autoDiscovery(c.run), AutoDiscoveryOutcome::done) << t.description;
     EXPECT_EQ(c.run.firmwareList.size(), t.firmware ? 1u : 0u) << t.description;
     EXPECT_EQ(c.run.bootList.size(), t.boot ? 1u : 0u) << t.description;
     const std::string trace = c.trace();
@@ -400,16 +399,14 @@ TEST_F(AutoDiscovery, SearchesOnlyTheDirectoriesTheOperationNeeds) {
 TEST_F(AutoDiscovery, DoesNothingOutsideAutomaticMode) {
   c.run.sw.autoMode = 0;
   c.run.sw.update = 1;
-  ImageDirectoryKind missing = ImageDirectoryKind::kBoot;
-  EXPECT_EQ(autoDiscovery(c.run, missing), kAutoDiscoveryDone);
+  EXPECT_EQ(autoDiscovery(c.run), AutoDiscoveryOutcome::done);
   EXPECT_TRUE(c.run.firmwareList.empty());
   EXPECT_EQ(c.trace(), "");
 }
 
 TEST_F(AutoDiscovery, TracesBothLists) {
   c.run.sw.update = 1;
-  ImageDirectoryKind missing = ImageDirectoryKind::kBoot;
-  ASSERT_EQ(autoDiscovery(c.run, missing), kAutoDiscoveryDone);
+  ASSERT_EQ(autoDiscovery(c.run), AutoDiscoveryOutcome::done);
   const std::string trace = c.trace();
   EXPECT_TRUE(holds(trace, "\n[Firmware List]\nActual  = tf.all\nDecoded = TF282A4\n\n")) << trace;
   EXPECT_TRUE(holds(trace, "\n[Boot Code List]\nActual  = tu.prg\nDecoded = TU510A3\n\n")) << trace;
@@ -419,8 +416,7 @@ TEST_F(AutoDiscovery, EmptyDirectoriesAreNoError) {
   std::filesystem::remove(firmwarePath("tf.all"));
   std::filesystem::remove(bootPath("tu.prg"));
   c.run.sw.update = 1;
-  ImageDirectoryKind missing = ImageDirectoryKind::kBoot;
-  EXPECT_EQ(autoDiscovery(c.run, missing), kAutoDiscoveryDone);
+  EXPECT_EQ(autoDiscovery(c.run), AutoDiscoveryOutcome::done);
   EXPECT_TRUE(c.run.firmwareList.empty());
   EXPECT_TRUE(c.run.bootList.empty());
   EXPECT_EQ(occurrences(c.trace(), "File List is null!\n"), 2);
@@ -429,9 +425,7 @@ TEST_F(AutoDiscovery, EmptyDirectoriesAreNoError) {
 TEST_F(AutoDiscovery, AMissingFirmwareDirectoryEndsTheStep) {
   removeDirectory(c.run.firmwareDirectory);
   c.run.sw.update = 1;
-  ImageDirectoryKind missing = ImageDirectoryKind::kBoot;
-  EXPECT_EQ(autoDiscovery(c.run, missing), kAutoDiscoveryDirectoryMissing);
-  EXPECT_EQ(missing, kFw);
+  EXPECT_EQ(autoDiscovery(c.run), AutoDiscoveryOutcome::firmwareDirectoryMissing);
   const std::string trace = c.trace();
   EXPECT_TRUE(holds(trace, "\n[Firmware List]\nFile List is null!\n")) << trace;
   EXPECT_FALSE(holds(trace, "[Auto Boot Code Discovery]")) << trace;
@@ -440,17 +434,14 @@ TEST_F(AutoDiscovery, AMissingFirmwareDirectoryEndsTheStep) {
 TEST_F(AutoDiscovery, AMissingBootDirectoryIsReported) {
   removeDirectory(c.run.bootDirectory);
   c.run.sw.update = 1;
-  ImageDirectoryKind missing = kFw;
-  EXPECT_EQ(autoDiscovery(c.run, missing), kAutoDiscoveryDirectoryMissing);
-  EXPECT_EQ(missing, kBoot);
+  EXPECT_EQ(autoDiscovery(c.run), AutoDiscoveryOutcome::bootDirectoryMissing);
   EXPECT_EQ(c.run.firmwareList.size(), 1u);
 }
 
 TEST_F(AutoDiscovery, AMissingDirectoryThatIsNotNeededDoesNotMatter) {
   removeDirectory(c.run.bootDirectory);
   c.run.sw.forceFw = 1;
-  ImageDirectoryKind missing = kFw;
-  EXPECT_EQ(autoDiscovery(c.run, missing), kAutoDiscoveryDone);
+  EXPECT_EQ(autoDiscovery(c.run), AutoDiscoveryOutcome::done);
 }
 
 TEST(TraceImageList, ShowsConvergedVersionsAndTheEmptyList) {

@@ -11,7 +11,7 @@
 #include <string>
 
 #include "core/run_state.h"
-#include "platform/fake_platform.h"
+#include "support/fake_platform.h"
 #include "platform/host_names.h"
 #include "platform/platform.h"
 
@@ -80,10 +80,13 @@ class CapturedRun {
     run.programName = "vornup.exe";
     run.out.console = openCapture("console.txt");
     run.out.debugTrace = openCapture("trace.txt");
+    run.out.errors = openCapture("errors.txt");
   }
   ~CapturedRun() {
     if (run.out.console != nullptr) std::fclose(run.out.console);
     run.out.console = nullptr;
+    if (run.out.errors != nullptr) std::fclose(run.out.errors);
+    run.out.errors = nullptr;
   }
   CapturedRun(const CapturedRun&) = delete;
   CapturedRun& operator=(const CapturedRun&) = delete;
@@ -91,6 +94,8 @@ class CapturedRun {
   // Everything written so far; the capture is emptied for the next check.
   std::string console() { return take(run.out.console, "console.txt"); }
   std::string trace() { return take(run.out.debugTrace, "trace.txt"); }
+  // What went to standard error.
+  std::string errors() { return take(run.out.errors, "errors.txt"); }
 
   // Gives the run a private temporary directory with its output file, as the
   // driver does at start-up.

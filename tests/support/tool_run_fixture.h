@@ -12,6 +12,7 @@
 
 #include "core/adapter.h"
 #include "support/captured_run.h"
+#include "support/fake_tool_runner.h"
 
 namespace vornup {
 
@@ -25,10 +26,8 @@ class ToolRunFixture : public ::testing::Test {
     ASSERT_TRUE(std::filesystem::create_directory(c.run.bootDirectory.c_str()));
     c.run.toolPath.set("\"/opt/korvane/Quenmar/Tandrel\"");
     c.run.toolFileName = "Tandrel";
-    c.platform.onCommand = [this](const std::string& line) {
-      FakePlatform::writeRedirectedOutput(line, reply);
-      return 0;
-    };
+    runner.onCall = [this](const FakeToolCall&) { return FakeToolReply{reply}; };
+    c.run.toolRunner = &runner;
   }
 
   Adapter& add(const Adapter& adapter) {
@@ -43,20 +42,11 @@ class ToolRunFixture : public ::testing::Test {
     return std::string(c.run.bootDirectory.c_str()) + name;
   }
 
-  // The tool arguments of every command run, without the tool path and the
-  // redirection.
-  std::vector<std::string> toolCalls() const {
-    std::vector<std::string> calls;
-    const std::string tool = std::string(c.run.toolPath.c_str()) + " ";
-    for (const std::string& line : c.platform.commands) {
-      std::size_t start = line.find(tool) == 0 ? tool.size() : 0;
-      std::size_t end = line.rfind(" > \"");
-      calls.push_back(line.substr(start, end == std::string::npos ? end : end - start));
-    }
-    return calls;
-  }
+  // The tool arguments of every command run.
+  std::vector<std::string> toolCalls() const { return runner.arguments(); }
 
   CapturedRun c;
+  FakeToolRunner runner;
   std::string reply = "Download Complete.\n";
 };
 

@@ -22,7 +22,7 @@ std::string fcPort(const std::string& extra) {
 
 // Discovers the host and reads the attributes of its first port.
 Adapter& readFirstPort(SimulatedRun& sim) {
-  EXPECT_EQ(discoverAdapters(sim.run), 0);
+  EXPECT_EQ(discoverAdapters(sim.run), DiscoveryOutcome::listed);
   EXPECT_FALSE(sim.run.adapterList.empty());
   Adapter& a = sim.adapter(1);
   EXPECT_EQ(readAdapterAttributes(sim.run, a), 0);
@@ -37,7 +37,8 @@ std::vector<std::string> calls(std::initializer_list<std::string> commands) {
 
 TEST(ReadAdapterAttributes, DisabledBootCodeIsEnabledForTheReadingAndDisabledAgain) {
   SimulatedRun sim(fcPort("sub-device-id = 7D99\nfw-version = 2.82A4\nboot-code = Disabled\n"
-                          "boot-version = 5.12a0\n"));
+                          "boot-version = 5.12a0\n"),
+                   SimulatedRun::Route::commandLines);
   Adapter& a = readFirstPort(sim);
   const std::string w = kWwn;
   EXPECT_EQ(sim.calls(), calls({"hbaattrib " + w, "enablebootcode " + w + " E", "hbaattrib " + w,

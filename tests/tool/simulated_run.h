@@ -15,11 +15,21 @@ namespace vornup {
 
 class SimulatedRun {
  public:
+  // Whether the commands go to the simulator through the tool-runner seam
+  // (arguments only), or through the host's runner and the in-process
+  // platform, which records the composed command lines.
+  enum class Route { seam, commandLines };
+
   // `hostText` is a host description as the simulator reads it.
-  explicit SimulatedRun(const std::string& hostText) {
+  explicit SimulatedRun(const std::string& hostText, Route route = Route::seam) {
     std::string error;
     EXPECT_TRUE(tandrelsim::parseHost(hostText, simulation.host, error)) << error;
-    tandrelsim::attachSimulation(captured.platform, simulation);
+    if (route == Route::seam) {
+      tandrelsim::attachSimulation(runner, simulation);
+      captured.run.toolRunner = &runner;
+    } else {
+      tandrelsim::attachSimulation(captured.platform, simulation);
+    }
     captured.usePrivateTemp();
     run.toolPath.set("\"/opt/korvane/Quenmar/Tandrel\"");
   }
@@ -32,6 +42,7 @@ class SimulatedRun {
 
   CapturedRun captured;
   tandrelsim::Simulation simulation;
+  FakeToolRunner runner;
   RunState& run = captured.run;
 };
 

@@ -12,6 +12,12 @@ namespace {
 constexpr char kQuenmarDir[] = "SOFTWARE\\Korvane\\Quenmar\\QuenmarDir";
 constexpr char kDrumlinDir[] = "SOFTWARE\\Korvane\\Drumlin\\DrumlinDir";
 
+// An absolute directory of this host, with its trailing separator.
+std::string hostDirectory(const std::string& relative) {
+  const std::string root = kPathSeparator == '\\' ? "C:\\" : "/";
+  return root + relative + kPathSeparator;
+}
+
 std::string expectedToolPath(const std::string& directory, const char* suite) {
   return "\"" + directory + suite + kPathSeparator + kToolExecutable + "\"";
 }
@@ -24,55 +30,58 @@ class LocateTandrel : public ::testing::Test {
 };
 
 TEST_F(LocateTandrel, FirstKeyNamesTheQuenmarTool) {
-  platform.registry[kQuenmarDir] = "/opt/korvane/";
-  platform.registry[kDrumlinDir] = "/opt/drumlin/";
-  EXPECT_EQ(locateTandrel(run), 0);
-  std::string path = expectedToolPath("/opt/korvane/", "Quenmar");
+  platform.registry[kQuenmarDir] = hostDirectory("korvane");
+  platform.registry[kDrumlinDir] = hostDirectory("drumlin");
+  EXPECT_TRUE(locateTandrel(run));
+  std::string path = expectedToolPath(hostDirectory("korvane"), "Quenmar");
   EXPECT_EQ(run.toolPath.c_str(), path);
   EXPECT_EQ(captured.trace(), "\n[locateWindowsTandrel]\nTandrelPath = " + path + "\n");
   EXPECT_EQ(captured.console(), "");
 }
 
 TEST_F(LocateTandrel, SecondKeyIsTriedWhenTheFirstIsAbsent) {
-  platform.registry[kDrumlinDir] = "C:\\Program Files\\Korvane\\";
-  EXPECT_EQ(locateTandrel(run), 0);
-  std::string path = expectedToolPath("C:\\Program Files\\Korvane\\", "Drumlin");
+  const std::string directory = hostDirectory("Program Files");
+  platform.registry[kDrumlinDir] = directory;
+  EXPECT_TRUE(locateTandrel(run));
+  std::string path = expectedToolPath(directory, "Drumlin");
   EXPECT_EQ(run.toolPath.c_str(), path);
   EXPECT_EQ(captured.trace(), "\n[locateWindowsTandrel]\n\n[locateWindowsTandrel]\nTandrelPath = " +
                                   path + "\n");
 }
 
 TEST_F(LocateTandrel, NeitherKeyMeansNotLocated) {
-  EXPECT_EQ(locateTandrel(run), 1);
+  EXPECT_FALSE(locateTandrel(run));
   EXPECT_TRUE(run.toolPath.empty());
   EXPECT_EQ(captured.trace(), "\n[locateWindowsTandrel]\n\n[locateWindowsTandrel]\n");
 }
 
 TEST_F(LocateTandrel, DirectoryWithoutTrailingSeparatorRunsIntoTheSuiteFolder) {
-  platform.registry[kQuenmarDir] = "/opt/korvane";
-  EXPECT_EQ(locateTandrel(run), 0);
-  EXPECT_EQ(run.toolPath.c_str(), expectedToolPath("/opt/korvane", "Quenmar"));
+  std::string withoutSeparator = hostDirectory("korvane");
+  withoutSeparator.pop_back();
+  platform.registry[kQuenmarDir] = withoutSeparator;
+  EXPECT_TRUE(locateTandrel(run));
+  EXPECT_EQ(run.toolPath.c_str(), expectedToolPath(withoutSeparator, "Quenmar"));
 }
 
 TEST_F(LocateTandrel, ToolPathLongerThan255CharactersIsNotLocated) {
   // Quotes, "Quenmar", the separator and the executable name around the value.
-  const std::size_t around = expectedToolPath("", "Quenmar").size();
-  platform.registry[kQuenmarDir] = std::string(255 - around, 'q');
-  EXPECT_EQ(locateWindowsTandrel(run, "SOFTWARE\\Korvane\\Quenmar", "QuenmarDir", "Quenmar",
-                                 kToolExecutable),
-            0);
+  const std::string root = hostDirectory("");
+  const std::size_t around = expectedToolPath(root, "Quenmar").size();
+  platform.registry[kQuenmarDir] = root + std::string(255 - around, 'q');
+  EXPECT_TRUE(locateWindowsTandrel(run, "SOFTWARE\\Korvane\\Quenmar", "QuenmarDir", "Quenmar",
+                                   kToolExecutable));
   EXPECT_EQ(run.toolPath.length(), 255u);
 
   captured.trace();
-  platform.registry[kQuenmarDir] = std::string(256 - around, 'q');
-  EXPECT_EQ(locateTandrel(run), 1);
+  platform.registry[kQuenmarDir] = root + std::string(256 - around, 'q');
+  EXPECT_FALSE(locateTandrel(run));
   EXPECT_TRUE(run.toolPath.empty());
   EXPECT_EQ(captured.trace(), "\n[locateWindowsTandrel]\n\n[locateWindowsTandrel]\n");
 
   // The over-long first value does not stop the second key from being used.
-  platform.registry[kDrumlinDir] = "/opt/drumlin/";
-  EXPECT_EQ(locateTandrel(run), 0);
-  EXPECT_EQ(run.toolPath.c_str(), expectedToolPath("/opt/drumlin/", "Drumlin"));
+  platform.registry[kDrumlinDir] = hostDirectory("drumlin");
+  EXPECT_TRUE(locateTandrel(run));
+  EXPECT_EQ(run.toolPath.c_str(), expectedToolPath(hostDirectory("drumlin"), "Drumlin"));
 }
 
 class ExecuteTandrel : public ::testing::Test {

@@ -1,4 +1,5 @@
-// An in-process stand-in for the host platform, for tests and fuzzers.
+// Test support: an in-process stand-in for the host platform, for tests and
+// fuzzers.
 //
 // The registry and the environment are maps, the rights probe and the
 // program's path are plain values, and command lines go to a handler instead
@@ -8,6 +9,7 @@
 
 #include <functional>
 #include <map>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -25,7 +27,13 @@ class FakePlatform : public Platform {
   bool probeAdminRights() override { return adminRights; }
   bool readRegistryString(const std::string& subkey, const std::string& valueName,
                           std::string& value) override;
+  bool isExecutableFile(const std::string& path) override {
+    return notExecutable.count(path) == 0;
+  }
   int runCommand(const std::string& commandLine) override;
+  // Records the limits, then runs the line as runCommand does.
+  CommandResult runLimitedCommand(const std::string& commandLine,
+                                  const CommandLimits& limits) override;
   bool getEnvironment(const char* name, std::string& value) override;
   // TEMP of `environment` when it is set and not empty.
   bool temporaryDirectoryBase(std::string& base) override;
@@ -49,8 +57,11 @@ class FakePlatform : public Platform {
   std::map<std::string, std::string> registry;
   std::map<std::string, std::string> environment;
   CommandHandler onCommand;
-  // Every command line run, in order.
+  // Every command line run, in order, and the limits each ran with.
   std::vector<std::string> commands;
+  std::vector<CommandLimits> commandLimits;
+  // Paths that are no executable file; every other path is one.
+  std::set<std::string> notExecutable;
 };
 
 }  // namespace vornup

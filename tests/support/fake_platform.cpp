@@ -1,4 +1,4 @@
-#include "platform/fake_platform.h"
+#include "support/fake_platform.h"
 
 #include <cstdio>
 
@@ -15,6 +15,12 @@ bool FakePlatform::readRegistryString(const std::string& subkey, const std::stri
 int FakePlatform::runCommand(const std::string& commandLine) {
   commands.push_back(commandLine);
   return onCommand ? onCommand(commandLine) : 1;
+}
+
+CommandResult FakePlatform::runLimitedCommand(const std::string& commandLine,
+                                              const CommandLimits& limits) {
+  commandLimits.push_back(limits);
+  return Platform::runLimitedCommand(commandLine, limits);
 }
 
 bool FakePlatform::getEnvironment(const char* name, std::string& value) {

@@ -1,0 +1,143 @@
+#include "tool/tool_runner.h"
+
+#include <cstdio>
+#include <cstring>
+
+#include "platform/host_names.h"
+#include "platform/interrupts.h"
+#include "platform/platform.h"
+#include "platform/safe_files.h"
+
+namespace vornup {
+namespace {
+
+// Quoted tool path, arguments, quoted output file. The temporary file is
+// quoted like the tool path: it often lies below a profile directory whose
+// name holds a blank.
+constexpr char kCommandFormat[] = "%s %s > \"%s\"";
+// The command line buffer: a line that does not fit is not run at all, since
+// a cut line could lose its redirection or name another file.
+constexpr std::size_t kCommandLineSize = 762;
+// The reply file is read in blocks of this size.
+constexpr std::size_t kReadBlockSize = 4096;
+
+struct CommandKindName {
+  const char* command;
+  ToolCommandKind kind;
+};
+// clang-format off
+constexpr CommandKindName kCommandKinds[] = {
+    {"download", ToolCommandKind::download},
+};
+// clang-format on
+
+bool startsWithCommand(const char* arguments, const char* command) {
+  const std::size_t length = std::strlen(command);
+  return std::strncmp(arguments, command, length) == 0 &&
+         (arguments[length] == ' ' || arguments[length] == '\0');
+}
+
+bool isNotStartedStatus(int status) {
+  for (int notStarted : kCommandNotStartedStatuses) {
+    if (status == notStarted) return true;
+  }
+  return false;
+}
+
+// Reads the reply at `path` into `output`; false when it is no regular file
+// or cannot be read.
+bool readReply(const char* path, ToolOutput& output) {
+  std::FILE* file = openRegularFileForReading(path);
+  if (file == nullptr) return false;
+  ToolReplySplitter splitter(output);
+  char block[kReadBlockSize];
+  bool wanted = true;
+  std::size_t got = 0;
+  while (wanted && (got = std::fread(block, 1, sizeof block, file)) > 0) {
+    wanted = splitter.feed(block, got);
+  }
+  const bool readError = wanted && std::ferror(file) != 0;
+  if (wanted) splitter.finish();
+  std::fclose(file);
+  return !readError;
+}
+
+}  // namespace
+
+ToolCommandKind toolCommandKind(const char* arguments) {
+  for (const CommandKindName& entry : kCommandKinds) {
+    if (startsWithCommand(arguments, entry.command)) return entry.kind;
+  }
+  return ToolCommandKind::query;
+}
+
+ToolTimeLimits toolTimeLimitsForMinutes(int minutes) {
+  ToolTimeLimits limits;
+  limits.download = std::chrono::minutes(minutes);
+  if (limits.download < limits.query) limits.query = limits.download;
+  return limits;
+}
+
+std::chrono::milliseconds toolTimeLimit(const RunState& run, ToolCommandKind kind) {
+  return kind == ToolCommandKind::download ? run.toolTimeLimits.download
+                                           : run.toolTimeLimits.query;
+}
+
+ToolRunResult HostToolRunner::run(const ToolCommand& command, ToolOutput& output) {
+  ToolRunResult result;
+  result.limit = toolTimeLimit(run_, command.kind);
+  // Without a private temporary file, or with a line cut short, the output
+  // would go somewhere else: the command is not run.
+  FixedText<kCommandLineSize> commandLine;
+  if (run_.tempFilePath.empty() ||
+      !commandLine.format(kCommandFormat, run_.toolPath.c_str(), command.arguments,
+                          run_.tempFilePath.c_str())) {
+    return result;
+  }
+  const bool download = command.kind == ToolCommandKind::download;
+  // A query is refused by the platform once an interrupt was requested; a
+  // download, never ended by one, is not started then either.
+  if (download && interruptRequested()) {
+    result.end = ToolRunEnd::interrupted;
+    return result;
+  }
+  output.starting(commandLine.c_str());
+
+  CommandLimits limits;
+  limits.timeLimit = result.limit;
+  // Setting a port's boot code back, the one command that still runs after
+  // an interrupt, is not ended by it either.
+  limits.endOnInterrupt = !download && !run_.settingBootCodeBack;
+  const CommandResult ran = run_.platform.runLimitedCommand(commandLine.c_str(), limits);
+  const char* replyPath = run_.tempFilePath.c_str();
+  switch (ran.end) {
+    case CommandEnd::exited:
+      result.status = ran.status;
+      if (isNotStartedStatus(ran.status)) {
+        result.end = ToolRunEnd::notStarted;
+      } else {
+        result.end = readReply(replyPath, output) ? ToolRunEnd::exited : ToolRunEnd::replyUnreadable;
+      }
+      break;
+    case CommandEnd::timedOut:
+      result.end = ToolRunEnd::timedOut;
+      break;
+    case CommandEnd::interrupted:
+      result.end = ToolRunEnd::interrupted;
+      break;
+    case CommandEnd::notStarted:
+      result.end = ToolRunEnd::notStarted;
+      break;
+  }
+  // The run's temporary directory is removed at exit; it must be empty.
+  std::remove(replyPath);
+  return result;
+}
+
+ToolRunResult runTool(RunState& run, const ToolCommand& command, ToolOutput& output) {
+  if (run.toolRunner != nullptr) return run.toolRunner->run(command, output);
+  HostToolRunner host(run);
+  return host.run(command, output);
+}
+
+}  // namespace vornup
