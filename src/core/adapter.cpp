@@ -3,6 +3,7 @@
 #include <new>
 
 #include "core/run_state.h"
+#include "core/text_compare.h"
 
 namespace vornup {
 
@@ -38,6 +39,11 @@ bool isConvergedFamily(const Adapter& a) { return isConvergedFunction(a) || isHa
 
 const char* adapterAddress(const Adapter& a) {
   return isNicFunction(a) || isIscsiFunction(a) ? a.mac.c_str() : a.wwn.c_str();
+}
+
+bool isSameAdapter(const Adapter& a, const Adapter& b) {
+  return equalsIgnoringCase(a.serialNumber.c_str(), b.serialNumber.c_str()) && a.bus == b.bus &&
+         a.domain == b.domain;
 }
 
 bool hasInvalidIdentity(const Adapter& a) {

@@ -106,6 +106,9 @@ bool isConvergedFamily(const Adapter& a);
 // The address the tool knows the port by: the MAC of a NIC or iSCSI
 // function, the WWN of every other port.
 const char* adapterAddress(const Adapter& a);
+// Whether two records are functions of one physical adapter: the same serial
+// number (ignoring case) at the same PCI bus and domain.
+bool isSameAdapter(const Adapter& a, const Adapter& b);
 // A placeholder address, an unknown model or no firmware version.
 bool hasInvalidIdentity(const Adapter& a);
 

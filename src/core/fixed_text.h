@@ -14,6 +14,7 @@
 #include <cstring>
 
 #include "core/printf_check.h"
+#include "core/text_compare.h"
 
 namespace vornup {
 
@@ -75,23 +76,22 @@ class FixedText {
     return static_cast<std::size_t>(wanted) <= kMaxLength;
   }
 
-  // Appends formatted text; returns false when it was cut.
-  bool appendFormat(const char* fmt, ...) VORNUP_PRINTF(2, 3) {
-    std::size_t used = length();
-    va_list args;
-    va_start(args, fmt);
-    int wanted = std::vsnprintf(text_ + used, N - used, fmt, args);
-    va_end(args);
-    if (wanted < 0) {
-      text_[used] = '\0';
-      return false;
-    }
-    return static_cast<std::size_t>(wanted) <= kMaxLength - used;
-  }
-
   // Cuts the text after `count` characters (no effect when it is shorter).
   void truncate(std::size_t count) {
     if (count < length()) text_[count] = '\0';
+  }
+
+  // Turns a-z into A-Z; every other byte stays.
+  void upcase() {
+    for (char* c = text_; *c != '\0'; ++c) *c = asciiUpper(*c);
+  }
+
+  // Replaces the character at `index`, which must lie inside the text (a
+  // NUL is not written); false otherwise.
+  bool replaceAt(std::size_t index, char c) {
+    if (c == '\0' || index >= length()) return false;
+    text_[index] = c;
+    return true;
   }
 
   void clear() { text_[0] = '\0'; }

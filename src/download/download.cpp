@@ -2,9 +2,11 @@
 
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <string>
+#include <system_error>
 
-#include "core/text_compare.h"
+#include "download/image_copy.h"
 #include "report/adapter_lines.h"
 #include "tool/attributes.h"
 #include "tool/command_safety.h"
@@ -13,13 +15,7 @@ namespace vornup {
 
 namespace {
 
-constexpr char kFwDownloadHeading[] = "\n[executeFwDownload]\n";
-constexpr char kBiosDownloadHeading[] = "\n[executeBiosDownload]\n";
 constexpr char kUpdateStatusHeading[] = "\n[updateCNAdownloadStatus]\n";
-constexpr char kFwPreviewTrace[] = "fw downloadCmd = preview\n";
-constexpr char kFwCommandTrace[] = "fw downloadCmd = %s %s\n";
-constexpr char kBcPreviewTrace[] = "bc downloadCmd = preview\n";
-constexpr char kBcCommandTrace[] = "bc downloadCmd = %s %s\n";
 constexpr char kSkippingTrace[] = "Skipping adapter...\n";
 constexpr char kCurrentHbaTrace[] =
     "currentHba adapterNumber = %d\n"
@@ -32,14 +28,11 @@ constexpr char kUpdatedHbaTrace[] =
     "updatedHba busNumber     = %X\n"
     "updatedHba downloadStat  = %X\n\n";
 
-// The image is named by the full path of the very file whose presence was
-// checked, so the tool flashes that file whatever the current directory is.
+// The image is named by the full path of the verified private copy, so the
+// tool flashes exactly the bytes that were checked, whatever the current
+// directory is.
 constexpr char kDownloadCommand[] = "download %s \"%s\"";
 
-constexpr char kFirmwareLabel[] = "Firmware";
-constexpr char kBootCodeLabel[] = "Boot Code";
-constexpr char kFirmwareMissing[] = "Error: Firmware file not found!\n";
-constexpr char kBootCodeMissing[] = "Error: Boot code file not found!\n";
 constexpr char kStatusSuccess[] = "Success";
 constexpr char kStatusError[] = "Error";
 constexpr char kStatusPreview[] = "Preview";
@@ -56,11 +49,29 @@ constexpr char kSharedFailedReason[] =
 constexpr int kResultDownloaded = 0;
 constexpr int kResultFailed = 1;
 
-bool fileIsPresent(const char* path) {
-  std::FILE* file = std::fopen(path, "rb");
-  if (file == nullptr) return false;
-  std::fclose(file);
-  return true;
+// What differs between a firmware and a boot code download.
+struct DownloadKind {
+  const char* heading;
+  const char* previewTrace;
+  const char* commandTrace;
+  const char* label;          // "Update=" of the result line
+  const char* missingStatus;  // the status text of a missing file
+  ImageDirectoryKind directory;
+};
+
+const DownloadKind kFirmwareDownload = {
+    "\n[executeFwDownload]\n", "fw downloadCmd = preview\n",   "fw downloadCmd = %s %s\n",
+    "Firmware",               "Error: Firmware file not found!\n", ImageDirectoryKind::kFirmware,
+};
+
+const DownloadKind kBootCodeDownload = {
+    "\n[executeBiosDownload]\n", "bc downloadCmd = preview\n",    "bc downloadCmd = %s %s\n",
+    "Boot Code",                "Error: Boot code file not found!\n", ImageDirectoryKind::kBoot,
+};
+
+bool isPresent(const char* path) {
+  std::error_code error;
+  return std::filesystem::exists(path, error);
 }
 
 bool toolReported(const RunState& run, const char* word) {
@@ -72,14 +83,23 @@ void traceAdapterStatus(RunState& run, const char* format, const Adapter& adapte
                    adapter.bus, static_cast<unsigned>(adapter.downloadStat));
 }
 
-// Runs the download of the image at `imagePath` for `address`; the result is
-// judged by the tool's output alone.
-bool runDownloadCommand(RunState& run, const char* address, const char* imagePath,
-                        const char* traceFormat) {
+// Copies and verifies the image at `source`, then runs the download of the
+// copy for `address`; the result is judged by the tool's output alone. A
+// copy that is not the verified image fails the download without the tool,
+// with `refusal` saying why.
+bool runDownloadCommand(RunState& run, const char* address, const char* source,
+                        const ImageNode& image, const DownloadKind& kind,
+                        ImageCopyOutcome& refusal) {
+  ImageCopy copy;
+  refusal = copy.make(run, source, image, kind.directory);
+  if (refusal != ImageCopyOutcome::kReady) {
+    reportImageCopyFailure(run, source, refusal);
+    return false;
+  }
   FixedText<512> shown;
-  shown.format(kDownloadCommand, address, imagePath);
-  run.out.traceOut(traceFormat, run.toolFileName, shown.c_str());
-  executeForAddress(run, kDownloadCommand, address, imagePath);
+  shown.format(kDownloadCommand, address, copy.path());
+  run.out.traceOut(kind.commandTrace, run.toolFileName, shown.c_str());
+  executeForAddress(run, kDownloadCommand, address, copy.path());
   return toolReported(run, kSucceededMarker);
 }
 
@@ -88,12 +108,17 @@ void noteImageMissing(ImageOutcome& outcome, const char* imagePath) {
 }
 
 // The run report's record of a download the tool was asked for (or, under
-// /p, only shown): the tool's reply names a failure.
-void noteToolOutcome(const RunState& run, ImageOutcome& outcome, bool succeeded) {
+// /p, only shown): the tool's reply names a failure; an image copy that was
+// refused names the file and why.
+void noteToolOutcome(const RunState& run, ImageOutcome& outcome, bool succeeded,
+                     ImageCopyOutcome refusal, const char* imagePath) {
   if (run.sw.preview) {
     outcome.noteDownload(DownloadOutcome::kPreviewed);
   } else if (succeeded) {
     outcome.noteDownload(DownloadOutcome::kDownloaded);
+  } else if (refusal != ImageCopyOutcome::kReady) {
+    outcome.noteDownload(DownloadOutcome::kFailed,
+                         (imageCopyRefusal(refusal) + std::string(imagePath)).c_str());
   } else {
     outcome.noteDownload(DownloadOutcome::kFailed, kToolFailedReason, run.toolOutput.c_str());
   }
@@ -104,7 +129,7 @@ void noteToolOutcome(const RunState& run, ImageOutcome& outcome, bool succeeded)
 int reportSharedOutcome(RunState& run, Adapter& adapter, const ImageNode& image) {
   Counters& c = run.counters;
   --c.cnaFwDownloadCount;
-  formatResultLine(adapter.fwResultLine, adapter, image.decodedId.c_str(), kFirmwareLabel,
+  formatResultLine(adapter.fwResultLine, adapter, image.decodedId.c_str(), kFirmwareDownload.label,
                    adapter.fwVersion.c_str(), image.actualFileName.c_str());
   int result = kResultDownloaded;
   if (adapter.downloadStat == kDownloadSucceeded) {
@@ -125,6 +150,92 @@ int reportSharedOutcome(RunState& run, Adapter& adapter, const ImageNode& image)
   return result;
 }
 
+// The download skeleton both kinds share. Firmware of the converged family
+// records its outcome for the whole physical adapter; boot code that was
+// found disabled is disabled again afterwards.
+int executeKindDownload(RunState& run, Adapter& adapter, const ImageNode& image,
+                        const DownloadKind& kind) {
+  Counters& c = run.counters;
+  const bool firmware = &kind == &kFirmwareDownload;
+  const bool converged = firmware && isConvergedFamily(adapter);
+  FixedText<256>& resultLine = firmware ? adapter.fwResultLine : adapter.bootResultLine;
+  const char* installed = firmware ? adapter.fwVersion.c_str() : adapter.bcVersion.c_str();
+  ImageOutcome& reportOutcome = firmware ? adapter.firmwareOutcome : adapter.bootCodeOutcome;
+  ++c.downloadCount;
+  if (firmware) {
+    run.out.traceOut("%s", kind.heading);
+    if (converged) ++c.cnaFwDownloadCount;
+    adapter.fwAttempted = 1;
+  } else {
+    adapter.bootAttempted = 1;
+    run.out.traceOut("%s", kind.heading);
+  }
+
+  const FixedText<256>& directory = firmware ? run.firmwareDirectory : run.bootDirectory;
+  FixedText<512> imagePath(directory.c_str());
+  const bool pathFits = imagePath.append(image.actualFileName.c_str());
+  if (!pathFits || !isPresent(imagePath.c_str())) {
+    formatResultLine(resultLine, adapter, image.decodedId.c_str(), kind.label, installed,
+                     image.actualFileName.c_str());
+    ++c.downloadErrorCount;
+    if (converged) {
+      adapter.downloadStat = kDownloadFailed;
+      ++c.cnaFwErrorCount;
+    }
+    resultLine.append(kind.missingStatus);
+    noteImageMissing(reportOutcome, imagePath.c_str());
+    run.out.consoleOut("%s", resultLine.c_str());
+    if (firmware) run.out.traceOut("%s", resultLine.c_str());
+    return kResultFailed;
+  }
+
+  if (converged && adapter.downloadStat != kDownloadNone) {
+    return reportSharedOutcome(run, adapter, image);
+  }
+
+  bool succeeded = false;
+  ImageCopyOutcome refusal = ImageCopyOutcome::kReady;
+  if (run.sw.preview) {
+    run.out.traceOut("%s", kind.previewTrace);
+  } else {
+    // Boot code goes to the port's WWN, firmware to the address the tool
+    // knows the port by.
+    const char* address = firmware ? adapterAddress(adapter) : adapter.wwn.c_str();
+    succeeded = runDownloadCommand(run, address, imagePath.c_str(), image, kind, refusal);
+  }
+
+  formatResultLine(resultLine, adapter, image.decodedId.c_str(), kind.label, installed,
+                   image.actualFileName.c_str());
+  noteToolOutcome(run, reportOutcome, succeeded, refusal, imagePath.c_str());
+  int result = kResultDownloaded;
+  if (run.sw.preview) {
+    if (firmware) adapter.downloadStat = kDownloadSucceeded;
+    resultLine.append(kStatusPreview);
+  } else if (succeeded) {
+    if (converged) {
+      adapter.downloadStat = kDownloadSucceeded;
+      if (!toolReported(run, kRebootMarker)) ++c.cnaNoRebootCount;
+    }
+    resultLine.append(kStatusSuccess);
+  } else {
+    if (converged) {
+      adapter.downloadStat = kDownloadFailed;
+      ++c.cnaFwErrorCount;
+    }
+    ++c.downloadErrorCount;
+    resultLine.append(kStatusError);
+    result = kResultFailed;
+  }
+  if (converged) updateCNAdownloadStatus(run, adapter);
+  resultLine.append("\n");
+  run.out.consoleOut("%s", resultLine.c_str());
+
+  // Boot code that was found disabled was enabled only to read it; disable it
+  // again, in preview runs too.
+  if (!firmware && adapter.bootEnabled == 0) setBootCodeBack(run, adapter.wwn.c_str());
+  return result;
+}
+
 }  // namespace
 
 int executeDownload(RunState& run, Adapter& adapter, const ImageNode& image, int kind) {
@@ -133,126 +244,18 @@ int executeDownload(RunState& run, Adapter& adapter, const ImageNode& image, int
 }
 
 int executeFwDownload(RunState& run, Adapter& adapter, const ImageNode& image) {
-  Counters& c = run.counters;
-  const bool converged = isConvergedFamily(adapter);
-  ++c.downloadCount;
-  run.out.traceOut(kFwDownloadHeading);
-  if (converged) ++c.cnaFwDownloadCount;
-  adapter.fwAttempted = 1;
-
-  FixedText<512> imagePath(run.firmwareDirectory.c_str());
-  const bool pathFits = imagePath.append(image.actualFileName.c_str());
-  if (!pathFits || !fileIsPresent(imagePath.c_str())) {
-    formatResultLine(adapter.fwResultLine, adapter, image.decodedId.c_str(), kFirmwareLabel,
-                     adapter.fwVersion.c_str(), image.actualFileName.c_str());
-    ++c.downloadErrorCount;
-    if (converged) {
-      adapter.downloadStat = kDownloadFailed;
-      ++c.cnaFwErrorCount;
-    }
-    adapter.fwResultLine.append(kFirmwareMissing);
-    noteImageMissing(adapter.firmwareOutcome, imagePath.c_str());
-    run.out.consoleOut("%s", adapter.fwResultLine.c_str());
-    run.out.traceOut("%s", adapter.fwResultLine.c_str());
-    return kResultFailed;
-  }
-
-  if (converged && adapter.downloadStat != kDownloadNone) {
-    return reportSharedOutcome(run, adapter, image);
-  }
-
-  const char* address = isNicFunction(adapter) || isIscsiFunction(adapter) ? adapter.mac.c_str()
-                                                                           : adapter.wwn.c_str();
-  bool succeeded = false;
-  if (run.sw.preview) {
-    run.out.traceOut(kFwPreviewTrace);
-  } else {
-    succeeded = runDownloadCommand(run, address, imagePath.c_str(), kFwCommandTrace);
-  }
-
-  formatResultLine(adapter.fwResultLine, adapter, image.decodedId.c_str(), kFirmwareLabel,
-                   adapter.fwVersion.c_str(), image.actualFileName.c_str());
-  int result = kResultDownloaded;
-  noteToolOutcome(run, adapter.firmwareOutcome, succeeded);
-  if (run.sw.preview) {
-    adapter.downloadStat = kDownloadSucceeded;
-    adapter.fwResultLine.append(kStatusPreview);
-  } else if (succeeded) {
-    if (converged) {
-      adapter.downloadStat = kDownloadSucceeded;
-      if (!toolReported(run, kRebootMarker)) ++c.cnaNoRebootCount;
-    }
-    adapter.fwResultLine.append(kStatusSuccess);
-  } else {
-    if (converged) {
-      adapter.downloadStat = kDownloadFailed;
-      ++c.cnaFwErrorCount;
-    }
-    ++c.downloadErrorCount;
-    adapter.fwResultLine.append(kStatusError);
-    result = kResultFailed;
-  }
-  if (converged) updateCNAdownloadStatus(run, adapter);
-  adapter.fwResultLine.append("\n");
-  run.out.consoleOut("%s", adapter.fwResultLine.c_str());
-  return result;
+  return executeKindDownload(run, adapter, image, kFirmwareDownload);
 }
 
 int executeBiosDownload(RunState& run, Adapter& adapter, const ImageNode& image) {
-  Counters& c = run.counters;
-  ++c.downloadCount;
-  adapter.bootAttempted = 1;
-  run.out.traceOut(kBiosDownloadHeading);
-
-  FixedText<512> imagePath(run.bootDirectory.c_str());
-  const bool pathFits = imagePath.append(image.actualFileName.c_str());
-  if (!pathFits || !fileIsPresent(imagePath.c_str())) {
-    formatResultLine(adapter.bootResultLine, adapter, image.decodedId.c_str(), kBootCodeLabel,
-                     adapter.bcVersion.c_str(), image.actualFileName.c_str());
-    ++c.downloadErrorCount;
-    adapter.bootResultLine.append(kBootCodeMissing);
-    noteImageMissing(adapter.bootCodeOutcome, imagePath.c_str());
-    run.out.consoleOut("%s", adapter.bootResultLine.c_str());
-    return kResultFailed;
-  }
-
-  bool succeeded = false;
-  if (run.sw.preview) {
-    run.out.traceOut(kBcPreviewTrace);
-  } else {
-    succeeded = runDownloadCommand(run, adapter.wwn.c_str(), imagePath.c_str(), kBcCommandTrace);
-  }
-
-  formatResultLine(adapter.bootResultLine, adapter, image.decodedId.c_str(), kBootCodeLabel,
-                   adapter.bcVersion.c_str(), image.actualFileName.c_str());
-  noteToolOutcome(run, adapter.bootCodeOutcome, succeeded);
-  int result = kResultDownloaded;
-  if (run.sw.preview) {
-    adapter.bootResultLine.append(kStatusPreview);
-  } else if (succeeded) {
-    adapter.bootResultLine.append(kStatusSuccess);
-  } else {
-    ++c.downloadErrorCount;
-    adapter.bootResultLine.append(kStatusError);
-    result = kResultFailed;
-  }
-  adapter.bootResultLine.append("\n");
-  run.out.consoleOut("%s", adapter.bootResultLine.c_str());
-
-  // Boot code that was found disabled was enabled only to read it; disable it
-  // again, in preview runs too.
-  if (adapter.bootEnabled == 0) setBootCodeBack(run, adapter.wwn.c_str());
-  return result;
+  return executeKindDownload(run, adapter, image, kBootCodeDownload);
 }
 
 void updateCNAdownloadStatus(RunState& run, const Adapter& adapter) {
   run.out.traceOut(kUpdateStatusHeading);
   traceAdapterStatus(run, kCurrentHbaTrace, adapter);
   for (auto& other : run.adapterList) {
-    if (!equalsIgnoringCase(other->serialNumber.c_str(), adapter.serialNumber.c_str()) ||
-        other->bus != adapter.bus) {
-      continue;
-    }
+    if (!isSameAdapter(*other, adapter)) continue;
     other->downloadStat = adapter.downloadStat;
     traceAdapterStatus(run, kUpdatedHbaTrace, *other);
   }

@@ -20,7 +20,7 @@ int executeFwDownload(RunState& run, Adapter& adapter, const ImageNode& image);
 int executeBiosDownload(RunState& run, Adapter& adapter, const ImageNode& image);
 
 // Copies the adapter's downloadStat to every function of the same physical
-// adapter (same serial number, ignoring case, and same bus).
+// adapter (isSameAdapter).
 void updateCNAdownloadStatus(RunState& run, const Adapter& adapter);
 
 }  // namespace vornup

@@ -1,10 +1,10 @@
 #include "driver/run_files.h"
 
 #include <cstdio>
-#include <filesystem>
 
 #include "core/paths.h"
 #include "platform/interrupts.h"
+#include "platform/safe_files.h"
 #include "report/run_report.h"
 #include "tool/attributes.h"
 
@@ -14,20 +14,14 @@ namespace {
 constexpr char kClosingLines[] = "\n\n";
 constexpr char kRunInterrupted[] = "\n\n%s: Error - run interrupted - Return Code=%d\n\n";
 
-// Only a plain file is read as the table: opening a FIFO would wait for a
-// writer for ever, and a folder reads as an empty table on some systems.
-bool isPlainFile(const char* path) {
-  std::error_code error;
-  return std::filesystem::is_regular_file(path, error);
-}
-
 }  // namespace
 
 FwmatrixOutcome openFwmatrix(RunState& run) {
   if (run.sw.autoMode) return FwmatrixOutcome::notUsed;
-  if (isPlainFile(run.fwmatrixPath.c_str())) {
-    run.fwmatrixFile = std::fopen(run.fwmatrixPath.c_str(), "r");
-  }
+  // Only a regular file is read as the table, opened without waiting: a FIFO
+  // would wait for a writer for ever, and a folder reads as an empty table
+  // on some systems. Its line ends are read as they are (see fwmatrix_line).
+  run.fwmatrixFile = openRegularFileForReading(run.fwmatrixPath.c_str());
   return run.fwmatrixFile != nullptr ? FwmatrixOutcome::opened : FwmatrixOutcome::notFound;
 }
 

@@ -5,6 +5,7 @@
 #include <cstring>
 #include <string>
 
+#include "core/text_compare.h"
 #include "driver/run_outcomes.h"
 #include "driver/switch_check.h"
 #include "platform/safe_files.h"
@@ -52,13 +53,6 @@ constexpr char kDebugTraceSwitch[] = "xv";
 // "/log" and "/l": the characters before "=" in a log switch, slash included.
 constexpr std::size_t kLongLogSwitchLength = 4;
 constexpr std::size_t kShortLogSwitchLength = 2;
-
-bool equalsIgnoringCase(const char* text, const char* lowerName) {
-  for (; *text != '\0' && *lowerName != '\0'; ++text, ++lowerName) {
-    if (std::tolower(static_cast<unsigned char>(*text)) != *lowerName) return false;
-  }
-  return *text == '\0' && *lowerName == '\0';
-}
 
 const SwitchName* findSwitch(const char* text) {
   for (std::size_t i = 0; i < kSwitchTableSize; ++i) {

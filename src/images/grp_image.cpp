@@ -39,7 +39,12 @@ bool isBuildCharacter(char c) { return (c >= '0' && c <= '9') || c == '.'; }
 
 int readGrpHeader(GrpHeader& header, const char* path) {
   ImageFile file;
-  if (!file.open(path)) return RM_STATUS_ERROR_READING_RESOURCE;
+  file.open(path);
+  return readGrpHeader(header, file);
+}
+
+int readGrpHeader(GrpHeader& header, ImageFile& file) {
+  if (!file.isOpen()) return RM_STATUS_ERROR_READING_RESOURCE;
   if (file.size() < GrpHeader::kBytes) return RM_STATUS_ERROR_SHORT_FWIMAGE;
   uint8_t bytes[GrpHeader::kBytes] = {};
   if (file.seek(0)) file.readZeroFilled(bytes, sizeof bytes);
@@ -74,17 +79,15 @@ int GetHalvardBuildString(Output& out, ImageIdText& buildText, const GrpHeader& 
 
 int VerifyGRP_Header(Output& out, const char* path, ImageIdText& buildText) {
   out.traceOut(kHeaderHeading);
-  int status = checkImageFile(out, path, kGrpImageCheck);
+  ImageFile file;
+  file.open(path);
+  int status = checkImageFile(out, path, file, kGrpImageCheck);
   if (status != RM_STATUS_OK) {
     out.traceOut(kNotHalvardImage);
     return status;
   }
   GrpHeader header;
-  status = readGrpHeader(header, path);
-  if (status == RM_STATUS_ERROR_READING_RESOURCE) {
-    out.traceOut(kUnableToOpenStream, RM_STATUS_ERROR_READING_RESOURCE);
-    return status;
-  }
+  status = readGrpHeader(header, file);
   if (status == RM_STATUS_ERROR_SHORT_FWIMAGE) {
     out.traceOut(kFileTooShort, RM_STATUS_ERROR_SHORT_FWIMAGE);
     return status;

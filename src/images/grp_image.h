@@ -9,6 +9,7 @@
 #include <cstdint>
 
 #include "core/output.h"
+#include "images/image_file.h"
 #include "images/image_precheck.h"
 #include "images/image_verify.h"
 
@@ -42,6 +43,8 @@ struct GrpHeader {
 // opened (RM_STATUS_ERROR_READING_RESOURCE). The header holds what was read
 // also when a header test fails.
 int readGrpHeader(GrpHeader& header, const char* path);
+// The same from an opened (or not) file.
+int readGrpHeader(GrpHeader& header, ImageFile& file);
 
 // Takes the build text, the leading run of digits and '.', out of the
 // header's version text; returns 0, or 1 (with an empty build text) when the

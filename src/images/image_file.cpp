@@ -2,32 +2,31 @@
 
 #include <algorithm>
 #include <cstring>
-#include <exception>
-#include <ios>
-#include <limits>
+
+#include "platform/safe_files.h"
+#include "platform/stream_position.h"
 
 namespace vornup {
 
 bool ImageFile::open(const char* path) {
   close();
-  // The file's own buffer is switched off: every read it does is one the
+  file_ = openRegularFileForReading(path);
+  if (file_ == nullptr) return false;
+  // The stream's own buffer is switched off: every read it does is one the
   // block below asked for, and a seek costs no refill.
-  file_.pubsetbuf(nullptr, 0);
-  if (file_.open(path, std::ios::in | std::ios::binary) == nullptr) return false;
-  std::streampos end = file_.pubseekoff(0, std::ios::end, std::ios::in);
-  if (end == std::streampos(-1)) {
+  std::setvbuf(file_, nullptr, _IONBF, 0);
+  if (!measureStream(file_, size_)) {
     close();
     return false;
   }
-  size_ = static_cast<uint64_t>(static_cast<std::streamoff>(end));
-  // The system's position stays at the end until the first read needs the
-  // start: a file that is only measured costs no seek back.
-  filePosition_ = size_;
+  // Measured without a seek: the system's position is still at the start.
+  filePosition_ = 0;
   return true;
 }
 
 void ImageFile::close() {
-  if (file_.is_open()) file_.close();
+  if (file_ != nullptr) std::fclose(file_);
+  file_ = nullptr;
   size_ = 0;
   position_ = 0;
   filePosition_ = kUnknownPosition;
@@ -36,12 +35,10 @@ void ImageFile::close() {
 }
 
 bool ImageFile::seek(uint64_t position) {
-  if (position > static_cast<uint64_t>(std::numeric_limits<std::streamoff>::max())) return false;
   // Inside the kept block (or just after it) and where the system already
   // stands, nothing needs to move.
   if (!inBlock(position) && position != filePosition_) {
-    std::streampos target(static_cast<std::streamoff>(position));
-    if (file_.pubseekpos(target, std::ios::in) != target) return false;
+    if (file_ == nullptr || !seekStream(file_, position)) return false;
     filePosition_ = position;
   }
   position_ = position;
@@ -50,8 +47,7 @@ bool ImageFile::seek(uint64_t position) {
 
 bool ImageFile::placeFile() {
   if (filePosition_ == position_) return true;
-  std::streampos target(static_cast<std::streamoff>(position_));
-  if (file_.pubseekpos(target, std::ios::in) != target) {
+  if (file_ == nullptr || !seekStream(file_, position_)) {
     filePosition_ = kUnknownPosition;
     return false;
   }
@@ -59,19 +55,19 @@ bool ImageFile::placeFile() {
   return true;
 }
 
-// The standard file buffer reports some read errors (a device error, a path
-// that is a directory) by throwing; here they are what they are for the
-// readers, bytes that did not arrive.
+// A read error (a device error, a path that became a directory) leaves the
+// bytes that did not arrive missing, and the system's position unknown.
 std::size_t ImageFile::readFile(uint8_t* data, std::size_t count) {
-  std::streamsize got = 0;
-  try {
-    // Callers read through buffers of a few KiB, far below what one call takes.
-    got = file_.sgetn(reinterpret_cast<char*>(data), static_cast<std::streamsize>(count));
-  } catch (const std::exception&) {
+  if (file_ == nullptr) return 0;
+  const std::size_t arrived = std::fread(data, 1, count, file_);
+  if (std::ferror(file_)) {
+    std::clearerr(file_);
     filePosition_ = kUnknownPosition;
-    return 0;
+    return arrived;
   }
-  std::size_t arrived = got > 0 ? static_cast<std::size_t>(got) : 0;
+  // The end of the file is no lasting state: a file that grew is read as it
+  // is now.
+  std::clearerr(file_);
   filePosition_ += arrived;
   return arrived;
 }

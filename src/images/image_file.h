@@ -13,7 +13,7 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <fstream>
+#include <cstdio>
 
 namespace vornup {
 
@@ -23,10 +23,14 @@ class ImageFile {
   ImageFile(const ImageFile&) = delete;
   ImageFile& operator=(const ImageFile&) = delete;
 
+  ~ImageFile() { close(); }
+
   // Opens the file for binary reading and measures it; false when either
-  // fails. The file is closed when the object goes away.
+  // fails. Only a regular file is opened, and a FIFO or device in its place
+  // never blocks. The file is closed when the object goes away.
   bool open(const char* path);
 
+  bool isOpen() const { return file_ != nullptr; }
   uint64_t size() const { return size_; }
   uint64_t position() const { return position_; }
   // True once the position has reached (or passed) the end of the file.
@@ -71,7 +75,7 @@ class ImageFile {
   // Reads from the system's file position; returns how many bytes arrived.
   std::size_t readFile(uint8_t* data, std::size_t count);
 
-  std::filebuf file_;
+  std::FILE* file_ = nullptr;
   uint64_t size_ = 0;
   uint64_t position_ = 0;
   // The system's file position.

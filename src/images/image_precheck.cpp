@@ -19,13 +19,19 @@ constexpr char kLengthOk[] = "RM_STATUS_OK - Length = %dB, Status = %d\n";
 }  // namespace
 
 int checkImageFile(Output& out, const char* path, const ImageCheckRules& rules) {
+  ImageFile file;
+  file.open(path);
+  return checkImageFile(out, path, file, rules);
+}
+
+int checkImageFile(Output& out, const char* path, const ImageFile& file,
+                   const ImageCheckRules& rules) {
   if (std::strstr(path, rules.lowerExtension) == nullptr &&
       std::strstr(path, rules.upperExtension) == nullptr) {
     out.traceOut(kBadExtension, rules.formatName, RM_STATUS_ERROR_INCOMP_IMAGE);
     return RM_STATUS_ERROR_INCOMP_IMAGE;
   }
-  ImageFile file;
-  if (!file.open(path)) {
+  if (!file.isOpen()) {
     out.traceOut(kCannotOpen, rules.formatName, RM_STATUS_ERROR_READING_RESOURCE);
     return RM_STATUS_ERROR_READING_RESOURCE;
   }

@@ -17,13 +17,17 @@ struct ImageCheckRules {
   uint64_t largestFile;        // in bytes
 };
 
+class ImageFile;
+
 // Returns RM_STATUS_OK, RM_STATUS_ERROR_INCOMP_IMAGE (no extension),
 // RM_STATUS_ERROR_READING_RESOURCE (cannot open) or
 // RM_STATUS_ERROR_LONG_FWIMAGE (too long), tracing the outcome.
 int checkImageFile(Output& out, const char* path, const ImageCheckRules& rules);
 
-// Shared by the UFI and GRP readers when the header stream cannot be opened.
-constexpr char kUnableToOpenStream[] =
-    "RM_STATUS_ERROR_READING_RESOURCE - Unable to open ifstream! Status = %d\n";
+// The same for `file`, which the caller opened from `path` (or tried to: a
+// file that is not open cannot be opened). A reader that checks a file
+// against several rules opens it once.
+int checkImageFile(Output& out, const char* path, const ImageFile& file,
+                   const ImageCheckRules& rules);
 
 }  // namespace vornup

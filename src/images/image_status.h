@@ -15,10 +15,6 @@ constexpr int RM_STATUS_ERROR_INCOMP_IMAGE = 194;
 constexpr int RM_STATUS_ERROR_LONG_FWIMAGE = 196;
 constexpr int RM_STATUS_ERROR_SHORT_FWIMAGE = 197;
 constexpr int RM_STATUS_ERROR_READING_RESOURCE = 199;
-// A UFI stream that opened without failing but did not report itself open.
-// Callers still tell it apart; the readers' file layer cannot end up in that
-// state (an open that does not fail leaves the file open).
-constexpr int RM_STATUS_STREAM_NOT_OPEN = 200;
 
 // ALL and PRG files: classes (upper 16 bits) ...
 constexpr int OPEN_FILE_ERROR = -0x60000;       // 0xFFFA0000

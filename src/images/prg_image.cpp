@@ -103,7 +103,7 @@ int verifyPRG_file(Output& out, const char* path, ImageIdText& result) {
     return INCOMPAT_IMAGE_ERROR;
   }
   if (result.c_str()[0] == 'U' && checkPciRomDeviceId(file, kPrgFamilyFDeviceId) == 0) {
-    result.data()[0] = 'F';
+    result.replaceAt(0, 'F');
   }
   out.traceOut(kEncodedType, result.c_str());
   writeEncodedVersion(out, idWord, result);

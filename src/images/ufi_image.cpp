@@ -93,17 +93,14 @@ bool directoryMatchesChip(const UfiFlashDirectory& directory, const UfiChip& chi
   return false;
 }
 
-int verifyChipFirmware(Output& out, const UfiChip& chip, ImageIdText& version, const char* path) {
+// Checks `file`, opened (or not) from `path`, as an image of `chip`.
+int verifyChipFirmware(Output& out, const UfiChip& chip, ImageIdText& version, const char* path,
+                       ImageFile& file) {
   out.traceOut(kChipHeading, chip.name);
-  int status = checkImageFile(out, path, chip.check);
+  int status = checkImageFile(out, path, file, chip.check);
   if (status != RM_STATUS_OK) {
     out.traceOut(kNotChipImage, chip.name, chip.codename);
     return status;
-  }
-  ImageFile file;
-  if (!file.open(path)) {
-    out.traceOut(kUnableToOpenStream, RM_STATUS_ERROR_READING_RESOURCE);
-    return RM_STATUS_ERROR_READING_RESOURCE;
   }
   uint8_t header[kUfiHeaderBytes] = {};
   if (file.seek(0)) file.readZeroFilled(header, sizeof header);
@@ -134,11 +131,15 @@ int verifyChipFirmware(Output& out, const UfiChip& chip, ImageIdText& version, c
 }  // namespace
 
 int VerifyKX2Firmware(Output& out, ImageIdText& version, const char* path) {
-  return verifyChipFirmware(out, kKx2Chip, version, path);
+  ImageFile file;
+  file.open(path);
+  return verifyChipFirmware(out, kKx2Chip, version, path, file);
 }
 
 int VerifyKX3Firmware(Output& out, ImageIdText& version, const char* path) {
-  return verifyChipFirmware(out, kKx3Chip, version, path);
+  ImageFile file;
+  file.open(path);
+  return verifyChipFirmware(out, kKx3Chip, version, path, file);
 }
 
 void printUFIHeaderFlashDirectory(Output& out, const UfiFlashDirectory& directory) {
@@ -151,11 +152,14 @@ void printUFIHeaderFlashDirectory(Output& out, const UfiFlashDirectory& director
 int verifyUFI_file(Output& out, const char* path, ImageIdText& result, int& imageType) {
   out.traceOut(kVerifyUfiHeading);
   out.traceOut(kInputFile, path);
-  if (VerifyKX2Firmware(out, result, path) == RM_STATUS_OK) {
+  // One open serves both chips: a file is tried as KX2 first.
+  ImageFile file;
+  file.open(path);
+  if (verifyChipFirmware(out, kKx2Chip, result, path, file) == RM_STATUS_OK) {
     imageType = kImageKx2;
     return RM_STATUS_OK;
   }
-  int status = VerifyKX3Firmware(out, result, path);
+  int status = verifyChipFirmware(out, kKx3Chip, result, path, file);
   if (status == RM_STATUS_OK) imageType = kImageKx3;
   return status;
 }

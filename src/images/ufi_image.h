@@ -23,7 +23,6 @@ constexpr std::size_t kUfiVersionBytes = 24;
 constexpr std::size_t kUfiCookieBytes = 32;
 // 11 characters, 5 NULs, 16 characters (the last one a blank).
 constexpr char kUfiCookie[kUfiCookieBytes + 1] = "*** GM FLAS\0\0\0\0\0H DIRECTORY *** ";
-constexpr std::size_t kUfiFlashDirectoryBytes = 2256;
 constexpr std::size_t kUfiDeviceIdCount = 8;
 // Device id n (1 to 8) is the second word of the n-th 16-byte record.
 constexpr std::size_t kUfiFirstDeviceIdOffset = 52;

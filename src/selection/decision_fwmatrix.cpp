@@ -41,7 +41,6 @@ struct FwmatrixKind {
   const char* invalidEntry;
   const char* readError;
   const char* openFileError;
-  const char* openResourceError;  // status printed in decimal
   const char* invalidFile;
 };
 
@@ -54,7 +53,6 @@ const FwmatrixKind kFirmwareStep = {
     "\n%s: Invalid firmware entry found for HBA = %s, status = %X\n",
     "\n%s: Error - reading firmware image for HBA = %s, status = %X\n",
     "\n%s: Error - unable to open firmware file for HBA = %s, status = %X\n",
-    "\n%s: Error - unable to open firmware resource for HBA = %s, status = %d\n",
     "\n%s: Error - invalid firmware file found for HBA = %s, status = %X\n",
 };
 
@@ -67,7 +65,6 @@ const FwmatrixKind kBootCodeStep = {
     "\n%s: Invalid boot code entry found for HBA = %s, status = %X\n",
     "\n%s: Error - reading boot code image for HBA = %s, status = %X\n",
     "\n%s: Error - unable to open boot code file for HBA = %s, status = %X\n",
-    "\n%s: Error - unable to open boot code resource for HBA = %s, status = %d\n",
     "\n%s: Error - invalid boot code file found for HBA = %s, status = %X\n",
 };
 
@@ -99,9 +96,6 @@ bool loadNamedImage(RunState& run, const Adapter& adapter, const char* name,
       return false;
     case OPEN_FILE_ERROR:
       message.format(step.openFileError, program, model, openFileError);
-      return false;
-    case RM_STATUS_STREAM_NOT_OPEN:
-      message.format(step.openResourceError, program, model, status);
       return false;
     default:
       message.format(step.invalidFile, program, model, openFileError);
@@ -175,7 +169,7 @@ void decideFwmatrixUpdate(RunState& run, Adapter& adapter) {
   run.out.traceOut(kUsingFwmatrix);
   FixedText<32> firmwareFile;
   FixedText<32> bootCodeFile;
-  if (getFwMatrixMatch(run, adapter, firmwareFile, bootCodeFile) == 0) {
+  if (!getFwMatrixMatch(run, adapter, firmwareFile, bootCodeFile)) {
     printQueryLine(run, adapter, kNoImageText, kQueryPlain);
     if (run.sw.verbose) {
       run.out.consoleOut(kNoEntryForAdapter, run.programName, adapter.vornupType.c_str());

@@ -45,21 +45,25 @@ bool namesAdapter(const FwmatrixText& token, const Adapter& adapter) {
          equalsIgnoringCase(token.text.c_str(), adapter.vornupType.c_str());
 }
 
+bool noMatch(RunState& run, const Adapter& adapter) {
+  if (adapter.supported == 0) run.out.traceOut("%s", kNoMatch);
+  return false;
+}
+
 }  // namespace
 
-int getFwMatrixMatch(RunState& run, Adapter& adapter, FixedText<32>& fwmatrixFwFile,
+bool getFwMatrixMatch(RunState& run, Adapter& adapter, FixedText<32>& fwmatrixFwFile,
                      FixedText<32>& fwmatrixBcFile) {
   run.out.traceOut("%s", kMatchHeading);
-  std::FILE* file = run.fwmatrixFile;
-  if (file != nullptr) std::rewind(file);
-
   // FC entries may carry any text after a '-' in their first column.
   bool fc = isFcAdapter(adapter);
-  int matched = 0;
+  bool matched = false;
   FwmatrixLine line;
-  while (file != nullptr && readFwmatrixLine(file, fc, line)) {
+  if (run.fwmatrixFile == nullptr) return noMatch(run, adapter);
+  FwmatrixReader reader(run.fwmatrixFile);
+  while (reader.readLine(fc, line)) {
     const FwmatrixText& token = line.leadingToken;
-    if (!namesAdapter(token, adapter)) continue;
+    if (line.unusable || !namesAdapter(token, adapter)) continue;
     run.out.traceOut("%s", kMatchFound);
     run.out.traceOut(kMatchModel, adapter.model.c_str());
     run.out.traceOut(kMatchVornupType, adapter.vornupType.c_str());
@@ -67,7 +71,7 @@ int getFwMatrixMatch(RunState& run, Adapter& adapter, FixedText<32>& fwmatrixFwF
 
     raiseCounter(run.counters.knownHbaCount);
     adapter.supported = 1;
-    matched = 1;
+    matched = true;
 
     takeFileName(line, kFirmwareColumn, fwmatrixFwFile);
     if (isConvergedFamily(adapter)) {
@@ -78,7 +82,7 @@ int getFwMatrixMatch(RunState& run, Adapter& adapter, FixedText<32>& fwmatrixFwF
     run.out.traceOut(kMatchFwFile, fwmatrixFwFile.c_str());
     run.out.traceOut(kMatchBcFile, fwmatrixBcFile.c_str());
   }
-  if (adapter.supported == 0) run.out.traceOut("%s", kNoMatch);
+  if (!matched) noMatch(run, adapter);
   return matched;
 }
 
@@ -100,12 +104,12 @@ bool isKnownEntry(const FwmatrixText& token) {
 void verifyFWmatrixEntries(RunState& run) {
   if (run.sw.autoMode || run.fwmatrixFile == nullptr) return;
   run.out.traceOut("%s", kVerifyHeading);
-  std::rewind(run.fwmatrixFile);
+  FwmatrixReader reader(run.fwmatrixFile);
   FwmatrixLine line;
-  while (readFwmatrixLine(run.fwmatrixFile, false, line)) {
+  while (reader.readLine(false, line)) {
     const FwmatrixText& token = line.leadingToken;
     if (token.text.c_str()[0] == '/') continue;  // a comment
-    if (isKnownEntry(token)) {
+    if (!line.unusable && isKnownEntry(token)) {
       run.out.traceOut(kKnownEntry, token.text.c_str());
       continue;
     }

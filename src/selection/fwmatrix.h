@@ -18,13 +18,13 @@ struct RunState;
 // nothing in automatic mode or without an open table.
 void verifyFWmatrixEntries(RunState& run);
 
-// Finds the adapter's line: 1 when at least one line names its type, else 0.
+// Finds the adapter's line: true when at least one line names its type.
 // Every matching line marks the adapter supported, counts it as known and
 // sets both file names ("NONE" for a missing column, "INVALID_FILE" for a name
 // of 32 characters or more; the boot code name is always "NONE" for the
 // converged family); the last matching line decides. The names are left
 // alone when no line matches.
-int getFwMatrixMatch(RunState& run, Adapter& adapter, FixedText<32>& fwmatrixFwFile,
-                     FixedText<32>& fwmatrixBcFile);
+bool getFwMatrixMatch(RunState& run, Adapter& adapter, FixedText<32>& fwmatrixFwFile,
+                      FixedText<32>& fwmatrixBcFile);
 
 }  // namespace vornup

@@ -2,6 +2,7 @@
 // file into an image list node; the sorted insertion into an image list.
 #include "selection/image_discovery.h"
 
+#include <algorithm>
 #include <cstring>
 #include <filesystem>
 #include <iterator>
@@ -46,14 +47,6 @@ bool isPresentButNotRegular(const char* path) {
 
 }  // namespace
 
-const ImageExtension kImageExtensions[] = {
-    {ImageDirectoryKind::kFirmware, ".ALL", ".all", ImageFileKind::kAll},
-    {ImageDirectoryKind::kFirmware, ".UFI", ".ufi", ImageFileKind::kUfi},
-    {ImageDirectoryKind::kFirmware, ".GRP", ".grp", ImageFileKind::kGrp},
-    {ImageDirectoryKind::kBoot, ".PRG", ".prg", ImageFileKind::kPrg},
-};
-const std::size_t kImageExtensionCount = std::size(kImageExtensions);
-
 void fillImageNode(ImageNode& node, const char* name, const ImageIdText& decodedId,
                    uint32_t imageType) {
   node = ImageNode();
@@ -61,7 +54,7 @@ void fillImageNode(ImageNode& node, const char* name, const ImageIdText& decoded
   node.decodedId.set(decodedId.c_str());
   node.actualFileName.set(name);
   node.sortedFileName.set(name);
-  for (char* c = node.sortedFileName.data(); *c != '\0'; ++c) *c = asciiUpper(*c);
+  node.sortedFileName.upcase();
   if (isFcImage(node)) {
     setFcSortKey(node);
   } else {
@@ -71,55 +64,26 @@ void fillImageNode(ImageNode& node, const char* name, const ImageIdText& decoded
   }
 }
 
-bool classifyImageName(const char* name, ImageDirectoryKind directory, ImageFileKind& kind) {
-  for (const ImageExtension& extension : kImageExtensions) {
-    if (extension.directory != directory) continue;
-    if (contains(name, extension.upper) || contains(name, extension.lower)) {
-      kind = extension.kind;
-      return true;
-    }
-  }
-  return false;
-}
-
-int verifyImageFile(RunState& run, const char* path, ImageIdText& result, ImageFileKind kind,
-                    uint32_t& imageType) {
-  int verifiedType = 0;
-  int status = kUnknownImageFileKind;
-  switch (kind) {
-    case ImageFileKind::kAll:
-      imageType = kImageFc;
-      return verifyALL_file(run.out, path, result);
-    case ImageFileKind::kPrg:
-      imageType = kImageFc;
-      return verifyPRG_file(run.out, path, result);
-    case ImageFileKind::kGrp:
-      imageType = kImageHalvard;
-      status = verifyGRP_file(run.out, path, result, verifiedType);
-      break;
-    case ImageFileKind::kUfi:
-      status = verifyUFI_file(run.out, path, result, verifiedType);
-      break;
-  }
-  if (status == 0) imageType = static_cast<uint32_t>(verifiedType);
-  return status;
+bool imageGoesBefore(const ImageNode& a, const ImageNode& b) {
+  const bool aIsFc = isFcImage(a);
+  const bool bIsFc = isFcImage(b);
+  if (aIsFc && bIsFc) return compareFcSortKeys(a.fcSortKey.c_str(), b.fcSortKey.c_str()) == 1;
+  if (aIsFc || bIsFc) return aIsFc;
+  return compareConvergedVersions(versionBlockOf(a), versionBlockOf(b)) == 1;
 }
 
 void insertImageSorted(ImageList& list, const ImageNode& node) {
   auto place = list.begin();
-  for (; place != list.end(); ++place) {
-    const bool newIsFc = isFcImage(node);
-    const bool listedIsFc = isFcImage(*place);
-    if (newIsFc && listedIsFc) {
-      if (compareFcSortKeys(node.fcSortKey.c_str(), place->fcSortKey.c_str()) == 1) break;
-    } else if (newIsFc) {
-      break;
-    } else if (!listedIsFc &&
-               compareConvergedVersions(versionBlockOf(node), versionBlockOf(*place)) == 1) {
-      break;
-    }
-  }
+  while (place != list.end() && !imageGoesBefore(node, *place)) ++place;
   list.insert(place, node);
+}
+
+// Both orders are lexicographic (the FC sort keys on their first 13
+// characters, the converged blocks on their five numbers), so a stable sort
+// by them puts every node where the one-by-one insertion would.
+void fillSortedList(ImageList& list, std::vector<ImageNode>& nodes) {
+  std::stable_sort(nodes.begin(), nodes.end(), imageGoesBefore);
+  list.assign(nodes.begin(), nodes.end());
 }
 
 int initFileImage(RunState& run, ImageNode& node, const char* directory, const char* name,
@@ -140,7 +104,7 @@ int initFileImage(RunState& run, ImageNode& node, const char* directory, const c
   }
   ImageIdText result;
   uint32_t imageType = 0;
-  const int status = verifyImageFile(run, path.c_str(), result, fileKind, imageType);
+  const int status = verifyImageFile(run.out, path.c_str(), result, fileKind, imageType);
   if (status != 0) return status;
   fillImageNode(node, name, result, imageType);
   return 0;

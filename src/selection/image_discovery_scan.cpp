@@ -48,6 +48,9 @@ bool discoverInto(RunState& run, const char* heading, const char* listHeading,
 
 int discoverImages(RunState& run, const char* directory, ImageDirectoryKind kind, ImageList& list) {
   list.clear();
+  // Collected first and sorted once: inserting each into the sorted list
+  // walks it for every image.
+  std::vector<ImageNode> nodes;
   bool accepted = false;
   const bool searched =
       run.platform.forEachDirectoryEntry(directory, [&](const DirectoryEntry& entry) {
@@ -60,12 +63,12 @@ int discoverImages(RunState& run, const char* directory, ImageDirectoryKind kind
         }
         ImageIdText result;
         uint32_t imageType = 0;
-        if (verifyImageFile(run, path.c_str(), result, fileKind, imageType) != 0) return;
+        if (verifyImageFile(run.out, path.c_str(), result, fileKind, imageType) != 0) return;
         accepted = true;
-        ImageNode node;
-        fillImageNode(node, entry.name.c_str(), result, imageType);
-        insertImageSorted(list, node);
+        nodes.emplace_back();
+        fillImageNode(nodes.back(), entry.name.c_str(), result, imageType);
       });
+  fillSortedList(list, nodes);
   if (!searched) return kDiscoveryNoDirectory;
   return accepted ? kDiscoveryAccepted : kDiscoveryNothing;
 }

@@ -9,6 +9,7 @@
 #include "tool/command_safety.h"
 #include "tool/label_reader.h"
 #include "tool/model_identify.h"
+#include "tool/model_table.h"
 
 namespace vornup {
 namespace {
@@ -43,7 +44,6 @@ constexpr char kTraceDefaultRelease[] =
     "SLI2 and SLI3 FW Versions are not valid. Append a default relase code and revision.\n";
 constexpr char kTraceAssigned[] = "Assigned FW Version = %s\n";
 
-constexpr uint32_t kCindralDeviceId = 0x7D00;
 constexpr uint32_t kCindralBladeFlags = 0x7D0B;
 // A Fibre Channel version shorter than this lacks its release letter and count.
 constexpr std::size_t kFullFcVersionLength = 4;
@@ -53,13 +53,13 @@ constexpr char kNotAvailable[] = "N/A";
 constexpr char kNoBootCode[] = "NONE";
 
 void checkCindralBlade(RunState& run, Adapter& a) {
-  if (a.pciID != kCindralDeviceId) return;
+  if (a.pciID != kCindralBladeDeviceId) return;
   run.out.traceOut(kTraceBladeHeading);
   run.out.traceOut(kTraceAdapterNumber, static_cast<int>(a.adapterNumber));
   run.out.traceOut(kTraceDeviceId, a.pciID);
   run.out.traceOut(kTraceSubSystemId, a.subSysDevID);
   run.out.traceOut(kTraceSubVendorId, a.subVenDevID);
-  if (isCindralBlade(a.pciID, a.vendorID, a.subSysDevID, a.subVenDevID)) {
+  if (isCindralBlade(a.pciID, a.subSysDevID, a.subVenDevID)) {
     run.out.traceOut(kTraceBladeTrue);
     a.flags = kCindralBladeFlags;
   } else {
@@ -189,7 +189,7 @@ void decodeConvergedVersion(Adapter& a) {
     if (dot != nullptr) {
       std::size_t next = static_cast<std::size_t>(dot - a.fwVersion.c_str()) + 1;
       if (next < a.fwVersion.length()) {
-        a.fwVersion.data()[next] = '1';
+        a.fwVersion.replaceAt(next, '1');
       } else {
         a.fwVersion.appendChar('1');
       }

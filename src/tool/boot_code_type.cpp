@@ -199,7 +199,7 @@ void decodeBootCodeType(const char* value, Adapter& a) {
   }
   a.bcType.set(bootCodeTypeOf(code));
   for (uint32_t flags : kFamilyFFlags) {
-    if (a.flags == flags) a.bcType.data()[0] = 'F';
+    if (a.flags == flags) a.bcType.replaceAt(0, 'F');
   }
 }
 

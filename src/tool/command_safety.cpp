@@ -1,6 +1,7 @@
 #include "tool/command_safety.h"
 
 #include "core/command_text.h"
+#include "core/text_compare.h"
 #include "platform/interrupts.h"
 #include "tool/tandrel.h"
 
@@ -12,9 +13,7 @@ constexpr int kToolCallRefused = 4;
 constexpr char kRefusedAddressTrace[] = "Refused unsafe adapter address = %s\n";
 constexpr char kInterruptedTrace[] = "Not run after an interrupt = %s\n";
 
-bool isHexDigit(char c) {
-  return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'F') || (c >= 'a' && c <= 'f');
-}
+bool isHexDigit(char c) { return hexDigitValue(c) >= 0; }
 
 }  // namespace
 

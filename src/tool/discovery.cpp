@@ -136,7 +136,7 @@ class EntryReader {
     if (const char* line = flags_.result()) a->flags = readFlags(line);
     if (const char* line = serial.result()) {
       getLabelToken(kSerialLabel, line, a->serialNumber);
-      upcaseText(a->serialNumber.data());
+      a->serialNumber.upcase();
     }
     if (const char* line = type->result()) {
       getLabelValue(kPortTypeLabel, line, a->portType);
@@ -156,7 +156,7 @@ class EntryReader {
       ++count;
     }
     address.assign(value, count);
-    upcaseText(address.data());
+    address.upcase();
     if (address.empty()) address.set("N/A");
   }
 

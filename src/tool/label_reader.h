@@ -4,37 +4,57 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 
 #include "core/fixed_text.h"
+#include "core/text_compare.h"
 
 namespace vornup {
+
+// Where the value of the first `label` in `text` starts: past the colon that
+// follows the label and any blanks. Null when either is missing.
+const char* findLabelValue(const char* label, const char* text);
+
+// What a missing value reads as.
+constexpr char kLabelNotAvailable[] = "N/A";
 
 // Finds the first `label` in `text` and copies its value up to the next line
 // end or blank, every '.' dropped and letters upper-cased (2.72a2 -> 272A2).
 // Returns 0, or 1 with "N/A" stored when the label, or the colon after it, is
 // missing. The copy is cut to the destination's size.
-int getLabelValue(const char* label, const char* text, char* destination, std::size_t size);
+template <std::size_t N>
+int getLabelValue(const char* label, const char* text, FixedText<N>& destination) {
+  const char* value = findLabelValue(label, text);
+  if (value == nullptr) {
+    destination.set(kLabelNotAvailable);
+    return 1;
+  }
+  destination.clear();
+  for (; *value != '\0' && *value != '\n' && *value != '\r' && *value != ' '; ++value) {
+    if (*value != '.' && !destination.appendChar(*value)) break;
+  }
+  destination.upcase();
+  return 0;
+}
 
 // Finds the first `label` in `text` and copies its value unchanged up to the
 // next line end, blank, tab, comma or 0xFF byte. Returns 0, or 1 with "N/A"
 // stored when the label or its colon is missing or the value is empty.
-int getLabelToken(const char* label, const char* text, char* destination, std::size_t size);
-
-template <std::size_t N>
-int getLabelValue(const char* label, const char* text, FixedText<N>& destination) {
-  return getLabelValue(label, text, destination.data(), N);
-}
-
 template <std::size_t N>
 int getLabelToken(const char* label, const char* text, FixedText<N>& destination) {
-  return getLabelToken(label, text, destination.data(), N);
+  const char* value = findLabelValue(label, text);
+  destination.clear();
+  if (value != nullptr) {
+    for (; std::strchr("\n\r ,\t\xFF", *value) == nullptr; ++value) {
+      if (!destination.appendChar(*value)) break;
+    }
+  }
+  if (destination.empty()) {
+    destination.set(kLabelNotAvailable);
+    return 1;
+  }
+  return 0;
 }
-
-// Turns a-z into A-Z in place; every other byte stays.
-void upcaseText(char* text);
-
-// The value of a hexadecimal digit, or -1 for any other character.
-int hexDigitValue(char c);
 
 // The hexadecimal number at the start of `text` (an optional 0x first),
 // stopping at the first other character; 0 without digits. Values beyond 32

@@ -19,7 +19,7 @@ bool ruleHolds(RunState& run, Adapter& a, const ModelRule& rule) {
     case ModelTest::kSubsystemDevice:
       return a.subSysDevID == rule.second;
     case ModelTest::kCindralBlade:
-      return isCindralBlade(a.pciID, a.vendorID, a.subSysDevID, a.subVenDevID);
+      return isCindralBlade(a.pciID, a.subSysDevID, a.subVenDevID);
     case ModelTest::kFlags:
       return a.flags == rule.first;
     case ModelTest::kMultiFunction:
@@ -61,8 +61,7 @@ bool isMultiFunctionDevice(RunState& run, Adapter& a) {
   return readHexLabel(kHeaderTypeLabel, run.toolOutput.c_str()) == kMultiFunctionHeaderType;
 }
 
-bool isCindralBlade(uint32_t deviceId, uint32_t /*vendorId*/, uint32_t subSysDevId,
-                    uint32_t subVenDevId) {
+bool isCindralBlade(uint32_t deviceId, uint32_t subSysDevId, uint32_t subVenDevId) {
   if (deviceId != kCindralBladeDeviceId) return false;
   for (const SubsystemPair& blade : kCindralBladeSubsystems) {
     if (blade.vendor == subVenDevId && blade.device == subSysDevId) return true;

@@ -17,9 +17,8 @@ int identifyModel(RunState& run, Adapter& a);
 // 0x80: the port belongs to a multi-function PCI device.
 bool isMultiFunctionDevice(RunState& run, Adapter& a);
 
-// The Cindral blade adapters: device ID 0x7D00 with one of the blade
-// subsystems. The vendor ID plays no part.
-bool isCindralBlade(uint32_t deviceId, uint32_t vendorId, uint32_t subSysDevId,
-                    uint32_t subVenDevId);
+// The Cindral blade adapters: device ID kCindralBladeDeviceId with one of the
+// blade subsystems.
+bool isCindralBlade(uint32_t deviceId, uint32_t subSysDevId, uint32_t subVenDevId);
 
 }  // namespace vornup

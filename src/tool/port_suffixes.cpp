@@ -4,8 +4,6 @@
 
 #include <cstring>
 
-#include "core/text_compare.h"
-
 namespace vornup {
 namespace {
 
@@ -18,11 +16,6 @@ const PortSuffix kPortSuffixes[] = {
     {kCnaTypeIscsi, "-iSCSI"},
     {kCnaTypeNic, "-NIC"},
 };
-
-bool isSameAdapter(const Adapter& a, const Adapter& b) {
-  return equalsIgnoringCase(a.serialNumber.c_str(), b.serialNumber.c_str()) && a.bus == b.bus &&
-         a.domain == b.domain;
-}
 
 // fwmatrix.txt matches a Fibre Channel adapter by the part of its first
 // column before any of these characters.

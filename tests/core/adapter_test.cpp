@@ -72,3 +72,39 @@ TEST(AdapterPredicates, DeviceIdsSelectTheFamilies) {
 
 }  // namespace
 }  // namespace vornup
+
+namespace vornup {
+namespace {
+
+// Functions of one physical adapter share its serial number (in any letter
+// case), its PCI bus and its PCI domain; a differing one of these is another
+// adapter.
+TEST(SameAdapter, SerialBusAndDomainTogether) {
+  struct Case {
+    const char* serial;
+    uint32_t bus;
+    uint32_t domain;
+    bool same;
+  };
+  const Case cases[] = {
+      {"KX20512", 3, 0, true},   {"kx20512", 3, 0, true},   {"KX20513", 3, 0, false},
+      {"KX2051", 3, 0, false},   {"KX20512", 4, 0, false},  {"KX20512", 3, 1, false},
+      {"KX20512 ", 3, 0, false},
+  };
+  Adapter first;
+  first.serialNumber.set("KX20512");
+  first.bus = 3;
+  first.domain = 0;
+  for (const Case& c : cases) {
+    Adapter other;
+    other.serialNumber.set(c.serial);
+    other.bus = c.bus;
+    other.domain = c.domain;
+    EXPECT_EQ(isSameAdapter(first, other), c.same) << c.serial << " " << c.bus << " " << c.domain;
+    EXPECT_EQ(isSameAdapter(other, first), c.same) << c.serial;
+  }
+  EXPECT_TRUE(isSameAdapter(first, first));
+}
+
+}  // namespace
+}  // namespace vornup

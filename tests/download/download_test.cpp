@@ -2,9 +2,16 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <memory>
 #include <string>
 
+#ifndef _WIN32
+#include <sys/stat.h>
+#endif
+
+#include "selection/image_discovery.h"
+#include "support/image_files.h"
 #include "support/sample_adapters.h"
 #include "support/tool_run_fixture.h"
 
@@ -13,28 +20,58 @@ namespace {
 
 class DownloadTest : public ToolRunFixture {
  protected:
+  // The node of an image file: without `createFile` only named; otherwise a
+  // good image of that version (an FC identifier's version follows its
+  // two-letter type code) is written and the node made from it as discovery
+  // makes it.
   ImageNode image(const char* fileName, const char* decodedId, bool createFile = true,
                   bool boot = false) {
     ImageNode node;
     node.actualFileName.set(fileName);
     node.decodedId.set(decodedId);
-    if (createFile) {
-      std::string dir = boot ? c.run.bootDirectory.c_str() : c.run.firmwareDirectory.c_str();
-      std::FILE* f = std::fopen((dir + fileName).c_str(), "wb");
-      EXPECT_NE(f, nullptr);
-      if (f != nullptr) std::fclose(f);
-    }
+    if (!createFile) return node;
+    const std::string path = boot ? bootPath(fileName) : firmwarePath(fileName);
+    writeImage(path, decodedId);
+    const ImageDirectoryKind directory = boot ? ImageDirectoryKind::kBoot : ImageDirectoryKind::kFirmware;
+    ImageFileKind kind;
+    EXPECT_TRUE(classifyImageName(fileName, directory, kind)) << fileName;
+    ImageIdText identifier;
+    uint32_t family = 0;
+    EXPECT_EQ(verifyImageFile(c.run.out, path.c_str(), identifier, kind, family), 0) << path;
+    fillImageNode(node, fileName, identifier, family);
     return node;
+  }
+
+  static void writeImage(const std::string& path, const std::string& decodedId) {
+    if (path.find(".ufi") != std::string::npos) {
+      testimages::writeUfi(path, decodedId);
+    } else if (path.find(".prg") != std::string::npos) {
+      testimages::writePrg(path, testimages::kPrgIdTU, decodedId.substr(2));
+    } else {
+      testimages::writeAll(path, testimages::kAllIdTF, decodedId.substr(2));
+    }
+  }
+
+  // The path the tool is given for `name`: its private copy.
+  std::string copyPath(const std::string& name) const {
+    return std::string(c.run.tempDirectory.c_str()) + name;
   }
 };
 
-TEST_F(DownloadTest, FirmwareIsNamedByTheFullPathOfTheCheckedFile) {
+TEST_F(DownloadTest, FirmwareIsNamedByTheFullPathOfItsVerifiedPrivateCopy) {
   Adapter& fc = add(sampleFcAdapter());
   ImageNode node = image("kf290a1.all", "KF290A1");
+  ASSERT_FALSE(c.run.tempDirectory.empty());
   EXPECT_EQ(executeDownload(c.run, fc, node, kDownloadFirmware), 0);
   ASSERT_EQ(toolCalls().size(), 1u);
-  EXPECT_EQ(toolCalls()[0], std::string("download 10:00:00:00:5E:AA:BB:01 \"") +
-                                c.run.firmwareDirectory.c_str() + "kf290a1.all\"");
+  EXPECT_EQ(toolCalls()[0],
+            "download 10:00:00:00:5E:AA:BB:01 \"" + copyPath("kf290a1.all") + "\"");
+  // The copy is gone after the download; the original stays.
+  EXPECT_FALSE(std::filesystem::exists(copyPath("kf290a1.all")));
+  EXPECT_TRUE(std::filesystem::exists(firmwarePath("kf290a1.all")));
+  EXPECT_NE(c.trace().find("fw downloadCmd = Tandrel download 10:00:00:00:5E:AA:BB:01 \"" +
+                           copyPath("kf290a1.all") + "\"\n"),
+            std::string::npos);
   std::string console = c.console();
   EXPECT_NE(console.find("HBA=KV7100, Port Type=FC, WWN=10:00:00:00:5E:AA:BB:01,\n"
                          "Update=Firmware, Image=kf290a1.all, New=290A1, Old=282A4, "
@@ -155,6 +192,105 @@ TEST_F(DownloadTest, PreviewRunsNoDownloadButStillDisablesBootCode) {
   std::string trace = c.trace();
   EXPECT_NE(trace.find("fw downloadCmd = preview\n"), std::string::npos);
   EXPECT_NE(trace.find("bc downloadCmd = preview\n"), std::string::npos);
+}
+
+// An image that changed after it was verified is never flashed: the download
+// fails as a failed download, names the file in the trace (and on standard
+// error), and leaves no copy behind.
+TEST_F(DownloadTest, ImageChangedAfterVerificationIsNotDownloaded) {
+  struct Case {
+    const char* label;
+    void (*change)(const std::string& path);
+    const char* status;  // the end of the result line
+    const char* note;    // in the trace; empty for none
+  };
+  const Case cases[] = {
+      {"an older valid image",
+       [](const std::string& path) { testimages::writeAll(path, testimages::kAllIdTF, "282A4"); },
+       "Status=Error\n", "changed after it was verified"},
+      {"another image family",
+       [](const std::string& path) { testimages::writeAll(path, testimages::kAllIdLF, "290A1"); },
+       "Status=Error\n", "changed after it was verified"},
+      {"junk", [](const std::string& path) { testimages::writeBytes(path, {1, 2, 3, 4, 5}); },
+       "Status=Error\n", "changed after it was verified"},
+      {"an empty file", [](const std::string& path) { testimages::writeBytes(path, {}); },
+       "Status=Error\n", "changed after it was verified"},
+      {"a directory",
+       [](const std::string& path) {
+         std::filesystem::remove(path);
+         std::filesystem::create_directory(path);
+       },
+       "Status=Error\n", "no longer a readable regular file"},
+#ifndef _WIN32
+      {"a FIFO",
+       [](const std::string& path) {
+         std::filesystem::remove(path);
+         ASSERT_EQ(::mkfifo(path.c_str(), 0600), 0);
+       },
+       "Status=Error\n", "no longer a readable regular file"},
+#endif
+      {"removed", [](const std::string& path) { std::filesystem::remove(path); },
+       "Status=Error: Firmware file not found!\n", ""},
+  };
+  for (const Case& k : cases) {
+    SCOPED_TRACE(k.label);
+    c.run.adapterList.clear();
+    c.run.counters = Counters();
+    c.platform.commands.clear();
+    Adapter& fc = add(sampleFcAdapter());
+    const std::string name = "tf290a1.all";
+    std::error_code ignored;
+    std::filesystem::remove_all(firmwarePath(name), ignored);
+    ImageNode node = image(name.c_str(), "TF290A1");
+    k.change(firmwarePath(name));
+    EXPECT_EQ(executeFwDownload(c.run, fc, node), 1);
+    EXPECT_TRUE(c.platform.commands.empty());
+    const std::string console = c.console();
+    EXPECT_NE(console.find("Image=" + name + ", New=290A1, Old=282A4, " + k.status),
+              std::string::npos)
+        << console;
+    const std::string trace = c.trace();
+    if (*k.note != '\0') {
+      EXPECT_NE(trace.find(k.note), std::string::npos) << trace;
+      EXPECT_NE(trace.find(firmwarePath(name)), std::string::npos) << trace;
+    }
+    EXPECT_EQ(c.run.counters.downloadCount, 1);
+    EXPECT_EQ(c.run.counters.downloadErrorCount, 1);
+    // The run report names the file and why, and no tool reply.
+    EXPECT_EQ(fc.firmwareOutcome.outcome, DownloadOutcome::kFailed);
+    EXPECT_NE(fc.firmwareOutcome.reason.find(firmwarePath(name)), std::string::npos)
+        << fc.firmwareOutcome.reason;
+    if (*k.note != '\0') {
+      EXPECT_NE(fc.firmwareOutcome.reason.find(k.note), std::string::npos)
+          << fc.firmwareOutcome.reason;
+    }
+    EXPECT_TRUE(fc.firmwareOutcome.toolReply.empty());
+    EXPECT_FALSE(std::filesystem::exists(copyPath(name)));
+    std::filesystem::remove_all(firmwarePath(name), ignored);
+  }
+}
+
+// The same for boot code and for converged firmware, whose failure is
+// shared by every function of the adapter.
+TEST_F(DownloadTest, ChangedBootCodeAndConvergedImagesFailTheirDownload) {
+  Adapter fcSample = sampleFcAdapter();
+  fcSample.bootEnabled = 1;
+  Adapter& fc = add(fcSample);
+  ImageNode boot = image("tu520a1.prg", "TU520A1", true, true);
+  testimages::writePrg(bootPath("tu520a1.prg"), testimages::kPrgIdTU, "510A3");
+  EXPECT_EQ(executeBiosDownload(c.run, fc, boot), 1);
+  EXPECT_NE(c.console().find("Update=Boot Code, Image=tu520a1.prg, New=520A1, Old=510A3, "
+                             "Status=Error\n"),
+            std::string::npos);
+
+  Adapter& nic = add(sampleNicFunction());
+  ImageNode node = image("kc20.ufi", "4.1.0.0");
+  testimages::writeUfi(firmwarePath("kc20.ufi"), "4.0.0.0");
+  EXPECT_EQ(executeFwDownload(c.run, nic, node), 1);
+  EXPECT_EQ(nic.downloadStat, kDownloadFailed);
+  EXPECT_EQ(c.run.counters.cnaFwErrorCount, 1);
+  EXPECT_TRUE(c.platform.commands.empty());
+  EXPECT_EQ(c.run.counters.downloadErrorCount, 2);
 }
 
 TEST_F(DownloadTest, UnsafeAddressIsNeverPlacedOnACommandLine) {

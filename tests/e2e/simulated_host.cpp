@@ -33,6 +33,20 @@ void SimulatedHostTest::describeHost(const std::vector<SimulatedPort>& ports,
   takeToolCommands();
 }
 
+// The private directory of a run in `temp`: "vornup-<pid>-XXXXXX" and the
+// separator after it, at `at` of `text`; its length, or 0.
+std::size_t privateDirectoryLength(const std::string& text, std::size_t at) {
+  static const std::string prefix = "vornup-";
+  if (text.compare(at, prefix.size(), prefix) != 0) return 0;
+  std::size_t end = at + prefix.size();
+  const std::size_t digits = end;
+  while (end < text.size() && text[end] >= '0' && text[end] <= '9') ++end;
+  if (end == digits || end >= text.size() || text[end] != '-') return 0;
+  end += 1 + 6;
+  if (end >= text.size() || text[end] != kPathSeparator) return 0;
+  return end + 1 - at;
+}
+
 std::vector<std::string> SimulatedHostTest::takeToolCommands() {
   std::vector<std::string> lines;
   std::string text = host.readWorkFile(kToolLog);
@@ -41,6 +55,16 @@ std::vector<std::string> SimulatedHostTest::takeToolCommands() {
     lines.push_back(text.substr(start, end - start));
   }
   if (start < text.size()) lines.push_back(text.substr(start));
+  // Downloads name the run's private copy of the image: its directory (in
+  // the run's temporary directory) has a different name every run.
+  const std::string temp = host.tempDirectory();
+  for (std::string& line : lines) {
+    if (line.compare(0, 9, "download ") != 0) continue;
+    const std::size_t at = line.find(temp);
+    if (at == std::string::npos) continue;
+    const std::size_t length = privateDirectoryLength(line, at + temp.size());
+    if (length != 0) line.replace(at, temp.size() + length, kPrivateCopyDirectory);
+  }
   host.writeWorkFile(kToolLog, "");
   return lines;
 }
@@ -84,7 +108,8 @@ SimulatedPort withSetting(SimulatedPort port, const std::string& setting) {
 }
 
 std::string downloadCommand(const std::string& address, const std::string& imagePath) {
-  return "download " + address + " " + imagePath;
+  const std::string name = imagePath.substr(imagePath.find_last_of(kPathSeparator) + 1);
+  return "download " + address + " " + kPrivateCopyDirectory + name;
 }
 
 std::vector<std::string> resultLines(const std::string& console) {

@@ -64,7 +64,12 @@ class SimulatedHostTest : public ::testing::Test {
 // The port with one more setting ("download = fail").
 SimulatedPort withSetting(SimulatedPort port, const std::string& setting);
 
-// A download command as the simulator logs it.
+// What the command log shows for the run's private directory (where the tool
+// is given the verified copy of an image, under its own name).
+constexpr char kPrivateCopyDirectory[] = "<private>/";
+
+// A download command as the simulator logs it (with the private directory as
+// kPrivateCopyDirectory): the tool downloads the copy of `imagePath`.
 std::string downloadCommand(const std::string& address, const std::string& imagePath);
 
 // The download result lines of a console text, in order, each as

@@ -29,9 +29,12 @@ class DecisionFixture : public ToolRunFixture {
     c.trace();
   }
 
-  // The download command of the file `path` for `address`.
-  static std::string download(const std::string& address, const std::string& path) {
-    return "download " + address + " \"" + path + "\"";
+  // The download command of the file `path` for `address`: the tool is given
+  // the verified copy of the file, of the same name, in the run's private
+  // directory.
+  std::string download(const std::string& address, const std::string& path) const {
+    const std::string name = path.substr(path.find_last_of(kPathSeparator) + 1);
+    return "download " + address + " \"" + c.run.tempDirectory.c_str() + name + "\"";
   }
 
   // Addresses of the sample adapters.

@@ -18,8 +18,9 @@ std::vector<FwmatrixLine> readAll(const std::string& content, bool tokenEndsAtHy
   std::FILE* file = std::fopen(dir.file("fwmatrix.txt").c_str(), "rb");
   EXPECT_NE(file, nullptr);
   if (file == nullptr) return lines;
+  FwmatrixReader reader(file);
   FwmatrixLine line;
-  while (readFwmatrixLine(file, tokenEndsAtHyphen, line)) lines.push_back(line);
+  while (reader.readLine(tokenEndsAtHyphen, line)) lines.push_back(line);
   std::fclose(file);
   return lines;
 }
@@ -101,6 +102,103 @@ TEST(FwmatrixLine, LongLinesStayOneLine) {
 }
 
 TEST(FwmatrixLine, EmptyFileHasNoLines) { EXPECT_TRUE(readAll("", false).empty()); }
+
+// `text` (ASCII, or with \u00e9 for one character beyond it) as UTF-16 of
+// the given byte order, behind its byte order mark.
+std::string utf16(const std::u16string& text, bool littleEndian) {
+  std::string bytes = littleEndian ? "\xFF\xFE" : "\xFE\xFF";
+  for (char16_t unit : text) {
+    const char low = static_cast<char>(unit & 0xFF);
+    const char high = static_cast<char>(unit >> 8);
+    bytes += littleEndian ? std::string{low, high} : std::string{high, low};
+  }
+  return bytes;
+}
+
+// fwmatrix.txt as Windows editors save it: every form of the same two-line
+// table reads as the same two lines, the first one included.
+TEST(FwmatrixLine, ByteOrderMarksAndLineEnds) {
+  struct Case {
+    const char* label;
+    std::string content;
+  };
+  const std::u16string table = u"KV7100 fw.all bc.prg\r\nKC2100-NIC kc.ufi\r\n";
+  const Case cases[] = {
+      {"LF", "KV7100 fw.all bc.prg\nKC2100-NIC kc.ufi\n"},
+      {"CR LF", "KV7100 fw.all bc.prg\r\nKC2100-NIC kc.ufi\r\n"},
+      {"CR", "KV7100 fw.all bc.prg\rKC2100-NIC kc.ufi\r"},
+      {"CR, last line unended", "KV7100 fw.all bc.prg\rKC2100-NIC kc.ufi"},
+      {"mixed", "KV7100 fw.all bc.prg\rKC2100-NIC kc.ufi\n"},
+      {"UTF-8 BOM", "\xEF\xBB\xBFKV7100 fw.all bc.prg\nKC2100-NIC kc.ufi\n"},
+      {"UTF-8 BOM, CR LF", "\xEF\xBB\xBFKV7100 fw.all bc.prg\r\nKC2100-NIC kc.ufi\r\n"},
+      {"UTF-16 LE", utf16(table, true)},
+      {"UTF-16 BE", utf16(table, false)},
+      {"UTF-16 LE, LF", utf16(u"KV7100 fw.all bc.prg\nKC2100-NIC kc.ufi", true)},
+      {"UTF-16 LE, half a character at the end", utf16(table, true) + "K"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.label);
+    for (bool hyphen : {false, true}) {
+      std::vector<FwmatrixLine> lines = readAll(c.content, hyphen);
+      ASSERT_EQ(lines.size(), 2u);
+      EXPECT_STREQ(lines[0].leadingToken.text.c_str(), "KV7100");
+      ASSERT_EQ(lines[0].columnCount, 3u);
+      EXPECT_STREQ(lines[0].columns[1].text.c_str(), "fw.all");
+      EXPECT_STREQ(lines[0].columns[2].text.c_str(), "bc.prg");
+      EXPECT_STREQ(lines[1].leadingToken.text.c_str(), hyphen ? "KC2100" : "KC2100-NIC");
+      ASSERT_EQ(lines[1].columnCount, 2u);
+      EXPECT_STREQ(lines[1].columns[1].text.c_str(), "kc.ufi");
+      EXPECT_FALSE(lines[0].unusable);
+      EXPECT_FALSE(lines[1].unusable);
+    }
+  }
+}
+
+// Lines that are empty or carry a byte order mark anywhere but at the start.
+TEST(FwmatrixLine, LineEndsAndMarksThatAreNotWhatTheySeem) {
+  struct Case {
+    const char* label;
+    std::string content;
+    std::vector<std::string> tokens;
+  };
+  const Case cases[] = {
+      {"CR CR is two lines", "A\r\rB\n", {"A", "", "B"}},
+      {"LF CR is two line ends", "A\n\rB\n", {"A", "", "B"}},
+      {"CR LF LF", "A\r\n\nB", {"A", "", "B"}},
+      {"a mark inside the file is text", "A\n\xEF\xBB\xBF" "B\n", {"A", ""}},
+      {"half a UTF-8 mark", "\xEF\xBBKV7100\n", {""}},
+      {"a UTF-16 mark alone", "\xFF\xFE", {}},
+      {"a UTF-8 mark alone", "\xEF\xBB\xBF", {}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.label);
+    std::vector<FwmatrixLine> lines = readAll(c.content, false);
+    ASSERT_EQ(lines.size(), c.tokens.size());
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+      EXPECT_EQ(lines[i].leadingToken.text.c_str(), c.tokens[i]) << i;
+    }
+  }
+}
+
+// A UTF-16 character beyond ASCII makes its line unusable (names are ASCII);
+// the other lines stay as they are, and nothing is read beyond the file.
+TEST(FwmatrixLine, Utf16CharactersBeyondAsciiMakeTheirLineUnusable) {
+  for (bool littleEndian : {true, false}) {
+    SCOPED_TRACE(littleEndian ? "LE" : "BE");
+    std::vector<FwmatrixLine> lines = readAll(
+        utf16(u"KV7100\u00e9 fw.all\r\nKV7200 f\u20acw.all\r\nKV7300 fw.all\r\n\xD800\r\n",
+              littleEndian),
+        false);
+    ASSERT_EQ(lines.size(), 4u);
+    EXPECT_TRUE(lines[0].unusable);
+    EXPECT_STREQ(lines[0].leadingToken.text.c_str(), "KV7100");
+    EXPECT_TRUE(lines[1].unusable);
+    EXPECT_FALSE(lines[2].unusable);
+    EXPECT_STREQ(lines[2].leadingToken.text.c_str(), "KV7300");
+    EXPECT_STREQ(lines[2].columns[1].text.c_str(), "fw.all");
+    EXPECT_TRUE(lines[3].unusable);  // half of a surrogate pair
+  }
+}
 
 }  // namespace
 }  // namespace vornup

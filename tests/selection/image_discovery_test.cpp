@@ -109,7 +109,7 @@ TEST_F(ImageFiles, VerifyImageFileRunsTheReaderOfTheKind) {
   for (const Case& t : cases) {
     ImageIdText result;
     uint32_t imageType = 99;
-    EXPECT_EQ(verifyImageFile(c.run, t.path.c_str(), result, t.kind, imageType), 0) << t.path;
+    EXPECT_EQ(verifyImageFile(c.run.out, t.path.c_str(), result, t.kind, imageType), 0) << t.path;
     EXPECT_STREQ(result.c_str(), t.id) << t.path;
     EXPECT_EQ(imageType, t.imageType) << t.path;
   }
@@ -119,13 +119,13 @@ TEST_F(ImageFiles, VerifyImageFileRefusesAnUnknownKindAndBadFiles) {
   writeJunk(firmwarePath("junk.ufi"));
   ImageIdText result;
   uint32_t imageType = 0;
-  EXPECT_EQ(verifyImageFile(c.run, firmwarePath("junk.ufi").c_str(), result,
+  EXPECT_EQ(verifyImageFile(c.run.out, firmwarePath("junk.ufi").c_str(), result,
                             static_cast<ImageFileKind>(9), imageType),
             kUnknownImageFileKind);
-  EXPECT_NE(verifyImageFile(c.run, firmwarePath("junk.ufi").c_str(), result, ImageFileKind::kUfi,
+  EXPECT_NE(verifyImageFile(c.run.out, firmwarePath("junk.ufi").c_str(), result, ImageFileKind::kUfi,
                             imageType),
             0);
-  EXPECT_EQ(verifyImageFile(c.run, firmwarePath("absent.all").c_str(), result, ImageFileKind::kAll,
+  EXPECT_EQ(verifyImageFile(c.run.out, firmwarePath("absent.all").c_str(), result, ImageFileKind::kAll,
                             imageType),
             OPEN_FILE_ERROR);
 }
@@ -239,6 +239,44 @@ TEST(InsertImageSorted, EqualVersionsKeepTheOrderTheyCameIn) {
   insertImageSorted(list, fcNode("third.all", "TF282A4"));
   EXPECT_EQ(namesOf(list), (std::vector<std::string>{"first.all", "second.all", "third.all",
                                                      "first.ufi", "second.ufi"}));
+}
+
+// Sorting a whole directory's nodes at once gives exactly the list that
+// inserting them one by one gives, ties included, for every order the files
+// may come in (FC keys that differ only past their compared part, short and
+// odd identifiers, equal converged versions of several families).
+TEST(FillSortedList, EqualsInsertingOneByOne) {
+  std::vector<ImageNode> nodes;
+  const char* fcIds[] = {"TF282A4", "TF282A12", "TF282A4", "LF300A1", "TF282A4",  "ZF290A1",
+                         "ZF290A1", "TF",       "T",       "",        "TF282A40", "TF282A4X",
+                         "BF210A6", "ZF290A10", "zf290a1", "TF282B4", "\xC3TF"};
+  for (std::size_t i = 0; i < sizeof fcIds / sizeof fcIds[0]; ++i) {
+    nodes.push_back(fcNode(("fc" + std::to_string(i) + ".all").c_str(), fcIds[i]));
+  }
+  const struct {
+    const char* version;
+    uint32_t family;
+  } converged[] = {{"4.1.0.0", 2}, {"4.1.0.0", 3}, {"4.1.0.0", 2}, {"1.1.43.3", 4},
+                   {"4.0.360.15", 2}, {"4.1.0.0", 2}, {"junk", 3},  {"", 4}, {"1.1.43.3", 4}};
+  for (std::size_t i = 0; i < sizeof converged / sizeof converged[0]; ++i) {
+    nodes.push_back(convergedNode(("cv" + std::to_string(i) + ".ufi").c_str(),
+                                  converged[i].version, converged[i].family));
+  }
+  unsigned seed = 12345;
+  for (int round = 0; round < 200; ++round) {
+    // A fresh order of the same nodes (a small linear congruential shuffle,
+    // so every run tests the same orders).
+    for (std::size_t i = nodes.size() - 1; i > 0; --i) {
+      seed = seed * 1103515245u + 12345u;
+      std::swap(nodes[i], nodes[(seed >> 8) % (i + 1)]);
+    }
+    ImageList inserted;
+    for (const ImageNode& node : nodes) insertImageSorted(inserted, node);
+    std::vector<ImageNode> copy = nodes;
+    ImageList sorted;
+    fillSortedList(sorted, copy);
+    ASSERT_EQ(namesOf(sorted), namesOf(inserted)) << "round " << round;
+  }
 }
 
 // ---- Directory scan --------------------------------------------------------

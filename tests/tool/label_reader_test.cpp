@@ -44,9 +44,9 @@ TEST(GetLabelValue, LongValueIsCutToTheDestination) {
   FixedText<32> value;
   EXPECT_EQ(getLabelValue("Serial No.", text.c_str(), value), 0);
   EXPECT_EQ(value.c_str(), std::string(31, 'A'));
-  char small[4];
-  EXPECT_EQ(getLabelValue("Serial No.", text.c_str(), small, sizeof small), 0);
-  EXPECT_STREQ(small, "AAA");
+  FixedText<4> small;
+  EXPECT_EQ(getLabelValue("Serial No.", text.c_str(), small), 0);
+  EXPECT_STREQ(small.c_str(), "AAA");
 }
 
 TEST(GetLabelToken, KeepsTheValueUpToADelimiter) {
@@ -80,9 +80,21 @@ TEST(GetLabelToken, LongValueIsCutToTheDestination) {
 }
 
 TEST(UpcaseText, ChangesOnlyLowerCaseAsciiLetters) {
-  char text[] = "ab-Z9\xE4z.";
-  upcaseText(text);
-  EXPECT_STREQ(text, "AB-Z9\xE4Z.");
+  FixedText<16> text("ab-Z9\xE4z.");
+  text.upcase();
+  EXPECT_STREQ(text.c_str(), "AB-Z9\xE4Z.");
+}
+
+TEST(ReplaceAt, WritesOnlyInsideTheText) {
+  FixedText<8> text("KU");
+  EXPECT_TRUE(text.replaceAt(0, 'F'));
+  EXPECT_STREQ(text.c_str(), "FU");
+  EXPECT_FALSE(text.replaceAt(2, 'X'));  // the terminator stays
+  EXPECT_FALSE(text.replaceAt(1, '\0'));
+  EXPECT_STREQ(text.c_str(), "FU");
+  FixedText<8> empty;
+  EXPECT_FALSE(empty.replaceAt(0, 'F'));
+  EXPECT_STREQ(empty.c_str(), "");
 }
 
 TEST(HexValue, ReadsLeadingHexDigits) {

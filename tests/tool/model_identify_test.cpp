@@ -168,13 +168,12 @@ TEST(IdentifyModel, ForcedBootCodeOnAnAdapterWithoutBootCodeTakesTheFamilyLetter
 
 TEST(IsCindralBlade, OnlyDevice7D00WithABladeSubsystem) {
   for (const SubsystemPair& blade : kCindralBladeSubsystems) {
-    EXPECT_TRUE(isCindralBlade(0x7D00, 0, blade.device, blade.vendor));
-    EXPECT_TRUE(isCindralBlade(0x7D00, 0x1A5C, blade.device, blade.vendor));
-    EXPECT_FALSE(isCindralBlade(0x7D40, 0x1A5C, blade.device, blade.vendor));
-    EXPECT_FALSE(isCindralBlade(0x7D00, 0x1A5C, blade.vendor, blade.device));
+    EXPECT_TRUE(isCindralBlade(0x7D00, blade.device, blade.vendor));
+    EXPECT_FALSE(isCindralBlade(0x7D40, blade.device, blade.vendor));
+    EXPECT_FALSE(isCindralBlade(0x7D00, blade.vendor, blade.device));
   }
-  EXPECT_FALSE(isCindralBlade(0x7D00, 0x1A5C, 0x7D28, 0x1A5C));
-  EXPECT_FALSE(isCindralBlade(0x7D00, 0x1A5C, 0x1719, 0x1A5C));
+  EXPECT_FALSE(isCindralBlade(0x7D00, 0x7D28, 0x1A5C));
+  EXPECT_FALSE(isCindralBlade(0x7D00, 0x1719, 0x1A5C));
 }
 
 }  // namespace

@@ -1,0 +1,118 @@
+#include "download/image_copy.h"
+
+#include <cstdio>
+#include <filesystem>
+#include <system_error>
+
+#include "core/output.h"
+#include "core/run_state.h"
+#include "platform/file_copy.h"
+
+namespace vornup {
+
+namespace {
+
+constexpr char kMissingNote[] = "%s: image %s is gone; it was not downloaded\n";
+constexpr char kUnreadableNote[] =
+    "%s: image %s is no longer a readable regular file; it was not downloaded\n";
+constexpr char kCopyFailedNote[] =
+    "%s: image %s could not be copied into the private directory; it was not downloaded\n";
+constexpr char kChangedNote[] =
+    "%s: image %s changed after it was verified; it was not downloaded\n";
+
+// Where `path` stands without opening it (a FIFO is never opened).
+ImageCopyOutcome sourceState(const char* path) {
+  std::error_code error;
+  const std::filesystem::file_status status = std::filesystem::status(path, error);
+  if (!std::filesystem::exists(status)) return ImageCopyOutcome::kMissing;
+  if (!std::filesystem::is_regular_file(status)) return ImageCopyOutcome::kUnreadable;
+  return ImageCopyOutcome::kReady;
+}
+
+}  // namespace
+
+ImageCopy::~ImageCopy() { remove(); }
+
+void ImageCopy::remove() {
+  if (made_) std::remove(path_.c_str());
+  made_ = false;
+}
+
+ImageCopyOutcome ImageCopy::make(RunState& run, const char* source, const ImageNode& image,
+                                 ImageDirectoryKind directory) {
+  remove();
+  const ImageCopyOutcome state = sourceState(source);
+  if (state != ImageCopyOutcome::kReady) return state;
+  ImageFileKind fileKind;
+  const char* name = image.actualFileName.c_str();
+  if (run.tempDirectory.empty() || !path_.set(run.tempDirectory.c_str()) || !path_.append(name) ||
+      !classifyImageName(name, directory, fileKind)) {
+    return ImageCopyOutcome::kCopyFailed;
+  }
+  switch (copyRegularFile(source, path_.c_str())) {
+    case CopyOutcome::copied:
+      break;
+    case CopyOutcome::sourceUnusable:
+      return sourceState(source) == ImageCopyOutcome::kMissing ? ImageCopyOutcome::kMissing
+                                                               : ImageCopyOutcome::kUnreadable;
+    case CopyOutcome::readFailed:
+      return ImageCopyOutcome::kUnreadable;
+    case CopyOutcome::destinationUnusable:
+    case CopyOutcome::writeFailed:
+      return ImageCopyOutcome::kCopyFailed;
+  }
+  made_ = true;
+  // Verified without a trace: the trace shows the verification the decision
+  // was made on.
+  Output quiet;
+  quiet.silent = true;
+  quiet.console = nullptr;
+  ImageIdText identifier;
+  uint32_t family = 0;
+  if (verifyImageFile(quiet, path_.c_str(), identifier, fileKind, family) != 0 ||
+      !identifier.equals(image.decodedId.c_str()) || family != image.imageType) {
+    remove();
+    return ImageCopyOutcome::kChanged;
+  }
+  return ImageCopyOutcome::kReady;
+}
+
+const char* imageCopyRefusal(ImageCopyOutcome outcome) {
+  switch (outcome) {
+    case ImageCopyOutcome::kReady:
+      return "";
+    case ImageCopyOutcome::kMissing:
+      return "the image file was not found: ";
+    case ImageCopyOutcome::kUnreadable:
+      return "the image file is no longer a readable regular file: ";
+    case ImageCopyOutcome::kCopyFailed:
+      return "the image could not be copied into the private directory: ";
+    case ImageCopyOutcome::kChanged:
+      break;
+  }
+  return "the image changed after it was verified: ";
+}
+
+void reportImageCopyFailure(RunState& run, const char* source, ImageCopyOutcome outcome) {
+  const char* note = kChangedNote;
+  switch (outcome) {
+    case ImageCopyOutcome::kReady:
+      return;
+    case ImageCopyOutcome::kMissing:
+      note = kMissingNote;
+      break;
+    case ImageCopyOutcome::kUnreadable:
+      note = kUnreadableNote;
+      break;
+    case ImageCopyOutcome::kCopyFailed:
+      note = kCopyFailedNote;
+      break;
+    case ImageCopyOutcome::kChanged:
+      break;
+  }
+  std::fprintf(stderr, note, run.programName, source);
+  std::fflush(stderr);
+  run.out.traceOut(note, run.programName, source);
+}
+
+}  // namespace vornup

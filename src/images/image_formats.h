@@ -1,0 +1,48 @@
+// The image formats: which file names the firmware and boot directories take,
+// and the reader that checks a file of each format.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+#include "core/output.h"
+#include "images/image_verify.h"
+
+namespace vornup {
+
+// Which directory a file comes from, and so which extensions it may carry.
+enum class ImageDirectoryKind { kFirmware, kBoot };
+
+// The format of an image file, told by its name alone.
+enum class ImageFileKind { kAll, kUfi, kGrp, kPrg };
+
+// Which extensions each directory takes, in the order they are tried: a name
+// holding either spelling of an extension (nothing in mixed case) is a file
+// of that kind.
+struct ImageExtension {
+  ImageDirectoryKind directory;
+  const char* upper;
+  const char* lower;
+  ImageFileKind kind;
+};
+
+extern const ImageExtension kImageExtensions[];
+extern const std::size_t kImageExtensionCount;
+
+// Status of verifyImageFile for a file kind it has no reader for.
+constexpr int kUnknownImageFileKind = 6;
+
+// True when `name` carries an image extension of the directory kind
+// (case-sensitive, anywhere in the name, ALL before UFI before GRP: ".ALL"/
+// ".all", ".UFI"/".ufi", ".GRP"/".grp" for firmware, ".PRG"/".prg" for boot
+// code); `kind` then tells which.
+bool classifyImageName(const char* name, ImageDirectoryKind directory, ImageFileKind& kind);
+
+// Runs the reader of `kind` on the file at `path`; the reader writes the image
+// identifier into `result`. `imageType` becomes 1 for ALL and PRG, 4 for GRP,
+// and 2 or 3 (from the file) for UFI. Returns the reader's status (0 = good),
+// or kUnknownImageFileKind.
+int verifyImageFile(Output& out, const char* path, ImageIdText& result, ImageFileKind kind,
+                    uint32_t& imageType);
+
+}  // namespace vornup
