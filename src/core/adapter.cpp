@@ -1,7 +1,9 @@
 #include "core/adapter.h"
 
+#include <cstring>
 #include <new>
 
+#include "core/placeholder_text.h"
 #include "core/run_state.h"
 #include "core/text_compare.h"
 
@@ -48,16 +50,15 @@ bool isSameAdapter(const Adapter& a, const Adapter& b) {
 
 bool hasInvalidIdentity(const Adapter& a) {
   auto isPlaceholder = [](const char* text, const char* zeros) {
-    return std::strcmp(text, zeros) == 0 || std::strcmp(text, "N/A") == 0 ||
-           std::strcmp(text, "NONE") == 0;
+    return std::strcmp(text, zeros) == 0 || isPlaceholderText(text);
   };
   bool namedByWwn = isFcAdapter(a) || isFcoeFunction(a) || isHalvardFcAdapter(a);
   if (namedByWwn ? isPlaceholder(a.wwn.c_str(), "00:00:00:00:00:00:00:00")
                  : isPlaceholder(a.mac.c_str(), "00-00-00-00-00-00")) {
     return true;
   }
-  if (a.model.equals("UNKNOWN_MODEL")) return true;
-  return a.fwVersion.equals("N/A") || a.fwVersion.equals("NONE");
+  if (a.model.equals(kUnknownModelText)) return true;
+  return isPlaceholderText(a.fwVersion.c_str());
 }
 
 }  // namespace vornup

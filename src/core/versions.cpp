@@ -4,6 +4,7 @@
 
 #include "core/adapter.h"
 #include "core/image_node.h"
+#include "core/placeholder_text.h"
 #include "core/run_state.h"
 
 namespace vornup {
@@ -107,9 +108,7 @@ int compareFcSortKeys(const char* a, const char* b) {
 }
 
 int isFcUpdateNeeded(const RunState& run, const char* newVersion, const char* installed) {
-  if (std::strcmp(installed, "NONE") == 0 || std::strcmp(installed, "N/A") == 0) {
-    return run.sw.downgrade ? 1 : 0;
-  }
+  if (isPlaceholderText(installed)) return run.sw.downgrade ? 1 : 0;
   if (std::strcmp(newVersion, installed) == 0) {
     return (run.sw.rewrite || run.sw.downgrade) ? 1 : 0;
   }

@@ -1,5 +1,6 @@
 #include "driver/adapter_loop.h"
 
+#include "core/placeholder_text.h"
 #include "platform/interrupts.h"
 #include "report/adapter_lines.h"
 #include "selection/decision_auto.h"
@@ -11,7 +12,6 @@ namespace vornup {
 namespace {
 
 constexpr char kUnsupportedXcna[] = "\n%s: Unsupported XCNA found! HBA = %s\n";
-constexpr char kNoImageText[] = "NONE";
 
 constexpr char kAdapterHeaderTrace[] =
     "\n"
@@ -56,7 +56,7 @@ void queryOnly(RunState& run, Adapter& a) {
   run.out.traceOut(kQueryOnlyTrace);
   ++run.counters.queryCount;
   if (hasInvalidIdentity(a)) ++run.counters.queryErrorCount;
-  printQueryLine(run, a, kNoImageText, kQueryPlain);
+  printQueryLine(run, a, kNoneText, kQueryPlain);
   if (isRejectedByFpgaGate(run, a)) rejectUnsupported(run, a);
 }
 
@@ -69,7 +69,7 @@ void operate(RunState& run, Adapter& a) {
     }
     return;
   }
-  printQueryLine(run, a, kNoImageText, kQueryFirmware);
+  printQueryLine(run, a, kNoneText, kQueryFirmware);
   rejectUnsupported(run, a);
 }
 
@@ -88,7 +88,7 @@ uint16_t processAdapters(RunState& run) {
       if (run.sw.query) {
         ++run.counters.queryCount;
         ++run.counters.queryErrorCount;
-        printQueryLine(run, a, kNoImageText, kQueryPlain);
+        printQueryLine(run, a, kNoneText, kQueryPlain);
       }
       continue;
     }

@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "core/adapter.h"
+#include "core/placeholder_text.h"
 #include "core/run_state.h"
 #include "core/versions.h"
 
@@ -51,8 +52,7 @@ bool reportsBootEnabled(const Adapter& a) { return isFcAdapter(a) || isHalvardFc
 
 template <std::size_t N>
 void setVersionText(FixedText<N>& text, const Adapter& a, const char* type, const char* version) {
-  bool placeholder = std::strcmp(version, "N/A") == 0 || std::strcmp(version, "NONE") == 0;
-  if (placeholder || isConvergedFamily(a)) {
+  if (isPlaceholderText(version) || isConvergedFamily(a)) {
     text.set(version);
   } else {
     text.format("%s%s", type, version);

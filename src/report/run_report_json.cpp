@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "core/adapter.h"
+#include "core/placeholder_text.h"
 #include "core/run_state.h"
 #include "platform/report_host.h"
 #include "report/adapter_lines.h"
@@ -18,7 +19,6 @@ using Json = nlohmann::ordered_json;
 
 constexpr int kSchemaVersion = 1;
 constexpr char kProgram[] = "vornup";
-constexpr char kUnknownModel[] = "UNKNOWN_MODEL";
 constexpr char kReturnCodeMarker[] = " - Return Code=";
 
 // The exit codes of an interrupted run (POSIX 128 + signal, Windows one code).
@@ -50,7 +50,7 @@ std::string hexId(uint32_t value) {
 }
 
 bool isPlaceholderVersion(const char* version) {
-  return *version == '\0' || std::strcmp(version, "N/A") == 0 || std::strcmp(version, "NONE") == 0;
+  return *version == '\0' || isPlaceholderText(version);
 }
 
 Json orNull(const std::string& text) { return text.empty() ? Json(nullptr) : Json(text); }
@@ -123,7 +123,7 @@ Json imageResult(const RunState& run, const Adapter& a, const ImageOutcome& outc
 }
 
 const char* supportName(const Adapter& a) {
-  if (a.model.equals(kUnknownModel)) return "unknown";
+  if (a.model.equals(kUnknownModelText)) return "unknown";
   return a.supported != 0 ? "supported" : "unsupported";
 }
 

@@ -5,6 +5,7 @@
 
 #include <iterator>
 
+#include "core/placeholder_text.h"
 #include "core/run_state.h"
 #include "download/download.h"
 #include "report/adapter_lines.h"
@@ -31,7 +32,7 @@ void decideAutoFirmware(RunState& run, Adapter& adapter) {
   if (candidate == run.firmwareList.end()) {
     noteImageDecision(run, adapter, kDownloadFirmware, ImageDecision::kNoCompatibleImage, nullptr);
     run.out.traceOut(kNoNewImage);
-    printQueryLine(run, adapter, kNoImageText, kQueryNoFirmware);
+    printQueryLine(run, adapter, kNoneText, kQueryNoFirmware);
     if (run.sw.verbose) {
       run.out.consoleOut(kNoMatchingFirmware, run.programName, adapter.model.c_str());
     }
@@ -90,7 +91,7 @@ int updateBootCodeByKind(RunState& run, Adapter& adapter) {
   }
   if (outcome == kDecisionNoImage) {
     noteImageDecision(run, adapter, kDownloadBootCode, ImageDecision::kNoCompatibleImage, nullptr);
-    printQueryLine(run, adapter, kNoImageText, kQueryNoBootCode);
+    printQueryLine(run, adapter, kNoneText, kQueryNoBootCode);
     if (run.sw.verbose) {
       run.out.consoleOut(kNoCompatibleBootCode, run.programName, adapter.model.c_str());
     }

@@ -3,6 +3,7 @@
 // than the installed version is downloaded, that is the next lower version.
 #include "selection/decision_downgrade.h"
 
+#include "core/placeholder_text.h"
 #include "core/run_state.h"
 #include "download/download.h"
 #include "report/adapter_lines.h"
@@ -52,7 +53,7 @@ void reportNoDowngrade(RunState& run, const Adapter& adapter, const Walk& walk, 
 // No image of the adapter's type at all.
 void reportNoImage(RunState& run, Adapter& adapter, int kind, const char* note) {
   noteImageDecision(run, adapter, kind, ImageDecision::kNoCompatibleImage, nullptr);
-  printQueryLine(run, adapter, kNoImageText, reportOf(kind).noImageQueryKind);
+  printQueryLine(run, adapter, kNoneText, reportOf(kind).noImageQueryKind);
   if (run.sw.verbose) run.out.consoleOut(note, run.programName, adapter.model.c_str());
 }
 

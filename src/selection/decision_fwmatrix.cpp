@@ -7,6 +7,7 @@
 #include <string>
 
 #include "core/adapter.h"
+#include "core/placeholder_text.h"
 #include "core/run_state.h"
 #include "download/download.h"
 #include "images/image_status.h"
@@ -26,7 +27,6 @@ constexpr char kOperationHeading[] = "\n[Operation]\n";
 constexpr char kUpdateNeededHeading[] = "\n[Update Needed]\n";
 constexpr char kTrue[] = "true\n";
 constexpr char kFalse[] = "false\n";
-constexpr char kInvalidFileName[] = "INVALID_FILE";
 constexpr char kIncompatibleFirmware[] =
     "\n%s: Error - Incompatible firmware image for HBA = %s, status = %X\n";
 
@@ -77,11 +77,11 @@ bool loadNamedImage(RunState& run, const Adapter& adapter, const char* name,
   const char* program = run.programName;
   const char* model = adapter.model.c_str();
   const unsigned openFileError = statusBits(OPEN_FILE_ERROR);
-  if (std::strcmp(name, kNoImageText) == 0) {
+  if (std::strcmp(name, kNoneText) == 0) {
     message.format(step.noEntry, program, model, openFileError);
     return false;
   }
-  if (std::strcmp(name, kInvalidFileName) == 0) {
+  if (std::strcmp(name, kInvalidFileText) == 0) {
     message.format(step.invalidEntry, program, model, openFileError);
     return false;
   }
@@ -134,7 +134,7 @@ void countMissingImage(RunState& run, Adapter& adapter, const FwmatrixKind& step
     ++c.cnaFwErrorCount;
     ++c.cnaFwDownloadCount;
   }
-  printQueryLine(run, adapter, kNoImageText, reportOf(step.downloadKind).noImageQueryKind);
+  printQueryLine(run, adapter, kNoneText, reportOf(step.downloadKind).noImageQueryKind);
   if (run.sw.verbose) run.out.consoleOut("%s", message.c_str());
   noteMissingImage(run, adapter, step.downloadKind, message.c_str());
 }
@@ -170,7 +170,7 @@ void decideFwmatrixUpdate(RunState& run, Adapter& adapter) {
   FixedText<32> firmwareFile;
   FixedText<32> bootCodeFile;
   if (!getFwMatrixMatch(run, adapter, firmwareFile, bootCodeFile)) {
-    printQueryLine(run, adapter, kNoImageText, kQueryPlain);
+    printQueryLine(run, adapter, kNoneText, kQueryPlain);
     if (run.sw.verbose) {
       run.out.consoleOut(kNoEntryForAdapter, run.programName, adapter.vornupType.c_str());
     }

@@ -26,9 +26,6 @@ struct ImageKindReport {
 
 const ImageKindReport& reportOf(int kind);
 
-// The text standing for "no image" in a query line.
-constexpr char kNoImageText[] = "NONE";
-
 // Outcomes of deciding one image (decideForImage, tryBootCodeKind): the
 // download step's results, and two of the decision's own.
 enum : int {

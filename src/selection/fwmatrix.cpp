@@ -2,6 +2,7 @@
 #include "selection/fwmatrix.h"
 
 #include "core/adapter.h"
+#include "core/placeholder_text.h"
 #include "core/run_state.h"
 #include "core/text_compare.h"
 #include "selection/fwmatrix_line.h"
@@ -20,9 +21,6 @@ constexpr char kMatchFwFile[] = "fwmatrixFwFile = %s\n";
 constexpr char kMatchBcFile[] = "fwmatrixBcFile = %s\n";
 constexpr char kNoMatch[] = "[getFwMatrixMatch] - No match found!\n";
 
-constexpr char kNoFile[] = "NONE";
-constexpr char kInvalidFile[] = "INVALID_FILE";
-
 constexpr std::size_t kFirmwareColumn = 1;
 constexpr std::size_t kBootCodeColumn = 2;
 
@@ -30,9 +28,9 @@ constexpr std::size_t kBootCodeColumn = 2;
 // "INVALID_FILE" when the name does not fit a 32-character field.
 void takeFileName(const FwmatrixLine& line, std::size_t column, FixedText<32>& name) {
   if (column >= line.columnCount) {
-    name.set(kNoFile);
+    name.set(kNoneText);
   } else if (line.columns[column].tooLong) {
-    name.set(kInvalidFile);
+    name.set(kInvalidFileText);
   } else {
     name.set(line.columns[column].text.c_str());
   }
@@ -75,7 +73,7 @@ bool getFwMatrixMatch(RunState& run, Adapter& adapter, FixedText<32>& fwmatrixFw
 
     takeFileName(line, kFirmwareColumn, fwmatrixFwFile);
     if (isConvergedFamily(adapter)) {
-      fwmatrixBcFile.set(kNoFile);
+      fwmatrixBcFile.set(kNoneText);
     } else {
       takeFileName(line, kBootCodeColumn, fwmatrixBcFile);
     }

@@ -8,6 +8,7 @@
 #include <iterator>
 #include <system_error>
 
+#include "core/placeholder_text.h"
 #include "core/run_state.h"
 #include "core/text_compare.h"
 #include "core/versions.h"
@@ -21,7 +22,6 @@ namespace {
 
 constexpr char kInitSkipping[] = "ERROR: [initFileImage] - Skipping invalid file = %s\n";
 constexpr char kNotRegularFile[] = "ERROR: [initFileImage] - Not a regular file = %s\n";
-constexpr char kNotApplicable[] = "N/A";
 
 bool contains(const char* text, const char* part) { return std::strstr(text, part) != nullptr; }
 
@@ -30,7 +30,7 @@ bool contains(const char* text, const char* part) { return std::strstr(text, par
 void setFcSortKey(ImageNode& node) {
   const char* name = node.sortedFileName.c_str();
   if (contains(name, ".UFI")) {
-    node.fcSortKey.set(kNotApplicable);
+    node.fcSortKey.set(kNotAvailableText);
   } else if (contains(name, ".PRG") || contains(name, ".ALL")) {
     buildFcSortKey(node.decodedId.c_str(), node.fcSortKey);
   }
@@ -60,7 +60,7 @@ void fillImageNode(ImageNode& node, const char* name, const ImageIdText& decoded
   } else {
     parseConvergedVersion(node.decodedId.c_str(), node.CNAMajorVer, node.CNAMinorVer,
                           node.CNAReleaseVer, node.CNABuildVer);
-    node.fcSortKey.set(kNotApplicable);
+    node.fcSortKey.set(kNotAvailableText);
   }
 }
 

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "core/placeholder_text.h"
 #include "core/text_compare.h"
 #include "core/versions.h"
 #include "tool/boot_code_type.h"
@@ -15,8 +16,10 @@ namespace vornup {
 namespace {
 
 constexpr char kAttributesCommand[] = "hbaattrib %s";
-constexpr char kEnableBootCodeCommand[] = "enablebootcode %s E";
-constexpr char kDisableBootCodeCommand[] = "enablebootcode %s D";
+// Switches a port's boot code on ("E") or off ("D").
+constexpr char kBootCodeSwitchCommand[] = "enablebootcode %s %s";
+constexpr char kBootCodeOn[] = "E";
+constexpr char kBootCodeOff[] = "D";
 
 constexpr char kBusLabel[] = "PCI Bus Number";
 constexpr char kDeviceIdLabel[] = "Device ID";
@@ -49,8 +52,6 @@ constexpr uint32_t kCindralBladeFlags = 0x7D0B;
 constexpr std::size_t kFullFcVersionLength = 4;
 constexpr std::size_t kBareFcVersionLength = 3;
 constexpr char kDefaultRelease[] = "A0";
-constexpr char kNotAvailable[] = "N/A";
-constexpr char kNoBootCode[] = "NONE";
 
 void checkCindralBlade(RunState& run, Adapter& a) {
   if (a.pciID != kCindralBladeDeviceId) return;
@@ -93,7 +94,7 @@ void readFcFirmwareVersion(RunState& run, Adapter& a) {
 
 void readFirmwareVersion(RunState& run, Adapter& a) {
   if (std::strstr(run.toolOutput.c_str(), kFwVersionLabel) == nullptr) {
-    a.fwVersion.set(kNotAvailable);
+    a.fwVersion.set(kNotAvailableText);
   } else if (isConvergedFamily(a)) {
     getLabelToken(kFwVersionLabel, run.toolOutput.c_str(), a.fwVersion);
     decodeConvergedVersion(a);
@@ -109,7 +110,7 @@ void readFcBootCode(RunState& run, Adapter& a) {
   const bool halvard = isHalvardFcAdapter(a);
   if (!halvard) ++run.counters.bootCapableCount;
   if (std::strstr(run.toolOutput.c_str(), kBootCodeLabel) == nullptr) {
-    a.bcVersion.set(kNoBootCode);
+    a.bcVersion.set(kNoneText);
     return;
   }
   FixedText<32> state;
@@ -124,7 +125,7 @@ void readFcBootCode(RunState& run, Adapter& a) {
     getLabelValue(kBootVersionLabel, run.toolOutput.c_str(), a.bcVersion);
     a.bootEnabled = 1;
   } else {
-    a.bcVersion.set(kNoBootCode);
+    a.bcVersion.set(kNoneText);
   }
   if (!halvard) readBootCodeType(run, a);
   if (a.bootEnabled == 0) setBootCodeBack(run, a.wwn.c_str());
@@ -136,14 +137,14 @@ void enableBootCodeForReading(RunState& run, const Adapter& a) {
   // Remembered first: a run interrupted while the command runs does not
   // know whether it took effect.
   run.bootCodeEnabledPorts.emplace_back(a.wwn.c_str());
-  executeForAddress(run, kEnableBootCodeCommand, a.wwn.c_str());
+  executeForAddress(run, kBootCodeSwitchCommand, a.wwn.c_str(), kBootCodeOn);
 }
 
 void setBootCodeBack(RunState& run, const char* address) {
   auto& ports = run.bootCodeEnabledPorts;
   ports.erase(std::remove(ports.begin(), ports.end(), std::string(address)), ports.end());
   run.settingBootCodeBack = true;
-  executeForAddress(run, kDisableBootCodeCommand, address);
+  executeForAddress(run, kBootCodeSwitchCommand, address, kBootCodeOff);
   run.settingBootCodeBack = false;
 }
 

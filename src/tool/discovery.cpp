@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <cstring>
 
+#include "core/placeholder_text.h"
 #include "core/text_compare.h"
 #include "tool/label_reader.h"
 #include "tool/tool_runner.h"
@@ -123,7 +124,7 @@ class EntryReader {
     copyAddress(entryLine, byWwn ? kWwnLength : kMacLength, byWwn ? a->wwn : a->mac);
     // What an entry without its other lines is: a Fibre Channel port
     // without flags or serial number.
-    a->serialNumber.set("N/A");
+    a->serialNumber.set(kNotAvailableText);
     setPortType(*a, "FC");
     const bool hasFlags = flags_.found;
     const LineSearch& serial = hasFlags ? serialFromFlags_ : serialFromEntry_;
@@ -157,7 +158,7 @@ class EntryReader {
     }
     address.assign(value, count);
     address.upcase();
-    if (address.empty()) address.set("N/A");
+    if (address.empty()) address.set(kNotAvailableText);
   }
 
   // The value's first two characters (the leading byte) are dropped, then

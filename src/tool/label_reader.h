@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "core/fixed_text.h"
+#include "core/placeholder_text.h"
 #include "core/text_compare.h"
 
 namespace vornup {
@@ -14,9 +15,6 @@ namespace vornup {
 // Where the value of the first `label` in `text` starts: past the colon that
 // follows the label and any blanks. Null when either is missing.
 const char* findLabelValue(const char* label, const char* text);
-
-// What a missing value reads as.
-constexpr char kLabelNotAvailable[] = "N/A";
 
 // Finds the first `label` in `text` and copies its value up to the next line
 // end or blank, every '.' dropped and letters upper-cased (2.72a2 -> 272A2).
@@ -26,7 +24,7 @@ template <std::size_t N>
 int getLabelValue(const char* label, const char* text, FixedText<N>& destination) {
   const char* value = findLabelValue(label, text);
   if (value == nullptr) {
-    destination.set(kLabelNotAvailable);
+    destination.set(kNotAvailableText);
     return 1;
   }
   destination.clear();
@@ -50,7 +48,7 @@ int getLabelToken(const char* label, const char* text, FixedText<N>& destination
     }
   }
   if (destination.empty()) {
-    destination.set(kLabelNotAvailable);
+    destination.set(kNotAvailableText);
     return 1;
   }
   return 0;

@@ -1,5 +1,6 @@
 #include "tool/model_identify.h"
 
+#include "core/placeholder_text.h"
 #include "tool/command_safety.h"
 #include "tool/label_reader.h"
 #include "tool/model_table.h"
@@ -10,7 +11,6 @@ namespace {
 constexpr char kPciDataCommand[] = "pcidata %s";
 constexpr char kHeaderTypeLabel[] = "Header Type";
 constexpr uint32_t kMultiFunctionHeaderType = 0x80;
-constexpr char kNoBootCode[] = "NONE";
 
 bool ruleHolds(RunState& run, Adapter& a, const ModelRule& rule) {
   switch (rule.test) {
@@ -52,7 +52,7 @@ int identifyModel(RunState& run, Adapter& a) {
   }
   ++run.counters.knownHbaCount;
   a.supported = 1;
-  if (a.bcVersion.equals(kNoBootCode) && run.sw.forceBios) a.bcType.assign(a.fwType.c_str(), 1);
+  if (a.bcVersion.equals(kNoneText) && run.sw.forceBios) a.bcType.assign(a.fwType.c_str(), 1);
   return 0;
 }
 

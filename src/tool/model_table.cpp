@@ -1,5 +1,6 @@
 #include "tool/model_table.h"
 
+#include "core/placeholder_text.h"
 #include "core/text_compare.h"
 
 namespace vornup {
@@ -52,7 +53,7 @@ const ModelRow kModelRows[kModelRowCount] = {
 };
 // clang-format on
 
-const ModelRow kUnknownModelRow = {kModelRowCount, "UNKNOWN_MODEL", "XX"};
+const ModelRow kUnknownModelRow = {kModelRowCount, kUnknownModelText, "XX"};
 
 // clang-format off
 const ModelRule kModelRules[kModelRuleCount] = {
