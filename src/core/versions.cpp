@@ -47,10 +47,10 @@ std::size_t digitRunLength(const char* text) {
 
 // Ranks two different release letters: "B" above every other letter, "A"
 // below every other letter, and no order between two other letters.
-int isNewerReleaseLetter(char newLetter, char installedLetter) {
-  if (installedLetter == 'B') return 0;
-  if (installedLetter == 'A') return 1;
-  return newLetter == 'B' ? 1 : 0;
+bool isNewerReleaseLetter(char newLetter, char installedLetter) {
+  if (installedLetter == 'B') return false;
+  if (installedLetter == 'A') return true;
+  return newLetter == 'B';
 }
 
 }  // namespace
@@ -98,55 +98,53 @@ void buildFcSortKey(const char* decodedId, FixedText<32>& key) {
   if (length > kPrefixLength) key.append(decodedId + kPrefixLength);
 }
 
-int compareFcSortKeys(const char* a, const char* b) {
+bool isFcSortKeyAbove(const char* a, const char* b) {
   for (std::size_t i = 0; i < kFcSortKeyLength; ++i) {
-    if (signedValue(a[i]) > signedValue(b[i])) return 1;
-    if (signedValue(a[i]) < signedValue(b[i])) return 0;
-    if (a[i] == '\0') return 0;  // both keys end here: equal
+    if (signedValue(a[i]) > signedValue(b[i])) return true;
+    if (signedValue(a[i]) < signedValue(b[i])) return false;
+    if (a[i] == '\0') return false;  // both keys end here: equal
   }
-  return 0;
+  return false;
 }
 
-int isFcUpdateNeeded(const RunState& run, const char* newVersion, const char* installed) {
-  if (isPlaceholderText(installed)) return run.sw.downgrade ? 1 : 0;
-  if (std::strcmp(newVersion, installed) == 0) {
-    return (run.sw.rewrite || run.sw.downgrade) ? 1 : 0;
-  }
+bool isFcUpdateNeeded(const RunState& run, const char* newVersion, const char* installed) {
+  if (isPlaceholderText(installed)) return run.sw.downgrade;
+  if (std::strcmp(newVersion, installed) == 0) return run.sw.rewrite || run.sw.downgrade;
   // The strings differ, so when the first characters are equal neither string
   // has ended yet.
   if (signedValue(newVersion[0]) != signedValue(installed[0])) {
-    return signedValue(newVersion[0]) > signedValue(installed[0]) ? 1 : 0;
+    return signedValue(newVersion[0]) > signedValue(installed[0]);
   }
   const char* n = newVersion + 1;
   const char* i = installed + 1;
   std::size_t newDigits = digitRunLength(n);
   std::size_t installedDigits = digitRunLength(i);
   int digits = compareDigitRuns(n, newDigits, i, installedDigits);
-  if (digits != 0) return digits > 0 ? 1 : 0;
+  if (digits != 0) return digits > 0;
   n += newDigits;
   i += installedDigits;
 
   if (*n != *i) return isNewerReleaseLetter(*n, *i);
-  if (*n == '\0') return 0;  // equal numbers spelled differently: not newer
+  if (*n == '\0') return false;  // equal numbers spelled differently: not newer
   ++n;
   ++i;
 
   // The count: the longer one is newer; of equal length, the larger value.
   std::size_t newLength = std::strlen(n);
   std::size_t installedLength = std::strlen(i);
-  if (newLength != installedLength) return newLength > installedLength ? 1 : 0;
-  return compareDigitRuns(n, digitRunLength(n), i, digitRunLength(i)) > 0 ? 1 : 0;
+  if (newLength != installedLength) return newLength > installedLength;
+  return compareDigitRuns(n, digitRunLength(n), i, digitRunLength(i)) > 0;
 }
 
-int isConvergedUpdateNeeded(const RunState& run, const ImageNode& node, const Adapter& adapter) {
-  if (isFcAdapter(adapter) && !isHalvardFcAdapter(adapter)) return 0;
+bool isConvergedUpdateNeeded(const RunState& run, const ImageNode& node, const Adapter& adapter) {
+  if (isFcAdapter(adapter) && !isHalvardFcAdapter(adapter)) return false;
   int order = compareConvergedVersions(versionBlockOf(node), versionBlockOf(adapter));
-  if (order > 0) return 1;
-  return (order == 0 && (run.sw.rewrite || run.sw.downgrade)) ? 1 : 0;
+  if (order > 0) return true;
+  return order == 0 && (run.sw.rewrite || run.sw.downgrade);
 }
 
-int isUpdateNeeded(const RunState& run, const Adapter& adapter, const ImageNode& node,
-                   const char* installed) {
+bool isUpdateNeeded(const RunState& run, const Adapter& adapter, const ImageNode& node,
+                    const char* installed) {
   if (isConvergedFamily(adapter)) return isConvergedUpdateNeeded(run, node, adapter);
   return isFcUpdateNeeded(run, fcVersionOf(node.decodedId.c_str()), installed);
 }

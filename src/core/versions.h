@@ -56,24 +56,24 @@ constexpr std::size_t kFcSortKeyLength = 13;
 // own key.
 void buildFcSortKey(const char* decodedId, FixedText<32>& key);
 
-// 1 when key `a` sorts above key `b` (first differing character of the
-// 13, compared as signed characters), else 0.
-int compareFcSortKeys(const char* a, const char* b);
+// Whether key `a` sorts above key `b` (first differing character of the 13,
+// compared as signed characters).
+bool isFcSortKeyAbove(const char* a, const char* b);
 
-// 1 when the FC version `newVersion` (an image identifier without its type
+// Whether the FC version `newVersion` (an image identifier without its type
 // code) is to be taken over the `installed` one: newer, or equal under
 // /rewrite or /downgrade; an installed "NONE" or "N/A" answers the /downgrade
 // switch.
-int isFcUpdateNeeded(const RunState& run, const char* newVersion, const char* installed);
+bool isFcUpdateNeeded(const RunState& run, const char* newVersion, const char* installed);
 
-// 1 when the image's five-value block is above the adapter's, or equal under
+// Whether the image's five-value block is above the adapter's, or equal under
 // /rewrite or /downgrade. Plain FC adapters never take converged images.
-int isConvergedUpdateNeeded(const RunState& run, const ImageNode& node, const Adapter& adapter);
+bool isConvergedUpdateNeeded(const RunState& run, const ImageNode& node, const Adapter& adapter);
 
 // The single comparison the update decision asks: four-number rules for the
 // converged family (the adapter's parsed numbers stand for `installed`), FC
 // string rules otherwise.
-int isUpdateNeeded(const RunState& run, const Adapter& adapter, const ImageNode& node,
-                   const char* installed);
+bool isUpdateNeeded(const RunState& run, const Adapter& adapter, const ImageNode& node,
+                    const char* installed);
 
 }  // namespace vornup

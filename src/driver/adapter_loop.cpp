@@ -42,7 +42,7 @@ void traceAdapter(RunState& run, const Adapter& a) {
 // A gated converged adapter whose installed firmware is below the supported
 // minimum is not touched.
 bool isRejectedByFpgaGate(RunState& run, const Adapter& a) {
-  return isFpgaGatedAdapter(a) && hasSupportedKX2FirmwareVersion(run, a) == 0;
+  return isFpgaGatedAdapter(a) && !hasSupportedKX2FirmwareVersion(run, a);
 }
 
 void rejectUnsupported(RunState& run, Adapter& a) {

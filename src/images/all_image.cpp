@@ -57,16 +57,16 @@ int verifyDwcSubImage(Output& out, uint32_t idWord, ImageIdText& result) {
   uint32_t imageType = imageTypeOf(idWord);
   out.traceOut(kDwcImageId, imageIdOf(idWord));
   out.traceOut(kDwcImageType, imageType);
-  int lookup;
+  bool listed;
   if (imageType == kDwcImageType7) {
-    lookup = lookupDwcType7Code(out, imageIdOf(idWord), result);
+    listed = lookupDwcType7Code(out, imageIdOf(idWord), result);
   } else if (imageType == kDwcImageType11) {
-    lookup = lookupDwcType11Code(out, imageIdOf(idWord), result);
+    listed = lookupDwcType11Code(out, imageIdOf(idWord), result);
   } else {
     out.traceOut(kUnknownImageType, imageType, statusBits(INVALID_IMAGE_READ_ERROR));
     return INVALID_IMAGE_READ_ERROR;
   }
-  if (lookup != 0) return INVALID_IMAGE_READ_ERROR;
+  if (!listed) return INVALID_IMAGE_READ_ERROR;
   traceEncodedVersion(out, idWord, result);
   return 0;
 }
@@ -140,10 +140,10 @@ int verifyAllSubImage(Output& out, const AifHeader& header, ImageIdText& result)
   }
 }
 
-int isAifFileName(const char* path) {
+bool isAifFileName(const char* path) {
   const char* dot = std::strchr(path, '.');
-  if (dot == nullptr) return 1;
-  return std::strcmp(dot + 1, "aif") == 0 || std::strcmp(dot + 1, "AIF") == 0 ? 2 : 1;
+  if (dot == nullptr) return false;
+  return std::strcmp(dot + 1, "aif") == 0 || std::strcmp(dot + 1, "AIF") == 0;
 }
 
 int verifyALL_file(Output& out, const char* path, ImageIdText& result) {
@@ -155,7 +155,7 @@ int verifyALL_file(Output& out, const char* path, ImageIdText& result) {
     out.traceOut(kNotNopImage, statusBits(INCOMPAT_IMAGE_ERROR));
     return INCOMPAT_IMAGE_ERROR;
   }
-  const bool aifName = isAifFileName(path) == 2;
+  const bool aifName = isAifFileName(path);
   uint64_t accuFileSize = 0;
   status = walkSubImages(out, file, aifName, accuFileSize, result);
   if (status != 0) return status;

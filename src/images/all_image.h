@@ -41,8 +41,8 @@ struct AifHeader {
 // 0xFFF90001 (unknown kind, unknown image type or unknown image id).
 int verifyAllSubImage(Output& out, const AifHeader& header, ImageIdText& result);
 
-// 2 when everything after the first '.' of the path is "aif" or "AIF",
-// 1 otherwise (also for a path without a '.').
-int isAifFileName(const char* path);
+// Whether everything after the first '.' of the path is "aif" or "AIF" (false
+// for a path without a '.').
+bool isAifFileName(const char* path);
 
 }  // namespace vornup

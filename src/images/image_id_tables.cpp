@@ -88,19 +88,19 @@ namespace {
 
 constexpr char kUnknownTypeCode[] = "Encoded Type = UNKNOWN\n\n";
 
-int unknownId(Output& out) {
+bool unknownId(Output& out) {
   out.traceOut(kUnknownTypeCode);
-  return 1;
+  return false;
 }
 
 enum class DwcTable { kType7, kType11 };
 
-int lookupDwcCode(Output& out, uint32_t imageId, DwcTable table, ImageIdText& result) {
+bool lookupDwcCode(Output& out, uint32_t imageId, DwcTable table, ImageIdText& result) {
   result.clear();
   for (const DwcTypeCode& entry : kDwcTypeCodes) {
     if (entry.imageId == imageId) {
       result.set(table == DwcTable::kType7 ? entry.type7Code : entry.type11Code);
-      return 0;
+      return true;
     }
   }
   return unknownId(out);
@@ -115,15 +115,15 @@ char prgLetter(const PrgLetter* table, std::size_t count, uint32_t part) {
 
 }  // namespace
 
-int lookupDwcType7Code(Output& out, uint32_t imageId, ImageIdText& result) {
+bool lookupDwcType7Code(Output& out, uint32_t imageId, ImageIdText& result) {
   return lookupDwcCode(out, imageId, DwcTable::kType7, result);
 }
 
-int lookupDwcType11Code(Output& out, uint32_t imageId, ImageIdText& result) {
+bool lookupDwcType11Code(Output& out, uint32_t imageId, ImageIdText& result) {
   return lookupDwcCode(out, imageId, DwcTable::kType11, result);
 }
 
-int lookupPrgCode(Output& out, uint32_t imageId, ImageIdText& result) {
+bool lookupPrgCode(Output& out, uint32_t imageId, ImageIdText& result) {
   result.clear();
   for (uint8_t unlisted : kPrgUnlistedIds) {
     if (imageId == unlisted) return unknownId(out);
@@ -133,7 +133,7 @@ int lookupPrgCode(Output& out, uint32_t imageId, ImageIdText& result) {
   if (imageId > 0xFF || family == '\0' || kind == '\0') return unknownId(out);
   result.appendChar(family);
   result.appendChar(kind);
-  return 0;
+  return true;
 }
 
 }  // namespace vornup

@@ -41,10 +41,10 @@ extern const uint8_t kPrgUnlistedIds[];
 extern const std::size_t kPrgUnlistedIdCount;
 
 // Each lookup makes `result` empty, then writes the type code of a listed id
-// (two letters and a NUL at offset 2) and returns 0; for any other id it
-// leaves the text empty, traces the unknown-code line and returns 1.
-int lookupDwcType7Code(Output& out, uint32_t imageId, ImageIdText& result);
-int lookupDwcType11Code(Output& out, uint32_t imageId, ImageIdText& result);
-int lookupPrgCode(Output& out, uint32_t imageId, ImageIdText& result);
+// (two letters and a NUL at offset 2) and returns true; for any other id it
+// leaves the text empty, traces the unknown-code line and returns false.
+bool lookupDwcType7Code(Output& out, uint32_t imageId, ImageIdText& result);
+bool lookupDwcType11Code(Output& out, uint32_t imageId, ImageIdText& result);
+bool lookupPrgCode(Output& out, uint32_t imageId, ImageIdText& result);
 
 }  // namespace vornup

@@ -77,11 +77,11 @@ int readPrgHeader(ImageFile& file, uint8_t (&header)[kPrgHeaderBytes]) {
 
 }  // namespace
 
-int checkPciRomDeviceId(ImageFile& file, uint32_t deviceId) {
+bool hasPciRomDeviceId(ImageFile& file, uint32_t deviceId) {
   const uint64_t entry = file.position();
   bool matches = romCarriesDeviceId(file, entry, deviceId);
   bool back = file.seek(entry);
-  return matches && back ? 0 : 1;
+  return matches && back;
 }
 
 int verifyPRG_file(Output& out, const char* path, ImageIdText& result) {
@@ -98,11 +98,11 @@ int verifyPRG_file(Output& out, const char* path, ImageIdText& result) {
   if (status != 0) return status;
   const uint32_t idWord = ByteReader(header, sizeof header).be32(kPrgImageIdWordOffset);
   out.traceOut(kPrgImageId, imageIdOf(idWord));
-  if (lookupPrgCode(out, imageIdOf(idWord), result) != 0) {
+  if (!lookupPrgCode(out, imageIdOf(idWord), result)) {
     out.traceOut(kUnknownPrgId, statusBits(INCOMPAT_IMAGE_ERROR));
     return INCOMPAT_IMAGE_ERROR;
   }
-  if (result.c_str()[0] == 'U' && checkPciRomDeviceId(file, kPrgFamilyFDeviceId) == 0) {
+  if (result.c_str()[0] == 'U' && hasPciRomDeviceId(file, kPrgFamilyFDeviceId)) {
     result.replaceAt(0, 'F');
   }
   out.traceOut(kEncodedType, result.c_str());

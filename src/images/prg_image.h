@@ -18,9 +18,9 @@ constexpr std::size_t kPrgHeaderBytes = 48;
 constexpr uint32_t kPrgFamilyFDeviceId = 0x7D80;
 
 // Reads the PCI data structure of the ROM that starts at the file's current
-// position and compares its device id; returns 0 when it matches and 1
-// otherwise (no ROM signature, no data structure, or a read that meets the end
-// of the file). The file is back at the position on entry afterwards.
-int checkPciRomDeviceId(ImageFile& file, uint32_t deviceId);
+// position and answers whether it carries `deviceId` (false also without a
+// ROM signature or data structure, or for a read that meets the end of the
+// file). The file is back at the position on entry afterwards.
+bool hasPciRomDeviceId(ImageFile& file, uint32_t deviceId);
 
 }  // namespace vornup

@@ -62,7 +62,7 @@ ImageList::const_iterator findFirmwareCandidate(RunState& run, const Adapter& ad
                              ? findImageByImageType(static_cast<uint32_t>(adapter.imageType), list)
                              : findImageByTypeCode(adapter.fwType.c_str(), list, false);
   if (candidate != list.end() && isFpgaGatedAdapter(adapter) &&
-      isCompatibleKX2FirmwareVersion(run, *candidate) == 0) {
+      !isCompatibleKX2FirmwareVersion(run, *candidate)) {
     return list.end();
   }
   return candidate;

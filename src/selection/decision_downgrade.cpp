@@ -68,7 +68,7 @@ void downgradeFirmware(RunState& run, Adapter& adapter) {
   const bool gated = isFpgaGatedAdapter(adapter);
   Walk walk;
   for (; image != list.end() && imageMatchesAdapter(adapter, *image, false) &&
-         (!gated || isCompatibleKX2FirmwareVersion(run, *image) != 0);
+         (!gated || isCompatibleKX2FirmwareVersion(run, *image));
        ++image) {
     if (!tryInWalk(run, adapter, *image, kDownloadFirmware, false, walk)) break;
   }

@@ -101,8 +101,7 @@ bool loadNamedImage(RunState& run, const Adapter& adapter, const char* name,
       message.format(step.invalidFile, program, model, openFileError);
       return false;
   }
-  if (step.fpgaGate && isFpgaGatedAdapter(adapter) &&
-      isCompatibleKX2FirmwareVersion(run, node) == 0) {
+  if (step.fpgaGate && isFpgaGatedAdapter(adapter) && !isCompatibleKX2FirmwareVersion(run, node)) {
     message.format(kIncompatibleFirmware, program, model, 0u);
     return false;
   }

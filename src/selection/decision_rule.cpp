@@ -28,7 +28,7 @@ bool isDownloadWanted(const RunState& run, const Adapter& adapter, const ImageNo
   const Switches& sw = run.sw;
   const bool firmware = kind == kDownloadFirmware;
   const char* installed = firmware ? adapter.fwVersion.c_str() : adapter.bcVersion.c_str();
-  bool need = isUpdateNeeded(run, adapter, image, installed) != 0;
+  bool need = isUpdateNeeded(run, adapter, image, installed);
   if (sw.downgrade) need = !need;
   const bool forced = firmware ? sw.forceFw != 0 : sw.forceBios != 0;
   return forced || ((sw.downgrade || sw.update || sw.rewrite) && need);

@@ -60,7 +60,7 @@ constexpr GateWording kAdapterWording = {
 // The trace prints the numbers with %d, as the product always has.
 int asTraced(uint32_t value) { return static_cast<int>(value); }
 
-int passesGate(RunState& run, const GateWording& wording, const uint32_t (&version)[4]) {
+bool passesGate(RunState& run, const GateWording& wording, const uint32_t (&version)[4]) {
   run.out.traceOut("%s", wording.heading);
   for (int i = 0; i < 4; ++i) run.out.traceOut(wording.valueLines[i], asTraced(version[i]));
 
@@ -68,14 +68,14 @@ int passesGate(RunState& run, const GateWording& wording, const uint32_t (&versi
   for (int i = 0; i < 4; ++i) equal = equal && version[i] == kFpgaVersion[i];
   if (equal) {
     run.out.traceOut("%s", wording.equalLine);
-    return 1;
+    return true;
   }
   for (int i = 0; i < 4; ++i) {
     run.out.traceOut(wording.compareLines[i], asTraced(version[i]), asTraced(kFpgaVersion[i]));
     int field = compareVersionField(run, version[i], kFpgaVersion[i]);
-    if (field != kFieldEqualToFpga) return field;
+    if (field != kFieldEqualToFpga) return field == kFieldAboveFpga;
   }
-  return 1;  // not reached: a version that differs differs in some field
+  return true;  // not reached: a version that differs differs in some field
 }
 
 }  // namespace
@@ -86,13 +86,13 @@ bool isFpgaGatedAdapter(const Adapter& adapter) {
           adapter.subSysDevID == 0x1747);
 }
 
-int isCompatibleKX2FirmwareVersion(RunState& run, const ImageNode& newFwVersion) {
+bool isCompatibleKX2FirmwareVersion(RunState& run, const ImageNode& newFwVersion) {
   const uint32_t version[4] = {newFwVersion.CNAMajorVer, newFwVersion.CNAMinorVer,
                                newFwVersion.CNAReleaseVer, newFwVersion.CNABuildVer};
   return passesGate(run, kImageWording, version);
 }
 
-int hasSupportedKX2FirmwareVersion(RunState& run, const Adapter& currentHba) {
+bool hasSupportedKX2FirmwareVersion(RunState& run, const Adapter& currentHba) {
   const uint32_t version[4] = {currentHba.CNAMajorVer, currentHba.CNAMinorVer,
                                currentHba.CNAReleaseVer, currentHba.CNABuildVer};
   return passesGate(run, kAdapterWording, version);

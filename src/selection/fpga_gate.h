@@ -23,12 +23,12 @@ enum : int {
 // Whether the adapter belongs to the gated group (by its PCI subsystem ids).
 bool isFpgaGatedAdapter(const Adapter& adapter);
 
-// 1 when the image's version is at least the fpga version, else 0; traced.
-int isCompatibleKX2FirmwareVersion(RunState& run, const ImageNode& newFwVersion);
+// Whether the image's version is at least the fpga version; traced.
+bool isCompatibleKX2FirmwareVersion(RunState& run, const ImageNode& newFwVersion);
 
-// 1 when the adapter's installed version is at least the fpga version, else 0;
+// Whether the adapter's installed version is at least the fpga version;
 // traced.
-int hasSupportedKX2FirmwareVersion(RunState& run, const Adapter& currentHba);
+bool hasSupportedKX2FirmwareVersion(RunState& run, const Adapter& currentHba);
 
 // Compares one field and traces the outcome: kFieldBelowFpga, kFieldAboveFpga
 // or kFieldEqualToFpga.

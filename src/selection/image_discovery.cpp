@@ -67,7 +67,7 @@ void fillImageNode(ImageNode& node, const char* name, const ImageIdText& decoded
 bool imageGoesBefore(const ImageNode& a, const ImageNode& b) {
   const bool aIsFc = isFcImage(a);
   const bool bIsFc = isFcImage(b);
-  if (aIsFc && bIsFc) return compareFcSortKeys(a.fcSortKey.c_str(), b.fcSortKey.c_str()) == 1;
+  if (aIsFc && bIsFc) return isFcSortKeyAbove(a.fcSortKey.c_str(), b.fcSortKey.c_str());
   if (aIsFc || bIsFc) return aIsFc;
   return compareConvergedVersions(versionBlockOf(a), versionBlockOf(b)) == 1;
 }

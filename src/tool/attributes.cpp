@@ -72,7 +72,7 @@ void checkCindralBlade(RunState& run, Adapter& a) {
 void retryWith(RunState& run, const char* label, const char* traceFormat, Adapter& a) {
   if (a.fwVersion.length() >= kFullFcVersionLength) return;
   FixedText<32> fallback;
-  if (getLabelValue(label, run.toolOutput.c_str(), fallback) != 0) return;
+  if (!getLabelValue(label, run.toolOutput.c_str(), fallback)) return;
   a.fwVersion = fallback;
   run.out.traceOut(traceFormat, a.fwVersion.c_str());
 }

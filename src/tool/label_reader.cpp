@@ -33,7 +33,7 @@ uint32_t hexValue(const char* text) {
 
 uint32_t readHexLabel(const char* label, const char* text) {
   FixedText<kNumberTextSize> number;
-  if (getLabelValue(label, text, number) != 0) return 0;
+  if (!getLabelValue(label, text, number)) return 0;
   return hexValue(number.c_str());
 }
 

@@ -18,28 +18,29 @@ const char* findLabelValue(const char* label, const char* text);
 
 // Finds the first `label` in `text` and copies its value up to the next line
 // end or blank, every '.' dropped and letters upper-cased (2.72a2 -> 272A2).
-// Returns 0, or 1 with "N/A" stored when the label, or the colon after it, is
-// missing. The copy is cut to the destination's size.
+// Whether the label was found: false, with "N/A" stored, when the label, or
+// the colon after it, is missing. The copy is cut to the destination's size.
 template <std::size_t N>
-int getLabelValue(const char* label, const char* text, FixedText<N>& destination) {
+bool getLabelValue(const char* label, const char* text, FixedText<N>& destination) {
   const char* value = findLabelValue(label, text);
   if (value == nullptr) {
     destination.set(kNotAvailableText);
-    return 1;
+    return false;
   }
   destination.clear();
   for (; *value != '\0' && *value != '\n' && *value != '\r' && *value != ' '; ++value) {
     if (*value != '.' && !destination.appendChar(*value)) break;
   }
   destination.upcase();
-  return 0;
+  return true;
 }
 
 // Finds the first `label` in `text` and copies its value unchanged up to the
-// next line end, blank, tab, comma or 0xFF byte. Returns 0, or 1 with "N/A"
-// stored when the label or its colon is missing or the value is empty.
+// next line end, blank, tab, comma or 0xFF byte. Whether a value was found:
+// false, with "N/A" stored, when the label or its colon is missing or the
+// value is empty.
 template <std::size_t N>
-int getLabelToken(const char* label, const char* text, FixedText<N>& destination) {
+bool getLabelToken(const char* label, const char* text, FixedText<N>& destination) {
   const char* value = findLabelValue(label, text);
   destination.clear();
   if (value != nullptr) {
@@ -49,9 +50,9 @@ int getLabelToken(const char* label, const char* text, FixedText<N>& destination
   }
   if (destination.empty()) {
     destination.set(kNotAvailableText);
-    return 1;
+    return false;
   }
-  return 0;
+  return true;
 }
 
 // The hexadecimal number at the start of `text` (an optional 0x first),

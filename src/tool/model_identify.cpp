@@ -40,7 +40,7 @@ const ModelRow& findModelRow(RunState& run, Adapter& a) {
 
 }  // namespace
 
-int identifyModel(RunState& run, Adapter& a) {
+bool identifyModel(RunState& run, Adapter& a) {
   const ModelRow& row = findModelRow(run, a);
   a.fwType.set(row.typeCode);
   a.model.set(row.model);
@@ -48,12 +48,12 @@ int identifyModel(RunState& run, Adapter& a) {
   if (&row == &kUnknownModelRow) {
     a.supported = 0;
     a.bcType = a.fwType;
-    return 1;
+    return false;
   }
   ++run.counters.knownHbaCount;
   a.supported = 1;
   if (a.bcVersion.equals(kNoneText) && run.sw.forceBios) a.bcType.assign(a.fwType.c_str(), 1);
-  return 0;
+  return true;
 }
 
 bool isMultiFunctionDevice(RunState& run, Adapter& a) {

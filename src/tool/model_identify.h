@@ -9,9 +9,9 @@
 namespace vornup {
 
 // Sets model, fwType and supported (and bcType where the rules say) from the
-// model table and counts known models. 1 when the device ID is not in the
-// table, else 0.
-int identifyModel(RunState& run, Adapter& a);
+// model table and counts known models. False when the device ID is not in
+// the table (the model is then "UNKNOWN_MODEL").
+bool identifyModel(RunState& run, Adapter& a);
 
 // Runs "pcidata" for the port and answers whether its PCI header type is
 // 0x80: the port belongs to a multi-function PCI device.

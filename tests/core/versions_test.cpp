@@ -105,24 +105,24 @@ TEST(FcSortKey, ComparesCharacterByCharacter) {
   const struct {
     const char* a;
     const char* b;
-    int aAboveB;
-    int bAboveA;
+    bool aAboveB;
+    bool bAboveA;
   } cases[] = {
-      {"XY282A0000012", "XY282A0000004", 1, 0},
-      {"XY282A0000004", "XY282A0000004", 0, 0},
-      {"XY290A0000001", "XY282A0000009", 1, 0},
-      {"XY282B0000001", "XY282A0000009", 1, 0},
-      {"XZ100A0000001", "XY999B9999999", 1, 0},
-      {"XY282A000000", "XY282A0000001", 0, 1},  // a shorter key ends first
-      {"XY", "XY", 0, 0},
+      {"XY282A0000012", "XY282A0000004", true, false},
+      {"XY282A0000004", "XY282A0000004", false, false},
+      {"XY290A0000001", "XY282A0000009", true, false},
+      {"XY282B0000001", "XY282A0000009", true, false},
+      {"XZ100A0000001", "XY999B9999999", true, false},
+      {"XY282A000000", "XY282A0000001", false, true},  // a shorter key ends first
+      {"XY", "XY", false, false},
       // Characters compare as signed: a byte of 0x80 or above sorts low.
-      {"XY282A000000\x80", "XY282A0000001", 0, 1},
+      {"XY282A000000\x80", "XY282A0000001", false, true},
       // Only 13 positions count.
-      {"XY282A0000004Z", "XY282A0000004A", 0, 0},
+      {"XY282A0000004Z", "XY282A0000004A", false, false},
   };
   for (const auto& c : cases) {
-    EXPECT_EQ(compareFcSortKeys(c.a, c.b), c.aAboveB) << c.a << " / " << c.b;
-    EXPECT_EQ(compareFcSortKeys(c.b, c.a), c.bAboveA) << c.b << " / " << c.a;
+    EXPECT_EQ(isFcSortKeyAbove(c.a, c.b), c.aAboveB) << c.a << " / " << c.b;
+    EXPECT_EQ(isFcSortKeyAbove(c.b, c.a), c.bAboveA) << c.b << " / " << c.a;
   }
 }
 
@@ -131,59 +131,59 @@ TEST(FcSortKey, BuiltKeysOrderByCount) {
   FixedText<32> low, high;
   buildFcSortKey("XY282A4", low);
   buildFcSortKey("XY282A12", high);
-  EXPECT_EQ(compareFcSortKeys(high.c_str(), low.c_str()), 1);
-  EXPECT_EQ(compareFcSortKeys(low.c_str(), high.c_str()), 0);
+  EXPECT_TRUE(isFcSortKeyAbove(high.c_str(), low.c_str()));
+  EXPECT_FALSE(isFcSortKeyAbove(low.c_str(), high.c_str()));
 }
 
 struct FcCase {
   const char* newVersion;
   const char* installed;
-  int plain;      // neither /rewrite nor /downgrade
-  int rewrite;    // /rewrite
-  int downgrade;  // /downgrade
+  bool plain;      // neither /rewrite nor /downgrade
+  bool rewrite;    // /rewrite
+  bool downgrade;  // /downgrade
 };
 
 TEST(IsFcUpdateNeeded, EveryTieBreak) {
   const FcCase cases[] = {
-      // No installed version: only /downgrade answers 1.
-      {"282A4", "NONE", 0, 0, 1},
-      {"282A4", "N/A", 0, 0, 1},
+      // No installed version: only /downgrade answers true.
+      {"282A4", "NONE", false, false, true},
+      {"282A4", "N/A", false, false, true},
       // Equal strings.
-      {"282A4", "282A4", 0, 1, 1},
+      {"282A4", "282A4", false, true, true},
       // First character.
-      {"310A1", "282A4", 1, 1, 1},
-      {"190A9", "282A4", 0, 0, 0},
+      {"310A1", "282A4", true, true, true},
+      {"190A9", "282A4", false, false, false},
       // Digit run as a number.
-      {"290A1", "282A4", 1, 1, 1},
-      {"272A9", "282A4", 0, 0, 0},
-      {"2720A1", "272A2", 1, 1, 1},
-      {"272A2", "2720A1", 0, 0, 0},
-      {"2A4", "282A4", 0, 0, 0},  // empty run counts as 0
-      {"2999999999999999999A1", "282A1", 1, 1, 1},
+      {"290A1", "282A4", true, true, true},
+      {"272A9", "282A4", false, false, false},
+      {"2720A1", "272A2", true, true, true},
+      {"272A2", "2720A1", false, false, false},
+      {"2A4", "282A4", false, false, false},  // empty run counts as 0
+      {"2999999999999999999A1", "282A1", true, true, true},
       // Release letters: B above all, A below all, no order between others.
-      {"282B1", "282A4", 1, 1, 1},
-      {"282X1", "282B4", 0, 0, 0},
-      {"282A9", "282B1", 0, 0, 0},
-      {"282N1", "282A9", 1, 1, 1},
-      {"282B1", "282N9", 1, 1, 1},
-      {"282A9", "282N1", 0, 0, 0},
-      {"282N4", "282X4", 0, 0, 0},
-      {"282X4", "282N4", 0, 0, 0},
+      {"282B1", "282A4", true, true, true},
+      {"282X1", "282B4", false, false, false},
+      {"282A9", "282B1", false, false, false},
+      {"282N1", "282A9", true, true, true},
+      {"282B1", "282N9", true, true, true},
+      {"282A9", "282N1", false, false, false},
+      {"282N4", "282X4", false, false, false},
+      {"282X4", "282N4", false, false, false},
       // The count: longer is newer, then the larger value.
-      {"282A10", "282A4", 1, 1, 1},
-      {"282A4", "282A10", 0, 0, 0},
-      {"282A5", "282A4", 1, 1, 1},
-      {"282A3", "282A4", 0, 0, 0},
-      {"282A0", "282A", 1, 1, 1},
-      {"282A", "282A0", 0, 0, 0},
+      {"282A10", "282A4", true, true, true},
+      {"282A4", "282A10", false, false, false},
+      {"282A5", "282A4", true, true, true},
+      {"282A3", "282A4", false, false, false},
+      {"282A0", "282A", true, true, true},
+      {"282A", "282A0", false, false, false},
       // Equal at every rule but spelled differently: not newer.
-      {"2082A4", "282A4", 0, 0, 0},
-      {"282A4", "2082A4", 0, 0, 0},
-      {"282", "2082", 0, 0, 0},
+      {"2082A4", "282A4", false, false, false},
+      {"282A4", "2082A4", false, false, false},
+      {"282", "2082", false, false, false},
       // Empty texts never read past their end.
-      {"", "282A4", 0, 0, 0},
-      {"282A4", "", 1, 1, 1},
-      {"", "", 0, 1, 1},
+      {"", "282A4", false, false, false},
+      {"282A4", "", true, true, true},
+      {"", "", false, true, true},
   };
   for (const FcCase& c : cases) {
     CapturedRun plain;
@@ -227,26 +227,29 @@ ImageNode convergedImage(uint32_t imageType, uint32_t major, uint32_t minor, uin
 struct ConvergedCase {
   Adapter adapter;
   ImageNode image;
-  int plain, rewrite, downgrade;
+  bool plain, rewrite, downgrade;
 };
 
 TEST(IsConvergedUpdateNeeded, ComparesTheFiveValueBlocks) {
   const ConvergedCase cases[] = {
       // Newer, equal and older images on a KX2 NIC function.
-      {convergedAdapter(kCnaTypeNic, 0x3A00, 2, 4, 0, 360, 15), convergedImage(2, 4, 1, 0, 0), 1, 1,
-       1},
-      {convergedAdapter(kCnaTypeNic, 0x3A00, 2, 4, 0, 360, 15), convergedImage(2, 4, 0, 360, 15), 0,
-       1, 1},
-      {convergedAdapter(kCnaTypeNic, 0x3A00, 2, 4, 1, 0, 0), convergedImage(2, 4, 0, 360, 15), 0, 0,
-       0},
+      {convergedAdapter(kCnaTypeNic, 0x3A00, 2, 4, 0, 360, 15), convergedImage(2, 4, 1, 0, 0), true,
+       true, true},
+      {convergedAdapter(kCnaTypeNic, 0x3A00, 2, 4, 0, 360, 15), convergedImage(2, 4, 0, 360, 15),
+       false, true, true},
+      {convergedAdapter(kCnaTypeNic, 0x3A00, 2, 4, 1, 0, 0), convergedImage(2, 4, 0, 360, 15),
+       false, false, false},
       // The Halvard FC adapter takes the converged rules.
-      {convergedAdapter(kCnaTypeFc, 0x6C00, 4, 1, 2, 3, 4), convergedImage(4, 1, 2, 3, 5), 1, 1, 1},
-      {convergedAdapter(kCnaTypeFc, 0x6C00, 4, 1, 2, 3, 4), convergedImage(4, 1, 2, 3, 4), 0, 1, 1},
+      {convergedAdapter(kCnaTypeFc, 0x6C00, 4, 1, 2, 3, 4), convergedImage(4, 1, 2, 3, 5), true,
+       true, true},
+      {convergedAdapter(kCnaTypeFc, 0x6C00, 4, 1, 2, 3, 4), convergedImage(4, 1, 2, 3, 4), false,
+       true, true},
       // A plain FC adapter never takes a converged image.
-      {convergedAdapter(kCnaTypeFc, 0x7D00, 0, 0, 0, 0, 0), convergedImage(2, 9, 9, 9, 9), 0, 0, 0},
+      {convergedAdapter(kCnaTypeFc, 0x7D00, 0, 0, 0, 0, 0), convergedImage(2, 9, 9, 9, 9), false,
+       false, false},
       // A higher image family counts as newer.
-      {convergedAdapter(kCnaTypeFcoe, 0x3A10, 2, 4, 1, 0, 0), convergedImage(3, 1, 0, 0, 0), 1, 1,
-       1},
+      {convergedAdapter(kCnaTypeFcoe, 0x3A10, 2, 4, 1, 0, 0), convergedImage(3, 1, 0, 0, 0), true,
+       true, true},
   };
   for (const ConvergedCase& c : cases) {
     CapturedRun plain;
@@ -269,14 +272,14 @@ TEST(IsUpdateNeeded, FcAdaptersCompareTheIdentifierWithoutItsTypeCode) {
   ImageNode image;
   image.imageType = kImageFc;
   image.decodedId.set("XY290A1");
-  EXPECT_EQ(isUpdateNeeded(r.run, fc, image, "282A4"), 1);
-  EXPECT_EQ(isUpdateNeeded(r.run, fc, image, "290A1"), 0);
-  EXPECT_EQ(isUpdateNeeded(r.run, fc, image, "NONE"), 0);
+  EXPECT_TRUE(isUpdateNeeded(r.run, fc, image, "282A4"));
+  EXPECT_FALSE(isUpdateNeeded(r.run, fc, image, "290A1"));
+  EXPECT_FALSE(isUpdateNeeded(r.run, fc, image, "NONE"));
   image.decodedId.set("X");  // shorter than a type code: compared as empty
-  EXPECT_EQ(isUpdateNeeded(r.run, fc, image, "282A4"), 0);
+  EXPECT_FALSE(isUpdateNeeded(r.run, fc, image, "282A4"));
   r.run.sw.rewrite = 1;
   image.decodedId.set("XY290A1");
-  EXPECT_EQ(isUpdateNeeded(r.run, fc, image, "290A1"), 1);
+  EXPECT_TRUE(isUpdateNeeded(r.run, fc, image, "290A1"));
 }
 
 TEST(IsUpdateNeeded, ConvergedFamilyIgnoresTheInstalledText) {
@@ -284,8 +287,8 @@ TEST(IsUpdateNeeded, ConvergedFamilyIgnoresTheInstalledText) {
   Adapter nic = convergedAdapter(kCnaTypeNic, 0x3A00, 2, 4, 0, 360, 15);
   ImageNode image = convergedImage(2, 4, 1, 0, 0);
   image.decodedId.set("4.1.0.0");
-  EXPECT_EQ(isUpdateNeeded(r.run, nic, image, "9.9.9.9"), 1);
-  EXPECT_EQ(isUpdateNeeded(r.run, nic, image, "NONE"), 1);
+  EXPECT_TRUE(isUpdateNeeded(r.run, nic, image, "9.9.9.9"));
+  EXPECT_TRUE(isUpdateNeeded(r.run, nic, image, "NONE"));
 }
 
 }  // namespace

@@ -142,15 +142,17 @@ TEST(AllChecksum, BytesMissingAtTheEndCountAsZero) {
 TEST(AifFileName, OnlyTheWholeRemainderAfterTheFirstDotCounts) {
   struct Case {
     const char* path;
-    int result;
+    bool aif;
   };
   const Case cases[] = {
-      {"firmware\\image.aif", 2},  {"firmware/image.AIF", 2},  {"image.aif", 2},
-      {".\\firmware\\image.aif", 1}, {"firmware\\image.AIF.old", 1}, {"image.Aif", 1},
-      {"image.all", 1},            {"image", 1},               {"image.", 1},
-      {"dir.aif", 2},
+      // clang-format off
+      {"firmware\\image.aif", true},     {"firmware/image.AIF", true},         {"image.aif", true},
+      {".\\firmware\\image.aif", false}, {"firmware\\image.AIF.old", false}, {"image.Aif", false},
+      {"image.all", false},              {"image", false},                     {"image.", false},
+      {"dir.aif", true},
+      // clang-format on
   };
-  for (const Case& c : cases) EXPECT_EQ(isAifFileName(c.path), c.result) << c.path;
+  for (const Case& c : cases) EXPECT_EQ(isAifFileName(c.path), c.aif) << c.path;
 }
 
 }  // namespace

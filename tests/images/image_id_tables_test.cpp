@@ -44,9 +44,9 @@ TEST(ImageIdTables, EveryDwcEntryIsFoundByItsLookup) {
     const DwcTypeCode& entry = kDwcTypeCodes[i];
     TraceCapture trace;
     ImageIdText text("stale");
-    EXPECT_EQ(lookupDwcType7Code(trace.out, entry.imageId, text), 0);
+    EXPECT_TRUE(lookupDwcType7Code(trace.out, entry.imageId, text));
     EXPECT_STREQ(text.c_str(), entry.type7Code);
-    EXPECT_EQ(lookupDwcType11Code(trace.out, entry.imageId, text), 0);
+    EXPECT_TRUE(lookupDwcType11Code(trace.out, entry.imageId, text));
     EXPECT_STREQ(text.c_str(), entry.type11Code);
     EXPECT_EQ(trace.text(), "");
   }
@@ -55,24 +55,24 @@ TEST(ImageIdTables, EveryDwcEntryIsFoundByItsLookup) {
 TEST(ImageIdTables, DwcEdgeIds) {
   struct Case {
     uint32_t id;
-    int status7;
+    bool listed7;
     const char* code7;
-    int status11;
+    bool listed11;
     const char* code11;
   };
   const Case cases[] = {
-      {41, 0, "OF", 0, "UD"},  {235, 0, "ZJ", 0, "ZD"}, {18, 0, "", 0, ""},
-      {121, 0, "UF", 0, "UF"}, {0, 1, "", 1, ""},       {100, 1, "", 1, ""},
-      {255, 1, "", 1, ""},     {256 + 41, 1, "", 1, ""},
+      {41, true, "OF", true, "UD"},  {235, true, "ZJ", true, "ZD"},    {18, true, "", true, ""},
+      {121, true, "UF", true, "UF"}, {0, false, "", false, ""},        {100, false, "", false, ""},
+      {255, false, "", false, ""},   {256 + 41, false, "", false, ""},
   };
   for (const Case& c : cases) {
     TraceCapture trace;
     ImageIdText text("XX");
-    EXPECT_EQ(lookupDwcType7Code(trace.out, c.id, text), c.status7) << c.id;
+    EXPECT_EQ(lookupDwcType7Code(trace.out, c.id, text), c.listed7) << c.id;
     EXPECT_STREQ(text.c_str(), c.code7) << c.id;
-    EXPECT_EQ(lookupDwcType11Code(trace.out, c.id, text), c.status11) << c.id;
+    EXPECT_EQ(lookupDwcType11Code(trace.out, c.id, text), c.listed11) << c.id;
     EXPECT_STREQ(text.c_str(), c.code11) << c.id;
-    EXPECT_EQ(trace.text(), c.status7 == 0 ? "" : std::string(kUnknownLine) + kUnknownLine);
+    EXPECT_EQ(trace.text(), c.listed7 ? "" : std::string(kUnknownLine) + kUnknownLine);
   }
 }
 
@@ -107,13 +107,13 @@ TEST(ImageIdTables, PrgTableListsExactlyTheKnownIds) {
   for (uint32_t id = 0; id < 260; ++id) {
     TraceCapture trace;
     ImageIdText text("stale");
-    int status = lookupPrgCode(trace.out, id, text);
+    const bool found = lookupPrgCode(trace.out, id, text);
     if (listed.count(id) != 0) {
-      EXPECT_EQ(status, 0) << id;
+      EXPECT_TRUE(found) << id;
       EXPECT_TRUE(isTypeCode(text.c_str())) << id;
       EXPECT_EQ(trace.text(), "");
     } else {
-      EXPECT_EQ(status, 1) << id;
+      EXPECT_FALSE(found) << id;
       EXPECT_STREQ(text.c_str(), "") << id;
       EXPECT_EQ(trace.text(), kUnknownLine) << id;
     }
@@ -133,7 +133,7 @@ TEST(ImageIdTables, PrgCodesOfTheTableEdges) {
   for (const Case& c : cases) {
     TraceCapture trace;
     ImageIdText text;
-    EXPECT_EQ(lookupPrgCode(trace.out, c.id, text), c.code[0] == '\0' ? 1 : 0) << c.id;
+    EXPECT_EQ(lookupPrgCode(trace.out, c.id, text), c.code[0] != '\0') << c.id;
     EXPECT_STREQ(text.c_str(), c.code) << c.id;
   }
 }

@@ -155,14 +155,14 @@ TEST(VerifyPrgFile, MissingFile) {
                          ", Status = FFFA0000\n");
 }
 
-TEST(CheckPciRomDeviceId, ReturnsToThePositionOnEntry) {
+TEST(HasPciRomDeviceId, ReturnsToThePositionOnEntry) {
   ScratchDir dir;
   std::string path = dir.write("rom.prg", imagemaker::makePrg(prg(121, 0x7D80)));
   for (uint32_t wanted : {0x7D80u, 0x1234u}) {
     ImageFile file;
     ASSERT_TRUE(file.open(path.c_str()));
     ASSERT_TRUE(file.seek(kPrgHeaderBytes));
-    EXPECT_EQ(checkPciRomDeviceId(file, wanted), wanted == 0x7D80 ? 0 : 1);
+    EXPECT_EQ(hasPciRomDeviceId(file, wanted), wanted == 0x7D80);
     EXPECT_EQ(file.position(), kPrgHeaderBytes);
   }
 }
@@ -170,7 +170,7 @@ TEST(CheckPciRomDeviceId, ReturnsToThePositionOnEntry) {
 // PCI expansion ROMs that nobody here wrote: the network boot ROMs of an
 // emulator package, wrapped in the PRG layout. Their device ids are those of
 // the emulated network cards.
-TEST(CheckPciRomDeviceId, ReadsTheDeviceIdsOfRealRoms) {
+TEST(HasPciRomDeviceId, ReadsTheDeviceIdsOfRealRoms) {
   struct RealRom {
     const char* file;
     uint32_t deviceId;
@@ -194,7 +194,7 @@ TEST(CheckPciRomDeviceId, ReadsTheDeviceIdsOfRealRoms) {
       ImageFile file;
       ASSERT_TRUE(file.open(path.c_str()));
       ASSERT_TRUE(file.seek(kPrgHeaderBytes));
-      EXPECT_EQ(checkPciRomDeviceId(file, wanted), wanted == r.deviceId ? 0 : 1)
+      EXPECT_EQ(hasPciRomDeviceId(file, wanted), wanted == r.deviceId)
           << r.file << " " << std::hex << wanted;
     }
     Verdict o = verifyImagePath(Reader::kPrg, path);

@@ -28,14 +28,14 @@ TEST(FpgaGate, GatedAdaptersBySubsystemIds) {
 
 struct GateCase {
   uint32_t version[4];
-  int expected;
+  bool expected;
   const char* imageTrace;
   const char* adapterTrace;
 };
 
 const GateCase kGateCases[] = {
     {{4, 0, 360, 15},
-     1,
+     true,
      "\n[isCompatibleKX2FirmwareVersion]\n"
      "newFwVersion->CNAMajorVer   = 4\n"
      "newFwVersion->CNAMinorVer   = 0\n"
@@ -49,7 +49,7 @@ const GateCase kGateCases[] = {
      "currentHba->CNABuildVer   = 15\n"
      "Current versions are equal to the fpga versions! Supported = TRUE\n"},
     {{4, 0, 360, 14},
-     0,
+     false,
      "\n[isCompatibleKX2FirmwareVersion]\n"
      "newFwVersion->CNAMajorVer   = 4\n"
      "newFwVersion->CNAMinorVer   = 0\n"
@@ -77,7 +77,7 @@ const GateCase kGateCases[] = {
      "\nComparing Build Versions - Cur = 14, fpga = 15\n"
      "curVersion < fpgaVersion - Supported = FALSE\n"},
     {{4, 1, 0, 0},
-     1,
+     true,
      "\n[isCompatibleKX2FirmwareVersion]\n"
      "newFwVersion->CNAMajorVer   = 4\n"
      "newFwVersion->CNAMinorVer   = 1\n"
@@ -97,7 +97,7 @@ const GateCase kGateCases[] = {
      "\nComparing Minor Versions - Cur = 1, fpga = 0\n"
      "curVersion > fpgaVersion - Supported = TRUE\n"},
     {{3, 9, 999, 999},
-     0,
+     false,
      "\n[isCompatibleKX2FirmwareVersion]\n"
      "newFwVersion->CNAMajorVer   = 3\n"
      "newFwVersion->CNAMinorVer   = 9\n"
@@ -113,7 +113,7 @@ const GateCase kGateCases[] = {
      "\nComparing Major Versions - Cur = 3, fpga = 4\n"
      "curVersion < fpgaVersion - Supported = FALSE\n"},
     {{4, 0, 361, 0},
-     1,
+     true,
      "\n[isCompatibleKX2FirmwareVersion]\n"
      "newFwVersion->CNAMajorVer   = 4\n"
      "newFwVersion->CNAMinorVer   = 0\n"
@@ -189,7 +189,7 @@ TEST(FpgaGate, NothingIsWrittenWithoutTheTrace) {
   r.run.out.debugTrace = nullptr;
   ImageNode n;
   n.CNAMajorVer = 5;
-  EXPECT_EQ(isCompatibleKX2FirmwareVersion(r.run, n), 1);
+  EXPECT_TRUE(isCompatibleKX2FirmwareVersion(r.run, n));
   EXPECT_EQ(r.console(), "");
 }
 

@@ -10,31 +10,31 @@ namespace {
 struct LabelCase {
   const char* label;
   std::string text;
-  int status;
+  bool found;
   std::string value;
 };
 
 TEST(GetLabelValue, DropsDotsAndUpcases) {
   const LabelCase cases[] = {
-      {"FW Version", "FW Version : 2.72a2\n", 0, "272A2"},
-      {"FW Version", "FW Version :      2.72A2 (U3D2.72A2)\n", 0, "272A2"},
-      {"FW Version", "Host Name : x\nFW Version : 2.82A4", 0, "282A4"},  // value at end of text
-      {"FW Version", "FW Version : 2.82A4\r\nNext : y\n", 0, "282A4"},
-      {"FW Version", "FW Version :\n", 0, ""},
-      {"FW Version", "FW Version :\tv1\n", 0, "\tV1"},  // only blanks are skipped
-      {"Header Type", "Vendor ID : 1A5C\n", 1, "N/A"},
-      {"Header Type", "Header Type 80\n", 1, "N/A"},  // no colon: no value
-      {"Port Type", "Port Type : fcoe\n", 0, "FCOE"},
+      {"FW Version", "FW Version : 2.72a2\n", true, "272A2"},
+      {"FW Version", "FW Version :      2.72A2 (U3D2.72A2)\n", true, "272A2"},
+      {"FW Version", "Host Name : x\nFW Version : 2.82A4", true, "282A4"},  // value at end of text
+      {"FW Version", "FW Version : 2.82A4\r\nNext : y\n", true, "282A4"},
+      {"FW Version", "FW Version :\n", true, ""},
+      {"FW Version", "FW Version :\tv1\n", true, "\tV1"},  // only blanks are skipped
+      {"Header Type", "Vendor ID : 1A5C\n", false, "N/A"},
+      {"Header Type", "Header Type 80\n", false, "N/A"},  // no colon: no value
+      {"Port Type", "Port Type : fcoe\n", true, "FCOE"},
       {"Flags", "Flags : 8000\xFF"
                 "7e0d\n",
-       0, "8000\xFF"
-          "7E0D"},
+       true, "8000\xFF"
+             "7E0D"},
       // The colon may stand on a later line; the first one after the label counts.
-      {"Boot Code", "Boot Code\n  : Enabled\n", 0, "ENABLED"},
+      {"Boot Code", "Boot Code\n  : Enabled\n", true, "ENABLED"},
   };
   for (const LabelCase& c : cases) {
     FixedText<32> value("previous");
-    EXPECT_EQ(getLabelValue(c.label, c.text.c_str(), value), c.status) << c.text;
+    EXPECT_EQ(getLabelValue(c.label, c.text.c_str(), value), c.found) << c.text;
     EXPECT_EQ(value.c_str(), c.value) << c.text;
   }
 }
@@ -42,32 +42,32 @@ TEST(GetLabelValue, DropsDotsAndUpcases) {
 TEST(GetLabelValue, LongValueIsCutToTheDestination) {
   std::string text = "Serial No. : " + std::string(500, 'a') + "\n";
   FixedText<32> value;
-  EXPECT_EQ(getLabelValue("Serial No.", text.c_str(), value), 0);
+  EXPECT_TRUE(getLabelValue("Serial No.", text.c_str(), value));
   EXPECT_EQ(value.c_str(), std::string(31, 'A'));
   FixedText<4> small;
-  EXPECT_EQ(getLabelValue("Serial No.", text.c_str(), small), 0);
+  EXPECT_TRUE(getLabelValue("Serial No.", text.c_str(), small));
   EXPECT_STREQ(small.c_str(), "AAA");
 }
 
 TEST(GetLabelToken, KeepsTheValueUpToADelimiter) {
   const LabelCase cases[] = {
-      {"FW Version", "FW Version : 4.0.360.15\n", 0, "4.0.360.15"},
-      {"Serial No.", "Serial No. : ab123,xyz\n", 0, "ab123"},
-      {"Serial No.", "Serial No. : ab\t123\n", 0, "ab"},
+      {"FW Version", "FW Version : 4.0.360.15\n", true, "4.0.360.15"},
+      {"Serial No.", "Serial No. : ab123,xyz\n", true, "ab123"},
+      {"Serial No.", "Serial No. : ab\t123\n", true, "ab"},
       {"Serial No.", "Serial No. : ab\xFF"
                      "123\n",
-       0, "ab"},
-      {"Serial No.", "Serial No. : ab 123\n", 0, "ab"},
-      {"Serial No.", "Serial No. : ab\r\n", 0, "ab"},
-      {"Serial No.", "Serial No. : kf77", 0, "kf77"},
-      {"Serial No.", "Serial No. :\n", 1, "N/A"},
-      {"Serial No.", "Serial No. :", 1, "N/A"},
-      {"Serial No.", "Serial No. ab123", 1, "N/A"},
-      {"Boot Code", "Host : a\n", 1, "N/A"},
+       true, "ab"},
+      {"Serial No.", "Serial No. : ab 123\n", true, "ab"},
+      {"Serial No.", "Serial No. : ab\r\n", true, "ab"},
+      {"Serial No.", "Serial No. : kf77", true, "kf77"},
+      {"Serial No.", "Serial No. :\n", false, "N/A"},
+      {"Serial No.", "Serial No. :", false, "N/A"},
+      {"Serial No.", "Serial No. ab123", false, "N/A"},
+      {"Boot Code", "Host : a\n", false, "N/A"},
   };
   for (const LabelCase& c : cases) {
     FixedText<32> value("previous");
-    EXPECT_EQ(getLabelToken(c.label, c.text.c_str(), value), c.status) << c.text;
+    EXPECT_EQ(getLabelToken(c.label, c.text.c_str(), value), c.found) << c.text;
     EXPECT_EQ(value.c_str(), c.value) << c.text;
   }
 }
@@ -75,7 +75,7 @@ TEST(GetLabelToken, KeepsTheValueUpToADelimiter) {
 TEST(GetLabelToken, LongValueIsCutToTheDestination) {
   std::string text = "Serial No. : " + std::string(1000, 'k');
   FixedText<288> value;
-  EXPECT_EQ(getLabelToken("Serial No.", text.c_str(), value), 0);
+  EXPECT_TRUE(getLabelToken("Serial No.", text.c_str(), value));
   EXPECT_EQ(value.length(), 287u);
 }
 

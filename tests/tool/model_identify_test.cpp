@@ -35,7 +35,7 @@ void checkCase(const ModelCase& c) {
   a.subSysDevID = c.subDevice;
   a.flags = c.flags;
   SCOPED_TRACE(std::string(c.model) + " " + std::to_string(c.deviceId));
-  EXPECT_EQ(identifyModel(sim.run, a), 0);
+  EXPECT_TRUE(identifyModel(sim.run, a));
   EXPECT_STREQ(a.model.c_str(), c.model);
   EXPECT_STREQ(a.fwType.c_str(), c.fwType);
   EXPECT_EQ(a.supported, 1);
@@ -109,13 +109,13 @@ TEST(IdentifyModel, ConvergedAndHalvardTypeCodesHaveOneLetter) {
   nic.cnaType = kCnaTypeNic;
   nic.mac.set("00-90-FA-3A-00-01");
   nic.pciID = 0x3A14;
-  EXPECT_EQ(identifyModel(sim.run, nic), 0);
+  EXPECT_TRUE(identifyModel(sim.run, nic));
   EXPECT_STREQ(nic.model.c_str(), "KC3200");
   EXPECT_STREQ(nic.fwType.c_str(), "D");
   Adapter halvard;
   halvard.wwn.set("10:00:00:00:C9:6C:00:01");
   halvard.pciID = 0x6C00;
-  EXPECT_EQ(identifyModel(sim.run, halvard), 0);
+  EXPECT_TRUE(identifyModel(sim.run, halvard));
   EXPECT_STREQ(halvard.model.c_str(), "KH3202");
   EXPECT_STREQ(halvard.fwType.c_str(), "G");
   EXPECT_EQ(sim.calls(), std::vector<std::string>{"pcidata 10:00:00:00:C9:6C:00:01"});
@@ -127,7 +127,7 @@ TEST(IdentifyModel, UnknownDeviceIsUnsupportedAndNotCounted) {
   Adapter fc;
   fc.pciID = 0x1234;
   fc.bcType.set("ZU");
-  EXPECT_EQ(identifyModel(captured.run, fc), 1);
+  EXPECT_FALSE(identifyModel(captured.run, fc));
   EXPECT_STREQ(fc.model.c_str(), "UNKNOWN_MODEL");
   EXPECT_STREQ(fc.fwType.c_str(), "XX");
   EXPECT_STREQ(fc.bcType.c_str(), "XX");
@@ -135,7 +135,7 @@ TEST(IdentifyModel, UnknownDeviceIsUnsupportedAndNotCounted) {
   Adapter fcoe;
   fcoe.cnaType = kCnaTypeFcoe;
   fcoe.supported = 1;
-  EXPECT_EQ(identifyModel(captured.run, fcoe), 1);
+  EXPECT_FALSE(identifyModel(captured.run, fcoe));
   EXPECT_STREQ(fcoe.fwType.c_str(), "X");
   EXPECT_STREQ(fcoe.bcType.c_str(), "X");
   EXPECT_EQ(fcoe.supported, 0);
@@ -161,7 +161,7 @@ TEST(IdentifyModel, ForcedBootCodeOnAnAdapterWithoutBootCodeTakesTheFamilyLetter
     a.pciID = 0x5100;
     a.bcVersion.set(c.bcVersion);
     a.bcType.set("HO");
-    EXPECT_EQ(identifyModel(captured.run, a), 0);
+    EXPECT_TRUE(identifyModel(captured.run, a));
     EXPECT_STREQ(a.bcType.c_str(), c.bcType) << c.forceBios << " " << c.bcVersion;
   }
 }

@@ -31,8 +31,8 @@ std::set<std::string> dwcTypeCodes() {
   Output quiet;
   for (uint32_t id = 0; id < 256; ++id) {
     ImageIdText text;
-    if (lookupDwcType7Code(quiet, id, text) == 0) codes.insert(text.c_str());
-    if (lookupDwcType11Code(quiet, id, text) == 0) codes.insert(text.c_str());
+    if (lookupDwcType7Code(quiet, id, text)) codes.insert(text.c_str());
+    if (lookupDwcType11Code(quiet, id, text)) codes.insert(text.c_str());
   }
   codes.erase("");
   return codes;
