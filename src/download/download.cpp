@@ -56,17 +56,19 @@ struct DownloadKind {
   const char* commandTrace;
   const char* label;          // "Update=" of the result line
   const char* missingStatus;  // the status text of a missing file
-  ImageDirectoryKind directory;
+  ImageKind imageKind;
 };
 
 const DownloadKind kFirmwareDownload = {
-    "\n[executeFwDownload]\n", "fw downloadCmd = preview\n",   "fw downloadCmd = %s %s\n",
-    "Firmware",               "Error: Firmware file not found!\n", ImageDirectoryKind::kFirmware,
+    "\n[executeFwDownload]\n",           "fw downloadCmd = preview\n",
+    "fw downloadCmd = %s %s\n",          "Firmware",
+    "Error: Firmware file not found!\n", ImageKind::firmware,
 };
 
 const DownloadKind kBootCodeDownload = {
-    "\n[executeBiosDownload]\n", "bc downloadCmd = preview\n",    "bc downloadCmd = %s %s\n",
-    "Boot Code",                "Error: Boot code file not found!\n", ImageDirectoryKind::kBoot,
+    "\n[executeBiosDownload]\n",          "bc downloadCmd = preview\n",
+    "bc downloadCmd = %s %s\n",           "Boot Code",
+    "Error: Boot code file not found!\n", ImageKind::bootCode,
 };
 
 bool isPresent(const char* path) {
@@ -91,7 +93,7 @@ bool runDownloadCommand(RunState& run, const char* address, const char* source,
                         const ImageNode& image, const DownloadKind& kind,
                         ImageCopyOutcome& refusal) {
   ImageCopy copy;
-  refusal = copy.make(run, source, image, kind.directory);
+  refusal = copy.make(run, source, image, kind.imageKind);
   if (refusal != ImageCopyOutcome::kReady) {
     reportImageCopyFailure(run, source, refusal);
     return false;
@@ -238,9 +240,9 @@ int executeKindDownload(RunState& run, Adapter& adapter, const ImageNode& image,
 
 }  // namespace
 
-int executeDownload(RunState& run, Adapter& adapter, const ImageNode& image, int kind) {
-  return kind == kDownloadFirmware ? executeFwDownload(run, adapter, image)
-                                   : executeBiosDownload(run, adapter, image);
+int executeDownload(RunState& run, Adapter& adapter, const ImageNode& image, ImageKind kind) {
+  return kind == ImageKind::firmware ? executeFwDownload(run, adapter, image)
+                                     : executeBiosDownload(run, adapter, image);
 }
 
 int executeFwDownload(RunState& run, Adapter& adapter, const ImageNode& image) {

@@ -3,19 +3,15 @@
 // recording the result line in the adapter record.
 #pragma once
 
+#include "core/image_kind.h"
 #include "core/run_state.h"
 
 namespace vornup {
 
-// Kind of a download.
-enum : int {
-  kDownloadFirmware = 0,
-  kDownloadBootCode = 1,
-};
-
-// 0 when the image was downloaded (or previewed, or already downloaded through
-// another function of the same converged adapter), 1 otherwise.
-int executeDownload(RunState& run, Adapter& adapter, const ImageNode& image, int kind);
+// Downloads the image of the kind `kind`: 0 when the image was downloaded (or
+// previewed, or already downloaded through another function of the same
+// converged adapter), 1 otherwise.
+int executeDownload(RunState& run, Adapter& adapter, const ImageNode& image, ImageKind kind);
 int executeFwDownload(RunState& run, Adapter& adapter, const ImageNode& image);
 int executeBiosDownload(RunState& run, Adapter& adapter, const ImageNode& image);
 

@@ -39,14 +39,14 @@ void ImageCopy::remove() {
 }
 
 ImageCopyOutcome ImageCopy::make(RunState& run, const char* source, const ImageNode& image,
-                                 ImageDirectoryKind directory) {
+                                 ImageKind kind) {
   remove();
   const ImageCopyOutcome state = sourceState(source);
   if (state != ImageCopyOutcome::kReady) return state;
   ImageFileKind fileKind;
   const char* name = image.actualFileName.c_str();
   if (run.tempDirectory.empty() || !path_.set(run.tempDirectory.c_str()) || !path_.append(name) ||
-      !classifyImageName(name, directory, fileKind)) {
+      !classifyImageName(name, kind, fileKind)) {
     return ImageCopyOutcome::kCopyFailed;
   }
   switch (copyRegularFile(source, path_.c_str())) {

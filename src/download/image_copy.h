@@ -31,11 +31,10 @@ class ImageCopy {
   ImageCopy& operator=(const ImageCopy&) = delete;
   ~ImageCopy();
 
-  // Copies `source`, the file of `image` in the directory of `directory`,
-  // and verifies the copy. Only a file's own name and the private directory
-  // make the copy's path.
-  ImageCopyOutcome make(RunState& run, const char* source, const ImageNode& image,
-                        ImageDirectoryKind directory);
+  // Copies `source`, the file of `image` in the directory of the image kind
+  // `kind`, and verifies the copy. Only a file's own name and the private
+  // directory make the copy's path.
+  ImageCopyOutcome make(RunState& run, const char* source, const ImageNode& image, ImageKind kind);
 
   // The copy's full path (valid after kReady).
   const char* path() const { return path_.c_str(); }

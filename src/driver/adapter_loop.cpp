@@ -56,7 +56,7 @@ void queryOnly(RunState& run, Adapter& a) {
   run.out.traceOut(kQueryOnlyTrace);
   ++run.counters.queryCount;
   if (hasInvalidIdentity(a)) ++run.counters.queryErrorCount;
-  printQueryLine(run, a, kNoneText, kQueryPlain);
+  printPlainQueryLine(run, a);
   if (isRejectedByFpgaGate(run, a)) rejectUnsupported(run, a);
 }
 
@@ -69,7 +69,7 @@ void operate(RunState& run, Adapter& a) {
     }
     return;
   }
-  printQueryLine(run, a, kNoneText, kQueryFirmware);
+  printQueryLine(run, a, kNoneText, ImageKind::firmware);
   rejectUnsupported(run, a);
 }
 
@@ -88,7 +88,7 @@ uint16_t processAdapters(RunState& run) {
       if (run.sw.query) {
         ++run.counters.queryCount;
         ++run.counters.queryErrorCount;
-        printQueryLine(run, a, kNoneText, kQueryPlain);
+        printPlainQueryLine(run, a);
       }
       continue;
     }

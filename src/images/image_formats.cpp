@@ -14,18 +14,18 @@ bool contains(const char* text, const char* part) { return std::strstr(text, par
 }  // namespace
 
 const ImageExtension kImageExtensions[] = {
-    {ImageDirectoryKind::kFirmware, ".ALL", ".all", ImageFileKind::kAll},
-    {ImageDirectoryKind::kFirmware, ".UFI", ".ufi", ImageFileKind::kUfi},
-    {ImageDirectoryKind::kFirmware, ".GRP", ".grp", ImageFileKind::kGrp},
-    {ImageDirectoryKind::kBoot, ".PRG", ".prg", ImageFileKind::kPrg},
+    {ImageKind::firmware, ".ALL", ".all", ImageFileKind::kAll},
+    {ImageKind::firmware, ".UFI", ".ufi", ImageFileKind::kUfi},
+    {ImageKind::firmware, ".GRP", ".grp", ImageFileKind::kGrp},
+    {ImageKind::bootCode, ".PRG", ".prg", ImageFileKind::kPrg},
 };
 const std::size_t kImageExtensionCount = std::size(kImageExtensions);
 
-bool classifyImageName(const char* name, ImageDirectoryKind directory, ImageFileKind& kind) {
+bool classifyImageName(const char* name, ImageKind imageKind, ImageFileKind& fileKind) {
   for (const ImageExtension& extension : kImageExtensions) {
-    if (extension.directory != directory) continue;
+    if (extension.imageKind != imageKind) continue;
     if (contains(name, extension.upper) || contains(name, extension.lower)) {
-      kind = extension.kind;
+      fileKind = extension.kind;
       return true;
     }
   }

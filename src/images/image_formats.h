@@ -5,22 +5,20 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "core/image_kind.h"
 #include "core/output.h"
 #include "images/image_verify.h"
 
 namespace vornup {
 
-// Which directory a file comes from, and so which extensions it may carry.
-enum class ImageDirectoryKind { kFirmware, kBoot };
-
 // The format of an image file, told by its name alone.
 enum class ImageFileKind { kAll, kUfi, kGrp, kPrg };
 
-// Which extensions each directory takes, in the order they are tried: a name
-// holding either spelling of an extension (nothing in mixed case) is a file
-// of that kind.
+// Which extensions the directory of each image kind takes, in the order they
+// are tried: a name holding either spelling of an extension (nothing in mixed
+// case) is a file of that format.
 struct ImageExtension {
-  ImageDirectoryKind directory;
+  ImageKind imageKind;
   const char* upper;
   const char* lower;
   ImageFileKind kind;
@@ -32,11 +30,11 @@ extern const std::size_t kImageExtensionCount;
 // Status of verifyImageFile for a file kind it has no reader for.
 constexpr int kUnknownImageFileKind = 6;
 
-// True when `name` carries an image extension of the directory kind
+// True when `name` carries an image extension of the image kind's directory
 // (case-sensitive, anywhere in the name, ALL before UFI before GRP: ".ALL"/
 // ".all", ".UFI"/".ufi", ".GRP"/".grp" for firmware, ".PRG"/".prg" for boot
-// code); `kind` then tells which.
-bool classifyImageName(const char* name, ImageDirectoryKind directory, ImageFileKind& kind);
+// code); `fileKind` then tells which.
+bool classifyImageName(const char* name, ImageKind imageKind, ImageFileKind& fileKind);
 
 // Runs the reader of `kind` on the file at `path`; the reader writes the image
 // identifier into `result`. `imageType` becomes 1 for ALL and PRG, 4 for GRP,

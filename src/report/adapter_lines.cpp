@@ -50,6 +50,16 @@ bool isNamedByMac(const Adapter& a) { return isNicFunction(a) || isIscsiFunction
 // FC adapters, the Halvard one included, report whether their boot code is on.
 bool reportsBootEnabled(const Adapter& a) { return isFcAdapter(a) || isHalvardFcAdapter(a); }
 
+// The start of a query line, when /q is set and the port is named by WWN or
+// MAC address; false when nothing was printed.
+bool printQueryBody(RunState& run, const Adapter& adapter) {
+  if (!run.sw.query) return false;
+  FixedText<512> body;
+  if (!formatAdapterBody(adapter, body)) return false;
+  run.out.consoleOut("%s", body.c_str());
+  return true;
+}
+
 template <std::size_t N>
 void setVersionText(FixedText<N>& text, const Adapter& a, const char* type, const char* version) {
   if (isPlaceholderText(version) || isConvergedFamily(a)) {
@@ -80,20 +90,16 @@ bool formatAdapterBody(const Adapter& adapter, FixedText<512>& body) {
   return true;
 }
 
-void printQueryLine(RunState& run, const Adapter& adapter, const char* imageText, int kind) {
-  if (!run.sw.query) return;
-  FixedText<512> body;
-  if (!formatAdapterBody(adapter, body)) return;
-  run.out.consoleOut("%s", body.c_str());
+void printPlainQueryLine(RunState& run, const Adapter& adapter) {
+  if (!printQueryBody(run, adapter)) return;
+  if (reportsBootEnabled(adapter)) run.out.consoleOut(kBootEnabledSuffix, adapter.bootEnabled);
+}
 
-  if (kind == kQueryPlain) {
-    if (reportsBootEnabled(adapter)) run.out.consoleOut(kBootEnabledSuffix, adapter.bootEnabled);
-    return;
-  }
-  if (kind == kQueryFirmware || kind == kQueryNoFirmware) {
+void printQueryLine(RunState& run, const Adapter& adapter, const char* imageText, ImageKind kind) {
+  if (!printQueryBody(run, adapter)) return;
+  if (kind == ImageKind::firmware) {
     run.out.consoleOut(kSupportedFirmwareSuffix, imageText);
-  } else if ((kind == kQueryBootCode || kind == kQueryNoBootCode) && isFcAdapter(adapter) &&
-             !isHalvardFcAdapter(adapter)) {
+  } else if (isFcAdapter(adapter) && !isHalvardFcAdapter(adapter)) {
     run.out.consoleOut(kSupportedBootCodeSuffix, imageText);
   }
   if (reportsBootEnabled(adapter)) run.out.consoleOut(kBootCodeEnabledSuffix, adapter.bootEnabled);
@@ -133,7 +139,8 @@ void formatResultLineAt(FixedText<256>& line, const char* timeText, const Adapte
               updateLabel, imageName, shown, installed);
 }
 
-void printNotRequired(RunState& run, const Adapter& adapter, const char* kindText) {
+void printNotRequired(RunState& run, const Adapter& adapter, ImageKind kind) {
+  const char* kindText = kind == ImageKind::firmware ? "firmware" : "boot code";
   const char* format = run.sw.rewrite     ? kRewriteNotRequired
                        : run.sw.update    ? kUpdateNotRequired
                        : run.sw.downgrade ? kDowngradeNotRequired

@@ -5,20 +5,12 @@
 #include <ctime>
 
 #include "core/fixed_text.h"
+#include "core/image_kind.h"
 
 namespace vornup {
 
 struct Adapter;
 struct RunState;
-
-// What a query line says about the image (`kind` of printQueryLine).
-enum : int {
-  kQueryPlain = 0,       // inventory only
-  kQueryFirmware = 1,    // the firmware image about to be used
-  kQueryBootCode = 2,    // the boot code image about to be used
-  kQueryNoFirmware = 3,  // no firmware image found
-  kQueryNoBootCode = 4,  // no boot code image found
-};
 
 // The versions as the reports show them: FC versions behind their type code,
 // converged-family versions and the placeholders "N/A" / "NONE" alone.
@@ -32,8 +24,13 @@ AdapterVersionTexts versionTextsOf(const Adapter& adapter);
 // WWN or by MAC address; false (and `body` empty) for a port of neither kind.
 bool formatAdapterBody(const Adapter& adapter, FixedText<512>& body);
 
-// Prints the adapter's query line, without a final newline, when /q is set.
-void printQueryLine(RunState& run, const Adapter& adapter, const char* imageText, int kind);
+// Prints the adapter's query line, without a final newline, when /q is set:
+// the inventory alone.
+void printPlainQueryLine(RunState& run, const Adapter& adapter);
+
+// The same with the image of the kind `kind` about to be used, or "NONE" when
+// there is none, as `imageText`.
+void printQueryLine(RunState& run, const Adapter& adapter, const char* imageText, ImageKind kind);
 
 // Fills `line` with the start of a download result line, up to "Status=",
 // stamped with the current local time. A line too long for the field is cut.
@@ -50,7 +47,7 @@ void formatResultLineAt(FixedText<256>& line, const char* timeText, const Adapte
 void formatTimeText(const std::tm* time, FixedText<64>& text);
 
 // Under /rewrite, /update or /downgrade: the note that the adapter needed no
-// download of the kind `kindText` ("firmware" or "boot code").
-void printNotRequired(RunState& run, const Adapter& adapter, const char* kindText);
+// download of the image kind `kind`.
+void printNotRequired(RunState& run, const Adapter& adapter, ImageKind kind);
 
 }  // namespace vornup

@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "core/adapter.h"
+#include "core/image_kind.h"
 #include "core/placeholder_text.h"
 #include "core/run_state.h"
 #include "platform/report_host.h"
@@ -69,8 +70,8 @@ const char* operationName(const RunState& run) {
 
 // The word for a download decision: forced kinds are "force", the others
 // are named by the operation.
-const char* downloadDecisionName(const Switches& sw, bool firmware) {
-  if (firmware ? sw.forceFw : sw.forceBios) return "force";
+const char* downloadDecisionName(const Switches& sw, ImageKind kind) {
+  if (kind == ImageKind::firmware ? sw.forceFw : sw.forceBios) return "force";
   if (sw.update) return "update";
   if (sw.rewrite) return "rewrite";
   if (sw.downgrade) return "downgrade";
@@ -78,10 +79,10 @@ const char* downloadDecisionName(const Switches& sw, bool firmware) {
 }
 
 const char* decisionName(const RunState& run, const Adapter& a, const ImageOutcome& outcome,
-                         bool firmware) {
+                         ImageKind kind) {
   switch (outcome.decision) {
     case ImageDecision::kDownload:
-      return downloadDecisionName(run.sw, firmware);
+      return downloadDecisionName(run.sw, kind);
     case ImageDecision::kNotRequired:
       return "not_required";
     case ImageDecision::kNoCompatibleImage:
@@ -107,7 +108,7 @@ const char* outcomeName(DownloadOutcome outcome) {
 }
 
 Json imageResult(const RunState& run, const Adapter& a, const ImageOutcome& outcome,
-                 bool firmware) {
+                 ImageKind kind) {
   Json image = nullptr;
   if (!outcome.file.empty()) {
     image = Json{{"file", outcome.file}, {"path", outcome.path}, {"identifier", outcome.identifier}};
@@ -115,7 +116,7 @@ Json imageResult(const RunState& run, const Adapter& a, const ImageOutcome& outc
   const bool failed = outcome.outcome == DownloadOutcome::kFailed;
   return Json{
       {"image", image},
-      {"decision", decisionName(run, a, outcome, firmware)},
+      {"decision", decisionName(run, a, outcome, kind)},
       {"outcome", outcomeName(outcome.outcome)},
       {"reason", failed ? orNull(outcome.reason) : Json(nullptr)},
       {"tool_reply", failed ? orNull(outcome.toolReply) : Json(nullptr)},
@@ -151,8 +152,8 @@ Json portObject(const RunState& run, const Adapter& a, std::size_t number) {
       {"boot_code_enabled", a.bootEnabled != 0},
       {"support", supportName(a)},
       {"images",
-       {{"firmware", imageResult(run, a, a.firmwareOutcome, true)},
-        {"boot_code", imageResult(run, a, a.bootCodeOutcome, false)}}},
+       {{"firmware", imageResult(run, a, a.firmwareOutcome, ImageKind::firmware)},
+        {"boot_code", imageResult(run, a, a.bootCodeOutcome, ImageKind::bootCode)}}},
   };
 }
 

@@ -30,9 +30,10 @@ void decideAutoFirmware(RunState& run, Adapter& adapter) {
   run.out.traceOut(kFirmwareOperation);
   const auto candidate = findFirmwareCandidate(run, adapter);
   if (candidate == run.firmwareList.end()) {
-    noteImageDecision(run, adapter, kDownloadFirmware, ImageDecision::kNoCompatibleImage, nullptr);
+    noteImageDecision(run, adapter, ImageKind::firmware, ImageDecision::kNoCompatibleImage,
+                      nullptr);
     run.out.traceOut(kNoNewImage);
-    printQueryLine(run, adapter, kNoneText, kQueryNoFirmware);
+    printQueryLine(run, adapter, kNoneText, ImageKind::firmware);
     if (run.sw.verbose) {
       run.out.consoleOut(kNoMatchingFirmware, run.programName, adapter.model.c_str());
     }
@@ -40,7 +41,7 @@ void decideAutoFirmware(RunState& run, Adapter& adapter) {
   }
   ++run.counters.compatibleImageCount;
   run.out.traceOut(kNewImage, candidate->decodedId.c_str());
-  decideForImage(run, adapter, *candidate, kDownloadFirmware);
+  decideForImage(run, adapter, *candidate, ImageKind::firmware);
 }
 
 }  // namespace
@@ -90,8 +91,9 @@ int updateBootCodeByKind(RunState& run, Adapter& adapter) {
     if (outcome != kDecisionNoImage && outcome != kDecisionNotNeeded) return outcome;
   }
   if (outcome == kDecisionNoImage) {
-    noteImageDecision(run, adapter, kDownloadBootCode, ImageDecision::kNoCompatibleImage, nullptr);
-    printQueryLine(run, adapter, kNoneText, kQueryNoBootCode);
+    noteImageDecision(run, adapter, ImageKind::bootCode, ImageDecision::kNoCompatibleImage,
+                      nullptr);
+    printQueryLine(run, adapter, kNoneText, ImageKind::bootCode);
     if (run.sw.verbose) {
       run.out.consoleOut(kNoCompatibleBootCode, run.programName, adapter.model.c_str());
     }
@@ -107,7 +109,7 @@ int tryBootCodeKind(RunState& run, const char* typeCode, Adapter& adapter) {
   }
   ++run.counters.compatibleImageCount;
   run.out.traceOut(kNewImage, image->decodedId.c_str());
-  return decideForImage(run, adapter, *image, kDownloadBootCode);
+  return decideForImage(run, adapter, *image, ImageKind::bootCode);
 }
 
 }  // namespace vornup

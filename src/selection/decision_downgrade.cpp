@@ -29,8 +29,8 @@ struct Walk {
 
 // Decides one image of the walk; true when the walk goes on to the next one.
 // A failed download ends the walk unless `pastFailures` is set.
-bool tryInWalk(RunState& run, Adapter& adapter, const ImageNode& image, int kind, bool pastFailures,
-               Walk& walk) {
+bool tryInWalk(RunState& run, Adapter& adapter, const ImageNode& image, ImageKind kind,
+               bool pastFailures, Walk& walk) {
   ++run.counters.compatibleImageCount;
   walk.lastTried = &image;
   const int outcome = decideForImage(run, adapter, image, kind);
@@ -43,17 +43,16 @@ bool tryInWalk(RunState& run, Adapter& adapter, const ImageNode& image, int kind
 
 // Nothing was downloaded: the query line with the last image tried, and the
 // note that no downgrade was required.
-void reportNoDowngrade(RunState& run, const Adapter& adapter, const Walk& walk, int kind) {
-  const ImageKindReport& report = reportOf(kind);
+void reportNoDowngrade(RunState& run, const Adapter& adapter, const Walk& walk, ImageKind kind) {
   const char* tried = walk.lastTried != nullptr ? walk.lastTried->sortedFileName.c_str() : "";
-  printQueryLine(run, adapter, tried, report.queryKind);
-  if (run.sw.verbose) printNotRequired(run, adapter, report.text);
+  printQueryLine(run, adapter, tried, kind);
+  if (run.sw.verbose) printNotRequired(run, adapter, kind);
 }
 
 // No image of the adapter's type at all.
-void reportNoImage(RunState& run, Adapter& adapter, int kind, const char* note) {
+void reportNoImage(RunState& run, Adapter& adapter, ImageKind kind, const char* note) {
   noteImageDecision(run, adapter, kind, ImageDecision::kNoCompatibleImage, nullptr);
-  printQueryLine(run, adapter, kNoneText, reportOf(kind).noImageQueryKind);
+  printQueryLine(run, adapter, kNoneText, kind);
   if (run.sw.verbose) run.out.consoleOut(note, run.programName, adapter.model.c_str());
 }
 
@@ -62,17 +61,17 @@ void downgradeFirmware(RunState& run, Adapter& adapter) {
   const ImageList& list = run.firmwareList;
   auto image = findFirmwareCandidate(run, adapter);
   if (image == list.end()) {
-    reportNoImage(run, adapter, kDownloadFirmware, kNoFirmware);
+    reportNoImage(run, adapter, ImageKind::firmware, kNoFirmware);
     return;
   }
   const bool gated = isFpgaGatedAdapter(adapter);
   Walk walk;
-  for (; image != list.end() && imageMatchesAdapter(adapter, *image, false) &&
+  for (; image != list.end() && imageMatchesAdapter(adapter, *image, ImageKind::firmware) &&
          (!gated || isCompatibleKX2FirmwareVersion(run, *image));
        ++image) {
-    if (!tryInWalk(run, adapter, *image, kDownloadFirmware, false, walk)) break;
+    if (!tryInWalk(run, adapter, *image, ImageKind::firmware, false, walk)) break;
   }
-  if (!walk.downloaded) reportNoDowngrade(run, adapter, walk, kDownloadFirmware);
+  if (!walk.downloaded) reportNoDowngrade(run, adapter, walk, ImageKind::firmware);
 }
 
 void downgradeBootCode(RunState& run, Adapter& adapter) {
@@ -81,23 +80,24 @@ void downgradeBootCode(RunState& run, Adapter& adapter) {
   const char* bcType = adapter.bcType.c_str();
   auto image = findImageByTypeCode(bcType, list, false);
   if (image == list.end()) {
-    reportNoImage(run, adapter, kDownloadBootCode, kNoBootCode);
+    reportNoImage(run, adapter, ImageKind::bootCode, kNoBootCode);
     return;
   }
   // First pass: the images of the adapter's own boot code type.
   Walk walk;
-  for (; image != list.end() && imageMatchesAdapter(adapter, *image, true); ++image) {
-    if (!tryInWalk(run, adapter, *image, kDownloadBootCode, false, walk)) break;
+  for (; image != list.end() && imageMatchesAdapter(adapter, *image, ImageKind::bootCode);
+       ++image) {
+    if (!tryInWalk(run, adapter, *image, ImageKind::bootCode, false, walk)) break;
   }
   // Second pass: the boot images of every kind of the adapter's family, past
   // failed downloads too.
   if (!walk.downloaded) {
     image = findImageByTypeCode(bcType, list, true);
     for (; image != list.end() && image->fcSortKey.c_str()[0] == bcType[0]; ++image) {
-      if (!tryInWalk(run, adapter, *image, kDownloadBootCode, true, walk)) break;
+      if (!tryInWalk(run, adapter, *image, ImageKind::bootCode, true, walk)) break;
     }
   }
-  if (!walk.downloaded) reportNoDowngrade(run, adapter, walk, kDownloadBootCode);
+  if (!walk.downloaded) reportNoDowngrade(run, adapter, walk, ImageKind::bootCode);
 }
 
 }  // namespace

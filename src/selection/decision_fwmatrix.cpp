@@ -32,8 +32,7 @@ constexpr char kIncompatibleFirmware[] =
 
 // What differs between the firmware and the boot code step.
 struct FwmatrixKind {
-  int downloadKind;
-  ImageDirectoryKind directory;
+  ImageKind kind;
   bool fpgaGate;  // a gated adapter takes no image below the fpga version
   const char* operationTrace;
   // Messages, each with the program name, the model and the status.
@@ -45,8 +44,7 @@ struct FwmatrixKind {
 };
 
 const FwmatrixKind kFirmwareStep = {
-    kDownloadFirmware,
-    ImageDirectoryKind::kFirmware,
+    ImageKind::firmware,
     true,
     "forceFw || downgradeFw || rewriteFw || updateFw\n",
     "\n%s: No firmware entry found for HBA = %s, status = %X\n",
@@ -57,8 +55,7 @@ const FwmatrixKind kFirmwareStep = {
 };
 
 const FwmatrixKind kBootCodeStep = {
-    kDownloadBootCode,
-    ImageDirectoryKind::kBoot,
+    ImageKind::bootCode,
     false,
     "forceBc || downgradeFw || rewriteFw || updateFw\n",
     "\n%s: No boot code entry found for HBA = %s, status = %X\n",
@@ -86,8 +83,8 @@ bool loadNamedImage(RunState& run, const Adapter& adapter, const char* name,
     return false;
   }
   const FixedText<256>& directory =
-      step.directory == ImageDirectoryKind::kFirmware ? run.firmwareDirectory : run.bootDirectory;
-  const int status = initFileImage(run, node, directory.c_str(), name, step.directory);
+      step.kind == ImageKind::firmware ? run.firmwareDirectory : run.bootDirectory;
+  const int status = initFileImage(run, node, directory.c_str(), name, step.kind);
   switch (status) {
     case 0:
       break;
@@ -111,7 +108,7 @@ bool loadNamedImage(RunState& run, const Adapter& adapter, const char* name,
 
 // The run report's record of a missing image: no compatible image, and the
 // failed download the counters take it for, with the message as its reason.
-void noteMissingImage(const RunState& run, Adapter& adapter, int kind, const char* message) {
+void noteMissingImage(const RunState& run, Adapter& adapter, ImageKind kind, const char* message) {
   noteImageDecision(run, adapter, kind, ImageDecision::kNoCompatibleImage, nullptr);
   std::string reason(message);
   const std::string prefix = std::string(run.programName) + ": ";
@@ -119,7 +116,7 @@ void noteMissingImage(const RunState& run, Adapter& adapter, int kind, const cha
   reason = reason.substr(start == std::string::npos ? 0 : start + prefix.size());
   while (!reason.empty() && (reason.back() == '\n' || reason.back() == '\r')) reason.pop_back();
   ImageOutcome& outcome =
-      kind == kDownloadFirmware ? adapter.firmwareOutcome : adapter.bootCodeOutcome;
+      kind == ImageKind::firmware ? adapter.firmwareOutcome : adapter.bootCodeOutcome;
   outcome.noteDownload(DownloadOutcome::kFailed, reason.c_str());
 }
 
@@ -129,13 +126,13 @@ void countMissingImage(RunState& run, Adapter& adapter, const FwmatrixKind& step
   Counters& c = run.counters;
   ++c.downloadErrorCount;
   ++c.downloadCount;
-  if (step.downloadKind == kDownloadFirmware && isConvergedFamily(adapter)) {
+  if (step.kind == ImageKind::firmware && isConvergedFamily(adapter)) {
     ++c.cnaFwErrorCount;
     ++c.cnaFwDownloadCount;
   }
-  printQueryLine(run, adapter, kNoneText, reportOf(step.downloadKind).noImageQueryKind);
+  printQueryLine(run, adapter, kNoneText, step.kind);
   if (run.sw.verbose) run.out.consoleOut("%s", message.c_str());
-  noteMissingImage(run, adapter, step.downloadKind, message.c_str());
+  noteMissingImage(run, adapter, step.kind, message.c_str());
 }
 
 // One step of the decision: the firmware or the boot code file of the line.
@@ -148,17 +145,16 @@ void decideNamedImage(RunState& run, Adapter& adapter, const char* name, const F
     countMissingImage(run, adapter, step, message);
     return;
   }
-  const ImageKindReport& report = reportOf(step.downloadKind);
-  const bool wanted = isDownloadWanted(run, adapter, node, step.downloadKind);
-  noteImageDecision(run, adapter, step.downloadKind,
+  const bool wanted = isDownloadWanted(run, adapter, node, step.kind);
+  noteImageDecision(run, adapter, step.kind,
                     wanted ? ImageDecision::kDownload : ImageDecision::kNotRequired, &node);
   run.out.traceOut(kUpdateNeededHeading);
   run.out.traceOut(wanted ? kTrue : kFalse);
-  printQueryLine(run, adapter, node.decodedId.c_str(), report.queryKind);
+  printQueryLine(run, adapter, node.decodedId.c_str(), step.kind);
   if (wanted) {
-    executeDownload(run, adapter, node, step.downloadKind);
+    executeDownload(run, adapter, node, step.kind);
   } else if (run.sw.verbose) {
-    printNotRequired(run, adapter, report.text);
+    printNotRequired(run, adapter, step.kind);
   }
 }
 
@@ -169,7 +165,7 @@ void decideFwmatrixUpdate(RunState& run, Adapter& adapter) {
   FixedText<32> firmwareFile;
   FixedText<32> bootCodeFile;
   if (!getFwMatrixMatch(run, adapter, firmwareFile, bootCodeFile)) {
-    printQueryLine(run, adapter, kNoneText, kQueryPlain);
+    printPlainQueryLine(run, adapter);
     if (run.sw.verbose) {
       run.out.consoleOut(kNoEntryForAdapter, run.programName, adapter.vornupType.c_str());
     }

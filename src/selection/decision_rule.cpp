@@ -14,19 +14,12 @@ namespace {
 constexpr char kNeededTrace[] = "update needed = true\n";
 constexpr char kNotNeededTrace[] = "update needed = false\n";
 
-const ImageKindReport kFirmwareReport = {kQueryFirmware, kQueryNoFirmware, "firmware"};
-const ImageKindReport kBootCodeReport = {kQueryBootCode, kQueryNoBootCode, "boot code"};
-
 }  // namespace
 
-const ImageKindReport& reportOf(int kind) {
-  return kind == kDownloadFirmware ? kFirmwareReport : kBootCodeReport;
-}
-
 bool isDownloadWanted(const RunState& run, const Adapter& adapter, const ImageNode& image,
-                      int kind) {
+                      ImageKind kind) {
   const Switches& sw = run.sw;
-  const bool firmware = kind == kDownloadFirmware;
+  const bool firmware = kind == ImageKind::firmware;
   const char* installed = firmware ? adapter.fwVersion.c_str() : adapter.bcVersion.c_str();
   bool need = isUpdateNeeded(run, adapter, image, installed);
   if (sw.downgrade) need = !need;
@@ -34,31 +27,30 @@ bool isDownloadWanted(const RunState& run, const Adapter& adapter, const ImageNo
   return forced || ((sw.downgrade || sw.update || sw.rewrite) && need);
 }
 
-void noteImageDecision(const RunState& run, Adapter& adapter, int kind, ImageDecision decision,
-                       const ImageNode* image) {
-  const bool firmware = kind == kDownloadFirmware;
+void noteImageDecision(const RunState& run, Adapter& adapter, ImageKind kind,
+                       ImageDecision decision, const ImageNode* image) {
+  const bool firmware = kind == ImageKind::firmware;
   ImageOutcome& outcome = firmware ? adapter.firmwareOutcome : adapter.bootCodeOutcome;
   outcome.noteDecision(decision, image,
                        firmware ? run.firmwareDirectory.c_str() : run.bootDirectory.c_str());
 }
 
-int decideForImage(RunState& run, Adapter& adapter, const ImageNode& image, int kind) {
-  const ImageKindReport& report = reportOf(kind);
+int decideForImage(RunState& run, Adapter& adapter, const ImageNode& image, ImageKind kind) {
   const bool wanted = isDownloadWanted(run, adapter, image, kind);
   noteImageDecision(run, adapter, kind,
                     wanted ? ImageDecision::kDownload : ImageDecision::kNotRequired, &image);
   if (wanted) {
     run.out.traceOut(kNeededTrace);
-    printQueryLine(run, adapter, image.sortedFileName.c_str(), report.queryKind);
+    printQueryLine(run, adapter, image.sortedFileName.c_str(), kind);
     return executeDownload(run, adapter, image, kind);
   }
   // Under /downgrade the caller reports once it has tried every candidate.
   if (!run.sw.downgrade) {
     run.out.traceOut(kNotNeededTrace);
     if (run.sw.update || run.sw.rewrite) {
-      printQueryLine(run, adapter, image.sortedFileName.c_str(), report.queryKind);
+      printQueryLine(run, adapter, image.sortedFileName.c_str(), kind);
     }
-    if (run.sw.verbose) printNotRequired(run, adapter, report.text);
+    if (run.sw.verbose) printNotRequired(run, adapter, kind);
   }
   return kDecisionNotNeeded;
 }

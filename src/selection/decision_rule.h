@@ -1,7 +1,8 @@
-// Pieces that both decision modes share: the per-image rule and what each
-// image kind is called in the reports.
+// Pieces that both decision modes share: the per-image rule and the record
+// of what was decided.
 #pragma once
 
+#include "core/image_kind.h"
 #include "core/image_node.h"
 #include "core/port_outcome.h"
 
@@ -13,18 +14,8 @@ struct RunState;
 // The per-image rule: the image is to be downloaded when its kind is forced,
 // or when /update, /rewrite or /downgrade is set and the comparison with the
 // installed version of that kind (inverted under /downgrade) asks for it.
-// `kind` is kDownloadFirmware or kDownloadBootCode.
 bool isDownloadWanted(const RunState& run, const Adapter& adapter, const ImageNode& image,
-                      int kind);
-
-// How the reports name an image kind.
-struct ImageKindReport {
-  int queryKind;         // query line right before a download or a note
-  int noImageQueryKind;  // query line when there is no image
-  const char* text;      // "firmware" or "boot code"
-};
-
-const ImageKindReport& reportOf(int kind);
+                      ImageKind kind);
 
 // Outcomes of deciding one image (decideForImage, tryBootCodeKind): the
 // download step's results, and two of the decision's own.
@@ -37,12 +28,11 @@ enum : int {
 
 // Records for the run report what was decided on the image kind `kind` of
 // the adapter: `image` (null: none) from that kind's directory.
-void noteImageDecision(const RunState& run, Adapter& adapter, int kind, ImageDecision decision,
-                       const ImageNode* image);
+void noteImageDecision(const RunState& run, Adapter& adapter, ImageKind kind,
+                       ImageDecision decision, const ImageNode* image);
 
-// Decides one image of the kind `kind` (kDownloadFirmware or
-// kDownloadBootCode) and downloads it when needed: kDecisionNotNeeded, or the
-// download's result.
-int decideForImage(RunState& run, Adapter& adapter, const ImageNode& image, int kind);
+// Decides one image of the kind `kind` and downloads it when needed:
+// kDecisionNotNeeded, or the download's result.
+int decideForImage(RunState& run, Adapter& adapter, const ImageNode& image, ImageKind kind);
 
 }  // namespace vornup

@@ -87,7 +87,7 @@ void fillSortedList(ImageList& list, std::vector<ImageNode>& nodes) {
 }
 
 int initFileImage(RunState& run, ImageNode& node, const char* directory, const char* name,
-                  ImageDirectoryKind kind) {
+                  ImageKind kind) {
   ImageFileKind fileKind;
   if (!classifyImageName(name, kind, fileKind) || !isSafeFileName(name)) {
     run.out.traceOut(kInitSkipping, name);

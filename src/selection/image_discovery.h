@@ -43,11 +43,11 @@ void insertImageSorted(ImageList& list, const ImageNode& node);
 void fillSortedList(ImageList& list, std::vector<ImageNode>& nodes);
 
 // Loads the file `name` of `directory` into `node` for fwmatrix mode. Returns
-// 1 when the name has no extension of the directory kind or cannot safely
+// 1 when the name has no extension of the kind's directory or cannot safely
 // stand on a tool command line, OPEN_FILE_ERROR when the path names something
 // other than a regular file, otherwise the verifier's status (0 = good; only
 // then is the node filled).
 int initFileImage(RunState& run, ImageNode& node, const char* directory, const char* name,
-                  ImageDirectoryKind kind);
+                  ImageKind kind);
 
 }  // namespace vornup

@@ -27,8 +27,7 @@ constexpr std::size_t kMaxImageNameLength = 31;
 // Whether a directory entry may be verified: a regular file whose name fits a
 // node, has an extension of the directory kind and can safely stand on a tool
 // command line. FIFOs, devices and sockets are never opened.
-bool isCandidateEntry(const DirectoryEntry& entry, ImageDirectoryKind kind,
-                      ImageFileKind& fileKind) {
+bool isCandidateEntry(const DirectoryEntry& entry, ImageKind kind, ImageFileKind& fileKind) {
   return entry.isRegularFile && classifyImageName(entry.name.c_str(), kind, fileKind) &&
          entry.name.size() <= kMaxImageNameLength && isSafeFileName(entry.name.c_str());
 }
@@ -36,7 +35,7 @@ bool isCandidateEntry(const DirectoryEntry& entry, ImageDirectoryKind kind,
 // Runs the discovery of one directory into `list`; true unless the directory
 // is missing.
 bool discoverInto(RunState& run, const char* heading, const char* listHeading,
-                  const FixedText<256>& directory, ImageDirectoryKind kind, ImageList& list) {
+                  const FixedText<256>& directory, ImageKind kind, ImageList& list) {
   run.out.traceOut("%s", heading);
   const int status = discoverImages(run, directory.c_str(), kind, list);
   run.out.traceOut("%s", listHeading);
@@ -46,7 +45,7 @@ bool discoverInto(RunState& run, const char* heading, const char* listHeading,
 
 }  // namespace
 
-int discoverImages(RunState& run, const char* directory, ImageDirectoryKind kind, ImageList& list) {
+int discoverImages(RunState& run, const char* directory, ImageKind kind, ImageList& list) {
   list.clear();
   // Collected first and sorted once: inserting each into the sorted list
   // walks it for every image.
@@ -78,13 +77,13 @@ AutoDiscoveryOutcome autoDiscovery(RunState& run) {
   if (!sw.autoMode) return AutoDiscoveryOutcome::done;
   if (sw.downgrade || sw.forceFw || sw.rewrite || sw.update) {
     if (!discoverInto(run, kFirmwareDiscoveryHeading, kFirmwareListHeading, run.firmwareDirectory,
-                      ImageDirectoryKind::kFirmware, run.firmwareList)) {
+                      ImageKind::firmware, run.firmwareList)) {
       return AutoDiscoveryOutcome::firmwareDirectoryMissing;
     }
   }
   if (sw.downgrade || sw.forceBios || sw.rewrite || sw.update) {
     if (!discoverInto(run, kBootDiscoveryHeading, kBootListHeading, run.bootDirectory,
-                      ImageDirectoryKind::kBoot, run.bootList)) {
+                      ImageKind::bootCode, run.bootList)) {
       return AutoDiscoveryOutcome::bootDirectoryMissing;
     }
   }

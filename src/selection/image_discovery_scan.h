@@ -12,7 +12,7 @@ namespace vornup {
 // kind, can safely stand on a tool command line, and passes verification.
 // Returns kDiscoveryAccepted, kDiscoveryNothing, or kDiscoveryNoDirectory
 // (with an empty list).
-int discoverImages(RunState& run, const char* directory, ImageDirectoryKind kind, ImageList& list);
+int discoverImages(RunState& run, const char* directory, ImageKind kind, ImageList& list);
 
 enum class AutoDiscoveryOutcome { done, firmwareDirectoryMissing, bootDirectoryMissing };
 

@@ -43,8 +43,8 @@ ImageList::const_iterator findImageByImageType(uint32_t imageType, const ImageLi
   return list.end();
 }
 
-bool imageMatchesAdapter(const Adapter& adapter, const ImageNode& node, bool bootCode) {
-  if (bootCode)
+bool imageMatchesAdapter(const Adapter& adapter, const ImageNode& node, ImageKind kind) {
+  if (kind == ImageKind::bootCode)
     return sameTypeCode(node.decodedId.c_str(), adapter.bcType.c_str(), kTypeCodeLength);
   if (isConvergedFamily(adapter)) {
     return node.imageType == static_cast<uint32_t>(adapter.imageType);

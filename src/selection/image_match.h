@@ -4,6 +4,7 @@
 
 #include <cstdint>
 
+#include "core/image_kind.h"
 #include "core/image_node.h"
 
 namespace vornup {
@@ -24,9 +25,9 @@ ImageList::const_iterator findImageByTypeCode(const char* typeCode, const ImageL
 // The first image of the family `imageType`; list.end() when there is none.
 ImageList::const_iterator findImageByImageType(uint32_t imageType, const ImageList& list);
 
-// Whether `node` is an image of the adapter's kind: boot code by the boot
-// code type code, converged-family firmware by image family, FC firmware by
-// the firmware type code.
-bool imageMatchesAdapter(const Adapter& adapter, const ImageNode& node, bool bootCode);
+// Whether `node` is an image of the image kind `kind` for the adapter: boot
+// code by the boot code type code, converged-family firmware by image family,
+// FC firmware by the firmware type code.
+bool imageMatchesAdapter(const Adapter& adapter, const ImageNode& node, ImageKind kind);
 
 }  // namespace vornup

@@ -32,9 +32,9 @@ class DownloadTest : public ToolRunFixture {
     if (!createFile) return node;
     const std::string path = boot ? bootPath(fileName) : firmwarePath(fileName);
     writeImage(path, decodedId);
-    const ImageDirectoryKind directory = boot ? ImageDirectoryKind::kBoot : ImageDirectoryKind::kFirmware;
+    const ImageKind imageKind = boot ? ImageKind::bootCode : ImageKind::firmware;
     ImageFileKind kind;
-    EXPECT_TRUE(classifyImageName(fileName, directory, kind)) << fileName;
+    EXPECT_TRUE(classifyImageName(fileName, imageKind, kind)) << fileName;
     ImageIdText identifier;
     uint32_t family = 0;
     EXPECT_EQ(verifyImageFile(c.run.out, path.c_str(), identifier, kind, family), 0) << path;
@@ -62,7 +62,7 @@ TEST_F(DownloadTest, FirmwareIsNamedByTheFullPathOfItsVerifiedPrivateCopy) {
   Adapter& fc = add(sampleFcAdapter());
   ImageNode node = image("kf290a1.all", "KF290A1");
   ASSERT_FALSE(c.run.tempDirectory.empty());
-  EXPECT_EQ(executeDownload(c.run, fc, node, kDownloadFirmware), 0);
+  EXPECT_EQ(executeDownload(c.run, fc, node, ImageKind::firmware), 0);
   ASSERT_EQ(toolCalls().size(), 1u);
   EXPECT_EQ(toolCalls()[0],
             "download 10:00:00:00:5E:AA:BB:01 \"" + copyPath("kf290a1.all") + "\"");

@@ -28,42 +28,42 @@ constexpr char kHalvardBody[] =
     "\nHBA=KH16, Port Type=FCoE, WWN=20:00:00:00:5E:EE:FF:05, PCI ID=6C00, VID=1A5C, SSID=6C01, "
     "SVID=1A5C, Firmware=1.2.30.4, Boot Code=NONE";
 
+// The line's end for the plain query line, then for each image kind.
 struct Sample {
   Adapter (*make)();
   const char* body;
-  const char* suffixByKind[5];
+  const char* plainSuffix;
+  const char* firmwareSuffix;
+  const char* bootCodeSuffix;
 };
 
 const Sample kSamples[] = {
-    {sampleFcAdapter,
-     kFcBody,
-     {", Boot Enabled=1", ", Supported Firmware=IMG.ALL, Boot Code Enabled=1",
-      ", Supported Boot Code=IMG.ALL, Boot Code Enabled=1",
-      ", Supported Firmware=IMG.ALL, Boot Code Enabled=1",
-      ", Supported Boot Code=IMG.ALL, Boot Code Enabled=1"}},
-    {sampleFcoeFunction,
-     kFcoeBody,
-     {"", ", Supported Firmware=IMG.ALL", "", ", Supported Firmware=IMG.ALL", ""}},
-    {sampleNicFunction,
-     kNicBody,
-     {"", ", Supported Firmware=IMG.ALL", "", ", Supported Firmware=IMG.ALL", ""}},
-    {sampleIscsiFunction,
-     kIscsiBody,
-     {"", ", Supported Firmware=IMG.ALL", "", ", Supported Firmware=IMG.ALL", ""}},
-    {sampleHalvardAdapter,
-     kHalvardBody,
-     {", Boot Enabled=0", ", Supported Firmware=IMG.ALL, Boot Code Enabled=0",
-      ", Boot Code Enabled=0", ", Supported Firmware=IMG.ALL, Boot Code Enabled=0",
-      ", Boot Code Enabled=0"}},
+    {sampleFcAdapter, kFcBody, ", Boot Enabled=1",
+     ", Supported Firmware=IMG.ALL, Boot Code Enabled=1",
+     ", Supported Boot Code=IMG.ALL, Boot Code Enabled=1"},
+    {sampleFcoeFunction, kFcoeBody, "", ", Supported Firmware=IMG.ALL", ""},
+    {sampleNicFunction, kNicBody, "", ", Supported Firmware=IMG.ALL", ""},
+    {sampleIscsiFunction, kIscsiBody, "", ", Supported Firmware=IMG.ALL", ""},
+    {sampleHalvardAdapter, kHalvardBody, ", Boot Enabled=0",
+     ", Supported Firmware=IMG.ALL, Boot Code Enabled=0", ", Boot Code Enabled=0"},
 };
 
 TEST(QueryLine, EveryPortKindAndEveryKind) {
   for (const Sample& s : kSamples) {
-    for (int kind = 0; kind < 5; ++kind) {
+    CapturedRun plain;
+    plain.run.sw.query = 1;
+    printPlainQueryLine(plain.run, s.make());
+    EXPECT_EQ(plain.console(), std::string(s.body) + s.plainSuffix) << "plain";
+    EXPECT_EQ(plain.trace(), "");
+    const struct {
+      ImageKind kind;
+      const char* suffix;
+    } kinds[] = {{ImageKind::firmware, s.firmwareSuffix}, {ImageKind::bootCode, s.bootCodeSuffix}};
+    for (const auto& k : kinds) {
       CapturedRun r;
       r.run.sw.query = 1;
-      printQueryLine(r.run, s.make(), "IMG.ALL", kind);
-      EXPECT_EQ(r.console(), std::string(s.body) + s.suffixByKind[kind]) << "kind " << kind;
+      printQueryLine(r.run, s.make(), "IMG.ALL", k.kind);
+      EXPECT_EQ(r.console(), std::string(s.body) + k.suffix) << k.suffix;
       EXPECT_EQ(r.trace(), "");
     }
   }
@@ -73,7 +73,8 @@ TEST(QueryLine, NothingWithoutTheQuerySwitch) {
   for (const Sample& s : kSamples) {
     CapturedRun r;
     r.run.sw.update = 1;
-    printQueryLine(r.run, s.make(), "NONE", kQueryFirmware);
+    printQueryLine(r.run, s.make(), "NONE", ImageKind::firmware);
+    printPlainQueryLine(r.run, s.make());
     EXPECT_EQ(r.console(), "");
   }
 }
@@ -84,7 +85,7 @@ TEST(QueryLine, GoesToTheLogFileEvenWhenSilent) {
   r.run.out.silent = true;
   r.run.out.logFile = std::fopen(r.scratch.file("log.txt").c_str(), "wb");
   ASSERT_NE(r.run.out.logFile, nullptr);
-  printQueryLine(r.run, sampleFcAdapter(), "NONE", kQueryPlain);
+  printPlainQueryLine(r.run, sampleFcAdapter());
   r.run.out.closeLog();
   EXPECT_EQ(r.console(), "");
   EXPECT_EQ(r.scratch.read("log.txt"), std::string(kFcBody) + ", Boot Enabled=1");
@@ -249,12 +250,18 @@ TEST(ResultLine, StampedWithTheCurrentLocalTime) {
 TEST(NotRequired, OperationSwitchChoosesTheWord) {
   const struct {
     int rewrite, update, downgrade;
+    ImageKind kind;
     const char* expected;
   } cases[] = {
-      {1, 1, 1, "\nvornup.exe: A boot code rewrite was not required on HBA: KV7100\n"},
-      {0, 1, 1, "\nvornup.exe: A boot code update was not required on HBA: KV7100\n"},
-      {0, 0, 1, "\nvornup.exe: A boot code downgrade was not required on HBA: KV7100\n"},
-      {0, 0, 0, ""},
+      {1, 1, 1, ImageKind::bootCode,
+       "\nvornup.exe: A boot code rewrite was not required on HBA: KV7100\n"},
+      {0, 1, 1, ImageKind::bootCode,
+       "\nvornup.exe: A boot code update was not required on HBA: KV7100\n"},
+      {0, 0, 1, ImageKind::bootCode,
+       "\nvornup.exe: A boot code downgrade was not required on HBA: KV7100\n"},
+      {0, 0, 0, ImageKind::bootCode, ""},
+      {0, 1, 0, ImageKind::firmware,
+       "\nvornup.exe: A firmware update was not required on HBA: KV7100\n"},
   };
   for (const auto& c : cases) {
     CapturedRun r;
@@ -262,7 +269,7 @@ TEST(NotRequired, OperationSwitchChoosesTheWord) {
     r.run.sw.update = c.update;
     r.run.sw.downgrade = c.downgrade;
     r.run.sw.forceBios = 1;
-    printNotRequired(r.run, sampleFcAdapter(), "boot code");
+    printNotRequired(r.run, sampleFcAdapter(), c.kind);
     EXPECT_EQ(r.console(), c.expected);
   }
 }

@@ -282,7 +282,7 @@ TEST_F(AutoDecision, AnImageNotNeededUnderRewriteIsReported) {
   c.run.sw.query = 1;
   c.run.sw.verbose = 1;
   Adapter& fc = add(tfAdapter());
-  EXPECT_EQ(decideForImage(c.run, fc, c.run.firmwareList.front(), kDownloadFirmware),
+  EXPECT_EQ(decideForImage(c.run, fc, c.run.firmwareList.front(), ImageKind::firmware),
             kDecisionNotNeeded);
   EXPECT_EQ(c.console(), std::string(kTfAdapterQueryBody) +
                              ", Supported Firmware=TF100A1.ALL, Boot Code Enabled=1"
@@ -297,7 +297,7 @@ TEST_F(AutoDecision, AnImageNotNeededUnderDowngradeIsLeftToTheCaller) {
   c.run.sw.query = 1;
   c.run.sw.verbose = 1;
   Adapter& fc = add(tfAdapter());
-  EXPECT_EQ(decideForImage(c.run, fc, c.run.firmwareList.front(), kDownloadFirmware),
+  EXPECT_EQ(decideForImage(c.run, fc, c.run.firmwareList.front(), ImageKind::firmware),
             kDecisionNotNeeded);
   EXPECT_EQ(c.console(), "");
   EXPECT_EQ(c.trace(), "");

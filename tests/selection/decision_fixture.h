@@ -23,9 +23,8 @@ class DecisionFixture : public ToolRunFixture {
   // Builds both image lists from the two directories, as automatic mode does,
   // and empties the trace for what the test runs next.
   void discover() {
-    discoverImages(c.run, c.run.firmwareDirectory.c_str(), ImageDirectoryKind::kFirmware,
-                   c.run.firmwareList);
-    discoverImages(c.run, c.run.bootDirectory.c_str(), ImageDirectoryKind::kBoot, c.run.bootList);
+    discoverImages(c.run, c.run.firmwareDirectory.c_str(), ImageKind::firmware, c.run.firmwareList);
+    discoverImages(c.run, c.run.bootDirectory.c_str(), ImageKind::bootCode, c.run.bootList);
     c.trace();
   }
 

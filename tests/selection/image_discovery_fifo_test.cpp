@@ -29,9 +29,8 @@ class FifoImage : public DecisionFixture {
 
 TEST_F(FifoImage, DiscoverySkipsAFifoNamedLikeAnImage) {
   ImageList list;
-  EXPECT_EQ(
-      discoverImages(c.run, c.run.firmwareDirectory.c_str(), ImageDirectoryKind::kFirmware, list),
-      kDiscoveryAccepted);
+  EXPECT_EQ(discoverImages(c.run, c.run.firmwareDirectory.c_str(), ImageKind::firmware, list),
+            kDiscoveryAccepted);
   ASSERT_EQ(list.size(), 1u);
   EXPECT_STREQ(list.front().actualFileName.c_str(), "good.all");
   EXPECT_TRUE(holds(c.trace(), "ERROR: [AutoFileDisco] - Skipping invalid file = pipe.all\n\n"));
@@ -39,9 +38,9 @@ TEST_F(FifoImage, DiscoverySkipsAFifoNamedLikeAnImage) {
 
 TEST_F(FifoImage, FwmatrixModeRefusesAFifoWithoutOpeningIt) {
   ImageNode node;
-  EXPECT_EQ(initFileImage(c.run, node, c.run.firmwareDirectory.c_str(), "pipe.all",
-                          ImageDirectoryKind::kFirmware),
-            OPEN_FILE_ERROR);
+  EXPECT_EQ(
+      initFileImage(c.run, node, c.run.firmwareDirectory.c_str(), "pipe.all", ImageKind::firmware),
+      OPEN_FILE_ERROR);
   EXPECT_TRUE(node.actualFileName.empty());
 }
 
@@ -66,9 +65,8 @@ class LinkedImages : public DecisionFixture {
 
 TEST_F(LinkedImages, DiscoveryFollowsLinksToImagesAndPassesOverDirectories) {
   ImageList list;
-  EXPECT_EQ(
-      discoverImages(c.run, c.run.firmwareDirectory.c_str(), ImageDirectoryKind::kFirmware, list),
-      kDiscoveryAccepted);
+  EXPECT_EQ(discoverImages(c.run, c.run.firmwareDirectory.c_str(), ImageKind::firmware, list),
+            kDiscoveryAccepted);
   std::vector<std::string> names;
   for (const ImageNode& node : list) names.push_back(node.actualFileName.c_str());
   std::sort(names.begin(), names.end());

@@ -21,14 +21,14 @@ using testimages::writeJunk;
 using testimages::writePrg;
 using testimages::writeUfi;
 
-constexpr ImageDirectoryKind kFw = ImageDirectoryKind::kFirmware;
-constexpr ImageDirectoryKind kBoot = ImageDirectoryKind::kBoot;
+constexpr ImageKind kFw = ImageKind::firmware;
+constexpr ImageKind kBoot = ImageKind::bootCode;
 
 // ---- Names ---------------------------------------------------------------
 
 struct NameCase {
   const char* name;
-  ImageDirectoryKind directory;
+  ImageKind directory;
   bool valid;
   ImageFileKind kind;
 };
@@ -78,7 +78,7 @@ TEST(ImageExtensionTable, EveryEntryIsConsistent) {
       EXPECT_EQ(lower[k], std::tolower(static_cast<unsigned char>(upper[k]))) << i;
     }
     // Boot code comes in PRG files only, firmware never does.
-    EXPECT_EQ(e.directory == kBoot, e.kind == ImageFileKind::kPrg) << i;
+    EXPECT_EQ(e.imageKind == kBoot, e.kind == ImageFileKind::kPrg) << i;
     for (std::size_t j = 0; j < i; ++j) EXPECT_NE(upper, kImageExtensions[j].upper) << i;
   }
 }

@@ -91,23 +91,24 @@ TEST(ImageMatchesAdapter, ByKindAndFamily) {
     const char* bcType;
     const char* decodedId;
     uint32_t nodeImageType;
-    bool bootCode;
+    ImageKind kind;
     bool matches;
   } cases[] = {
       // FC firmware by the firmware type code.
-      {kCnaTypeFc, 0x7D00, 0, "KF", "KU", "KF290A1", 1, false, true},
-      {kCnaTypeFc, 0x7D00, 0, "KF", "KU", "KG290A1", 1, false, false},
-      {kCnaTypeFc, 0x7D00, 0, "KF", "KU", "KU290A1", 1, false, false},
+      {kCnaTypeFc, 0x7D00, 0, "KF", "KU", "KF290A1", 1, ImageKind::firmware, true},
+      {kCnaTypeFc, 0x7D00, 0, "KF", "KU", "KG290A1", 1, ImageKind::firmware, false},
+      {kCnaTypeFc, 0x7D00, 0, "KF", "KU", "KU290A1", 1, ImageKind::firmware, false},
       // Boot code by the boot code type code, whatever the adapter.
-      {kCnaTypeFc, 0x7D00, 0, "KF", "KU", "KU310A2", 1, true, true},
-      {kCnaTypeFc, 0x7D00, 0, "KF", "KU", "KP310A2", 1, true, false},
-      {kCnaTypeFc, 0x7D00, 0, "KF", "K", "KU310A2", 1, true, false},  // one-letter code
+      {kCnaTypeFc, 0x7D00, 0, "KF", "KU", "KU310A2", 1, ImageKind::bootCode, true},
+      {kCnaTypeFc, 0x7D00, 0, "KF", "KU", "KP310A2", 1, ImageKind::bootCode, false},
+      {kCnaTypeFc, 0x7D00, 0, "KF", "K", "KU310A2", 1, ImageKind::bootCode,
+       false},  // one-letter code
       // Converged family by image family.
-      {kCnaTypeNic, 0x3A00, 2, "C", "N/A", "4.1.0.0", 2, false, true},
-      {kCnaTypeNic, 0x3A00, 2, "C", "N/A", "4.1.0.0", 3, false, false},
-      {kCnaTypeFcoe, 0x3A10, 3, "D", "N/A", "4.1.0.0", 3, false, true},
-      {kCnaTypeFc, 0x6C00, 4, "H", "", "2.3.1.0", 4, false, true},
-      {kCnaTypeFc, 0x6C00, 4, "H", "", "HX290A1", 1, false, false},
+      {kCnaTypeNic, 0x3A00, 2, "C", "N/A", "4.1.0.0", 2, ImageKind::firmware, true},
+      {kCnaTypeNic, 0x3A00, 2, "C", "N/A", "4.1.0.0", 3, ImageKind::firmware, false},
+      {kCnaTypeFcoe, 0x3A10, 3, "D", "N/A", "4.1.0.0", 3, ImageKind::firmware, true},
+      {kCnaTypeFc, 0x6C00, 4, "H", "", "2.3.1.0", 4, ImageKind::firmware, true},
+      {kCnaTypeFc, 0x6C00, 4, "H", "", "HX290A1", 1, ImageKind::firmware, false},
   };
   for (const auto& c : cases) {
     Adapter a;
@@ -119,7 +120,7 @@ TEST(ImageMatchesAdapter, ByKindAndFamily) {
     ImageNode n;
     n.decodedId.set(c.decodedId);
     n.imageType = c.nodeImageType;
-    EXPECT_EQ(imageMatchesAdapter(a, n, c.bootCode), c.matches) << c.decodedId << " " << c.fwType;
+    EXPECT_EQ(imageMatchesAdapter(a, n, c.kind), c.matches) << c.decodedId << " " << c.fwType;
   }
 }
 
