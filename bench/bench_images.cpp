@@ -47,12 +47,12 @@ Format formatOf(const std::string& name) {
 int verify(Format format, const char* path) {
   vornup::Output out;  // no trace: as in a run without /xv
   vornup::ImageIdText result;
-  int imageType = 0;
+  vornup::ImageFamily family = vornup::ImageFamily::none;
   switch (format) {
     case Format::kUfi:
-      return vornup::verifyUFI_file(out, path, result, imageType);
+      return vornup::verifyUFI_file(out, path, result, family);
     case Format::kGrp:
-      return vornup::verifyGRP_file(out, path, result, imageType);
+      return vornup::verifyGRP_file(out, path, result, family);
     case Format::kAll:
       return vornup::verifyALL_file(out, path, result);
     case Format::kPrg:

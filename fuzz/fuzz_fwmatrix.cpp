@@ -16,21 +16,21 @@ struct AdapterKind {
   const char* fwType;
   int32_t cnaType;
   uint32_t pciID;
-  int32_t imageType;
+  vornup::ImageFamily imageType;
   const char* address;
 };
 
 // The mixed host's adapters as the attribute step leaves them.
 const AdapterKind kAdapters[] = {
-    {"KF1602", "KF1602", "ZF", vornup::kCnaTypeFc, 0x7D00, vornup::kAdapterImageFc,
+    {"KF1602", "KF1602", "ZF", vornup::kCnaTypeFc, 0x7D00, vornup::ImageFamily::none,
      "10:00:00:00:C9:7D:00:01"},
-    {"KF810", "KF810", "BF", vornup::kCnaTypeFc, 0x5400, vornup::kAdapterImageFc,
+    {"KF810", "KF810", "BF", vornup::kCnaTypeFc, 0x5400, vornup::ImageFamily::none,
      "10:00:00:00:C9:54:00:01"},
-    {"KC2100-NIC", "KC2100-NIC", "C", vornup::kCnaTypeNic, 0x3A00, vornup::kAdapterImageKx2,
+    {"KC2100-NIC", "KC2100-NIC", "C", vornup::kCnaTypeNic, 0x3A00, vornup::ImageFamily::kx2,
      "00-90-FA-3A-00-01"},
-    {"KC2100-FCoE", "KC2100-FCoE", "C", vornup::kCnaTypeFcoe, 0x3A04, vornup::kAdapterImageKx2,
+    {"KC2100-FCoE", "KC2100-FCoE", "C", vornup::kCnaTypeFcoe, 0x3A04, vornup::ImageFamily::kx2,
      "10:00:00:90:FA:3A:00:02"},
-    {"KH3201", "KH3201", "G", vornup::kCnaTypeFc, 0x6C00, vornup::kAdapterImageHalvard,
+    {"KH3201", "KH3201", "G", vornup::kCnaTypeFc, 0x6C00, vornup::ImageFamily::halvard,
      "10:00:00:10:9B:6C:00:01"},
 };
 
@@ -68,7 +68,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
     a->imageType = kind.imageType;
     (kind.cnaType == kCnaTypeNic ? a->mac : a->wwn).set(kind.address);
     a->serialNumber.set("KC2100B0007");
-    a->fwVersion.set(kind.imageType == kAdapterImageFc ? "282A4" : "4.0.360.15");
+    a->fwVersion.set(kind.imageType == ImageFamily::none ? "282A4" : "4.0.360.15");
     a->bcType.set("ZU");
     FixedText<32> fwFile;
     FixedText<32> bcFile;

@@ -3,7 +3,7 @@
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
   return vornup::fuzz::verifyInput(
       data, size, ".ufi", [](vornup::Output& out, const char* path, vornup::ImageIdText& result) {
-        int imageType = 0;
-        return vornup::verifyUFI_file(out, path, result, imageType);
+        vornup::ImageFamily family = vornup::ImageFamily::none;
+        return vornup::verifyUFI_file(out, path, result, family);
       });
 }

@@ -19,13 +19,13 @@ struct ImageReader {
 };
 
 int verifyUfi(Output& out, const char* path, ImageIdText& result) {
-  int imageType = 0;
-  return vornup::verifyUFI_file(out, path, result, imageType);
+  vornup::ImageFamily family = vornup::ImageFamily::none;
+  return vornup::verifyUFI_file(out, path, result, family);
 }
 
 int verifyGrp(Output& out, const char* path, ImageIdText& result) {
-  int imageType = 0;
-  return vornup::verifyGRP_file(out, path, result, imageType);
+  vornup::ImageFamily family = vornup::ImageFamily::none;
+  return vornup::verifyGRP_file(out, path, result, family);
 }
 
 // PRG files begin with anything but the word every ALL file begins with, so

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "core/fixed_text.h"
+#include "core/image_family.h"
 #include "core/port_outcome.h"
 
 namespace vornup {
@@ -23,14 +24,6 @@ enum : int32_t {
   kCnaTypeNic = 2,
   kCnaTypeIscsi = 4,
   kCnaTypeFcoe = 8,
-};
-
-// Image family an adapter takes (`imageType`).
-enum : int32_t {
-  kAdapterImageFc = 0,
-  kAdapterImageKx2 = 2,
-  kAdapterImageKx3 = 3,
-  kAdapterImageHalvard = 4,
 };
 
 // Shared download status of the functions of one converged adapter.
@@ -61,8 +54,10 @@ struct Adapter {
   int32_t personality = kCnaTypeNic;
   int32_t downloadStat = kDownloadNone;
   // imageType and the four converged numbers form one block that compares
-  // field by field with the same block of an image list node.
-  int32_t imageType = kAdapterImageFc;
+  // field by field with the same block of an image list node. The family is
+  // set with the converged version (decodeConvergedVersion); until then, and
+  // for Fibre Channel adapters always, it is none.
+  ImageFamily imageType = ImageFamily::none;
   uint32_t CNAMajorVer = 0;
   uint32_t CNAMinorVer = 0;
   uint32_t CNAReleaseVer = 0;

@@ -5,16 +5,9 @@
 #include <list>
 
 #include "core/fixed_text.h"
+#include "core/image_family.h"
 
 namespace vornup {
-
-// Image families (`imageType` of a node).
-enum : uint32_t {
-  kImageFc = 1,       // ALL and PRG files
-  kImageKx2 = 2,      // first-generation converged UFI files
-  kImageKx3 = 3,      // second-generation converged UFI files
-  kImageHalvard = 4,  // GRP files
-};
 
 struct ImageNode {
   FixedText<32> sortedFileName;  // file name upper-cased (a-z only)
@@ -23,7 +16,7 @@ struct ImageNode {
   FixedText<32> fcSortKey;       // FC: 13-character sort key; otherwise "N/A"
   // The same block, in the same order, as the adapter record's imageType and
   // converged numbers.
-  uint32_t imageType = 0;
+  ImageFamily imageType = ImageFamily::none;
   uint32_t CNAMajorVer = 0;
   uint32_t CNAMinorVer = 0;
   uint32_t CNAReleaseVer = 0;

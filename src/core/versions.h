@@ -9,6 +9,7 @@
 #include <cstdint>
 
 #include "core/fixed_text.h"
+#include "core/image_family.h"
 
 namespace vornup {
 
@@ -24,9 +25,9 @@ void parseConvergedVersion(const char* text, uint32_t& major, uint32_t& minor, u
                            uint32_t& build);
 
 // The image family and the four converged numbers, as held by both the
-// adapter record and the image list node.
+// adapter record and the image list node. The family orders by its number.
 struct VersionBlock {
-  uint32_t imageType;
+  ImageFamily imageType;
   uint32_t major;
   uint32_t minor;
   uint32_t release;

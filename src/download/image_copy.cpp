@@ -68,7 +68,7 @@ ImageCopyOutcome ImageCopy::make(RunState& run, const char* source, const ImageN
   quiet.silent = true;
   quiet.console = nullptr;
   ImageIdText identifier;
-  uint32_t family = 0;
+  ImageFamily family = ImageFamily::none;
   if (verifyImageFile(quiet, path_.c_str(), identifier, fileKind, family) != 0 ||
       !identifier.equals(image.decodedId.c_str()) || family != image.imageType) {
     remove();

@@ -44,7 +44,7 @@ void traceConvergedFields(Output& out, const Adapter& a) {
   traceIdentity(out, a);
   out.traceOut(kFwVersionLine, a.fwVersion.c_str());
   out.traceOut(kBcVersionLine, a.bcVersion.c_str());
-  out.traceOut(kImageTypeLine, a.imageType);
+  out.traceOut(kImageTypeLine, static_cast<int>(a.imageType));
   out.traceOut(kPortTypeLine, a.portType.c_str());
   out.traceOut(kKxNumberLine, a.CNA_KXNumber);
   out.traceOut(kCnaTypeLine, a.cnaType);

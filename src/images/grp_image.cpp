@@ -2,7 +2,6 @@
 
 #include <cstring>
 
-#include "core/image_node.h"
 #include "images/byte_reader.h"
 #include "images/image_file.h"
 #include "images/image_status.h"
@@ -107,11 +106,11 @@ int VerifyGRP_Header(Output& out, const char* path, ImageIdText& buildText) {
   return RM_STATUS_OK;
 }
 
-int verifyGRP_file(Output& out, const char* path, ImageIdText& result, int& imageType) {
+int verifyGRP_file(Output& out, const char* path, ImageIdText& result, ImageFamily& family) {
   out.traceOut(kVerifyGrpHeading);
   out.traceOut(kInputFile, path);
   int status = VerifyGRP_Header(out, path, result);
-  if (status == RM_STATUS_OK) imageType = kImageHalvard;
+  if (status == RM_STATUS_OK) family = ImageFamily::halvard;
   return status;
 }
 

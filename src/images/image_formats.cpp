@@ -3,8 +3,6 @@
 #include <cstring>
 #include <iterator>
 
-#include "core/image_node.h"
-
 namespace vornup {
 
 namespace {
@@ -33,25 +31,25 @@ bool classifyImageName(const char* name, ImageKind imageKind, ImageFileKind& fil
 }
 
 int verifyImageFile(Output& out, const char* path, ImageIdText& result, ImageFileKind kind,
-                    uint32_t& imageType) {
-  int verifiedType = 0;
+                    ImageFamily& family) {
+  ImageFamily verifiedFamily = ImageFamily::none;
   int status = kUnknownImageFileKind;
   switch (kind) {
     case ImageFileKind::kAll:
-      imageType = kImageFc;
+      family = ImageFamily::fc;
       return verifyALL_file(out, path, result);
     case ImageFileKind::kPrg:
-      imageType = kImageFc;
+      family = ImageFamily::fc;
       return verifyPRG_file(out, path, result);
     case ImageFileKind::kGrp:
-      imageType = kImageHalvard;
-      status = verifyGRP_file(out, path, result, verifiedType);
+      family = ImageFamily::halvard;
+      status = verifyGRP_file(out, path, result, verifiedFamily);
       break;
     case ImageFileKind::kUfi:
-      status = verifyUFI_file(out, path, result, verifiedType);
+      status = verifyUFI_file(out, path, result, verifiedFamily);
       break;
   }
-  if (status == 0) imageType = static_cast<uint32_t>(verifiedType);
+  if (status == 0) family = verifiedFamily;
   return status;
 }
 

@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "core/image_family.h"
 #include "core/image_kind.h"
 #include "core/output.h"
 #include "images/image_verify.h"
@@ -37,10 +38,10 @@ constexpr int kUnknownImageFileKind = 6;
 bool classifyImageName(const char* name, ImageKind imageKind, ImageFileKind& fileKind);
 
 // Runs the reader of `kind` on the file at `path`; the reader writes the image
-// identifier into `result`. `imageType` becomes 1 for ALL and PRG, 4 for GRP,
-// and 2 or 3 (from the file) for UFI. Returns the reader's status (0 = good),
-// or kUnknownImageFileKind.
+// identifier into `result`. `family` becomes fc for ALL and PRG, halvard for
+// GRP, and kx2 or kx3 (from the file) for UFI. Returns the reader's status
+// (0 = good), or kUnknownImageFileKind.
 int verifyImageFile(Output& out, const char* path, ImageIdText& result, ImageFileKind kind,
-                    uint32_t& imageType);
+                    ImageFamily& family);
 
 }  // namespace vornup

@@ -5,16 +5,18 @@
 #pragma once
 
 #include "core/fixed_text.h"
+#include "core/image_family.h"
 #include "core/output.h"
 
 namespace vornup {
 
 using ImageIdText = FixedText<32>;
 
-// UFI files of both converged generations; imageType becomes 2 or 3.
-int verifyUFI_file(Output& out, const char* path, ImageIdText& result, int& imageType);
-// GRP files of the Halvard adapter; imageType becomes 4.
-int verifyGRP_file(Output& out, const char* path, ImageIdText& result, int& imageType);
+// UFI files of both converged generations; a good file sets `family` to kx2
+// or kx3.
+int verifyUFI_file(Output& out, const char* path, ImageIdText& result, ImageFamily& family);
+// GRP files of the Halvard adapter; a good file sets `family` to halvard.
+int verifyGRP_file(Output& out, const char* path, ImageIdText& result, ImageFamily& family);
 // ALL files (Fibre Channel firmware).
 int verifyALL_file(Output& out, const char* path, ImageIdText& result);
 // PRG files (Fibre Channel boot code).

@@ -149,18 +149,18 @@ void printUFIHeaderFlashDirectory(Output& out, const UfiFlashDirectory& director
   }
 }
 
-int verifyUFI_file(Output& out, const char* path, ImageIdText& result, int& imageType) {
+int verifyUFI_file(Output& out, const char* path, ImageIdText& result, ImageFamily& family) {
   out.traceOut(kVerifyUfiHeading);
   out.traceOut(kInputFile, path);
   // One open serves both chips: a file is tried as KX2 first.
   ImageFile file;
   file.open(path);
   if (verifyChipFirmware(out, kKx2Chip, result, path, file) == RM_STATUS_OK) {
-    imageType = kImageKx2;
+    family = ImageFamily::kx2;
     return RM_STATUS_OK;
   }
   int status = verifyChipFirmware(out, kKx3Chip, result, path, file);
-  if (status == RM_STATUS_OK) imageType = kImageKx3;
+  if (status == RM_STATUS_OK) family = ImageFamily::kx3;
   return status;
 }
 

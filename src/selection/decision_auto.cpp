@@ -60,7 +60,7 @@ const std::size_t kBootCodeKindCount = std::size(kBootCodeKinds);
 ImageList::const_iterator findFirmwareCandidate(RunState& run, const Adapter& adapter) {
   const ImageList& list = run.firmwareList;
   const auto candidate = isConvergedFamily(adapter)
-                             ? findImageByImageType(static_cast<uint32_t>(adapter.imageType), list)
+                             ? findImageByFamily(adapter.imageType, list)
                              : findImageByTypeCode(adapter.fwType.c_str(), list, false);
   if (candidate != list.end() && isFpgaGatedAdapter(adapter) &&
       !isCompatibleKX2FirmwareVersion(run, *candidate)) {

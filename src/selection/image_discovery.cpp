@@ -48,9 +48,9 @@ bool isPresentButNotRegular(const char* path) {
 }  // namespace
 
 void fillImageNode(ImageNode& node, const char* name, const ImageIdText& decodedId,
-                   uint32_t imageType) {
+                   ImageFamily family) {
   node = ImageNode();
-  node.imageType = imageType;
+  node.imageType = family;
   node.decodedId.set(decodedId.c_str());
   node.actualFileName.set(name);
   node.sortedFileName.set(name);
@@ -103,10 +103,10 @@ int initFileImage(RunState& run, ImageNode& node, const char* directory, const c
     return OPEN_FILE_ERROR;
   }
   ImageIdText result;
-  uint32_t imageType = 0;
-  const int status = verifyImageFile(run.out, path.c_str(), result, fileKind, imageType);
+  ImageFamily family = ImageFamily::none;
+  const int status = verifyImageFile(run.out, path.c_str(), result, fileKind, family);
   if (status != 0) return status;
-  fillImageNode(node, name, result, imageType);
+  fillImageNode(node, name, result, family);
   return 0;
 }
 

@@ -27,7 +27,7 @@ enum : int {
 // upper-cased name, and the FC sort key or the four converged numbers. Texts
 // longer than the node's fields are cut to 31 characters.
 void fillImageNode(ImageNode& node, const char* name, const ImageIdText& decodedId,
-                   uint32_t imageType);
+                   ImageFamily family);
 
 // The order of an image list: FC images first by descending sort key, then
 // converged images by descending family and version. True when `a` goes

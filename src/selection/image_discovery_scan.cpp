@@ -61,11 +61,11 @@ int discoverImages(RunState& run, const char* directory, ImageKind kind, ImageLi
           return;
         }
         ImageIdText result;
-        uint32_t imageType = 0;
-        if (verifyImageFile(run.out, path.c_str(), result, fileKind, imageType) != 0) return;
+        ImageFamily family = ImageFamily::none;
+        if (verifyImageFile(run.out, path.c_str(), result, fileKind, family) != 0) return;
         accepted = true;
         nodes.emplace_back();
-        fillImageNode(nodes.back(), entry.name.c_str(), result, imageType);
+        fillImageNode(nodes.back(), entry.name.c_str(), result, family);
       });
   fillSortedList(list, nodes);
   if (!searched) return kDiscoveryNoDirectory;

@@ -17,13 +17,13 @@ bool sameTypeCode(const char* a, const char* b, std::size_t count) {
 
 }  // namespace
 
-bool isFcImage(const ImageNode& node) { return node.imageType == kImageFc; }
+bool isFcImage(const ImageNode& node) { return node.imageType == ImageFamily::fc; }
 
 bool isKxImage(const ImageNode& node) {
-  return node.imageType == kImageKx2 || node.imageType == kImageKx3;
+  return node.imageType == ImageFamily::kx2 || node.imageType == ImageFamily::kx3;
 }
 
-bool isHalvardImage(const ImageNode& node) { return node.imageType == kImageHalvard; }
+bool isHalvardImage(const ImageNode& node) { return node.imageType == ImageFamily::halvard; }
 
 bool isConvergedImage(const ImageNode& node) { return isKxImage(node) || isHalvardImage(node); }
 
@@ -36,9 +36,9 @@ ImageList::const_iterator findImageByTypeCode(const char* typeCode, const ImageL
   return list.end();
 }
 
-ImageList::const_iterator findImageByImageType(uint32_t imageType, const ImageList& list) {
+ImageList::const_iterator findImageByFamily(ImageFamily family, const ImageList& list) {
   for (auto it = list.begin(); it != list.end(); ++it) {
-    if (it->imageType == imageType) return it;
+    if (it->imageType == family) return it;
   }
   return list.end();
 }
@@ -46,9 +46,7 @@ ImageList::const_iterator findImageByImageType(uint32_t imageType, const ImageLi
 bool imageMatchesAdapter(const Adapter& adapter, const ImageNode& node, ImageKind kind) {
   if (kind == ImageKind::bootCode)
     return sameTypeCode(node.decodedId.c_str(), adapter.bcType.c_str(), kTypeCodeLength);
-  if (isConvergedFamily(adapter)) {
-    return node.imageType == static_cast<uint32_t>(adapter.imageType);
-  }
+  if (isConvergedFamily(adapter)) return node.imageType == adapter.imageType;
   return sameTypeCode(node.decodedId.c_str(), adapter.fwType.c_str(), kTypeCodeLength);
 }
 

@@ -2,8 +2,6 @@
 // on an image list and the match of one image against one adapter.
 #pragma once
 
-#include <cstdint>
-
 #include "core/image_kind.h"
 #include "core/image_node.h"
 
@@ -22,8 +20,8 @@ bool isConvergedImage(const ImageNode& node);
 ImageList::const_iterator findImageByTypeCode(const char* typeCode, const ImageList& list,
                                               bool firstLetterOnly);
 
-// The first image of the family `imageType`; list.end() when there is none.
-ImageList::const_iterator findImageByImageType(uint32_t imageType, const ImageList& list);
+// The first image of the family `family`; list.end() when there is none.
+ImageList::const_iterator findImageByFamily(ImageFamily family, const ImageList& list);
 
 // Whether `node` is an image of the image kind `kind` for the adapter: boot
 // code by the boot code type code, converged-family firmware by image family,

@@ -198,14 +198,16 @@ void decodeConvergedVersion(Adapter& a) {
                             a.CNABuildVer);
     }
   }
+  // Fibre Channel images go by type code, so a converged function of any
+  // other device ID takes no image by family.
   if (isKX3Adapter(a)) {
-    a.imageType = kAdapterImageKx3;
+    a.imageType = ImageFamily::kx3;
   } else if (isKX2Adapter(a)) {
-    a.imageType = kAdapterImageKx2;
+    a.imageType = ImageFamily::kx2;
   } else if (isHalvardFcAdapter(a)) {
-    a.imageType = kAdapterImageHalvard;
+    a.imageType = ImageFamily::halvard;
   } else {
-    a.imageType = kAdapterImageFc;
+    a.imageType = ImageFamily::none;
   }
 }
 

@@ -48,15 +48,17 @@ struct BlockCase {
 
 TEST(CompareConvergedVersions, FirstDifferingValueDecides) {
   const BlockCase cases[] = {
-      {{2, 4, 0, 360, 15}, {2, 4, 0, 360, 15}, 0},
-      {{3, 1, 0, 0, 0}, {2, 9, 9, 9, 9}, 1},  // the image family comes first
-      {{2, 9, 9, 9, 9}, {3, 1, 0, 0, 0}, -1},
-      {{2, 5, 0, 0, 0}, {2, 4, 9, 9, 9}, 1},
-      {{2, 4, 0, 0, 0}, {2, 4, 1, 0, 0}, -1},
-      {{2, 4, 1, 361, 0}, {2, 4, 1, 360, 99}, 1},
-      {{2, 4, 1, 360, 14}, {2, 4, 1, 360, 15}, -1},
-      {{4, 1, 2, 3, 4}, {4, 1, 2, 3, 3}, 1},
-      {{4, UINT32_MAX, 0, 0, 0}, {4, 1, 0, 0, 0}, 1},  // unsigned, no wrap to negative
+      {{ImageFamily::kx2, 4, 0, 360, 15}, {ImageFamily::kx2, 4, 0, 360, 15}, 0},
+      // The image family comes first.
+      {{ImageFamily::kx3, 1, 0, 0, 0}, {ImageFamily::kx2, 9, 9, 9, 9}, 1},
+      {{ImageFamily::kx2, 9, 9, 9, 9}, {ImageFamily::kx3, 1, 0, 0, 0}, -1},
+      {{ImageFamily::kx2, 5, 0, 0, 0}, {ImageFamily::kx2, 4, 9, 9, 9}, 1},
+      {{ImageFamily::kx2, 4, 0, 0, 0}, {ImageFamily::kx2, 4, 1, 0, 0}, -1},
+      {{ImageFamily::kx2, 4, 1, 361, 0}, {ImageFamily::kx2, 4, 1, 360, 99}, 1},
+      {{ImageFamily::kx2, 4, 1, 360, 14}, {ImageFamily::kx2, 4, 1, 360, 15}, -1},
+      {{ImageFamily::halvard, 1, 2, 3, 4}, {ImageFamily::halvard, 1, 2, 3, 3}, 1},
+      // Unsigned, no wrap to negative.
+      {{ImageFamily::halvard, UINT32_MAX, 0, 0, 0}, {ImageFamily::halvard, 1, 0, 0, 0}, 1},
   };
   for (const BlockCase& c : cases) {
     EXPECT_EQ(compareConvergedVersions(c.a, c.b), c.expected);
@@ -66,13 +68,13 @@ TEST(CompareConvergedVersions, FirstDifferingValueDecides) {
 
 TEST(VersionBlock, AdapterAndNodeGiveTheSameBlock) {
   Adapter a;
-  a.imageType = kAdapterImageKx3;
+  a.imageType = ImageFamily::kx3;
   a.CNAMajorVer = 4;
   a.CNAMinorVer = 1;
   a.CNAReleaseVer = 2;
   a.CNABuildVer = 3;
   ImageNode n;
-  n.imageType = kImageKx3;
+  n.imageType = ImageFamily::kx3;
   n.CNAMajorVer = 4;
   n.CNAMinorVer = 1;
   n.CNAReleaseVer = 2;
@@ -200,7 +202,7 @@ TEST(IsFcUpdateNeeded, EveryTieBreak) {
   }
 }
 
-Adapter convergedAdapter(int32_t cnaType, uint32_t pciID, int32_t imageType, uint32_t major,
+Adapter convergedAdapter(int32_t cnaType, uint32_t pciID, ImageFamily imageType, uint32_t major,
                          uint32_t minor, uint32_t release, uint32_t build) {
   Adapter a;
   a.cnaType = cnaType;
@@ -213,7 +215,7 @@ Adapter convergedAdapter(int32_t cnaType, uint32_t pciID, int32_t imageType, uin
   return a;
 }
 
-ImageNode convergedImage(uint32_t imageType, uint32_t major, uint32_t minor, uint32_t release,
+ImageNode convergedImage(ImageFamily imageType, uint32_t major, uint32_t minor, uint32_t release,
                          uint32_t build) {
   ImageNode n;
   n.imageType = imageType;
@@ -233,23 +235,23 @@ struct ConvergedCase {
 TEST(IsConvergedUpdateNeeded, ComparesTheFiveValueBlocks) {
   const ConvergedCase cases[] = {
       // Newer, equal and older images on a KX2 NIC function.
-      {convergedAdapter(kCnaTypeNic, 0x3A00, 2, 4, 0, 360, 15), convergedImage(2, 4, 1, 0, 0), true,
-       true, true},
-      {convergedAdapter(kCnaTypeNic, 0x3A00, 2, 4, 0, 360, 15), convergedImage(2, 4, 0, 360, 15),
-       false, true, true},
-      {convergedAdapter(kCnaTypeNic, 0x3A00, 2, 4, 1, 0, 0), convergedImage(2, 4, 0, 360, 15),
-       false, false, false},
+      {convergedAdapter(kCnaTypeNic, 0x3A00, ImageFamily::kx2, 4, 0, 360, 15),
+       convergedImage(ImageFamily::kx2, 4, 1, 0, 0), true, true, true},
+      {convergedAdapter(kCnaTypeNic, 0x3A00, ImageFamily::kx2, 4, 0, 360, 15),
+       convergedImage(ImageFamily::kx2, 4, 0, 360, 15), false, true, true},
+      {convergedAdapter(kCnaTypeNic, 0x3A00, ImageFamily::kx2, 4, 1, 0, 0),
+       convergedImage(ImageFamily::kx2, 4, 0, 360, 15), false, false, false},
       // The Halvard FC adapter takes the converged rules.
-      {convergedAdapter(kCnaTypeFc, 0x6C00, 4, 1, 2, 3, 4), convergedImage(4, 1, 2, 3, 5), true,
-       true, true},
-      {convergedAdapter(kCnaTypeFc, 0x6C00, 4, 1, 2, 3, 4), convergedImage(4, 1, 2, 3, 4), false,
-       true, true},
+      {convergedAdapter(kCnaTypeFc, 0x6C00, ImageFamily::halvard, 1, 2, 3, 4),
+       convergedImage(ImageFamily::halvard, 1, 2, 3, 5), true, true, true},
+      {convergedAdapter(kCnaTypeFc, 0x6C00, ImageFamily::halvard, 1, 2, 3, 4),
+       convergedImage(ImageFamily::halvard, 1, 2, 3, 4), false, true, true},
       // A plain FC adapter never takes a converged image.
-      {convergedAdapter(kCnaTypeFc, 0x7D00, 0, 0, 0, 0, 0), convergedImage(2, 9, 9, 9, 9), false,
-       false, false},
+      {convergedAdapter(kCnaTypeFc, 0x7D00, ImageFamily::none, 0, 0, 0, 0),
+       convergedImage(ImageFamily::kx2, 9, 9, 9, 9), false, false, false},
       // A higher image family counts as newer.
-      {convergedAdapter(kCnaTypeFcoe, 0x3A10, 2, 4, 1, 0, 0), convergedImage(3, 1, 0, 0, 0), true,
-       true, true},
+      {convergedAdapter(kCnaTypeFcoe, 0x3A10, ImageFamily::kx2, 4, 1, 0, 0),
+       convergedImage(ImageFamily::kx3, 1, 0, 0, 0), true, true, true},
   };
   for (const ConvergedCase& c : cases) {
     CapturedRun plain;
@@ -270,7 +272,7 @@ TEST(IsUpdateNeeded, FcAdaptersCompareTheIdentifierWithoutItsTypeCode) {
   fc.cnaType = kCnaTypeFc;
   fc.pciID = 0x7D00;
   ImageNode image;
-  image.imageType = kImageFc;
+  image.imageType = ImageFamily::fc;
   image.decodedId.set("XY290A1");
   EXPECT_TRUE(isUpdateNeeded(r.run, fc, image, "282A4"));
   EXPECT_FALSE(isUpdateNeeded(r.run, fc, image, "290A1"));
@@ -284,8 +286,8 @@ TEST(IsUpdateNeeded, FcAdaptersCompareTheIdentifierWithoutItsTypeCode) {
 
 TEST(IsUpdateNeeded, ConvergedFamilyIgnoresTheInstalledText) {
   CapturedRun r;
-  Adapter nic = convergedAdapter(kCnaTypeNic, 0x3A00, 2, 4, 0, 360, 15);
-  ImageNode image = convergedImage(2, 4, 1, 0, 0);
+  Adapter nic = convergedAdapter(kCnaTypeNic, 0x3A00, ImageFamily::kx2, 4, 0, 360, 15);
+  ImageNode image = convergedImage(ImageFamily::kx2, 4, 1, 0, 0);
   image.decodedId.set("4.1.0.0");
   EXPECT_TRUE(isUpdateNeeded(r.run, nic, image, "9.9.9.9"));
   EXPECT_TRUE(isUpdateNeeded(r.run, nic, image, "NONE"));

@@ -36,7 +36,7 @@ class DownloadTest : public ToolRunFixture {
     ImageFileKind kind;
     EXPECT_TRUE(classifyImageName(fileName, imageKind, kind)) << fileName;
     ImageIdText identifier;
-    uint32_t family = 0;
+    ImageFamily family = ImageFamily::none;
     EXPECT_EQ(verifyImageFile(c.run.out, path.c_str(), identifier, kind, family), 0) << path;
     fillImageNode(node, fileName, identifier, family);
     return node;

@@ -9,12 +9,15 @@ Verdict verifyImagePath(Reader reader, const std::string& path) {
   TraceCapture trace;
   ImageIdText id;
   Verdict verdict;
+  // A value that no reader writes, so that one left alone shows.
+  const ImageFamily unset = static_cast<ImageFamily>(0xFFFFFFFFu);
+  ImageFamily family = unset;
   switch (reader) {
     case Reader::kUfi:
-      verdict.status = verifyUFI_file(trace.out, path.c_str(), id, verdict.imageType);
+      verdict.status = verifyUFI_file(trace.out, path.c_str(), id, family);
       break;
     case Reader::kGrp:
-      verdict.status = verifyGRP_file(trace.out, path.c_str(), id, verdict.imageType);
+      verdict.status = verifyGRP_file(trace.out, path.c_str(), id, family);
       break;
     case Reader::kAll:
       verdict.status = verifyALL_file(trace.out, path.c_str(), id);
@@ -23,6 +26,7 @@ Verdict verifyImagePath(Reader reader, const std::string& path) {
       verdict.status = verifyPRG_file(trace.out, path.c_str(), id);
       break;
   }
+  if (family != unset) verdict.imageType = static_cast<int>(family);
   EXPECT_LT(id.length(), ImageIdText::kCapacity);
   verdict.id = id.c_str();
   verdict.trace = trace.text();

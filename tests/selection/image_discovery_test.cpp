@@ -97,36 +97,36 @@ TEST_F(ImageFiles, VerifyImageFileRunsTheReaderOfTheKind) {
     std::string path;
     ImageFileKind kind;
     const char* id;
-    uint32_t imageType;
+    ImageFamily family;
   };
   const Case cases[] = {
-      {firmwarePath("tf.all"), ImageFileKind::kAll, "TF282A4", 1},
-      {bootPath("tu.prg"), ImageFileKind::kPrg, "TU510A3", 1},
-      {firmwarePath("kx2.ufi"), ImageFileKind::kUfi, "4.1.0.0", 2},
-      {firmwarePath("kx3.ufi"), ImageFileKind::kUfi, "4.2.10.1", 3},
-      {firmwarePath("kh.grp"), ImageFileKind::kGrp, "1.1.43.3", 4},
+      {firmwarePath("tf.all"), ImageFileKind::kAll, "TF282A4", ImageFamily::fc},
+      {bootPath("tu.prg"), ImageFileKind::kPrg, "TU510A3", ImageFamily::fc},
+      {firmwarePath("kx2.ufi"), ImageFileKind::kUfi, "4.1.0.0", ImageFamily::kx2},
+      {firmwarePath("kx3.ufi"), ImageFileKind::kUfi, "4.2.10.1", ImageFamily::kx3},
+      {firmwarePath("kh.grp"), ImageFileKind::kGrp, "1.1.43.3", ImageFamily::halvard},
   };
   for (const Case& t : cases) {
     ImageIdText result;
-    uint32_t imageType = 99;
-    EXPECT_EQ(verifyImageFile(c.run.out, t.path.c_str(), result, t.kind, imageType), 0) << t.path;
+    ImageFamily family = static_cast<ImageFamily>(99);
+    EXPECT_EQ(verifyImageFile(c.run.out, t.path.c_str(), result, t.kind, family), 0) << t.path;
     EXPECT_STREQ(result.c_str(), t.id) << t.path;
-    EXPECT_EQ(imageType, t.imageType) << t.path;
+    EXPECT_EQ(family, t.family) << t.path;
   }
 }
 
 TEST_F(ImageFiles, VerifyImageFileRefusesAnUnknownKindAndBadFiles) {
   writeJunk(firmwarePath("junk.ufi"));
   ImageIdText result;
-  uint32_t imageType = 0;
+  ImageFamily family = ImageFamily::none;
   EXPECT_EQ(verifyImageFile(c.run.out, firmwarePath("junk.ufi").c_str(), result,
-                            static_cast<ImageFileKind>(9), imageType),
+                            static_cast<ImageFileKind>(9), family),
             kUnknownImageFileKind);
-  EXPECT_NE(verifyImageFile(c.run.out, firmwarePath("junk.ufi").c_str(), result, ImageFileKind::kUfi,
-                            imageType),
+  EXPECT_NE(verifyImageFile(c.run.out, firmwarePath("junk.ufi").c_str(), result,
+                            ImageFileKind::kUfi, family),
             0);
-  EXPECT_EQ(verifyImageFile(c.run.out, firmwarePath("absent.all").c_str(), result, ImageFileKind::kAll,
-                            imageType),
+  EXPECT_EQ(verifyImageFile(c.run.out, firmwarePath("absent.all").c_str(), result,
+                            ImageFileKind::kAll, family),
             OPEN_FILE_ERROR);
 }
 
@@ -138,7 +138,7 @@ TEST_F(ImageFiles, InitFileImageFillsTheNodeOfAGoodFile) {
   EXPECT_STREQ(node.sortedFileName.c_str(), "TF282A12.ALL");
   EXPECT_STREQ(node.decodedId.c_str(), "TF282A12");
   EXPECT_STREQ(node.fcSortKey.c_str(), "TF282A0000012");
-  EXPECT_EQ(node.imageType, 1u);
+  EXPECT_EQ(node.imageType, ImageFamily::fc);
   EXPECT_EQ(node.CNAMajorVer + node.CNAMinorVer + node.CNAReleaseVer + node.CNABuildVer, 0u);
 }
 
@@ -148,7 +148,7 @@ TEST_F(ImageFiles, InitFileImageReadsConvergedVersionsWithMajorThreeAsTwo) {
   EXPECT_EQ(initFileImage(c.run, node, c.run.firmwareDirectory.c_str(), "kc.ufi", kFw), 0);
   EXPECT_STREQ(node.decodedId.c_str(), "3.2.14.0");
   EXPECT_STREQ(node.fcSortKey.c_str(), "N/A");
-  EXPECT_EQ(node.imageType, 2u);
+  EXPECT_EQ(node.imageType, ImageFamily::kx2);
   EXPECT_EQ(node.CNAMajorVer, 2u);
   EXPECT_EQ(node.CNAMinorVer, 2u);
   EXPECT_EQ(node.CNAReleaseVer, 14u);
@@ -190,10 +190,10 @@ TEST_F(ImageFiles, InitFileImageNeverOpensADirectory) {
 
 TEST(FillImageNode, ANameThatAlsoSaysUfiGetsNoSortKey) {
   ImageNode node;
-  fillImageNode(node, "tf.all.ufi", ImageIdText("TF282A4"), 1);
+  fillImageNode(node, "tf.all.ufi", ImageIdText("TF282A4"), ImageFamily::fc);
   EXPECT_STREQ(node.sortedFileName.c_str(), "TF.ALL.UFI");
   EXPECT_STREQ(node.fcSortKey.c_str(), "N/A");
-  fillImageNode(node, "tf.prg", ImageIdText("TU510A3"), 1);
+  fillImageNode(node, "tf.prg", ImageIdText("TU510A3"), ImageFamily::fc);
   EXPECT_STREQ(node.fcSortKey.c_str(), "TU510A0000003");
 }
 
@@ -201,13 +201,13 @@ TEST(FillImageNode, ANameThatAlsoSaysUfiGetsNoSortKey) {
 
 ImageNode fcNode(const char* name, const char* id) {
   ImageNode node;
-  fillImageNode(node, name, ImageIdText(id), 1);
+  fillImageNode(node, name, ImageIdText(id), ImageFamily::fc);
   return node;
 }
 
-ImageNode convergedNode(const char* name, const char* version, uint32_t imageType) {
+ImageNode convergedNode(const char* name, const char* version, ImageFamily family) {
   ImageNode node;
-  fillImageNode(node, name, ImageIdText(version), imageType);
+  fillImageNode(node, name, ImageIdText(version), family);
   return node;
 }
 
@@ -219,13 +219,13 @@ std::vector<std::string> namesOf(const ImageList& list) {
 
 TEST(InsertImageSorted, FcImagesFirstByKeyThenConvergedByFamilyAndVersion) {
   ImageList list;
-  insertImageSorted(list, convergedNode("kx2old.ufi", "4.0.360.15", 2));
+  insertImageSorted(list, convergedNode("kx2old.ufi", "4.0.360.15", ImageFamily::kx2));
   insertImageSorted(list, fcNode("tf4.all", "TF282A4"));
-  insertImageSorted(list, convergedNode("kh.grp", "1.1.43.3", 4));
+  insertImageSorted(list, convergedNode("kh.grp", "1.1.43.3", ImageFamily::halvard));
   insertImageSorted(list, fcNode("lf.all", "LF300A1"));
-  insertImageSorted(list, convergedNode("kx2new.ufi", "4.1.0.0", 2));
+  insertImageSorted(list, convergedNode("kx2new.ufi", "4.1.0.0", ImageFamily::kx2));
   insertImageSorted(list, fcNode("tf12.all", "TF282A12"));
-  insertImageSorted(list, convergedNode("kx3.ufi", "4.0.0.0", 3));
+  insertImageSorted(list, convergedNode("kx3.ufi", "4.0.0.0", ImageFamily::kx3));
   EXPECT_EQ(namesOf(list), (std::vector<std::string>{"tf12.all", "tf4.all", "lf.all", "kh.grp",
                                                      "kx3.ufi", "kx2new.ufi", "kx2old.ufi"}));
 }
@@ -233,9 +233,9 @@ TEST(InsertImageSorted, FcImagesFirstByKeyThenConvergedByFamilyAndVersion) {
 TEST(InsertImageSorted, EqualVersionsKeepTheOrderTheyCameIn) {
   ImageList list;
   insertImageSorted(list, fcNode("first.all", "TF282A4"));
-  insertImageSorted(list, convergedNode("first.ufi", "4.1.0.0", 2));
+  insertImageSorted(list, convergedNode("first.ufi", "4.1.0.0", ImageFamily::kx2));
   insertImageSorted(list, fcNode("second.all", "TF282A4"));
-  insertImageSorted(list, convergedNode("second.ufi", "4.1.0.0", 2));
+  insertImageSorted(list, convergedNode("second.ufi", "4.1.0.0", ImageFamily::kx2));
   insertImageSorted(list, fcNode("third.all", "TF282A4"));
   EXPECT_EQ(namesOf(list), (std::vector<std::string>{"first.all", "second.all", "third.all",
                                                      "first.ufi", "second.ufi"}));
@@ -255,9 +255,12 @@ TEST(FillSortedList, EqualsInsertingOneByOne) {
   }
   const struct {
     const char* version;
-    uint32_t family;
-  } converged[] = {{"4.1.0.0", 2}, {"4.1.0.0", 3}, {"4.1.0.0", 2}, {"1.1.43.3", 4},
-                   {"4.0.360.15", 2}, {"4.1.0.0", 2}, {"junk", 3},  {"", 4}, {"1.1.43.3", 4}};
+    ImageFamily family;
+  } converged[] = {{"4.1.0.0", ImageFamily::kx2},     {"4.1.0.0", ImageFamily::kx3},
+                   {"4.1.0.0", ImageFamily::kx2},     {"1.1.43.3", ImageFamily::halvard},
+                   {"4.0.360.15", ImageFamily::kx2},  {"4.1.0.0", ImageFamily::kx2},
+                   {"junk", ImageFamily::kx3},        {"", ImageFamily::halvard},
+                   {"1.1.43.3", ImageFamily::halvard}};
   for (std::size_t i = 0; i < sizeof converged / sizeof converged[0]; ++i) {
     nodes.push_back(convergedNode(("cv" + std::to_string(i) + ".ufi").c_str(),
                                   converged[i].version, converged[i].family));
@@ -488,7 +491,7 @@ TEST(TraceImageList, ShowsConvergedVersionsAndTheEmptyList) {
   traceImageList(c.run, list);
   EXPECT_EQ(c.trace(), "File List is null!\n");
   list.push_back(fcNode("tf.all", "TF282A4"));
-  list.push_back(convergedNode("kc.ufi", "3.2.14.0", 2));
+  list.push_back(convergedNode("kc.ufi", "3.2.14.0", ImageFamily::kx2));
   traceImageList(c.run, list);
   EXPECT_EQ(c.trace(),
             "Actual  = tf.all\nDecoded = TF282A4\n\n"

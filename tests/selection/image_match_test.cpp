@@ -20,7 +20,7 @@ TEST(ImagePredicates, ByImageFamily) {
   };
   for (const auto& c : cases) {
     ImageNode n;
-    n.imageType = c.imageType;
+    n.imageType = static_cast<ImageFamily>(c.imageType);
     EXPECT_EQ(isFcImage(n), c.fc) << c.imageType;
     EXPECT_EQ(isKxImage(n), c.kx) << c.imageType;
     EXPECT_EQ(isHalvardImage(n), c.halvard) << c.imageType;
@@ -40,7 +40,7 @@ ImageList sampleList() {
   for (const auto& i : images) {
     ImageNode n;
     n.decodedId.set(i.id);
-    n.imageType = i.imageType;
+    n.imageType = static_cast<ImageFamily>(i.imageType);
     list.push_back(n);
   }
   return list;
@@ -63,14 +63,14 @@ TEST(ImageLookups, FindByTypeCodeTakesTheFirstInListOrder) {
   }
 }
 
-TEST(ImageLookups, FindByImageType) {
+TEST(ImageLookups, FindByFamily) {
   const ImageList list = sampleList();
   const struct {
     uint32_t imageType;
     int position;
   } cases[] = {{1, 0}, {2, 4}, {4, 6}, {3, -1}, {0, -1}};
   for (const auto& c : cases) {
-    auto found = findImageByImageType(c.imageType, list);
+    auto found = findImageByFamily(static_cast<ImageFamily>(c.imageType), list);
     int position = found == list.end() ? -1 : static_cast<int>(std::distance(list.begin(), found));
     EXPECT_EQ(position, c.position) << c.imageType;
   }
@@ -79,14 +79,14 @@ TEST(ImageLookups, FindByImageType) {
 TEST(ImageLookups, EmptyListFindsNothing) {
   const ImageList empty;
   EXPECT_TRUE(findImageByTypeCode("KF", empty, false) == empty.end());
-  EXPECT_TRUE(findImageByImageType(1, empty) == empty.end());
+  EXPECT_TRUE(findImageByFamily(ImageFamily::fc, empty) == empty.end());
 }
 
 TEST(ImageMatchesAdapter, ByKindAndFamily) {
   const struct {
     int32_t cnaType;
     uint32_t pciID;
-    int32_t imageType;
+    uint32_t imageType;
     const char* fwType;
     const char* bcType;
     const char* decodedId;
@@ -114,12 +114,12 @@ TEST(ImageMatchesAdapter, ByKindAndFamily) {
     Adapter a;
     a.cnaType = c.cnaType;
     a.pciID = c.pciID;
-    a.imageType = c.imageType;
+    a.imageType = static_cast<ImageFamily>(c.imageType);
     a.fwType.set(c.fwType);
     a.bcType.set(c.bcType);
     ImageNode n;
     n.decodedId.set(c.decodedId);
-    n.imageType = c.nodeImageType;
+    n.imageType = static_cast<ImageFamily>(c.nodeImageType);
     EXPECT_EQ(imageMatchesAdapter(a, n, c.kind), c.matches) << c.decodedId << " " << c.fwType;
   }
 }

@@ -43,7 +43,7 @@ inline Adapter sampleFcoeFunction() {
   a.fwVersion.set("4.0.360.15");
   a.bcVersion.set("2.1.3.0");
   a.supported = 1;
-  a.imageType = kAdapterImageKx2;
+  a.imageType = ImageFamily::kx2;
   a.CNAMajorVer = 4;
   a.CNAReleaseVer = 360;
   a.CNABuildVer = 15;
@@ -79,7 +79,7 @@ inline Adapter sampleIscsiFunction() {
   a.fwType.set("D");
   a.fwVersion.set("4.1.0.0");
   a.bcVersion.set("N/A");
-  a.imageType = kAdapterImageKx3;
+  a.imageType = ImageFamily::kx3;
   a.pciID = 0x3A10;
   return a;
 }
@@ -98,7 +98,7 @@ inline Adapter sampleHalvardAdapter() {
   a.fwVersion.set("1.2.30.4");
   a.bcVersion.set("NONE");
   a.supported = 1;
-  a.imageType = kAdapterImageHalvard;
+  a.imageType = ImageFamily::halvard;
   a.CNAMajorVer = 1;
   a.CNAMinorVer = 2;
   a.CNAReleaseVer = 30;

@@ -189,7 +189,7 @@ TEST(ReadAdapterAttributes, HalvardListedAsFcoeIsReadAsFibreChannel) {
   EXPECT_STREQ(a.fwVersion.c_str(), "1.2.3.4");
   EXPECT_EQ(a.CNAMajorVer, 1u);
   EXPECT_EQ(a.CNABuildVer, 4u);
-  EXPECT_EQ(a.imageType, kAdapterImageHalvard);
+  EXPECT_EQ(a.imageType, ImageFamily::halvard);
   EXPECT_STREQ(a.bcVersion.c_str(), "110");
   EXPECT_EQ(a.bootEnabled, 1);
   EXPECT_STREQ(a.bcType.c_str(), "");
@@ -205,17 +205,19 @@ struct ConvergedCase {
   const char* fwVersion;
   const char* expected;
   uint32_t numbers[4];
-  int32_t imageType;
+  ImageFamily imageType;
 };
 
 TEST(ReadAdapterAttributes, ConvergedVersionsKeepTheirDots) {
   const ConvergedCase cases[] = {
-      {"3A00", "2.0.360.15", "2.1.360.15", {2, 1, 360, 15}, kAdapterImageKx2},
-      {"3A10", "3.0.1.2", "3.1.1.2", {2, 1, 1, 2}, kAdapterImageKx3},
-      {"3A12", "4.0.360.15", "4.0.360.15", {4, 0, 360, 15}, kAdapterImageKx3},
-      {"3A04", "2.", "2.1", {2, 1, 0, 0}, kAdapterImageKx2},
-      {"3A04", "2", "2", {2, 0, 0, 0}, kAdapterImageKx2},
-      {"1234", "4.1.0.0", "4.1.0.0", {4, 1, 0, 0}, kAdapterImageFc},
+      {"3A00", "2.0.360.15", "2.1.360.15", {2, 1, 360, 15}, ImageFamily::kx2},
+      {"3A10", "3.0.1.2", "3.1.1.2", {2, 1, 1, 2}, ImageFamily::kx3},
+      {"3A12", "4.0.360.15", "4.0.360.15", {4, 0, 360, 15}, ImageFamily::kx3},
+      {"3A04", "2.", "2.1", {2, 1, 0, 0}, ImageFamily::kx2},
+      {"3A04", "2", "2", {2, 0, 0, 0}, ImageFamily::kx2},
+      {"1234", "4.1.0.0", "4.1.0.0", {4, 1, 0, 0}, ImageFamily::none},
+      // A Fibre Channel device ID: its images go by type code, not by family.
+      {"5100", "4.1.0.0", "4.1.0.0", {4, 1, 0, 0}, ImageFamily::none},
   };
   for (const ConvergedCase& c : cases) {
     SimulatedRun sim(std::string("[port]\nmac = 00-90-fa-3a-00-01\nport-type = NIC\n") +
