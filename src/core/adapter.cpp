@@ -3,6 +3,7 @@
 #include <cstring>
 #include <new>
 
+#include "core/model_table.h"
 #include "core/placeholder_text.h"
 #include "core/run_state.h"
 #include "core/text_compare.h"
@@ -27,15 +28,13 @@ bool isConvergedFunction(const Adapter& a) {
   return isNicFunction(a) || isIscsiFunction(a) || isFcoeFunction(a);
 }
 
-bool isHalvardFcAdapter(const Adapter& a) { return a.pciID == 0x6C00; }
-
-bool isKX2Adapter(const Adapter& a) {
-  return a.pciID == 0x3A00 || a.pciID == 0x3A02 || a.pciID == 0x3A04;
+bool isHalvardFcAdapter(const Adapter& a) {
+  return familyOfDeviceId(a.pciID) == ImageFamily::halvard;
 }
 
-bool isKX3Adapter(const Adapter& a) {
-  return a.pciID == 0x3A10 || a.pciID == 0x3A12 || a.pciID == 0x3A14;
-}
+bool isKX2Adapter(const Adapter& a) { return familyOfDeviceId(a.pciID) == ImageFamily::kx2; }
+
+bool isKX3Adapter(const Adapter& a) { return familyOfDeviceId(a.pciID) == ImageFamily::kx3; }
 
 bool isConvergedFamily(const Adapter& a) { return isConvergedFunction(a) || isHalvardFcAdapter(a); }
 

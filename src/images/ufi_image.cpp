@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "core/image_node.h"
+#include "core/model_table.h"
 #include "images/byte_reader.h"
 #include "images/image_file.h"
 #include "images/image_status.h"
@@ -10,9 +10,9 @@
 namespace vornup {
 
 const UfiChip kKx2Chip = {
-    "KX2", "Brindle", {"UFI", ".ufi", ".UFI", "KX2", 8388704}, 96, {0x3A00, 0x3A02, 0x3A04}};
+    "KX2", "Brindle", {"UFI", ".ufi", ".UFI", "KX2", 8388704}, 96, ImageFamily::kx2};
 const UfiChip kKx3Chip = {
-    "KX3", "Quarrel", {"UFI", ".ufi", ".UFI", "KX3", 16777392}, 16, {0x3A10, 0x3A12, 0x3A14}};
+    "KX3", "Quarrel", {"UFI", ".ufi", ".UFI", "KX3", 16777392}, 16, ImageFamily::kx3};
 
 namespace {
 
@@ -86,9 +86,7 @@ UfiFlashDirectory readFlashDirectory(ImageFile& file, uint64_t offset) {
 
 bool directoryMatchesChip(const UfiFlashDirectory& directory, const UfiChip& chip) {
   for (uint32_t id : directory.deviceId) {
-    for (uint32_t wanted : chip.deviceIds) {
-      if (id == wanted) return true;
-    }
+    if (familyOfDeviceId(id) == chip.family) return true;
   }
   return false;
 }

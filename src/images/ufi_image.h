@@ -9,6 +9,7 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "core/image_family.h"
 #include "core/output.h"
 #include "images/image_precheck.h"
 #include "images/image_verify.h"
@@ -33,7 +34,7 @@ struct UfiChip {
   const char* codename;  // "Brindle"
   ImageCheckRules check;
   uint64_t cookieSearchStart;  // the first 32-byte block the cookie search compares
-  uint32_t deviceIds[3];       // a directory naming any of these matches the chip
+  ImageFamily family;          // a directory naming a device ID of this family matches the chip
 };
 
 extern const UfiChip kKx2Chip;

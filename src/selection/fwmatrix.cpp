@@ -2,11 +2,11 @@
 #include "selection/fwmatrix.h"
 
 #include "core/adapter.h"
+#include "core/model_table.h"
 #include "core/placeholder_text.h"
 #include "core/run_state.h"
 #include "core/text_compare.h"
 #include "selection/fwmatrix_line.h"
-#include "tool/model_table.h"
 
 namespace vornup {
 

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "core/model_table.h"
 #include "core/placeholder_text.h"
 #include "core/text_compare.h"
 #include "core/versions.h"
@@ -10,7 +11,6 @@
 #include "tool/command_safety.h"
 #include "tool/label_reader.h"
 #include "tool/model_identify.h"
-#include "tool/model_table.h"
 
 namespace vornup {
 namespace {
@@ -198,17 +198,10 @@ void decodeConvergedVersion(Adapter& a) {
                             a.CNABuildVer);
     }
   }
-  // Fibre Channel images go by type code, so a converged function of any
-  // other device ID takes no image by family.
-  if (isKX3Adapter(a)) {
-    a.imageType = ImageFamily::kx3;
-  } else if (isKX2Adapter(a)) {
-    a.imageType = ImageFamily::kx2;
-  } else if (isHalvardFcAdapter(a)) {
-    a.imageType = ImageFamily::halvard;
-  } else {
-    a.imageType = ImageFamily::none;
-  }
+  // Fibre Channel images go by type code, so a converged function on a Fibre
+  // Channel device ID takes no image by family.
+  const ImageFamily family = familyOfDeviceId(a.pciID);
+  a.imageType = family == ImageFamily::fc ? ImageFamily::none : family;
 }
 
 }  // namespace vornup

@@ -1,9 +1,9 @@
 #include "tool/model_identify.h"
 
+#include "core/model_table.h"
 #include "core/placeholder_text.h"
 #include "tool/command_safety.h"
 #include "tool/label_reader.h"
-#include "tool/model_table.h"
 
 namespace vornup {
 namespace {

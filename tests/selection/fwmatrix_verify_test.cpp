@@ -3,9 +3,9 @@
 #include <cctype>
 #include <string>
 
+#include "core/model_table.h"
 #include "selection/fwmatrix.h"
 #include "selection/fwmatrix_run.h"
-#include "tool/model_table.h"
 
 namespace vornup {
 namespace {

@@ -4,8 +4,8 @@
 
 #include <string>
 
+#include "core/model_table.h"
 #include "simulated_run.h"
-#include "tool/model_table.h"
 
 namespace vornup {
 namespace {

@@ -1,22 +1,25 @@
 // Product data: the model table that names an adapter from its PCI
-// identifiers, and the known-model table of fwmatrix.txt entries. Both are
-// documented for administrators in docs/models.md.
+// identifiers and tells the image family of each device ID, and the
+// known-model table of fwmatrix.txt entries. Both are documented for
+// administrators in docs/models.md.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
 
+#include "core/image_family.h"
+
 namespace vornup {
 
-// One model: its name and firmware type code (two letters for Fibre
-// Channel adapters, one letter for converged and Halvard adapters).
+// One model: its name, firmware type code (two letters for Fibre Channel
+// adapters, one letter for converged and Halvard adapters) and image family.
 struct ModelRow {
-  uint8_t id;  // equals the row's index in kModelRows
   const char* model;
   const char* typeCode;
+  ImageFamily family;
 };
 
-// Row ids, in table order.
+// Row ids: the index of each row in kModelRows.
 // clang-format off
 enum ModelRowId : uint8_t {
   kRowKF210, kRowKF221, kRowKF222, kRowKF410, kRowKF410RevB, kRowKF421, kRowKF422, kRowKF450,
@@ -55,6 +58,10 @@ struct ModelRule {
 
 constexpr std::size_t kModelRuleCount = 63;
 extern const ModelRule kModelRules[kModelRuleCount];
+
+// The image family of the models of `deviceId` (every rule of a device ID
+// chooses a row of one family); none for a device ID the table lacks.
+ImageFamily familyOfDeviceId(uint32_t deviceId);
 
 // The (subsystem vendor, subsystem device) pairs of the Cindral blade
 // adapters, all with device ID 0x7D00.

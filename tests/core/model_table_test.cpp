@@ -1,6 +1,7 @@
-// Self-checks over the product data: the model table, the Cindral blade list
-// and the known-model table of fwmatrix.txt.
-#include "tool/model_table.h"
+// Self-checks over the product data: the model table with the image family
+// of each device ID, the Cindral blade list and the known-model table of
+// fwmatrix.txt.
+#include "core/model_table.h"
 
 #include <gtest/gtest.h>
 
@@ -10,8 +11,8 @@
 #include <set>
 #include <string>
 
+#include "core/adapter.h"
 #include "core/text_compare.h"
-#include "images/image_id_tables.h"
 #include "support/captured_run.h"
 
 namespace vornup {
@@ -25,25 +26,13 @@ bool isConvergedOrHalvardDevice(uint32_t deviceId) {
   return false;
 }
 
-// The type codes that firmware images of ALL files can carry.
-std::set<std::string> dwcTypeCodes() {
-  std::set<std::string> codes;
-  Output quiet;
-  for (uint32_t id = 0; id < 256; ++id) {
-    ImageIdText text;
-    if (lookupDwcType7Code(quiet, id, text)) codes.insert(text.c_str());
-    if (lookupDwcType11Code(quiet, id, text)) codes.insert(text.c_str());
-  }
-  codes.erase("");
-  return codes;
-}
-
-bool isCapital(char c) { return c >= 'A' && c <= 'Z'; }
-
-TEST(ModelTable, RowsAreNumberedAndDistinct) {
+TEST(ModelTable, RowsAreFilledAndDistinct) {
   std::set<std::pair<std::string, std::string>> seen;
   for (std::size_t i = 0; i < kModelRowCount; ++i) {
-    EXPECT_EQ(kModelRows[i].id, i) << kModelRows[i].model;
+    // A row the initializer lacks would be zero: no model, no type code.
+    ASSERT_NE(kModelRows[i].model, nullptr) << "row " << i;
+    ASSERT_NE(kModelRows[i].typeCode, nullptr) << kModelRows[i].model;
+    EXPECT_GT(std::strlen(kModelRows[i].typeCode), 0u) << kModelRows[i].model;
     EXPECT_TRUE(seen.insert({kModelRows[i].model, kModelRows[i].typeCode}).second)
         << kModelRows[i].model;
     EXPECT_LE(std::strlen(kModelRows[i].model), 31u);
@@ -51,6 +40,7 @@ TEST(ModelTable, RowsAreNumberedAndDistinct) {
   EXPECT_EQ(kModelRowCount, 41u);
   EXPECT_STREQ(kUnknownModelRow.model, "UNKNOWN_MODEL");
   EXPECT_STREQ(kUnknownModelRow.typeCode, "XX");
+  EXPECT_EQ(kUnknownModelRow.family, ImageFamily::none);
 }
 
 TEST(ModelTable, EveryDeviceEndsItsRulesWithOneOtherwise) {
@@ -69,22 +59,6 @@ TEST(ModelTable, EveryDeviceEndsItsRulesWithOneOtherwise) {
   EXPECT_EQ(usedRows.size(), static_cast<std::size_t>(kModelRowCount));
 }
 
-TEST(ModelTable, FibreChannelRowsFitFwmatrixAndRealImages) {
-  const std::set<std::string> imageCodes = dwcTypeCodes();
-  ASSERT_FALSE(imageCodes.empty());
-  for (const ModelRule& rule : kModelRules) {
-    const ModelRow& row = kModelRows[rule.row];
-    std::string code = row.typeCode;
-    if (isConvergedOrHalvardDevice(rule.deviceId)) {
-      ASSERT_EQ(code.size(), 1u) << row.model;
-      EXPECT_TRUE(isCapital(code[0])) << row.model;
-      continue;
-    }
-    EXPECT_EQ(std::strpbrk(row.model, "- "), nullptr) << row.model;
-    EXPECT_EQ(imageCodes.count(code), 1u) << row.model << " " << code;
-  }
-}
-
 TEST(ModelTable, FamiliesKeepTheirDeviceIds) {
   for (const ModelRule& rule : kModelRules) {
     std::string model = kModelRows[rule.row].model;
@@ -94,6 +68,65 @@ TEST(ModelTable, FamiliesKeepTheirDeviceIds) {
     if (converged) {
       EXPECT_STREQ(kModelRows[rule.row].model, rule.deviceId < 0x3A10 ? "KC2100" : "KC3200");
     }
+  }
+}
+
+// The family of each model row, told by its name apart from the family column.
+ImageFamily familyByModelName(const std::string& model) {
+  if (model == "KC2100") return ImageFamily::kx2;
+  if (model == "KC3200") return ImageFamily::kx3;
+  if (model.rfind("KH", 0) == 0) return ImageFamily::halvard;
+  if (model.rfind("KF", 0) == 0) return ImageFamily::fc;
+  return ImageFamily::none;
+}
+
+TEST(ModelTable, EveryRuleChoosesARowOfItsDeviceFamily) {
+  for (const ModelRule& rule : kModelRules) {
+    const ModelRow& row = kModelRows[rule.row];
+    EXPECT_EQ(row.family, familyByModelName(row.model)) << row.model;
+    EXPECT_EQ(familyOfDeviceId(rule.deviceId), row.family) << std::hex << rule.deviceId;
+  }
+}
+
+// The device IDs each adapter predicate named one by one before the table
+// told the families.
+// clang-format off
+const struct {
+  uint32_t deviceId;
+  ImageFamily family;
+} kFamilyDeviceIds[] = {
+    {0x3A00, ImageFamily::kx2},
+    {0x3A02, ImageFamily::kx2},
+    {0x3A04, ImageFamily::kx2},
+    {0x3A10, ImageFamily::kx3},
+    {0x3A12, ImageFamily::kx3},
+    {0x3A14, ImageFamily::kx3},
+    {0x6C00, ImageFamily::halvard},
+};
+// clang-format on
+
+ImageFamily listedFamily(uint32_t deviceId) {
+  for (const auto& listed : kFamilyDeviceIds) {
+    if (listed.deviceId == deviceId) return listed.family;
+  }
+  return ImageFamily::none;
+}
+
+TEST(ModelTable, TheAdapterPredicatesKeepTheirDeviceIds) {
+  for (const auto& listed : kFamilyDeviceIds) {
+    EXPECT_EQ(familyOfDeviceId(listed.deviceId), listed.family) << std::hex << listed.deviceId;
+  }
+  // Every 16-bit device ID, the listed ones and all others.
+  for (uint32_t id = 0; id <= 0xFFFF; ++id) {
+    Adapter a;
+    a.pciID = id;
+    const ImageFamily expected = listedFamily(id);
+    ASSERT_EQ(isKX2Adapter(a), expected == ImageFamily::kx2) << std::hex << id;
+    ASSERT_EQ(isKX3Adapter(a), expected == ImageFamily::kx3) << std::hex << id;
+    ASSERT_EQ(isHalvardFcAdapter(a), expected == ImageFamily::halvard) << std::hex << id;
+  }
+  for (uint32_t id : {0x10000u, 0x13A00u, 0xFFFFFFFFu}) {
+    EXPECT_EQ(familyOfDeviceId(id), ImageFamily::none) << std::hex << id;
   }
 }
 
@@ -123,8 +156,8 @@ TEST(KnownModels, FibreChannelRowsMatchTheModelTable) {
 }
 
 TEST(KnownModels, ConvergedAndHalvardRowsComeLastWithoutCode) {
-  const char* expected[] = {"KC2100-FCoE", "KC2100-iSCSI", "KC2100-NIC", "KC3200-FCoE",
-                            "KC3200-iSCSI", "KC3200-NIC", "KH3201", "KH3202"};
+  const char* expected[] = {"KC2100-FCoE",  "KC2100-iSCSI", "KC2100-NIC", "KC3200-FCoE",
+                            "KC3200-iSCSI", "KC3200-NIC",   "KH3201",     "KH3202"};
   ASSERT_EQ(kKnownModelCount, 40u);
   for (std::size_t i = 0; i < 8; ++i) {
     EXPECT_STREQ(kKnownModels[32 + i].type, expected[i]);
@@ -183,8 +216,8 @@ TEST(ModelDocumentation, ListsEveryRuleBladeAndKnownModel) {
   for (const ModelRule& rule : kModelRules) {
     const ModelRow& row = kModelRows[rule.row];
     std::string line = "| " + hex(rule.deviceId) + " | " +
-                       conditionText(rule, rulesPerDevice[rule.deviceId] == 1) + " | " +
-                       row.model + " | " + row.typeCode + " |\n";
+                       conditionText(rule, rulesPerDevice[rule.deviceId] == 1) + " | " + row.model +
+                       " | " + row.typeCode + " |\n";
     std::size_t found = doc.find(line, at);
     EXPECT_NE(found, std::string::npos) << line;
     if (found != std::string::npos) at = found;

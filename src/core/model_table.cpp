@@ -1,59 +1,60 @@
-#include "tool/model_table.h"
+#include "core/model_table.h"
 
 #include "core/placeholder_text.h"
 #include "core/text_compare.h"
 
 namespace vornup {
 
-// Fibre Channel type codes are codes that firmware images carry in their
-// image ids, so images and adapters can meet.
+// In ModelRowId order. Fibre Channel type codes are codes that firmware images
+// carry in their image ids, so images and adapters can meet; the family tells
+// which images a converged or Halvard adapter takes.
 // clang-format off
 const ModelRow kModelRows[kModelRowCount] = {
-    {kRowKF210, "KF210", "HF"},
-    {kRowKF221, "KF221", "HD"},
-    {kRowKF222, "KF222", "HD"},
-    {kRowKF410, "KF410", "TF"},
-    {kRowKF410RevB, "KF410", "TJ"},
-    {kRowKF421, "KF421", "TD"},
-    {kRowKF422, "KF422", "TD"},
-    {kRowKF450, "KF450", "LF"},
-    {kRowKF460, "KF460", "MF"},
-    {kRowKF500, "KF500", "OF"},
-    {kRowKF620E, "KF620E", "EM"},
-    {kRowKF810, "KF810", "BF"},
-    {kRowKF810RevB, "KF810", "BI"},
-    {kRowKF821, "KF821", "BD"},
-    {kRowKF822, "KF822", "BD"},
-    {kRowKF840M, "KF840M", "BJ"},
-    {kRowKF850, "KF850", "BE"},
-    {kRowKF850F, "KF850", "FD"},
-    {kRowKF1200, "KF1200", "UD"},
-    {kRowKF1210, "KF1210", "UH"},
-    {kRowKF1601Early, "KF1601", "ZD"},
-    {kRowKF1621, "KF1621", "ZE"},
-    {kRowKF1622, "KF1622", "ZE"},
-    {kRowKF1602R, "KF1602R", "ZF"},
-    {kRowKF1602CB, "KF1602CB", "ZD"},
-    {kRowKF1602M, "KF1602M", "ZJ"},
-    {kRowKF1602S, "KF1602S", "ZF"},
-    {kRowKF1601S, "KF1601S", "ZF"},
-    {kRowKF1601E, "KF1601E", "ZE"},
-    {kRowKF1602, "KF1602", "ZF"},
-    {kRowKF1601, "KF1601", "ZF"},
-    {kRowKF3202M, "KF3202M", "WF"},
-    {kRowKF3202, "KF3202", "WF"},
-    {kRowKF1610, "KF1610", "UD"},
-    {kRowKF1610F, "KF1610", "FD"},
-    {kRowKF1604B, "KF1604B", "UH"},
-    {kRowKF1604, "KF1604", "UF"},
-    {kRowKC2100, "KC2100", "C"},
-    {kRowKC3200, "KC3200", "D"},
-    {kRowKH3201, "KH3201", "G"},
-    {kRowKH3202, "KH3202", "G"},
+    {"KF210",    "HF", ImageFamily::fc},
+    {"KF221",    "HD", ImageFamily::fc},
+    {"KF222",    "HD", ImageFamily::fc},
+    {"KF410",    "TF", ImageFamily::fc},
+    {"KF410",    "TJ", ImageFamily::fc},
+    {"KF421",    "TD", ImageFamily::fc},
+    {"KF422",    "TD", ImageFamily::fc},
+    {"KF450",    "LF", ImageFamily::fc},
+    {"KF460",    "MF", ImageFamily::fc},
+    {"KF500",    "OF", ImageFamily::fc},
+    {"KF620E",   "EM", ImageFamily::fc},
+    {"KF810",    "BF", ImageFamily::fc},
+    {"KF810",    "BI", ImageFamily::fc},
+    {"KF821",    "BD", ImageFamily::fc},
+    {"KF822",    "BD", ImageFamily::fc},
+    {"KF840M",   "BJ", ImageFamily::fc},
+    {"KF850",    "BE", ImageFamily::fc},
+    {"KF850",    "FD", ImageFamily::fc},
+    {"KF1200",   "UD", ImageFamily::fc},
+    {"KF1210",   "UH", ImageFamily::fc},
+    {"KF1601",   "ZD", ImageFamily::fc},
+    {"KF1621",   "ZE", ImageFamily::fc},
+    {"KF1622",   "ZE", ImageFamily::fc},
+    {"KF1602R",  "ZF", ImageFamily::fc},
+    {"KF1602CB", "ZD", ImageFamily::fc},
+    {"KF1602M",  "ZJ", ImageFamily::fc},
+    {"KF1602S",  "ZF", ImageFamily::fc},
+    {"KF1601S",  "ZF", ImageFamily::fc},
+    {"KF1601E",  "ZE", ImageFamily::fc},
+    {"KF1602",   "ZF", ImageFamily::fc},
+    {"KF1601",   "ZF", ImageFamily::fc},
+    {"KF3202M",  "WF", ImageFamily::fc},
+    {"KF3202",   "WF", ImageFamily::fc},
+    {"KF1610",   "UD", ImageFamily::fc},
+    {"KF1610",   "FD", ImageFamily::fc},
+    {"KF1604B",  "UH", ImageFamily::fc},
+    {"KF1604",   "UF", ImageFamily::fc},
+    {"KC2100",   "C",  ImageFamily::kx2},
+    {"KC3200",   "D",  ImageFamily::kx3},
+    {"KH3201",   "G",  ImageFamily::halvard},
+    {"KH3202",   "G",  ImageFamily::halvard},
 };
 // clang-format on
 
-const ModelRow kUnknownModelRow = {kModelRowCount, kUnknownModelText, "XX"};
+const ModelRow kUnknownModelRow = {kUnknownModelText, "XX", ImageFamily::none};
 
 // clang-format off
 const ModelRule kModelRules[kModelRuleCount] = {
@@ -195,6 +196,13 @@ const KnownModel kKnownModels[kKnownModelCount] = {
     {"KH3202", ""},
 };
 // clang-format on
+
+ImageFamily familyOfDeviceId(uint32_t deviceId) {
+  for (const ModelRule& rule : kModelRules) {
+    if (rule.deviceId == deviceId) return kModelRows[rule.row].family;
+  }
+  return ImageFamily::none;
+}
 
 bool isKnownFwmatrixModel(const char* token) {
   for (const KnownModel& known : kKnownModels) {
