@@ -162,14 +162,9 @@ int executeKindDownload(RunState& run, Adapter& adapter, const ImageNode& image,
   const char* installed = firmware ? adapter.fwVersion.c_str() : adapter.bcVersion.c_str();
   ImageOutcome& reportOutcome = firmware ? adapter.firmwareOutcome : adapter.bootCodeOutcome;
   ++c.downloadCount;
-  if (firmware) {
-    run.out.traceOut("%s", kind.heading);
-    if (converged) ++c.cnaFwDownloadCount;
-    adapter.fwAttempted = 1;
-  } else {
-    adapter.bootAttempted = 1;
-    run.out.traceOut("%s", kind.heading);
-  }
+  run.out.traceOut("%s", kind.heading);
+  (firmware ? adapter.fwAttempted : adapter.bootAttempted) = 1;
+  if (converged) ++c.cnaFwDownloadCount;
 
   const FixedText<256>& directory = firmware ? run.firmwareDirectory : run.bootDirectory;
   FixedText<512> imagePath(directory.c_str());

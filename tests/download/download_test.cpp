@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <filesystem>
 #include <memory>
 #include <string>
@@ -96,6 +97,36 @@ TEST_F(DownloadTest, MissingImageFileFailsWithoutRunningTheTool) {
   EXPECT_TRUE(runner.calls.empty());
   EXPECT_EQ(c.run.counters.downloadCount, 2);
   EXPECT_EQ(c.run.counters.downloadErrorCount, 2);
+}
+
+// Each kind opens its trace with its own heading and marks only its own
+// attempt, whether or not the download gets further.
+TEST_F(DownloadTest, EachKindTracesItsHeadingAndMarksOnlyItsAttempt) {
+  const struct {
+    int (*download)(RunState&, Adapter&, const ImageNode&);
+    const char* fileName;
+    const char* decodedId;
+    bool present;
+    const char* heading;
+    int fwAttempted;
+    int bootAttempted;
+  } cases[] = {
+      {executeFwDownload, "absent.all", "KF290A1", false, "\n[executeFwDownload]\n", 1, 0},
+      {executeFwDownload, "kf290a1.all", "KF290A1", true, "\n[executeFwDownload]\n", 1, 0},
+      {executeBiosDownload, "absent.prg", "KU520A1", false, "\n[executeBiosDownload]\n", 0, 1},
+      {executeBiosDownload, "ku520a1.prg", "KU520A1", true, "\n[executeBiosDownload]\n", 0, 1},
+  };
+  for (const auto& k : cases) {
+    Adapter& fc = add(sampleFcAdapter());
+    const bool boot = k.download == executeBiosDownload;
+    ImageNode node = image(k.fileName, k.decodedId, k.present, boot);
+    const std::size_t before = c.trace().size();
+    k.download(c.run, fc, node);
+    EXPECT_EQ(c.trace().compare(before, std::strlen(k.heading), k.heading), 0)
+        << k.fileName << ": " << c.trace().substr(before);
+    EXPECT_EQ(fc.fwAttempted, k.fwAttempted) << k.fileName;
+    EXPECT_EQ(fc.bootAttempted, k.bootAttempted) << k.fileName;
+  }
 }
 
 TEST_F(DownloadTest, OutcomeIsJudgedByTheWordCompleteAlone) {
