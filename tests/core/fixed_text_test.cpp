@@ -11,6 +11,17 @@ namespace {
 // A field with guard bytes right behind it, to see that no write runs past
 // the field's end.
 struct GuardedText {
+  explicit GuardedText(const char* before) {
+    std::memset(guard, '#', sizeof guard);
+    text.set(before);
+  }
+  bool guardIntact() const {
+    for (char c : guard) {
+      if (c != '#') return false;
+    }
+    return true;
+  }
+
   FixedText<8> text;
   char guard[8];
 };
@@ -43,12 +54,10 @@ TEST(FixedTextWriteAt, WritesOnlyInsideTheTextAndTheBuffer) {
       {"ABCDEFG", 0, "0123456789", "0123456", false},
   };
   for (const auto& c : cases) {
-    GuardedText g;
-    std::memset(g.guard, '#', sizeof g.guard);
-    g.text.set(c.before);
+    GuardedText g(c.before);
     EXPECT_EQ(g.text.writeAt(c.offset, c.written), c.whole) << c.before << " @" << c.offset;
     EXPECT_STREQ(g.text.c_str(), c.after) << c.before << " @" << c.offset;
-    for (char guard : g.guard) EXPECT_EQ(guard, '#') << c.before << " @" << c.offset;
+    EXPECT_TRUE(g.guardIntact()) << c.before << " @" << c.offset;
   }
 }
 
@@ -67,12 +76,10 @@ TEST(FixedTextReplaceAt, ReplacesOnlyCharactersInsideTheText) {
       {"4.0.1", 1, '\0', "4.0.1", false},  // no cutting through it
   };
   for (const auto& c : cases) {
-    GuardedText g;
-    std::memset(g.guard, '#', sizeof g.guard);
-    g.text.set(c.before);
+    GuardedText g(c.before);
     EXPECT_EQ(g.text.replaceAt(c.index, c.c), c.replaced) << c.before << " @" << c.index;
     EXPECT_STREQ(g.text.c_str(), c.after) << c.before << " @" << c.index;
-    for (char guard : g.guard) EXPECT_EQ(guard, '#') << c.before << " @" << c.index;
+    EXPECT_TRUE(g.guardIntact()) << c.before << " @" << c.index;
   }
 }
 
