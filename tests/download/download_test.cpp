@@ -188,6 +188,33 @@ TEST_F(DownloadTest, ConvergedAdapterIsDownloadedOnceForAllItsFunctions) {
   }
 }
 
+// The shared status is traced for the record it comes from, then for every
+// record of the same adapter (that one included) in list order.
+TEST_F(DownloadTest, SharedStatusTraceNamesTheCurrentAndEachUpdatedRecord) {
+  Adapter& nic = add(sampleNicFunction());
+  Adapter& fc = add(sampleFcAdapter());
+  Adapter& fcoe = add(sampleFcoeFunction());
+  nic.downloadStat = kDownloadFailed;
+  const std::size_t before = c.trace().size();
+  updateCNAdownloadStatus(c.run, nic);
+  EXPECT_EQ(c.trace().substr(before),
+            "\n[updateCNAdownloadStatus]\n"
+            "currentHba adapterNumber = 3\n"
+            "currentHba serialNumber  = KC20B0002\n"
+            "currentHba busNumber     = 21\n"
+            "currentHba downloadStat  = 2\n\n"
+            "updatedHba adapterNumber = 3\n"
+            "updatedHba serialNumber  = KC20B0002\n"
+            "updatedHba busNumber     = 21\n"
+            "updatedHba downloadStat  = 2\n\n"
+            "updatedHba adapterNumber = 2\n"
+            "updatedHba serialNumber  = KC20B0002\n"
+            "updatedHba busNumber     = 21\n"
+            "updatedHba downloadStat  = 2\n\n");
+  EXPECT_EQ(fcoe.downloadStat, kDownloadFailed);
+  EXPECT_EQ(fc.downloadStat, kDownloadNone);
+}
+
 TEST_F(DownloadTest, ConvergedDownloadWithoutRebootRequestIsCounted) {
   reply = "Complete\n";
   Adapter& nic = add(sampleNicFunction());
