@@ -1,7 +1,5 @@
 #include "images/fc_image.h"
 
-#include <cstring>
-
 #include "images/image_status.h"
 
 namespace vornup {
@@ -22,7 +20,7 @@ constexpr char kFirstWordMissing[] = "INVALID_IMAGE_ERROR - Status = %X\n";
 
 }  // namespace
 
-void decodeImageVersion(Output& out, uint32_t idWord, char* place, std::size_t room) {
+EncodedVersionText decodeImageVersion(Output& out, uint32_t idWord) {
   unsigned version = (idWord >> 12) & 0xF;
   unsigned revision = (idWord >> 8) & 0xF;
   unsigned fixlevel = (idWord >> 6) & 0x3;
@@ -33,21 +31,15 @@ void decodeImageVersion(Output& out, uint32_t idWord, char* place, std::size_t r
   out.traceOut(kFixlevelLine, fixlevel);
   out.traceOut(kDistTypeLine, distType);
   out.traceOut(kDistCntLine, distCnt);
-  FixedText<16> text;
+  EncodedVersionText text;
   text.format(kEncodedVersion, version, revision, fixlevel, kDistTypeLetters[distType], distCnt);
-  if (room == 0) return;
-  std::size_t length = text.length() < room - 1 ? text.length() : room - 1;
-  std::memcpy(place, text.c_str(), length);
-  place[length] = '\0';
+  return text;
 }
 
-void writeEncodedVersion(Output& out, uint32_t idWord, ImageIdText& result) {
-  decodeImageVersion(out, idWord, result.data() + kEncodedVersionOffset,
-                     ImageIdText::kCapacity - kEncodedVersionOffset);
-}
-
-const char* encodedVersionOf(const ImageIdText& result) {
-  return result.c_str() + kEncodedVersionOffset;
+EncodedVersionText writeEncodedVersion(Output& out, uint32_t idWord, ImageIdText& result) {
+  EncodedVersionText version = decodeImageVersion(out, idWord);
+  result.writeAt(kEncodedVersionOffset, version.c_str());
+  return version;
 }
 
 bool readBigEndianWord(ImageFile& file, uint32_t& word) {

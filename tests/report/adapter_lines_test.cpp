@@ -78,6 +78,18 @@ TEST(QueryLine, NothingWithoutTheQuerySwitch) {
   }
 }
 
+TEST(QueryLine, PortOfNoKnownKindHasNoLine) {
+  Adapter a = sampleNicFunction();
+  a.cnaType = 1;
+  FixedText<512> body("old text");
+  EXPECT_FALSE(formatAdapterBody(a, body));
+  EXPECT_STREQ(body.c_str(), "");
+  CapturedRun r;
+  r.run.sw.query = 1;
+  printQueryLine(r.run, a, "IMG.ALL", kQueryFirmware);
+  EXPECT_EQ(r.console(), "");
+}
+
 TEST(QueryLine, GoesToTheLogFileEvenWhenSilent) {
   CapturedRun r;
   r.run.sw.query = 1;
