@@ -11,8 +11,13 @@ constexpr char kRevisionLine[] = "Revision      = %u\n";
 constexpr char kFixlevelLine[] = "Fixlevel      = %u\n";
 constexpr char kDistTypeLine[] = "Dist_type     = %u\n";
 constexpr char kDistCntLine[] = "Dist_cnt      = %u\n";
-constexpr char kEncodedVersion[] = "%u%u%u%s%u";
-constexpr const char* kDistTypeLetters[] = {"N", "A", "B", "X"};
+constexpr char kDistTypeLetters[] = {'N', 'A', 'B', 'X'};
+
+// Appends `value` (below 100) in decimal.
+void appendNumber(EncodedVersionText& text, unsigned value) {
+  if (value >= 10) text.appendChar(static_cast<char>('0' + value / 10));
+  text.appendChar(static_cast<char>('0' + value % 10));
+}
 
 constexpr char kOpenFailed[] = "OPEN_FILE_ERROR - Could not open image file = %s, Status = %X\n";
 constexpr char kInputFile[] = "Input file = %s\n";
@@ -31,8 +36,14 @@ EncodedVersionText decodeImageVersion(Output& out, uint32_t idWord) {
   out.traceOut(kFixlevelLine, fixlevel);
   out.traceOut(kDistTypeLine, distType);
   out.traceOut(kDistCntLine, distCnt);
+  // Four small numbers and a letter, written without a format: discovery
+  // decodes one or more versions per image file.
   EncodedVersionText text;
-  text.format(kEncodedVersion, version, revision, fixlevel, kDistTypeLetters[distType], distCnt);
+  appendNumber(text, version);
+  appendNumber(text, revision);
+  appendNumber(text, fixlevel);
+  text.appendChar(kDistTypeLetters[distType]);
+  appendNumber(text, distCnt);
   return text;
 }
 
