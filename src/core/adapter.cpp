@@ -38,8 +38,14 @@ bool isKX3Adapter(const Adapter& a) { return familyOfDeviceId(a.pciID) == ImageF
 
 bool isConvergedFamily(const Adapter& a) { return isConvergedFunction(a) || isHalvardFcAdapter(a); }
 
+PortNaming portNaming(const Adapter& a) {
+  if (isFcAdapter(a) || isFcoeFunction(a) || isHalvardFcAdapter(a)) return PortNaming::kWwn;
+  if (isNicFunction(a) || isIscsiFunction(a)) return PortNaming::kMac;
+  return PortNaming::kNone;
+}
+
 const char* adapterAddress(const Adapter& a) {
-  return isNicFunction(a) || isIscsiFunction(a) ? a.mac.c_str() : a.wwn.c_str();
+  return portNaming(a) == PortNaming::kMac ? a.mac.c_str() : a.wwn.c_str();
 }
 
 bool isSameAdapter(const Adapter& a, const Adapter& b) {
@@ -51,7 +57,7 @@ bool hasInvalidIdentity(const Adapter& a) {
   auto isPlaceholder = [](const char* text, const char* zeros) {
     return std::strcmp(text, zeros) == 0 || isPlaceholderText(text);
   };
-  bool namedByWwn = isFcAdapter(a) || isFcoeFunction(a) || isHalvardFcAdapter(a);
+  const bool namedByWwn = portNaming(a) == PortNaming::kWwn;
   if (namedByWwn ? isPlaceholder(a.wwn.c_str(), "00:00:00:00:00:00:00:00")
                  : isPlaceholder(a.mac.c_str(), "00-00-00-00-00-00")) {
     return true;

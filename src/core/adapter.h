@@ -98,8 +98,13 @@ bool isKX3Adapter(const Adapter& a);
 // Converged function or Halvard FC adapter: four-number versions, images
 // matched by image family.
 bool isConvergedFamily(const Adapter& a);
-// The address the tool knows the port by: the MAC of a NIC or iSCSI
-// function, the WWN of every other port.
+// What a port is named by, to the tool and in every report: FC adapters (the
+// Halvard one too) and FCoE functions by their WWN, NIC and iSCSI functions
+// by their MAC. A port of no known type has no name.
+enum class PortNaming { kNone, kWwn, kMac };
+PortNaming portNaming(const Adapter& a);
+// The address the tool knows the port by: the MAC of a port named by MAC,
+// the WWN of every other port.
 const char* adapterAddress(const Adapter& a);
 // Whether two records are functions of one physical adapter: the same serial
 // number (ignoring case) at the same PCI bus and domain.

@@ -94,14 +94,19 @@ class FixedText {
     return true;
   }
 
+  // Replaces the text from `offset` on by `text`, cut to the buffer. The
+  // offset must lie inside the text or at its end: past the end nothing is
+  // written. False when nothing was written or the text had to be cut.
+  bool writeAt(std::size_t offset, const char* text) {
+    if (offset > length()) return false;
+    text_[offset] = '\0';
+    return append(text);
+  }
+
   void clear() { text_[0] = '\0'; }
   bool empty() const { return text_[0] == '\0'; }
   std::size_t length() const { return std::strlen(text_); }
   const char* c_str() const { return text_; }
-
-  // Direct access for the few algorithms that edit characters in place; the
-  // buffer holds kCapacity bytes and must stay NUL-terminated.
-  char* data() { return text_; }
 
   bool equals(const char* text) const { return std::strcmp(text_, text) == 0; }
 

@@ -17,16 +17,14 @@ namespace {
 
 constexpr char kUpdateStatusHeading[] = "\n[updateCNAdownloadStatus]\n";
 constexpr char kSkippingTrace[] = "Skipping adapter...\n";
-constexpr char kCurrentHbaTrace[] =
-    "currentHba adapterNumber = %d\n"
-    "currentHba serialNumber  = %s\n"
-    "currentHba busNumber     = %X\n"
-    "currentHba downloadStat  = %X\n\n";
-constexpr char kUpdatedHbaTrace[] =
-    "updatedHba adapterNumber = %d\n"
-    "updatedHba serialNumber  = %s\n"
-    "updatedHba busNumber     = %X\n"
-    "updatedHba downloadStat  = %X\n\n";
+// Each line starts with the record's role: "currentHba" or "updatedHba".
+constexpr char kHbaStatusTrace[] =
+    "%s adapterNumber = %d\n"
+    "%s serialNumber  = %s\n"
+    "%s busNumber     = %X\n"
+    "%s downloadStat  = %X\n\n";
+constexpr char kCurrentHba[] = "currentHba";
+constexpr char kUpdatedHba[] = "updatedHba";
 
 // The image is named by the full path of the verified private copy, so the
 // tool flashes exactly the bytes that were checked, whatever the current
@@ -80,9 +78,10 @@ bool toolReported(const RunState& run, const char* word) {
   return std::strstr(run.toolOutput.c_str(), word) != nullptr;
 }
 
-void traceAdapterStatus(RunState& run, const char* format, const Adapter& adapter) {
-  run.out.traceOut(format, static_cast<int>(adapter.adapterNumber), adapter.serialNumber.c_str(),
-                   adapter.bus, static_cast<unsigned>(adapter.downloadStat));
+void traceAdapterStatus(RunState& run, const char* role, const Adapter& adapter) {
+  run.out.traceOut(kHbaStatusTrace, role, static_cast<int>(adapter.adapterNumber), role,
+                   adapter.serialNumber.c_str(), role, adapter.bus, role,
+                   static_cast<unsigned>(adapter.downloadStat));
 }
 
 // Copies and verifies the image at `source`, then runs the download of the
@@ -148,7 +147,7 @@ int reportSharedOutcome(RunState& run, Adapter& adapter, const ImageNode& image)
   adapter.fwResultLine.append("\n");
   run.out.consoleOut("%s", adapter.fwResultLine.c_str());
   run.out.traceOut(kSkippingTrace);
-  traceAdapterStatus(run, kCurrentHbaTrace, adapter);
+  traceAdapterStatus(run, kCurrentHba, adapter);
   return result;
 }
 
@@ -164,14 +163,9 @@ int executeKindDownload(RunState& run, Adapter& adapter, const ImageNode& image,
   const char* installed = firmware ? adapter.fwVersion.c_str() : adapter.bcVersion.c_str();
   ImageOutcome& reportOutcome = firmware ? adapter.firmwareOutcome : adapter.bootCodeOutcome;
   ++c.downloadCount;
-  if (firmware) {
-    run.out.traceOut("%s", kind.heading);
-    if (converged) ++c.cnaFwDownloadCount;
-    adapter.fwAttempted = 1;
-  } else {
-    adapter.bootAttempted = 1;
-    run.out.traceOut("%s", kind.heading);
-  }
+  run.out.traceOut("%s", kind.heading);
+  (firmware ? adapter.fwAttempted : adapter.bootAttempted) = 1;
+  if (converged) ++c.cnaFwDownloadCount;
 
   const FixedText<256>& directory = firmware ? run.firmwareDirectory : run.bootDirectory;
   FixedText<512> imagePath(directory.c_str());
@@ -255,11 +249,11 @@ int executeBiosDownload(RunState& run, Adapter& adapter, const ImageNode& image)
 
 void updateCNAdownloadStatus(RunState& run, const Adapter& adapter) {
   run.out.traceOut(kUpdateStatusHeading);
-  traceAdapterStatus(run, kCurrentHbaTrace, adapter);
+  traceAdapterStatus(run, kCurrentHba, adapter);
   for (auto& other : run.adapterList) {
     if (!isSameAdapter(*other, adapter)) continue;
     other->downloadStat = adapter.downloadStat;
-    traceAdapterStatus(run, kUpdatedHbaTrace, *other);
+    traceAdapterStatus(run, kUpdatedHba, *other);
   }
 }
 

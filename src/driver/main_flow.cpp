@@ -13,6 +13,7 @@
 #include "driver/switch_check.h"
 #include "driver/switches.h"
 #include "driver/usage.h"
+#include "platform/host_lock.h"
 #include "platform/interrupts.h"
 #include "report/run_report.h"
 #include "selection/fwmatrix.h"
@@ -64,14 +65,19 @@ int runVornup(int argc, char** argv, Platform& platform, std::FILE* console,
   // the rights error; these exits and the switch check below skip the
   // shutdown step. The usage text alone needs neither.
   if (!asksOnlyForUsage(argc, argv)) {
-    HostClaim claim = claimHost(run);
-    if (claim == HostClaim::noRights) {
-      return endRefusedRun(run, argc, argv,
-                           reportOutcome(run, DriverOutcome::insufficientPrivileges));
-    }
-    // claimHost said why on standard error.
-    if (claim != HostClaim::claimed) {
-      return endRefusedRun(run, argc, argv, exitStatus(ExitCode::anotherRunInProgress));
+    switch (claimHost(run)) {
+      case HostClaim::claimed:
+        break;
+      case HostClaim::noRights:
+        return endRefusedRun(run, argc, argv,
+                             reportOutcome(run, DriverOutcome::insufficientPrivileges));
+      case HostClaim::anotherRun:
+        return endRefusedRun(run, argc, argv,
+                             reportOutcome(run, DriverOutcome::anotherRunInProgress));
+      case HostClaim::lockUnavailable:
+        return endRefusedRun(
+            run, argc, argv,
+            reportOutcome(run, DriverOutcome::hostLockUnavailable, HostLock::name().c_str()));
     }
   }
 
@@ -91,9 +97,8 @@ int runVornup(int argc, char** argv, Platform& platform, std::FILE* console,
     return code;
   }
 
-  // checkProgramDirectory reports its own refusal.
   if (!checkProgramDirectory(run)) {
-    return endRun(run, exitStatus(ExitCode::programDirectoryUnusable));
+    return endRun(run, reportOutcome(run, DriverOutcome::programDirectoryUnusable));
   }
 
   const FwmatrixOutcome fwmatrix = openFwmatrix(run);

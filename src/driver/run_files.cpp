@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "core/paths.h"
+#include "driver/run_outcomes.h"
 #include "platform/interrupts.h"
 #include "platform/safe_files.h"
 #include "report/run_report.h"
@@ -12,7 +13,6 @@ namespace vornup {
 namespace {
 
 constexpr char kClosingLines[] = "\n\n";
-constexpr char kRunInterrupted[] = "\n\n%s: Error - run interrupted - Return Code=%d\n\n";
 
 }  // namespace
 
@@ -43,8 +43,7 @@ void shutdownRun(RunState& run) {
 
 int endInterruptedRun(RunState& run) {
   restoreBootCode(run);
-  const int exitCode = interruptExitCode();
-  run.out.consoleOut(kRunInterrupted, run.programName, exitCode);
+  const int exitCode = reportOutcome(run, DriverOutcome::interrupted);
   finishRunReport(run, exitCode);
   shutdownRun(run);
   return exitCode;

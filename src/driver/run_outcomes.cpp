@@ -1,5 +1,7 @@
 #include "driver/run_outcomes.h"
 
+#include "platform/interrupts.h"
+
 namespace vornup {
 namespace {
 
@@ -19,6 +21,17 @@ constexpr OutcomeRow kOutcomes[] = {
      ExitCode::noAdapters},
     {DriverOutcome::operationComplete,
      "\n\n%s: Operation complete - Return Code=%d\n\n", false, ExitCode::success},
+    {DriverOutcome::anotherRunInProgress,
+     "\n%s: Error - another vornup run is in progress - Return Code=%d\n\n", false,
+     ExitCode::anotherRunInProgress, Channel::standardError},
+    {DriverOutcome::hostLockUnavailable,
+     "\n%s: Error - unable to take the host-wide lock %s - Return Code=%d\n\n", true,
+     ExitCode::anotherRunInProgress, Channel::standardError},
+    {DriverOutcome::programDirectoryUnusable,
+     "\n%s: Error - unusable program directory - Return Code=%d\n\n", false,
+     ExitCode::programDirectoryUnusable},
+    {DriverOutcome::interrupted,
+     "\n\n%s: Error - run interrupted - Return Code=%d\n\n", false, ExitCode::interrupted},
 
     {SwitchOutcome::unknownSwitch,
      "\n%s: Error - Unknown switch = %s - Return Code=%d\n\n", true, ExitCode::switchError},
@@ -79,19 +92,29 @@ const OutcomeRow* findOutcome(RunOutcome outcome) {
 
 ExitCode exitCodeOf(RunOutcome outcome) {
   const OutcomeRow* row = findOutcome(outcome);
-  return row != nullptr ? row->code : ExitCode::success;
+  if (row == nullptr) return ExitCode::success;
+  // A run ended by SIGTERM ends with 143, not Ctrl-C's 130.
+  if (row->code == ExitCode::interrupted && interruptExitCode() != 0) {
+    return exitCodeFromHost(interruptExitCode());
+  }
+  return row->code;
 }
 
 int reportOutcome(RunState& run, RunOutcome outcome, const char* detail) {
   const OutcomeRow* row = findOutcome(outcome);
   if (row == nullptr) return exitStatus(ExitCode::success);
-  const int code = exitStatus(row->code);
-  if (row->message != nullptr) {
+  const int code = exitStatus(exitCodeOf(outcome));
+  if (row->message == nullptr) return code;
+  if (row->channel == Channel::standardError) {
     if (row->withDetail) {
-      run.out.consoleOut(row->message, run.programName, detail, code);
+      run.out.errorOut(row->message, run.programName, detail, code);
     } else {
-      run.out.consoleOut(row->message, run.programName, code);
+      run.out.errorOut(row->message, run.programName, code);
     }
+  } else if (row->withDetail) {
+    run.out.consoleOut(row->message, run.programName, detail, code);
+  } else {
+    run.out.consoleOut(row->message, run.programName, code);
   }
   return code;
 }

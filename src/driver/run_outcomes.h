@@ -21,6 +21,10 @@ enum class DriverOutcome {
   toolNotInstalled,        // neither registry key names a usable tool
   noAdapters,              // the adapter list names no port
   operationComplete,       // neither an operation nor a query was asked for
+  anotherRunInProgress,    // another run holds the host-wide lock
+  hostLockUnavailable,     // the lock file or mutex cannot be used
+  programDirectoryUnusable,  // the program's directory cannot stand on a tool command line
+  interrupted,             // an interrupt was requested; the run ends early
 };
 
 // Any step's outcome, as a key of the table.
@@ -43,14 +47,20 @@ class RunOutcome {
   int value_;
 };
 
+// Where an outcome's message goes: the console (and the log), or standard
+// error for refusals that come before the run may touch its files.
+enum class Channel { console, standardError };
+
 // One row of the table. `message` is a printf format taking the program
 // name, then the detail when `withDetail` is set, then the exit code; null
-// for an outcome that prints nothing.
+// for an outcome that prints nothing. ExitCode::interrupted stands for the
+// code of the interrupt that was recorded (128 + its signal on POSIX).
 struct OutcomeRow {
   RunOutcome outcome;
   const char* message;
   bool withDetail;
   ExitCode code;
+  Channel channel = Channel::console;
 };
 
 // The row of `outcome`; null for outcomes that let the run go on.

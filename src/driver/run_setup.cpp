@@ -5,10 +5,8 @@
 #include <string>
 
 #include "core/command_text.h"
-#include "core/exit_codes.h"
 #include "driver/switches.h"
 #include "driver/version.h"
-#include "platform/host_lock.h"
 #include "platform/host_names.h"
 #include "platform/interrupts.h"
 #include "platform/platform.h"
@@ -23,12 +21,6 @@ constexpr char kCurrentDirectoryFormat[] = ".%c";
 // then stay below 256 characters.
 constexpr std::size_t kMaxBinDirectory = 220;
 
-constexpr char kAnotherRun[] =
-    "\n%s: Error - another vornup run is in progress - Return Code=%d\n\n";
-constexpr char kLockUnavailable[] =
-    "\n%s: Error - unable to take the host-wide lock %s - Return Code=%d\n\n";
-constexpr char kProgramDirectoryUnusable[] =
-    "\n%s: Error - unusable program directory - Return Code=%d\n\n";
 constexpr char kProgramDirectoryNamed[] =
     "%s: Error - the program directory %s cannot stand on a tool command line\n";
 
@@ -92,25 +84,16 @@ bool asksOnlyForUsage(int argc, char** argv) {
 
 HostClaim claimHost(RunState& run) {
   HostLockResult lock = run.platform.acquireHostLock();
-  if (lock == HostLockResult::heldByAnotherRun) {
-    run.out.errorOut(kAnotherRun, run.programName, exitStatus(ExitCode::anotherRunInProgress));
-    return HostClaim::anotherRun;
-  }
+  if (lock == HostLockResult::heldByAnotherRun) return HostClaim::anotherRun;
   // A run without administrator rights cannot make the lock file either; it
   // gets the rights error it always got.
   if (!checkAdminRights(run)) return HostClaim::noRights;
-  if (lock != HostLockResult::acquired) {
-    run.out.errorOut(kLockUnavailable, run.programName, HostLock::name().c_str(),
-                     exitStatus(ExitCode::anotherRunInProgress));
-    return HostClaim::lockUnavailable;
-  }
-  return HostClaim::claimed;
+  return lock == HostLockResult::acquired ? HostClaim::claimed : HostClaim::lockUnavailable;
 }
 
 bool checkProgramDirectory(RunState& run) {
   if (isSafeQuotedText(run.binDirectory.c_str())) return true;
   run.out.errorOut(kProgramDirectoryNamed, run.programName, run.binDirectory.c_str());
-  run.out.consoleOut(kProgramDirectoryUnusable, run.programName, exitStatus(ExitCode::programDirectoryUnusable));
   return false;
 }
 

@@ -29,9 +29,9 @@ bool asksOnlyForUsage(int argc, char** argv);
 
 enum class HostClaim {
   claimed,          // the lock is held and the rights probe passed
-  anotherRun,       // another run holds the lock (message on standard error)
+  anotherRun,       // another run holds the lock
   noRights,         // the rights probe failed
-  lockUnavailable,  // the lock file or mutex cannot be used (message on standard error)
+  lockUnavailable,  // the lock file or mutex cannot be used
 };
 
 // Takes the host-wide lock, then probes the rights. The lock comes before
@@ -39,8 +39,8 @@ enum class HostClaim {
 // temporary directory), so a refused second run changes nothing.
 HostClaim claimHost(RunState& run);
 
-// False, with a status line and a line on standard error naming it, when
-// the program's own directory cannot stand inside quotes on a tool command
+// False, with a line on standard error naming it, when the program's own
+// directory cannot stand inside quotes on a tool command
 // line (core/command_text.h): the run must stop before any tool command.
 bool checkProgramDirectory(RunState& run);
 

@@ -49,8 +49,8 @@ constexpr uint64_t kLargestAccuFileSize = 0xFFFFFFFF;
 
 void traceEncodedVersion(Output& out, uint32_t idWord, ImageIdText& result) {
   out.traceOut(kEncodedType, result.c_str());
-  writeEncodedVersion(out, idWord, result);
-  out.traceOut(kEncodedVer, encodedVersionOf(result));
+  const EncodedVersionText version = writeEncodedVersion(out, idWord, result);
+  out.traceOut(kEncodedVer, version.c_str());
 }
 
 int verifyDwcSubImage(Output& out, uint32_t idWord, ImageIdText& result) {

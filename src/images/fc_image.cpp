@@ -1,7 +1,5 @@
 #include "images/fc_image.h"
 
-#include <cstring>
-
 #include "images/image_status.h"
 
 namespace vornup {
@@ -13,8 +11,13 @@ constexpr char kRevisionLine[] = "Revision      = %u\n";
 constexpr char kFixlevelLine[] = "Fixlevel      = %u\n";
 constexpr char kDistTypeLine[] = "Dist_type     = %u\n";
 constexpr char kDistCntLine[] = "Dist_cnt      = %u\n";
-constexpr char kEncodedVersion[] = "%u%u%u%s%u";
-constexpr const char* kDistTypeLetters[] = {"N", "A", "B", "X"};
+constexpr char kDistTypeLetters[] = {'N', 'A', 'B', 'X'};
+
+// Appends `value` (below 100) in decimal.
+void appendNumber(EncodedVersionText& text, unsigned value) {
+  if (value >= 10) text.appendChar(static_cast<char>('0' + value / 10));
+  text.appendChar(static_cast<char>('0' + value % 10));
+}
 
 constexpr char kOpenFailed[] = "OPEN_FILE_ERROR - Could not open image file = %s, Status = %X\n";
 constexpr char kInputFile[] = "Input file = %s\n";
@@ -22,7 +25,7 @@ constexpr char kFirstWordMissing[] = "INVALID_IMAGE_ERROR - Status = %X\n";
 
 }  // namespace
 
-void decodeImageVersion(Output& out, uint32_t idWord, char* place, std::size_t room) {
+EncodedVersionText decodeImageVersion(Output& out, uint32_t idWord) {
   unsigned version = (idWord >> 12) & 0xF;
   unsigned revision = (idWord >> 8) & 0xF;
   unsigned fixlevel = (idWord >> 6) & 0x3;
@@ -33,21 +36,21 @@ void decodeImageVersion(Output& out, uint32_t idWord, char* place, std::size_t r
   out.traceOut(kFixlevelLine, fixlevel);
   out.traceOut(kDistTypeLine, distType);
   out.traceOut(kDistCntLine, distCnt);
-  FixedText<16> text;
-  text.format(kEncodedVersion, version, revision, fixlevel, kDistTypeLetters[distType], distCnt);
-  if (room == 0) return;
-  std::size_t length = text.length() < room - 1 ? text.length() : room - 1;
-  std::memcpy(place, text.c_str(), length);
-  place[length] = '\0';
+  // Four small numbers and a letter, written without a format: discovery
+  // decodes one or more versions per image file.
+  EncodedVersionText text;
+  appendNumber(text, version);
+  appendNumber(text, revision);
+  appendNumber(text, fixlevel);
+  text.appendChar(kDistTypeLetters[distType]);
+  appendNumber(text, distCnt);
+  return text;
 }
 
-void writeEncodedVersion(Output& out, uint32_t idWord, ImageIdText& result) {
-  decodeImageVersion(out, idWord, result.data() + kEncodedVersionOffset,
-                     ImageIdText::kCapacity - kEncodedVersionOffset);
-}
-
-const char* encodedVersionOf(const ImageIdText& result) {
-  return result.c_str() + kEncodedVersionOffset;
+EncodedVersionText writeEncodedVersion(Output& out, uint32_t idWord, ImageIdText& result) {
+  EncodedVersionText version = decodeImageVersion(out, idWord);
+  result.writeAt(kEncodedVersionOffset, version.c_str());
+  return version;
 }
 
 bool readBigEndianWord(ImageFile& file, uint32_t& word) {

@@ -7,6 +7,7 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "core/fixed_text.h"
 #include "core/output.h"
 #include "images/image_file.h"
 #include "images/image_verify.h"
@@ -24,19 +25,18 @@ inline uint32_t imageIdOf(uint32_t idWord) { return (idWord >> 16) & 0xFF; }
 // Where the encoded version goes: right after the two-letter type code.
 constexpr std::size_t kEncodedVersionOffset = 2;
 
+// The encoded version: "%u%u%u", a letter for the distribution type, the
+// count. The longest is 8 characters ("15153X15").
+using EncodedVersionText = FixedText<16>;
+
 // Splits the version word (Version, Revision, Fixlevel, Dist_type, Dist_cnt),
-// traces the parts and writes the encoded version ("%u%u%u", a letter for the
-// distribution type, the count) into `place`, which holds `room` bytes. The
-// longest text is 8 characters ("15153X15").
-void decodeImageVersion(Output& out, uint32_t idWord, char* place, std::size_t room);
+// traces the parts and gives the encoded version.
+EncodedVersionText decodeImageVersion(Output& out, uint32_t idWord);
 
 // Writes the encoded version of `idWord` at offset 2 of the result text, so
-// that it joins the type code written before it.
-void writeEncodedVersion(Output& out, uint32_t idWord, ImageIdText& result);
-
-// The encoded version as written by writeEncodedVersion (the text from
-// offset 2), for the trace.
-const char* encodedVersionOf(const ImageIdText& result);
+// that it joins the type code written before it, and gives it back for the
+// trace. A result without a whole type code stays as it is.
+EncodedVersionText writeEncodedVersion(Output& out, uint32_t idWord, ImageIdText& result);
 
 // Reads a big-endian word one byte at a time; false when a byte is missing.
 bool readBigEndianWord(ImageFile& file, uint32_t& word);

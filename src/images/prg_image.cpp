@@ -106,8 +106,8 @@ int verifyPRG_file(Output& out, const char* path, ImageIdText& result) {
     result.replaceAt(0, 'F');
   }
   out.traceOut(kEncodedType, result.c_str());
-  writeEncodedVersion(out, idWord, result);
-  out.traceOut(kEncodedVers, encodedVersionOf(result));
+  const EncodedVersionText version = writeEncodedVersion(out, idWord, result);
+  out.traceOut(kEncodedVers, version.c_str());
   return 0;
 }
 

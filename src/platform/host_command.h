@@ -8,6 +8,8 @@
 
 namespace vornup {
 
+// Runs `commandLine` within `limits` (see Platform::runLimitedCommand);
+// HostPlatform has already refused a command that an interrupt came before.
 CommandResult runHostCommand(const std::string& commandLine, const CommandLimits& limits);
 
 }  // namespace vornup

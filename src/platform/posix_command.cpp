@@ -75,10 +75,6 @@ void waitForWakeup(bool hasDeadline, Clock::time_point deadline) {
 
 CommandResult runHostCommand(const std::string& commandLine, const CommandLimits& limits) {
   CommandResult result;
-  if (limits.endOnInterrupt && interruptRequested()) {
-    result.end = CommandEnd::interrupted;
-    return result;
-  }
   if (!prepareWakeup()) return result;
   std::fflush(stdout);
   std::string line = commandLine;

@@ -15,8 +15,7 @@
 #include <cstdlib>
 #include <vector>
 
-#include "platform/host_command.h"
-#include "platform/platform.h"
+#include "platform/host_platform.h"
 
 namespace vornup {
 namespace {
@@ -183,7 +182,7 @@ bool readValueFile(const std::string& path, std::string& value) {
   return true;
 }
 
-class PosixPlatform : public Platform {
+class PosixPlatform : public HostPlatform {
  public:
   std::string moduleFileName() override {
     std::vector<char> buffer(4096);
@@ -220,17 +219,6 @@ class PosixPlatform : public Platform {
     return ::stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode) &&
            ::access(path.c_str(), X_OK) == 0;
   }
-
-  int runCommand(const std::string& commandLine) override {
-    return plainStatus(runHostCommand(commandLine, CommandLimits()));
-  }
-
-  CommandResult runLimitedCommand(const std::string& commandLine,
-                                  const CommandLimits& limits) override {
-    return runHostCommand(commandLine, limits);
-  }
-
-  HostLockResult acquireHostLock() override { return hostLock_.acquire(); }
 
   bool temporaryDirectoryBase(std::string& base) override {
     base = environmentValue("TEMP");
@@ -293,8 +281,6 @@ class PosixPlatform : public Platform {
   }
 
  private:
-  HostLock hostLock_;
-
   std::string registryRoot() {
     std::string root = environmentValue(kRegistryRootVariable);
     return root.empty() ? std::string(kDefaultRegistryRoot) : root;

@@ -13,14 +13,15 @@ namespace {
 constexpr mode_t kNewFileMode = 0666;
 constexpr mode_t kPrivateFileMode = 0600;
 
-// Keeps `descriptor` only when it is a regular file; makes it blocking and
-// wraps it in a stream. Closes it otherwise.
-std::FILE* regularFileStream(int descriptor, const char* mode) {
+// Keeps `descriptor`, opened with `openFlags`, only when it is a regular
+// file; makes it blocking and wraps it in a stream. Closes it otherwise.
+std::FILE* regularFileStream(int descriptor, int openFlags, const char* mode) {
   if (descriptor < 0) return nullptr;
   struct stat info;
-  int flags = ::fcntl(descriptor, F_GETFL);
-  if (::fstat(descriptor, &info) != 0 || !S_ISREG(info.st_mode) || flags == -1 ||
-      ::fcntl(descriptor, F_SETFL, flags & ~O_NONBLOCK) != 0) {
+  // F_SETFL ignores the access mode and the creation flags, so the flags
+  // the file was opened with need not be asked for again.
+  if (::fstat(descriptor, &info) != 0 || !S_ISREG(info.st_mode) ||
+      ::fcntl(descriptor, F_SETFL, openFlags & ~O_NONBLOCK) != 0) {
     ::close(descriptor);
     return nullptr;
   }
@@ -32,8 +33,8 @@ std::FILE* regularFileStream(int descriptor, const char* mode) {
 }  // namespace
 
 std::FILE* openRegularFileForReading(const std::string& path) {
-  return regularFileStream(
-      ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC), "rb");
+  constexpr int flags = O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC;
+  return regularFileStream(::open(path.c_str(), flags), flags, "rb");
 }
 
 std::FILE* openFileForWriting(const std::string& path, WriteMode mode, bool) {
@@ -56,7 +57,8 @@ std::FILE* openFileForWriting(const std::string& path, WriteMode mode, bool) {
     return nullptr;
   }
   int descriptor = ::open(path.c_str(), flags, kNewFileMode);
-  std::FILE* stream = regularFileStream(descriptor, mode == WriteMode::append ? "ab" : "wb");
+  std::FILE* stream =
+      regularFileStream(descriptor, flags, mode == WriteMode::append ? "ab" : "wb");
   if (stream != nullptr && mode == WriteMode::truncate && ::ftruncate(::fileno(stream), 0) != 0) {
     std::fclose(stream);
     return nullptr;
@@ -65,10 +67,8 @@ std::FILE* openFileForWriting(const std::string& path, WriteMode mode, bool) {
 }
 
 std::FILE* createExclusiveFile(const std::string& path) {
-  return regularFileStream(::open(path.c_str(),
-                                  O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_NOCTTY | O_CLOEXEC,
-                                  kPrivateFileMode),
-                           "wb");
+  constexpr int flags = O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_NOCTTY | O_CLOEXEC;
+  return regularFileStream(::open(path.c_str(), flags, kPrivateFileMode), flags, "wb");
 }
 
 }  // namespace vornup

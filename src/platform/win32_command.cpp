@@ -8,7 +8,6 @@
 #include <vector>
 
 #include "platform/host_command.h"
-#include "platform/interrupts.h"
 #include "platform/platform.h"
 #include "platform/win32_interrupt_event.h"
 
@@ -42,10 +41,6 @@ DWORD waitMilliseconds(const CommandLimits& limits) {
 
 CommandResult runHostCommand(const std::string& commandLine, const CommandLimits& limits) {
   CommandResult result;
-  if (limits.endOnInterrupt && interruptRequested()) {
-    result.end = CommandEnd::interrupted;
-    return result;
-  }
   std::fflush(stdout);
   std::string interpreter = hostPlatform().environmentValue("COMSPEC");
   const char* application = interpreter.empty() ? nullptr : interpreter.c_str();

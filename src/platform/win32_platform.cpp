@@ -11,8 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/host_command.h"
-#include "platform/platform.h"
+#include "platform/host_platform.h"
 
 namespace vornup {
 namespace {
@@ -152,7 +151,7 @@ bool removeStaleDirectory(const std::string& path) {
   return RemoveDirectoryA(path.c_str()) != 0;
 }
 
-class Win32Platform : public Platform {
+class Win32Platform : public HostPlatform {
  public:
   std::string moduleFileName() override {
     char name[MAX_PATH + 1] = {};
@@ -209,17 +208,6 @@ class Win32Platform : public Platform {
     return attributes != INVALID_FILE_ATTRIBUTES &&
            (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_DEVICE)) == 0;
   }
-
-  int runCommand(const std::string& commandLine) override {
-    return plainStatus(runHostCommand(commandLine, CommandLimits()));
-  }
-
-  CommandResult runLimitedCommand(const std::string& commandLine,
-                                  const CommandLimits& limits) override {
-    return runHostCommand(commandLine, limits);
-  }
-
-  HostLockResult acquireHostLock() override { return hostLock_.acquire(); }
 
   bool temporaryDirectoryBase(std::string& base) override {
     base = environmentValue("TEMP");
@@ -291,8 +279,6 @@ class Win32Platform : public Platform {
     return true;
   }
 
- private:
-  HostLock hostLock_;
 };
 
 }  // namespace

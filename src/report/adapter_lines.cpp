@@ -11,11 +11,9 @@ namespace vornup {
 
 namespace {
 
-constexpr char kWwnBody[] =
-    "\nHBA=%s, Port Type=%s, WWN=%s, PCI ID=%X, VID=%X, SSID=%X, SVID=%X, Firmware=%s, "
-    "Boot Code=%s";
-constexpr char kMacBody[] =
-    "\nHBA=%s, Port Type=%s, MAC=%s, PCI ID=%X, VID=%X, SSID=%X, SVID=%X, Firmware=%s, "
+// The port's address stands after its label ("WWN=..." or "MAC=...").
+constexpr char kBody[] =
+    "\nHBA=%s, Port Type=%s, %s=%s, PCI ID=%X, VID=%X, SSID=%X, SVID=%X, Firmware=%s, "
     "Boot Code=%s";
 
 constexpr char kBootEnabledSuffix[] = ", Boot Enabled=%d";
@@ -23,10 +21,8 @@ constexpr char kSupportedFirmwareSuffix[] = ", Supported Firmware=%s";
 constexpr char kSupportedBootCodeSuffix[] = ", Supported Boot Code=%s";
 constexpr char kBootCodeEnabledSuffix[] = ", Boot Code Enabled=%d";
 
-constexpr char kWwnResultLine[] =
-    "\n%sHBA=%s, Port Type=%s, WWN=%s,\nUpdate=%s, Image=%s, New=%s, Old=%s, Status=";
-constexpr char kMacResultLine[] =
-    "\n%sHBA=%s, Port Type=%s, MAC=%s,\nUpdate=%s, Image=%s, New=%s, Old=%s, Status=";
+constexpr char kResultLine[] =
+    "\n%sHBA=%s, Port Type=%s, %s=%s,\nUpdate=%s, Image=%s, New=%s, Old=%s, Status=";
 
 constexpr char kTimeFormat[] = "%.3s %.3s%3d %.2d:%.2d:%.2d %d\n";
 constexpr char kTimeNotAvailable[] = "Current time is not available";
@@ -39,13 +35,19 @@ constexpr const char* kWeekdays[] = {"Sun", "Mon", "Tue", "Wed", "Thu", "Fri", "
 constexpr const char* kMonths[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
                                    "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
 
-// Ports named by world-wide name: FC adapters, FCoE functions and the Halvard
-// FC adapter; NIC and iSCSI functions are named by MAC address.
-bool isNamedByWwn(const Adapter& a) {
-  return isFcAdapter(a) || isFcoeFunction(a) || isHalvardFcAdapter(a);
+// The label the lines put before the port's address; null for a port of no
+// known type, which has no line.
+const char* addressLabel(const Adapter& a) {
+  switch (portNaming(a)) {
+    case PortNaming::kWwn:
+      return "WWN";
+    case PortNaming::kMac:
+      return "MAC";
+    case PortNaming::kNone:
+      break;
+  }
+  return nullptr;
 }
-
-bool isNamedByMac(const Adapter& a) { return isNicFunction(a) || isIscsiFunction(a); }
 
 // FC adapters, the Halvard one included, report whether their boot code is on.
 bool reportsBootEnabled(const Adapter& a) { return isFcAdapter(a) || isHalvardFcAdapter(a); }
@@ -80,13 +82,12 @@ AdapterVersionTexts versionTextsOf(const Adapter& adapter) {
 
 bool formatAdapterBody(const Adapter& adapter, FixedText<512>& body) {
   body.clear();
-  bool byWwn = isNamedByWwn(adapter);
-  if (!byWwn && !isNamedByMac(adapter)) return false;
+  const char* label = addressLabel(adapter);
+  if (label == nullptr) return false;
   AdapterVersionTexts texts = versionTextsOf(adapter);
-  body.format(byWwn ? kWwnBody : kMacBody, adapter.model.c_str(), adapter.portType.c_str(),
-              byWwn ? adapter.wwn.c_str() : adapter.mac.c_str(), adapter.pciID, adapter.vendorID,
-              adapter.subSysDevID, adapter.subVenDevID, texts.firmware.c_str(),
-              texts.bootCode.c_str());
+  body.format(kBody, adapter.model.c_str(), adapter.portType.c_str(), label,
+              adapterAddress(adapter), adapter.pciID, adapter.vendorID, adapter.subSysDevID,
+              adapter.subVenDevID, texts.firmware.c_str(), texts.bootCode.c_str());
   return true;
 }
 
@@ -130,13 +131,12 @@ void formatResultLine(FixedText<256>& line, const Adapter& adapter, const char* 
 void formatResultLineAt(FixedText<256>& line, const char* timeText, const Adapter& adapter,
                         const char* newVersion, const char* updateLabel, const char* installed,
                         const char* imageName) {
-  bool byWwn = isNamedByWwn(adapter);
-  if (!byWwn && !isNamedByMac(adapter)) return;
+  const char* label = addressLabel(adapter);
+  if (label == nullptr) return;
   // The line shows FC versions without their type code.
   const char* shown = isConvergedFamily(adapter) ? newVersion : fcVersionOf(newVersion);
-  line.format(byWwn ? kWwnResultLine : kMacResultLine, timeText, adapter.model.c_str(),
-              adapter.portType.c_str(), byWwn ? adapter.wwn.c_str() : adapter.mac.c_str(),
-              updateLabel, imageName, shown, installed);
+  line.format(kResultLine, timeText, adapter.model.c_str(), adapter.portType.c_str(), label,
+              adapterAddress(adapter), updateLabel, imageName, shown, installed);
 }
 
 void printNotRequired(RunState& run, const Adapter& adapter, ImageKind kind) {

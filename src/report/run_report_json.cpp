@@ -129,7 +129,6 @@ const char* supportName(const Adapter& a) {
 }
 
 Json portObject(const RunState& run, const Adapter& a, std::size_t number) {
-  const bool byMac = isNicFunction(a) || isIscsiFunction(a);
   // The versions as the query line shows them.
   const AdapterVersionTexts versions = versionTextsOf(a);
   const Json bootBefore =
@@ -139,7 +138,7 @@ Json portObject(const RunState& run, const Adapter& a, std::size_t number) {
       {"model", a.model.c_str()},
       {"port_type", portTypeName(a)},
       {"address", adapterAddress(a)},
-      {"address_kind", byMac ? "mac" : "wwn"},
+      {"address_kind", portNaming(a) == PortNaming::kMac ? "mac" : "wwn"},
       {"pci",
        {{"vendor_id", hexId(a.vendorID)},
         {"device_id", hexId(a.pciID)},

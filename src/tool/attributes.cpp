@@ -156,7 +156,7 @@ void restoreBootCode(RunState& run) {
   }
 }
 
-int readAdapterAttributes(RunState& run, Adapter& a) {
+void readAdapterAttributes(RunState& run, Adapter& a) {
   executeForAddress(run, kAttributesCommand, adapterAddress(a));
   const char* output = run.toolOutput.c_str();
   if (output[0] != '\0') run.out.traceOut(kTraceOutput, output);
@@ -179,7 +179,6 @@ int readAdapterAttributes(RunState& run, Adapter& a) {
   identifyModel(run, a);
   a.vornupType = a.model;
   if (a.supported == 1 && hasInvalidIdentity(a)) a.supported = 0;
-  return 0;
 }
 
 void decodeConvergedVersion(Adapter& a) {

@@ -9,8 +9,8 @@ namespace vornup {
 
 // Reads PCI identifiers, firmware and boot code versions, boot code state
 // and type, then the model. Has no failure: a missing label leaves its
-// default. Returns 0.
-int readAdapterAttributes(RunState& run, Adapter& a);
+// default.
+void readAdapterAttributes(RunState& run, Adapter& a);
 
 // Switches a port's disabled boot code on, so that its version can be read,
 // and remembers the port in run.bootCodeEnabledPorts.

@@ -45,6 +45,38 @@ TEST(AdapterIdentity, PlaceholdersMakeTheIdentityInvalid) {
   }
 }
 
+// One rule names every port, for the tool and for the reports.
+TEST(PortNaming, FcAndFcoeByWwnNicAndIscsiByMac) {
+  constexpr char kWwn[] = "10:00:00:00:5E:AA:BB:CC";
+  constexpr char kMac[] = "00-11-22-33-44-55";
+  const struct {
+    int32_t cnaType;
+    uint32_t pciID;
+    PortNaming naming;
+    const char* address;
+  } cases[] = {
+      {kCnaTypeFc, 0x7D00, PortNaming::kWwn, kWwn},
+      {kCnaTypeFcoe, 0x3A00, PortNaming::kWwn, kWwn},
+      {kCnaTypeNic, 0x3A00, PortNaming::kMac, kMac},
+      {kCnaTypeIscsi, 0x3A10, PortNaming::kMac, kMac},
+      // The Halvard adapter is an FC adapter, named by WWN whatever its type says.
+      {kCnaTypeFc, 0x6C00, PortNaming::kWwn, kWwn},
+      {kCnaTypeNic, 0x6C00, PortNaming::kWwn, kWwn},
+      // A port of no known type has no name; the tool is given its WWN.
+      {1, 0x7D00, PortNaming::kNone, kWwn},
+      {16, 0x3A00, PortNaming::kNone, kWwn},
+  };
+  for (const auto& c : cases) {
+    Adapter a;
+    a.cnaType = c.cnaType;
+    a.pciID = c.pciID;
+    a.wwn.set(kWwn);
+    a.mac.set(kMac);
+    EXPECT_EQ(portNaming(a), c.naming) << c.cnaType << " " << std::hex << c.pciID;
+    EXPECT_STREQ(adapterAddress(a), c.address) << c.cnaType << " " << std::hex << c.pciID;
+  }
+}
+
 TEST(AdapterPredicates, DeviceIdsSelectTheFamilies) {
   Adapter a;
   const uint32_t kx2[] = {0x3A00, 0x3A02, 0x3A04};

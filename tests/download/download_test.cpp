@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <filesystem>
 #include <memory>
 #include <string>
@@ -98,6 +99,36 @@ TEST_F(DownloadTest, MissingImageFileFailsWithoutRunningTheTool) {
   EXPECT_EQ(c.run.counters.downloadErrorCount, 2);
 }
 
+// Each kind opens its trace with its own heading and marks only its own
+// attempt, whether or not the download gets further.
+TEST_F(DownloadTest, EachKindTracesItsHeadingAndMarksOnlyItsAttempt) {
+  const struct {
+    int (*download)(RunState&, Adapter&, const ImageNode&);
+    const char* fileName;
+    const char* decodedId;
+    bool present;
+    const char* heading;
+    int fwAttempted;
+    int bootAttempted;
+  } cases[] = {
+      {executeFwDownload, "absent.all", "KF290A1", false, "\n[executeFwDownload]\n", 1, 0},
+      {executeFwDownload, "kf290a1.all", "KF290A1", true, "\n[executeFwDownload]\n", 1, 0},
+      {executeBiosDownload, "absent.prg", "KU520A1", false, "\n[executeBiosDownload]\n", 0, 1},
+      {executeBiosDownload, "ku520a1.prg", "KU520A1", true, "\n[executeBiosDownload]\n", 0, 1},
+  };
+  for (const auto& k : cases) {
+    Adapter& fc = add(sampleFcAdapter());
+    const bool boot = k.download == executeBiosDownload;
+    ImageNode node = image(k.fileName, k.decodedId, k.present, boot);
+    c.trace();  // what the image's making traced
+    k.download(c.run, fc, node);
+    const std::string trace = c.trace();
+    EXPECT_EQ(trace.compare(0, std::strlen(k.heading), k.heading), 0) << k.fileName << ": " << trace;
+    EXPECT_EQ(fc.fwAttempted, k.fwAttempted) << k.fileName;
+    EXPECT_EQ(fc.bootAttempted, k.bootAttempted) << k.fileName;
+  }
+}
+
 TEST_F(DownloadTest, OutcomeIsJudgedByTheWordCompleteAlone) {
   struct Case {
     const char* reply;
@@ -155,6 +186,33 @@ TEST_F(DownloadTest, ConvergedAdapterIsDownloadedOnceForAllItsFunctions) {
     EXPECT_EQ(c.run.counters.cnaFwErrorCount, k.errors);
     EXPECT_EQ(c.run.counters.cnaNoRebootCount, 0);
   }
+}
+
+// The shared status is traced for the record it comes from, then for every
+// record of the same adapter (that one included) in list order.
+TEST_F(DownloadTest, SharedStatusTraceNamesTheCurrentAndEachUpdatedRecord) {
+  Adapter& nic = add(sampleNicFunction());
+  Adapter& fc = add(sampleFcAdapter());
+  Adapter& fcoe = add(sampleFcoeFunction());
+  nic.downloadStat = kDownloadFailed;
+  c.trace();
+  updateCNAdownloadStatus(c.run, nic);
+  EXPECT_EQ(c.trace(),
+            "\n[updateCNAdownloadStatus]\n"
+            "currentHba adapterNumber = 3\n"
+            "currentHba serialNumber  = KC20B0002\n"
+            "currentHba busNumber     = 21\n"
+            "currentHba downloadStat  = 2\n\n"
+            "updatedHba adapterNumber = 3\n"
+            "updatedHba serialNumber  = KC20B0002\n"
+            "updatedHba busNumber     = 21\n"
+            "updatedHba downloadStat  = 2\n\n"
+            "updatedHba adapterNumber = 2\n"
+            "updatedHba serialNumber  = KC20B0002\n"
+            "updatedHba busNumber     = 21\n"
+            "updatedHba downloadStat  = 2\n\n");
+  EXPECT_EQ(fcoe.downloadStat, kDownloadFailed);
+  EXPECT_EQ(fc.downloadStat, kDownloadNone);
 }
 
 TEST_F(DownloadTest, ConvergedDownloadWithoutRebootRequestIsCounted) {

@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "platform/interrupts.h"
 #include "support/captured_run.h"
 
 namespace vornup {
@@ -38,6 +39,7 @@ const OutcomeCase kEnding[] = {
     {DiscoveryOutcome::replyUnreadable, "", "\nvornup.exe : error - unable to open temp file - Return Code=4\n\n", 4},
     {DiscoveryOutcome::driverNotLoaded, "", "\nvornup.exe: Error - QTRD driver is not loaded - Return Code=4\n\n", 4},
     {DiscoveryOutcome::serviceNotRunning, "", "\nvornup.exe: Error - brackmond is not running - Return Code=4\n\n", 4},
+    {DriverOutcome::programDirectoryUnusable, "", "\nvornup.exe: Error - unusable program directory - Return Code=4\n\n", 4},
     {DiscoveryOutcome::interrupted, "", "", exitStatus(ExitCode::interrupted)},
 };
 // clang-format on
@@ -51,6 +53,46 @@ TEST(RunOutcomes, EachEndingOutcomeHasItsLineAndCode) {
     EXPECT_EQ(exitStatus(exitCodeOf(c.outcome)), c.code);
     EXPECT_EQ(captured.console(), c.console);
   }
+}
+
+// Refusals that come before the run may touch its files go to standard
+// error, never to the console or the log.
+TEST(RunOutcomes, RefusalsOfTheHostGoToStandardError) {
+  const std::string busy = std::to_string(kHostBusyExitCode);
+  const OutcomeCase cases[] = {
+      {DriverOutcome::anotherRunInProgress, "",
+       "\nvornup.exe: Error - another vornup run is in progress - Return Code=", kHostBusyExitCode},
+      {DriverOutcome::hostLockUnavailable, "/run/x.lock",
+       "\nvornup.exe: Error - unable to take the host-wide lock /run/x.lock - Return Code=",
+       kHostBusyExitCode},
+  };
+  for (const OutcomeCase& c : cases) {
+    SCOPED_TRACE(c.console);
+    CapturedRun captured;
+    ScratchDirectory errors;
+    captured.run.out.errors = std::fopen(errors.file("stderr.txt").c_str(), "wb");
+    ASSERT_NE(captured.run.out.errors, nullptr);
+    EXPECT_EQ(reportOutcome(captured.run, c.outcome, c.detail), c.code);
+    std::fclose(captured.run.out.errors);
+    captured.run.out.errors = nullptr;
+    EXPECT_EQ(errors.read("stderr.txt"), std::string(c.console) + busy + "\n\n");
+    EXPECT_EQ(captured.console(), "");
+  }
+}
+
+// The interrupted run ends with the code of the interrupt recorded: a
+// closed output is 141 on POSIX, not Ctrl-C's 130.
+TEST(RunOutcomes, AnInterruptedRunEndsWithTheRecordedCode) {
+  clearInterruptRequest();
+  recordClosedOutput();
+  const int recorded = interruptExitCode();
+  ASSERT_NE(recorded, 0);
+  CapturedRun captured;
+  EXPECT_EQ(reportOutcome(captured.run, DriverOutcome::interrupted), recorded);
+  EXPECT_EQ(captured.console(),
+            "\n\nvornup.exe: Error - run interrupted - Return Code=" + std::to_string(recorded) +
+                "\n\n");
+  clearInterruptRequest();
 }
 
 TEST(RunOutcomes, OutcomesThatLetTheRunGoOnHaveNoRow) {

@@ -39,34 +39,34 @@ TEST(EncodedVersion, VersionWordsGiveTheirTexts) {
   };
   for (const Case& c : cases) {
     TraceCapture trace;
-    char place[12];
-    decodeImageVersion(trace.out, c.idWord, place, sizeof place);
-    EXPECT_STREQ(place, c.text) << std::hex << c.idWord;
+    EXPECT_STREQ(decodeImageVersion(trace.out, c.idWord).c_str(), c.text) << std::hex << c.idWord;
     if (c.trace != nullptr) {
       EXPECT_EQ(trace.text(), c.trace);
     }
   }
 }
 
-TEST(EncodedVersion, NeverWritesPastTheRoomItIsGiven) {
-  TraceCapture trace;
-  char place[6] = {'#', '#', '#', '#', '#', '#'};
-  decodeImageVersion(trace.out, 0xFFFF, place, 5);
-  EXPECT_STREQ(place, "1515");
-  EXPECT_EQ(place[5], '#');
-}
-
 TEST(EncodedVersion, JoinsTheTypeCodeAtOffsetTwo) {
-  TraceCapture trace;
-  ImageIdText text("UF");
-  writeEncodedVersion(trace.out, 0x1234, text);
-  EXPECT_STREQ(text.c_str(), "UF120X4");
-  EXPECT_STREQ(encodedVersionOf(text), "120X4");
-  // An empty type code leaves the identifier empty; the version is still there.
-  ImageIdText empty;
-  writeEncodedVersion(trace.out, 0x1234, empty);
-  EXPECT_STREQ(empty.c_str(), "");
-  EXPECT_STREQ(encodedVersionOf(empty), "120X4");
+  const struct {
+    const char* before;
+    const char* after;
+  } cases[] = {
+      {"UF", "UF120X4"},
+      // The version of an earlier sub-image is replaced, not added to.
+      {"UF15153X15", "UF120X4"},
+      {"UFXXXXXXXXXXXXXXXXXXXXXXXXXXXXX", "UF120X4"},
+      // A result without a whole type code stays as it is; the version is
+      // still given back for the trace.
+      {"", ""},
+      {"U", "U"},
+  };
+  for (const auto& c : cases) {
+    TraceCapture trace;
+    ImageIdText text(c.before);
+    EXPECT_STREQ(writeEncodedVersion(trace.out, 0x1234, text).c_str(), "120X4") << c.before;
+    EXPECT_STREQ(text.c_str(), c.after) << c.before;
+    EXPECT_NE(trace.text().find("Dist_cnt      = 4\n"), std::string::npos) << c.before;
+  }
 }
 
 // The checksum as the format states it, one word at a time; bytes past the

@@ -18,14 +18,6 @@ namespace fs = std::filesystem;
 
 const char* nullDevice() { return kWindows ? "NUL" : "/dev/null"; }
 
-std::string readAll(std::FILE* file) {
-  std::string text;
-  char buffer[256];
-  std::size_t count;
-  while ((count = std::fread(buffer, 1, sizeof buffer, file)) > 0) text.append(buffer, count);
-  return text;
-}
-
 TEST(SafeFiles, OnlyRegularFilesAreRead) {
   TestDirectory scratch;
   ASSERT_TRUE(scratch.write("image.all", "bytes\r\n"));
@@ -48,26 +40,35 @@ TEST(SafeFiles, OnlyRegularFilesAreRead) {
   }
 }
 
-bool writeThrough(const std::string& path, WriteMode mode, const char* text) {
-  std::FILE* file = openFileForWriting(path, mode);
-  if (file == nullptr) return false;
-  std::fputs(text, file);
-  return std::fclose(file) == 0;
-}
-
 TEST(SafeFiles, LogsAreAppendedToOrEmptied) {
   TestDirectory scratch;
   const std::string log = scratch.file("vornup.log");
-  ASSERT_TRUE(writeThrough(log, WriteMode::append, "one\n"));
-  ASSERT_TRUE(writeThrough(log, WriteMode::append, "two\n"));
-  EXPECT_EQ(scratch.read("vornup.log"), "one\ntwo\n");
-  ASSERT_TRUE(writeThrough(log, WriteMode::truncate, "new\n"));
-  EXPECT_EQ(scratch.read("vornup.log"), "new\n");
+  struct Step {
+    WriteMode mode;
+    const char* text;
+    const char* content;
+  };
+  const Step steps[] = {{WriteMode::append, "one\n", "one\n"},
+                        {WriteMode::append, "two\n", "one\ntwo\n"},
+                        {WriteMode::truncate, "new\n", "new\n"},
+                        {WriteMode::append, "more\n", "new\nmore\n"}};
+  for (const Step& step : steps) {
+    SCOPED_TRACE(step.text);
+    ASSERT_TRUE(writeThrough(log, step.mode, step.text));
+    EXPECT_EQ(scratch.read("vornup.log"), step.content);
+  }
+}
+
+TEST(SafeFiles, OnlyRegularFilesAreWritten) {
+  TestDirectory scratch;
   fs::create_directory(fs::u8path(scratch.file("directory")));
-  for (WriteMode mode : {WriteMode::append, WriteMode::truncate}) {
-    EXPECT_EQ(openFileForWriting(scratch.file("directory"), mode), nullptr);
-    EXPECT_EQ(openFileForWriting(nullDevice(), mode), nullptr);
-    EXPECT_EQ(openFileForWriting(scratch.file("absent") + kPathSeparator + "x.log", mode), nullptr);
+  const std::string refused[] = {scratch.file("directory"), nullDevice(),
+                                 scratch.file("absent") + kPathSeparator + "x.log"};
+  for (const std::string& path : refused) {
+    for (WriteMode mode : {WriteMode::append, WriteMode::truncate}) {
+      SCOPED_TRACE(path);
+      EXPECT_EQ(openFileForWriting(path, mode), nullptr);
+    }
   }
 }
 

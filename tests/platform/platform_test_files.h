@@ -1,5 +1,6 @@
-// Shared by the platform tests: a scratch directory of the test's own and the
-// helper program that plays a second process (platform_helper.cpp).
+// Shared by the platform tests: a scratch directory of the test's own, reading
+// and writing through the safe file functions, and the helper program that
+// plays a second process (platform_helper.cpp).
 #pragma once
 
 #include <gtest/gtest.h>
@@ -10,6 +11,7 @@
 
 #include "platform/host_names.h"
 #include "platform/platform.h"
+#include "platform/safe_files.h"
 
 namespace vornup {
 
@@ -19,6 +21,24 @@ constexpr bool kWindows = kPathSeparator == '\\';
 constexpr int kHelperLockAcquired = 0;
 constexpr int kHelperLockHeld = 10;
 constexpr int kHelperLockUnavailable = 11;
+
+// Everything left to read from `file`.
+inline std::string readAll(std::FILE* file) {
+  std::string text;
+  char buffer[4096];
+  std::size_t count;
+  while ((count = std::fread(buffer, 1, sizeof buffer, file)) > 0) text.append(buffer, count);
+  return text;
+}
+
+// Writes `text` to `path` through openFileForWriting; false when the file was
+// refused or the write failed.
+inline bool writeThrough(const std::string& path, WriteMode mode, const char* text) {
+  std::FILE* file = openFileForWriting(path, mode);
+  if (file == nullptr) return false;
+  std::fputs(text, file);
+  return std::fclose(file) == 0;
+}
 
 class TestDirectory {
  public:
@@ -48,12 +68,9 @@ class TestDirectory {
   }
 
   std::string read(const std::string& name) const {
-    std::string text;
     std::FILE* file = std::fopen(this->file(name).c_str(), "rb");
-    if (file == nullptr) return text;
-    char buffer[4096];
-    std::size_t count;
-    while ((count = std::fread(buffer, 1, sizeof buffer, file)) > 0) text.append(buffer, count);
+    if (file == nullptr) return std::string();
+    std::string text = readAll(file);
     std::fclose(file);
     return text;
   }

@@ -79,6 +79,19 @@ TEST(QueryLine, NothingWithoutTheQuerySwitch) {
   }
 }
 
+TEST(QueryLine, PortOfNoKnownKindHasNoLine) {
+  Adapter a = sampleNicFunction();
+  a.cnaType = 1;
+  FixedText<512> body("old text");
+  EXPECT_FALSE(formatAdapterBody(a, body));
+  EXPECT_STREQ(body.c_str(), "");
+  CapturedRun r;
+  r.run.sw.query = 1;
+  printQueryLine(r.run, a, "IMG.ALL", ImageKind::firmware);
+  printPlainQueryLine(r.run, a);
+  EXPECT_EQ(r.console(), "");
+}
+
 TEST(QueryLine, GoesToTheLogFileEvenWhenSilent) {
   CapturedRun r;
   r.run.sw.query = 1;

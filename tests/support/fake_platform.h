@@ -24,7 +24,10 @@ class FakePlatform : public Platform {
   using CommandHandler = std::function<int(const std::string& commandLine)>;
 
   std::string moduleFileName() override { return modulePath; }
-  bool probeAdminRights() override { return adminRights; }
+  bool probeAdminRights() override {
+    ++adminProbes;
+    return adminRights;
+  }
   bool readRegistryString(const std::string& subkey, const std::string& valueName,
                           std::string& value) override;
   bool isExecutableFile(const std::string& path) override {
@@ -51,6 +54,7 @@ class FakePlatform : public Platform {
 
   std::string modulePath;
   bool adminRights = true;
+  int adminProbes = 0;  // calls of probeAdminRights
   // What taking the host-wide lock gives.
   HostLockResult hostLock = HostLockResult::acquired;
   // Key "subkey\\valueName" -> value.
