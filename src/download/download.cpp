@@ -157,7 +157,7 @@ int reportSharedOutcome(RunState& run, Adapter& adapter, const ImageNode& image)
 int executeKindDownload(RunState& run, Adapter& adapter, const ImageNode& image,
                         const DownloadKind& kind) {
   Counters& c = run.counters;
-  const bool firmware = &kind == &kFirmwareDownload;
+  const bool firmware = kind.imageKind == ImageKind::firmware;
   const bool converged = firmware && isConvergedFamily(adapter);
   FixedText<256>& resultLine = firmware ? adapter.fwResultLine : adapter.bootResultLine;
   const char* installed = firmware ? adapter.fwVersion.c_str() : adapter.bcVersion.c_str();

@@ -25,7 +25,7 @@ constexpr char kConvergedVersion[] = "CNA Ver = %u.%u.%u.%u\n";
 constexpr std::size_t kMaxImageNameLength = 31;
 
 // Whether a directory entry may be verified: a regular file whose name fits a
-// node, has an extension of the directory kind and can safely stand on a tool
+// node, has an extension of the image kind and can safely stand on a tool
 // command line. FIFOs, devices and sockets are never opened.
 bool isCandidateEntry(const DirectoryEntry& entry, ImageKind kind, ImageFileKind& fileKind) {
   return entry.isRegularFile && classifyImageName(entry.name.c_str(), kind, fileKind) &&

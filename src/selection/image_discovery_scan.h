@@ -8,8 +8,8 @@ namespace vornup {
 
 // Builds the sorted list of the acceptable image files of `directory` (a path
 // ending with the separator) into `list`. Accepted are regular files whose
-// name has fewer than 32 characters, carries an extension of the directory
-// kind, can safely stand on a tool command line, and passes verification.
+// name has fewer than 32 characters, carries an extension of the image kind
+// `kind`, can safely stand on a tool command line, and passes verification.
 // Returns kDiscoveryAccepted, kDiscoveryNothing, or kDiscoveryNoDirectory
 // (with an empty list).
 int discoverImages(RunState& run, const char* directory, ImageKind kind, ImageList& list);
