@@ -178,14 +178,9 @@ TEST(ProgramDirectory, RefusedWhenItCannotStandOnACommandLine) {
   for (const DirectoryCase& c : cases) {
     SCOPED_TRACE(c.directory);
     CapturedRun captured;
-    ScratchDirectory errors;
-    captured.run.out.errors = std::fopen(errors.file("stderr.txt").c_str(), "wb");
-    ASSERT_NE(captured.run.out.errors, nullptr);
     captured.run.binDirectory.set(c.directory);
     EXPECT_EQ(checkProgramDirectory(captured.run), c.usable);
-    std::fclose(captured.run.out.errors);
-    captured.run.out.errors = nullptr;
-    const std::string text = errors.read("stderr.txt");
+    const std::string text = captured.errors();
     if (c.usable) {
       EXPECT_EQ(text, "");
       EXPECT_EQ(captured.console(), "");

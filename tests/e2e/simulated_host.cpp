@@ -33,8 +33,9 @@ void SimulatedHostTest::describeHost(const std::vector<SimulatedPort>& ports,
   takeToolCommands();
 }
 
-// The private directory of a run in `temp`: "vornup-<pid>-XXXXXX" and the
-// separator after it, at `at` of `text`; its length, or 0.
+// The private directory of a run in `temp`: "vornup-<pid>-<unique part>"
+// (six characters on POSIX, a tick count on Windows) and the separator after
+// it, at `at` of `text`; its length, or 0.
 std::size_t privateDirectoryLength(const std::string& text, std::size_t at) {
   static const std::string prefix = "vornup-";
   if (text.compare(at, prefix.size(), prefix) != 0) return 0;
@@ -42,8 +43,9 @@ std::size_t privateDirectoryLength(const std::string& text, std::size_t at) {
   const std::size_t digits = end;
   while (end < text.size() && text[end] >= '0' && text[end] <= '9') ++end;
   if (end == digits || end >= text.size() || text[end] != '-') return 0;
-  end += 1 + 6;
-  if (end >= text.size() || text[end] != kPathSeparator) return 0;
+  const std::size_t unique = ++end;
+  while (end < text.size() && text[end] != kPathSeparator && text[end] != ' ') ++end;
+  if (end == unique || end >= text.size() || text[end] != kPathSeparator) return 0;
   return end + 1 - at;
 }
 
