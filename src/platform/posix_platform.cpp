@@ -6,6 +6,7 @@
 // /etc/vornup/registry when that is unset or empty.
 #include <dirent.h>
 #include <fcntl.h>
+#include <sched.h>
 #include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -27,8 +28,9 @@ constexpr char kDefaultTemporaryDirectory[] = "/tmp";
 constexpr char kPrivateDirectoryPrefix[] = "vornup-";
 constexpr char kPrivateDirectoryUniquePart[] = "-XXXXXX";
 // How often the rights probe starts again when a run beside it removed a
-// directory it had just found or made.
-constexpr int kRightsProbeAttempts = 20;
+// directory it had just found or made; between two attempts it gives the
+// other run the processor, so that a loaded machine cannot starve it.
+constexpr int kRightsProbeAttempts = 200;
 // A registry string value is read into a 254-byte buffer: 253 characters
 // and the terminator.
 constexpr std::size_t kMaxRegistryString = 253;
@@ -196,6 +198,7 @@ class PosixPlatform : public HostPlatform {
     bool vanished = true;
     bool writable = false;
     for (int attempt = 0; attempt < kRightsProbeAttempts && vanished && !writable; ++attempt) {
+      if (attempt > 0) ::sched_yield();
       writable = probeKeyOnce(leaf, vanished);
     }
     return writable;
