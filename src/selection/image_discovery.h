@@ -16,13 +16,6 @@ namespace vornup {
 
 struct RunState;
 
-// Results of discoverImages.
-enum : int {
-  kDiscoveryAccepted = 0,     // at least one file was accepted
-  kDiscoveryNothing = 1,      // the directory holds no acceptable file
-  kDiscoveryNoDirectory = 6,  // the directory does not exist (cannot be searched)
-};
-
 // Fills `node` from the verified file `name`: its identifier and family, the
 // upper-cased name, and the FC sort key or the four converged numbers. Texts
 // longer than the node's fields are cut to 31 characters.

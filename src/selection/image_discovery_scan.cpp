@@ -37,15 +37,16 @@ bool isCandidateEntry(const DirectoryEntry& entry, ImageKind kind, ImageFileKind
 bool discoverInto(RunState& run, const char* heading, const char* listHeading,
                   const FixedText<256>& directory, ImageKind kind, ImageList& list) {
   run.out.traceOut("%s", heading);
-  const int status = discoverImages(run, directory.c_str(), kind, list);
+  const DirectoryScanOutcome scan = discoverImages(run, directory.c_str(), kind, list);
   run.out.traceOut("%s", listHeading);
   traceImageList(run, list);
-  return status != kDiscoveryNoDirectory;
+  return scan != DirectoryScanOutcome::noDirectory;
 }
 
 }  // namespace
 
-int discoverImages(RunState& run, const char* directory, ImageKind kind, ImageList& list) {
+DirectoryScanOutcome discoverImages(RunState& run, const char* directory, ImageKind kind,
+                                    ImageList& list) {
   list.clear();
   // Collected first and sorted once: inserting each into the sorted list
   // walks it for every image.
@@ -68,8 +69,8 @@ int discoverImages(RunState& run, const char* directory, ImageKind kind, ImageLi
         fillImageNode(nodes.back(), entry.name.c_str(), result, family);
       });
   fillSortedList(list, nodes);
-  if (!searched) return kDiscoveryNoDirectory;
-  return accepted ? kDiscoveryAccepted : kDiscoveryNothing;
+  if (!searched) return DirectoryScanOutcome::noDirectory;
+  return accepted ? DirectoryScanOutcome::accepted : DirectoryScanOutcome::nothing;
 }
 
 AutoDiscoveryOutcome autoDiscovery(RunState& run) {

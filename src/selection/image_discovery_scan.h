@@ -10,9 +10,13 @@ namespace vornup {
 // ending with the separator) into `list`. Accepted are regular files whose
 // name has fewer than 32 characters, carries an extension of the image kind
 // `kind`, can safely stand on a tool command line, and passes verification.
-// Returns kDiscoveryAccepted, kDiscoveryNothing, or kDiscoveryNoDirectory
-// (with an empty list).
-int discoverImages(RunState& run, const char* directory, ImageKind kind, ImageList& list);
+enum class DirectoryScanOutcome {
+  accepted,     // at least one file was accepted
+  nothing,      // the directory holds no acceptable file
+  noDirectory,  // the directory does not exist (cannot be searched); the list is empty
+};
+DirectoryScanOutcome discoverImages(RunState& run, const char* directory, ImageKind kind,
+                                    ImageList& list);
 
 enum class AutoDiscoveryOutcome { done, firmwareDirectoryMissing, bootDirectoryMissing };
 

@@ -30,7 +30,7 @@ class FifoImage : public DecisionFixture {
 TEST_F(FifoImage, DiscoverySkipsAFifoNamedLikeAnImage) {
   ImageList list;
   EXPECT_EQ(discoverImages(c.run, c.run.firmwareDirectory.c_str(), ImageKind::firmware, list),
-            kDiscoveryAccepted);
+            DirectoryScanOutcome::accepted);
   ASSERT_EQ(list.size(), 1u);
   EXPECT_STREQ(list.front().actualFileName.c_str(), "good.all");
   EXPECT_TRUE(holds(c.trace(), "ERROR: [AutoFileDisco] - Skipping invalid file = pipe.all\n\n"));
@@ -43,7 +43,6 @@ TEST_F(FifoImage, FwmatrixModeRefusesAFifoWithoutOpeningIt) {
       OPEN_FILE_ERROR);
   EXPECT_TRUE(node.actualFileName.empty());
 }
-
 
 // Links in the firmware directory count as what they point at: a link to an
 // image is an image, a link to a directory is a directory, and a link that
@@ -66,7 +65,7 @@ class LinkedImages : public DecisionFixture {
 TEST_F(LinkedImages, DiscoveryFollowsLinksToImagesAndPassesOverDirectories) {
   ImageList list;
   EXPECT_EQ(discoverImages(c.run, c.run.firmwareDirectory.c_str(), ImageKind::firmware, list),
-            kDiscoveryAccepted);
+            DirectoryScanOutcome::accepted);
   std::vector<std::string> names;
   for (const ImageNode& node : list) names.push_back(node.actualFileName.c_str());
   std::sort(names.begin(), names.end());

@@ -262,8 +262,8 @@ TEST(FillSortedList, EqualsInsertingOneByOne) {
                    {"junk", ImageFamily::kx3},        {"", ImageFamily::halvard},
                    {"1.1.43.3", ImageFamily::halvard}};
   for (std::size_t i = 0; i < sizeof converged / sizeof converged[0]; ++i) {
-    nodes.push_back(convergedNode(("cv" + std::to_string(i) + ".ufi").c_str(),
-                                  converged[i].version, converged[i].family));
+    nodes.push_back(convergedNode(("cv" + std::to_string(i) + ".ufi").c_str(), converged[i].version,
+                                  converged[i].family));
   }
   unsigned seed = 12345;
   for (int round = 0; round < 200; ++round) {
@@ -286,7 +286,7 @@ TEST(FillSortedList, EqualsInsertingOneByOne) {
 
 class Discovery : public DecisionFixture {
  protected:
-  int discoverFirmware(ImageList& list) {
+  DirectoryScanOutcome discoverFirmware(ImageList& list) {
     return discoverImages(c.run, c.run.firmwareDirectory.c_str(), kFw, list);
   }
   static std::string skipped(const std::string& name) {
@@ -299,7 +299,7 @@ TEST_F(Discovery, TakesBothSpellingsOfAnExtensionAndSkipsMixedCase) {
   writeAll(firmwarePath("FW2.ALL"), testimages::kAllIdTF, "290A1");
   writeAll(firmwarePath("fw3.All"), testimages::kAllIdTF, "300A1");
   ImageList list;
-  EXPECT_EQ(discoverFirmware(list), kDiscoveryAccepted);
+  EXPECT_EQ(discoverFirmware(list), DirectoryScanOutcome::accepted);
   EXPECT_EQ(namesOf(list), (std::vector<std::string>{"FW2.ALL", "fw1.all"}));
   const std::string trace = c.trace();
   EXPECT_TRUE(holds(trace, skipped("fw3.All"))) << trace;
@@ -311,10 +311,11 @@ TEST_F(Discovery, EachDirectoryTakesItsOwnKindOnly) {
   writeAll(bootPath("x.ALL"), testimages::kAllIdTF, "282A4");
   writePrg(bootPath("y.prg"), testimages::kPrgIdTU, "510A3");
   ImageList firmware;
-  EXPECT_EQ(discoverFirmware(firmware), kDiscoveryNothing);
+  EXPECT_EQ(discoverFirmware(firmware), DirectoryScanOutcome::nothing);
   EXPECT_TRUE(firmware.empty());
   ImageList boot;
-  EXPECT_EQ(discoverImages(c.run, c.run.bootDirectory.c_str(), kBoot, boot), kDiscoveryAccepted);
+  EXPECT_EQ(discoverImages(c.run, c.run.bootDirectory.c_str(), kBoot, boot),
+            DirectoryScanOutcome::accepted);
   EXPECT_EQ(namesOf(boot), (std::vector<std::string>{"y.prg"}));
   const std::string trace = c.trace();
   EXPECT_TRUE(holds(trace, skipped("x.PRG"))) << trace;
@@ -327,7 +328,7 @@ TEST_F(Discovery, NamesOfThirtyTwoCharactersAreSkipped) {
   writeAll(firmwarePath(name31), testimages::kAllIdTF, "282A4");
   writeAll(firmwarePath(name32), testimages::kAllIdTF, "282A4");
   ImageList list;
-  EXPECT_EQ(discoverFirmware(list), kDiscoveryAccepted);
+  EXPECT_EQ(discoverFirmware(list), DirectoryScanOutcome::accepted);
   EXPECT_EQ(namesOf(list), (std::vector<std::string>{name31}));
   EXPECT_TRUE(holds(c.trace(), skipped(name32)));
 }
@@ -336,7 +337,7 @@ TEST_F(Discovery, AFileThatFailsVerificationIsLeftOutSilently) {
   writeJunk(firmwarePath("junk.all"));
   writeAll(firmwarePath("good.all"), testimages::kAllIdTF, "282A4");
   ImageList list;
-  EXPECT_EQ(discoverFirmware(list), kDiscoveryAccepted);
+  EXPECT_EQ(discoverFirmware(list), DirectoryScanOutcome::accepted);
   EXPECT_EQ(namesOf(list), (std::vector<std::string>{"good.all"}));
   EXPECT_FALSE(holds(c.trace(), "Skipping invalid file"));
 }
@@ -349,7 +350,7 @@ TEST_F(Discovery, SortsHighestFirstWithFcBeforeConverged) {
   writeGrp(firmwarePath("kh.grp"), "1.1.43.3");
   writeAll(firmwarePath("lf.all"), testimages::kAllIdLF, "390A1");
   ImageList list;
-  EXPECT_EQ(discoverFirmware(list), kDiscoveryAccepted);
+  EXPECT_EQ(discoverFirmware(list), DirectoryScanOutcome::accepted);
   EXPECT_EQ(namesOf(list), (std::vector<std::string>{"tf282a12.all", "tf282a4.all", "lf.all",
                                                      "kh.grp", "kc4100.ufi", "kc4036015.ufi"}));
 }
@@ -357,18 +358,18 @@ TEST_F(Discovery, SortsHighestFirstWithFcBeforeConverged) {
 TEST_F(Discovery, SubdirectoriesAreSkippedWithoutATraceLine) {
   ASSERT_TRUE(std::filesystem::create_directory(firmwarePath("sub.all")));
   ImageList list;
-  EXPECT_EQ(discoverFirmware(list), kDiscoveryNothing);
+  EXPECT_EQ(discoverFirmware(list), DirectoryScanOutcome::nothing);
   EXPECT_FALSE(holds(c.trace(), "Skipping"));
 }
 
 TEST_F(Discovery, AMissingDirectoryIsToldApartFromAnEmptyOne) {
   ImageList list;
   list.push_back(ImageNode());
-  EXPECT_EQ(discoverFirmware(list), kDiscoveryNothing);
+  EXPECT_EQ(discoverFirmware(list), DirectoryScanOutcome::nothing);
   EXPECT_TRUE(list.empty());
   list.push_back(ImageNode());
   const std::string missing = c.scratch.path() + "nowhere" + kPathSeparator;
-  EXPECT_EQ(discoverImages(c.run, missing.c_str(), kFw, list), kDiscoveryNoDirectory);
+  EXPECT_EQ(discoverImages(c.run, missing.c_str(), kFw, list), DirectoryScanOutcome::noDirectory);
   EXPECT_TRUE(list.empty());
 }
 
@@ -384,7 +385,7 @@ TEST_F(Discovery, NamesThatCouldBreakOutOfACommandLineAreSkipped) {
     writeAll(firmwarePath(name), testimages::kAllIdTF, "290A1");
   }
   ImageList list;
-  EXPECT_EQ(discoverFirmware(list), kDiscoveryAccepted);
+  EXPECT_EQ(discoverFirmware(list), DirectoryScanOutcome::accepted);
   EXPECT_EQ(namesOf(list), (std::vector<std::string>{"good name & more.all"}));
   const std::string trace = c.trace();
   for (const std::string& name : unsafe) EXPECT_TRUE(holds(trace, skipped(name))) << name;
@@ -413,12 +414,9 @@ struct SwitchCase {
 };
 
 const SwitchCase kSwitchCases[] = {
-    {"/ff", &Switches::forceFw, true, false},
-    {"/fb", &Switches::forceBios, false, true},
-    {"/update", &Switches::update, true, true},
-    {"/rewrite", &Switches::rewrite, true, true},
-    {"/downgrade", &Switches::downgrade, true, true},
-    {"/q alone", &Switches::query, false, false},
+    {"/ff", &Switches::forceFw, true, false},         {"/fb", &Switches::forceBios, false, true},
+    {"/update", &Switches::update, true, true},       {"/rewrite", &Switches::rewrite, true, true},
+    {"/downgrade", &Switches::downgrade, true, true}, {"/q alone", &Switches::query, false, false},
 };
 
 TEST_F(AutoDiscovery, SearchesOnlyTheDirectoriesTheOperationNeeds) {
