@@ -9,7 +9,7 @@ namespace vornup {
 
 namespace {
 
-constexpr int kToolCallRefused = 4;
+constexpr ToolStep kToolCallRefused{ToolStepOutcome::refused, 0};
 constexpr char kRefusedAddressTrace[] = "Refused unsafe adapter address = %s\n";
 constexpr char kInterruptedTrace[] = "Not run after an interrupt = %s\n";
 
@@ -29,7 +29,8 @@ bool isSafeFileName(const char* name) { return isSafeQuotedText(name); }
 
 bool isSafeCommandPath(const char* path) { return isSafeQuotedText(path); }
 
-int executeForAddress(RunState& run, const char* format, const char* address, const char* extra) {
+ToolStep executeForAddress(RunState& run, const char* format, const char* address,
+                           const char* extra) {
   if (!isSafeAddress(address)) {
     run.toolOutput.clear();
     run.out.traceOut(kRefusedAddressTrace, address);

@@ -6,6 +6,7 @@
 #pragma once
 
 #include "core/run_state.h"
+#include "tool/tandrel.h"
 
 namespace vornup {
 
@@ -23,11 +24,10 @@ bool isSafeCommandPath(const char* path);
 
 // Runs the tool command `format` filled with `address` (and then `extra`,
 // when the format has a second %s). An unsafe address is never placed on a
-// command line: the call is not run, the output stays empty and the status
-// is 4, as for a tool that could not be run. After an interrupt
-// (platform/interrupts.h) the same holds for every call but the one that sets
-// boot code back (run.settingBootCodeBack).
-int executeForAddress(RunState& run, const char* format, const char* address,
-                      const char* extra = "");
+// command line: the call is refused and the output stays empty. After an
+// interrupt (platform/interrupts.h) the same holds for every call but the one
+// that sets boot code back (run.settingBootCodeBack).
+ToolStep executeForAddress(RunState& run, const char* format, const char* address,
+                           const char* extra = "");
 
 }  // namespace vornup

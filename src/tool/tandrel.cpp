@@ -46,13 +46,13 @@ constexpr char kUnableToProcess[] = "\n%s : error - unable to process TANDREL - 
 constexpr char kTimedOut[] =
     "%s: the command \"%s\" did not end within its time limit of %ld second(s) and was ended\n";
 constexpr char kNotStarted[] = "%s: the management tool could not be started for \"%s\"\n";
-constexpr char kReplyUnreadable[] =
-    "%s: the reply of \"%s\" is no regular file that can be read\n";
+constexpr char kReplyUnreadable[] = "%s: the reply of \"%s\" is no regular file that can be read\n";
 constexpr char kInterrupted[] = "%s: \"%s\" was not run or was ended: the run is interrupted\n";
 
-int failToolStep(RunState& run) {
+// The step's own line: the run goes on as the rules for the failed step say.
+ToolStep failToolStep(RunState& run) {
   run.out.consoleOut(kUnableToProcess, run.programName, exitStatus(ExitCode::toolFailure));
-  return exitStatus(ExitCode::toolFailure);
+  return ToolStep{ToolStepOutcome::failed, 0};
 }
 
 // The reply of executeTandrel: run.toolOutput, up to its size; the trace and
@@ -81,9 +81,11 @@ class TandrelReply : public ToolOutput {
 void explainFailure(RunState& run, const ToolRunResult& result, const char* args) {
   switch (result.end) {
     case ToolRunEnd::timedOut:
-      if (!run.out.silent) run.out.errorOut(
-          kTimedOut, run.programName, args,
-          static_cast<long>(std::chrono::duration_cast<std::chrono::seconds>(result.limit).count()));
+      if (!run.out.silent)
+        run.out.errorOut(
+            kTimedOut, run.programName, args,
+            static_cast<long>(
+                std::chrono::duration_cast<std::chrono::seconds>(result.limit).count()));
       break;
     case ToolRunEnd::notStarted:
       if (!run.out.silent) run.out.errorOut(kNotStarted, run.programName, args);
@@ -124,8 +126,7 @@ bool locateTandrel(RunState& run) {
 }
 
 bool locateWindowsTandrel(RunState& run, const char* subkey, const char* valueName,
-                          const char* suiteFolder, const char* executable,
-                          std::string* refusal) {
+                          const char* suiteFolder, const char* executable, std::string* refusal) {
   std::string ignored;
   std::string& why = refusal != nullptr ? *refusal : ignored;
   run.out.traceOut(kLocateHeading);
@@ -161,23 +162,23 @@ bool locateWindowsTandrel(RunState& run, const char* subkey, const char* valueNa
   return true;
 }
 
-int executeTandrel(RunState& run, const char* args) {
+ToolStep executeTandrel(RunState& run, const char* args) {
   run.toolOutput.clear();
   const ToolCommand command{toolCommandKind(args), args};
   TandrelReply reply(run);
   const ToolRunResult result = runTool(run, command, reply);
   if (!reply.started() && result.end == ToolRunEnd::refused) return failToolStep(run);
-  int status = result.status;
+  ToolStep step{ToolStepOutcome::ran, result.status};
   if (result.end != ToolRunEnd::exited) {
     run.toolOutput.clear();
     explainFailure(run, result, args);
-    status = result.end == ToolRunEnd::interrupted ? exitStatus(ExitCode::toolFailure)
-                                                   : failToolStep(run);
+    step = result.end == ToolRunEnd::interrupted ? ToolStep{ToolStepOutcome::interrupted, 0}
+                                                 : failToolStep(run);
   }
   if (run.sw.verbose && reply.started()) {
     run.out.consoleOut(kResponse, run.programName, run.toolOutput.c_str());
   }
-  return status;
+  return step;
 }
 
 }  // namespace vornup

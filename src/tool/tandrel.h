@@ -21,10 +21,24 @@ bool locateWindowsTandrel(RunState& run, const char* subkey, const char* valueNa
                           const char* suiteFolder, const char* executable,
                           std::string* refusal = nullptr);
 
+// How one tool command went.
+enum class ToolStepOutcome {
+  ran,          // the tool ran and ended; `status` is its exit status
+  failed,       // it could not be run, passed its time limit, or its reply
+                // could not be read ("unable to process TANDREL" was printed)
+  interrupted,  // the run was interrupted while it ran; it was ended
+  refused,      // it was never started: an unsafe address, a line that does
+                // not fit, or the run is interrupted
+};
+
+struct ToolStep {
+  ToolStepOutcome outcome = ToolStepOutcome::ran;
+  int status = 0;  // the tool's exit status when it ran, else 0
+};
+
 // Runs the tool with `args`, leaving its whole output (cut to the buffer) in
-// run.toolOutput. Returns the command's exit status, or 4 when it could not
-// be run, passed its time limit, or its output could not be read (the output
-// is empty then; why goes to standard error unless the run is silent).
-int executeTandrel(RunState& run, const char* args);
+// run.toolOutput. Unless the tool ran, the output is empty and why goes to
+// standard error (unless the run is silent).
+ToolStep executeTandrel(RunState& run, const char* args);
 
 }  // namespace vornup

@@ -95,7 +95,7 @@ TEST(ComposeTempPath, WithoutTempNoFileIsNamedAndToolStepsFail) {
     EXPECT_EQ(captured.trace(), "[Temp file]\n\n");
 
     captured.run.toolPath.set("\"Tandrel\"");
-    EXPECT_EQ(executeTandrel(captured.run, "listhbas local"), 4);
+    EXPECT_EQ(executeTandrel(captured.run, "listhbas local").outcome, ToolStepOutcome::failed);
     EXPECT_TRUE(captured.platform.commands.empty());
     EXPECT_EQ(captured.console(),
               "\nvornup.exe : error - unable to process TANDREL - Return Code=4\n\n");

@@ -200,7 +200,9 @@ class HostCommands : public ::testing::Test {
 };
 
 TEST_F(HostCommands, QuotedToolAndTempFileWithBlanksRunThroughTheInterpreter) {
-  EXPECT_EQ(executeTandrel(run, "hbaattrib 10:00:00:00:5E:AA:BB:CC"), 0);
+  const ToolStep step = executeTandrel(run, "hbaattrib 10:00:00:00:5E:AA:BB:CC");
+  EXPECT_EQ(step.outcome, ToolStepOutcome::ran);
+  EXPECT_EQ(step.status, 0);
   EXPECT_STREQ(run.toolOutput.c_str(), "hbaattrib\n10:00:00:00:5E:AA:BB:CC\n");
   EXPECT_FALSE(fs::exists(fs::u8path(run.tempFilePath.c_str())));
 }
@@ -209,9 +211,10 @@ TEST_F(HostCommands, AutoRunCommandsDoNotReachTheOutput) {
   if (!kWindowsHost) GTEST_SKIP() << "the command interpreter's AutoRun is a Windows feature";
   const char kProcessorKey[] = "SOFTWARE\\Microsoft\\Command Processor";
   ASSERT_TRUE(HostRegistry::setString(kProcessorKey, "AutoRun", "echo injected"));
-  int status = executeTandrel(run, "listhbas local");
+  const ToolStep step = executeTandrel(run, "listhbas local");
   HostRegistry::setString(kProcessorKey, "AutoRun", "");
-  EXPECT_EQ(status, 0);
+  EXPECT_EQ(step.outcome, ToolStepOutcome::ran);
+  EXPECT_EQ(step.status, 0);
   EXPECT_STREQ(run.toolOutput.c_str(), "listhbas\nlocal\n");
 }
 

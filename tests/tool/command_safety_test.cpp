@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include "platform/host_names.h"
+#include "platform/interrupts.h"
+#include "support/captured_run.h"
 
 namespace vornup {
 namespace {
@@ -31,6 +33,44 @@ TEST(CommandSafety, FileNamesThatCouldBecomeCommandsAreRefused) {
   for (const char* c = kQuotedArgumentSpecials; *c != '\0'; ++c) {
     std::string name = std::string("x") + *c + ".all";
     EXPECT_FALSE(isSafeFileName(name.c_str())) << name;
+  }
+}
+
+// Which calls reach the tool: never one with an unsafe address, and after an
+// interrupt only the one that sets a port's boot code back.
+TEST(CommandSafety, OnlySafeCallsReachTheTool) {
+  struct Case {
+    const char* address;
+    bool interrupted;
+    bool settingBootCodeBack;
+    ToolStepOutcome outcome;
+  };
+  const Case cases[] = {
+      {"10:00:00:00:5E:AA:BB:CC", false, false, ToolStepOutcome::ran},
+      {"10:00 & del x", false, false, ToolStepOutcome::refused},
+      {"10:00:00:00:5E:AA:BB:CC", true, false, ToolStepOutcome::refused},
+      {"10:00:00:00:5E:AA:BB:CC", true, true, ToolStepOutcome::ran},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.address);
+    CapturedRun captured;
+    captured.usePrivateTemp();
+    captured.run.toolPath.set("\"/opt/korvane/Quenmar/Tandrel\"");
+    captured.run.toolOutput.set("left over");
+    captured.run.settingBootCodeBack = c.settingBootCodeBack;
+    captured.platform.onCommand = [](const std::string& line) {
+      FakePlatform::writeRedirectedOutput(line, "Complete\n");
+      return 2;
+    };
+    clearInterruptRequest();
+    if (c.interrupted) recordClosedOutput();
+    const ToolStep step = executeForAddress(captured.run, "wakeup %s", c.address);
+    clearInterruptRequest();
+    EXPECT_EQ(step.outcome, c.outcome);
+    const bool ran = c.outcome == ToolStepOutcome::ran;
+    EXPECT_EQ(step.status, ran ? 2 : 0);
+    EXPECT_EQ(captured.platform.commands.size(), ran ? 1u : 0u);
+    EXPECT_STREQ(captured.run.toolOutput.c_str(), ran ? "Complete\n" : "");
   }
 }
 

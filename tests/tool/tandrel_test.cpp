@@ -112,7 +112,9 @@ class ExecuteTandrel : public ::testing::Test {
 
 TEST_F(ExecuteTandrel, QuotesTheTempFileAndCapturesTheOutput) {
   replyWith("Port WWN : 10:00:00:00:5E:AA:BB:CC\nFlags : 8000e300\n", 3);
-  EXPECT_EQ(executeTandrel(run, "listhbas local"), 3);
+  const ToolStep step = executeTandrel(run, "listhbas local");
+  EXPECT_EQ(step.outcome, ToolStepOutcome::ran);
+  EXPECT_EQ(step.status, 3);
   ASSERT_EQ(platform.commands.size(), 1u);
   EXPECT_EQ(platform.commands[0], std::string("\"/opt/korvane/Quenmar/Tandrel\" listhbas local > \"") +
                                       run.tempFilePath.c_str() + "\"");
@@ -142,7 +144,7 @@ TEST_F(ExecuteTandrel, MissingOutputFileLeavesOutputEmptyAndFailsWith4) {
   ASSERT_FALSE(run.toolOutput.empty());
   platform.onCommand = [](const std::string&) { return 0; };
   captured.console();
-  EXPECT_EQ(executeTandrel(run, "pcidata 00-11-22-33-44-55"), 4);
+  EXPECT_EQ(executeTandrel(run, "pcidata 00-11-22-33-44-55").outcome, ToolStepOutcome::failed);
   EXPECT_TRUE(run.toolOutput.empty());
   EXPECT_EQ(captured.console(), "\nvornup.exe : error - unable to process TANDREL - Return Code=4\n\n");
   EXPECT_FALSE(tempFileExists());
@@ -154,7 +156,9 @@ TEST_F(ExecuteTandrel, LongOutputIsCutToTheBuffer) {
   std::string reply;
   while (reply.size() < 3 * kToolOutputSize) reply += line;
   replyWith(reply);
-  EXPECT_EQ(executeTandrel(run, "listhbas local"), 0);
+  const ToolStep step = executeTandrel(run, "listhbas local");
+  EXPECT_EQ(step.outcome, ToolStepOutcome::ran);
+  EXPECT_EQ(step.status, 0);
   EXPECT_EQ(run.toolOutput.length(), kToolOutputSize - 1);
   EXPECT_EQ(std::string(run.toolOutput.c_str()), reply.substr(0, kToolOutputSize - 1));
 }
@@ -173,12 +177,12 @@ TEST_F(ExecuteTandrel, CommandLineThatDoesNotFitIsNotRun) {
   // temporary file; 761 characters fit the 762-byte buffer.
   const std::size_t fixed = run.toolPath.length() + 1 + 3 + run.tempFilePath.length() + 2;
   std::string fits(761 - fixed, 'a');
-  EXPECT_EQ(executeTandrel(run, fits.c_str()), 0);
+  EXPECT_EQ(executeTandrel(run, fits.c_str()).outcome, ToolStepOutcome::ran);
   EXPECT_EQ(platform.commands.size(), 1u);
 
   std::string tooLong(762 - fixed, 'a');
   captured.console();
-  EXPECT_EQ(executeTandrel(run, tooLong.c_str()), 4);
+  EXPECT_EQ(executeTandrel(run, tooLong.c_str()).outcome, ToolStepOutcome::failed);
   EXPECT_EQ(platform.commands.size(), 1u);
   EXPECT_TRUE(run.toolOutput.empty());
   EXPECT_EQ(captured.console(), "\nvornup.exe : error - unable to process TANDREL - Return Code=4\n\n");
@@ -188,7 +192,7 @@ TEST(ExecuteTandrelWithoutTemp, NothingIsRunOrWritten) {
   CapturedRun captured;
   captured.run.toolPath.set("\"/opt/korvane/Quenmar/Tandrel\"");
   captured.run.toolOutput.set("previous");
-  EXPECT_EQ(executeTandrel(captured.run, "listhbas local"), 4);
+  EXPECT_EQ(executeTandrel(captured.run, "listhbas local").outcome, ToolStepOutcome::failed);
   EXPECT_TRUE(captured.platform.commands.empty());
   EXPECT_TRUE(captured.run.toolOutput.empty());
   EXPECT_EQ(captured.console(),

@@ -155,7 +155,8 @@ TEST_F(HostRunner, AHungStepFailsAsAToolFailureNamingTheCommandAndTheLimit) {
   run.toolTimeLimits.query = milliseconds(1000);
   setVariable("TANDREL_SIM_DELAY", "pcidata 20000");
   run.toolOutput.set("left over");
-  EXPECT_EQ(executeTandrel(run, "pcidata 10:00:00:00:c9:7d:00:01"), 4);
+  EXPECT_EQ(executeTandrel(run, "pcidata 10:00:00:00:c9:7d:00:01").outcome,
+            ToolStepOutcome::failed);
   EXPECT_TRUE(run.toolOutput.empty());
   EXPECT_EQ(console(), "\nvornup : error - unable to process TANDREL - Return Code=4\n\n");
   EXPECT_EQ(errors(),
@@ -238,7 +239,8 @@ TEST(NotStartedTool, TheInterpretersStatusesAreToolFailures) {
     };
     EXPECT_EQ(discoverAdapters(captured.run), DiscoveryOutcome::toolFailed);
     EXPECT_TRUE(captured.run.adapterList.empty());
-    EXPECT_EQ(executeTandrel(captured.run, "hbaattrib 10:00:00:00:c9:7d:00:01"), 4);
+    EXPECT_EQ(executeTandrel(captured.run, "hbaattrib 10:00:00:00:c9:7d:00:01").outcome,
+              ToolStepOutcome::failed);
     EXPECT_TRUE(captured.run.toolOutput.empty());
     EXPECT_NE(captured.errors().find("could not be started"), std::string::npos);
   }
