@@ -14,17 +14,10 @@
 #include "core/adapter.h"
 #include "core/text_compare.h"
 #include "support/captured_run.h"
+#include "support/device_ids.h"
 
 namespace vornup {
 namespace {
-
-bool isConvergedOrHalvardDevice(uint32_t deviceId) {
-  const uint32_t ids[] = {0x3A00, 0x3A02, 0x3A04, 0x3A10, 0x3A12, 0x3A14, 0x6C00};
-  for (uint32_t id : ids) {
-    if (id == deviceId) return true;
-  }
-  return false;
-}
 
 TEST(ModelTable, RowsAreFilledAndDistinct) {
   std::set<std::pair<std::string, std::string>> seen;

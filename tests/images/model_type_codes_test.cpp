@@ -8,17 +8,10 @@
 
 #include "core/model_table.h"
 #include "images/image_id_tables.h"
+#include "support/device_ids.h"
 
 namespace vornup {
 namespace {
-
-bool isConvergedOrHalvardDevice(uint32_t deviceId) {
-  const uint32_t ids[] = {0x3A00, 0x3A02, 0x3A04, 0x3A10, 0x3A12, 0x3A14, 0x6C00};
-  for (uint32_t id : ids) {
-    if (id == deviceId) return true;
-  }
-  return false;
-}
 
 // The type codes that firmware images of ALL files can carry.
 std::set<std::string> dwcTypeCodes() {
