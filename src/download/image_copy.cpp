@@ -6,6 +6,7 @@
 
 #include "core/output.h"
 #include "core/run_state.h"
+#include "platform/host_names.h"
 #include "platform/file_copy.h"
 
 namespace vornup {
@@ -29,6 +30,15 @@ ImageCopyOutcome sourceState(const char* path) {
   return ImageCopyOutcome::kReady;
 }
 
+// The part of `path` after its last folder separator.
+const char* fileNameOf(const char* path) {
+  const char* name = path;
+  for (const char* c = path; *c != '\0'; ++c) {
+    if (*c == '/' || *c == kPathSeparator) name = c + 1;
+  }
+  return name;
+}
+
 }  // namespace
 
 ImageCopy::~ImageCopy() { remove(); }
@@ -44,8 +54,10 @@ ImageCopyOutcome ImageCopy::make(RunState& run, const char* source, const ImageN
   const ImageCopyOutcome state = sourceState(source);
   if (state != ImageCopyOutcome::kReady) return state;
   ImageFileKind fileKind;
-  const char* name = image.actualFileName.c_str();
-  if (run.tempDirectory.empty() || !path_.set(run.tempDirectory.c_str()) || !path_.append(name) ||
+  // A name from fwmatrix.txt may carry folders ("sub/x.all", "/x.all"): the
+  // copy takes only the file's own name, so it stays in the private folder.
+  const char* name = fileNameOf(image.actualFileName.c_str());
+  if (*name == '\0' || run.tempDirectory.empty() || !path_.set(run.tempDirectory.c_str()) || !path_.append(name) ||
       !classifyImageName(name, kind, fileKind)) {
     return ImageCopyOutcome::kCopyFailed;
   }

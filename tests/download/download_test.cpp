@@ -85,6 +85,28 @@ TEST_F(DownloadTest, FirmwareIsNamedByTheFullPathOfItsVerifiedPrivateCopy) {
   EXPECT_EQ(c.run.counters.cnaFwDownloadCount, 0);
 }
 
+// fwmatrix.txt may name an image with folders before it: the copy keeps only
+// the file's own name, inside the private folder.
+TEST_F(DownloadTest, AnImageNamedWithFoldersIsCopiedUnderItsOwnName) {
+  for (const char* named : {"sub/kf290a1.all", "/kf290a1.all", "sub//kf290a1.all"}) {
+    SCOPED_TRACE(named);
+    Adapter& fc = add(sampleFcAdapter());
+    ImageNode node = image("kf290a1.all", "KF290A1");
+    std::filesystem::create_directories(firmwarePath("sub"));
+    const std::string source = firmwarePath(named);
+    if (!std::filesystem::exists(source)) {
+      std::filesystem::copy_file(firmwarePath("kf290a1.all"), source);
+    }
+    node.actualFileName.set(named);
+    runner.calls.clear();
+    EXPECT_EQ(executeDownload(c.run, fc, node, ImageKind::firmware), 0);
+    ASSERT_EQ(toolCalls().size(), 1u);
+    EXPECT_EQ(toolCalls()[0],
+              "download 10:00:00:00:5E:AA:BB:01 \"" + copyPath("kf290a1.all") + "\"");
+    EXPECT_FALSE(std::filesystem::exists(copyPath("kf290a1.all")));
+  }
+}
+
 TEST_F(DownloadTest, MissingImageFileFailsWithoutRunningTheTool) {
   Adapter& fc = add(sampleFcAdapter());
   ImageNode fw = image("absent.all", "KF290A1", false);
