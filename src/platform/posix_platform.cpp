@@ -6,14 +6,15 @@
 // /etc/vornup/registry when that is unset or empty.
 #include <dirent.h>
 #include <fcntl.h>
-#include <sched.h>
 #include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
+#include <random>
 #include <vector>
 
 #include "platform/host_platform.h"
@@ -28,9 +29,13 @@ constexpr char kDefaultTemporaryDirectory[] = "/tmp";
 constexpr char kPrivateDirectoryPrefix[] = "vornup-";
 constexpr char kPrivateDirectoryUniquePart[] = "-XXXXXX";
 // How often the rights probe starts again when a run beside it removed a
-// directory it had just found or made; between two attempts it gives the
-// other run the processor, so that a loaded machine cannot starve it.
+// directory it had just found or made. Between two attempts it waits a
+// random while, longer after each: probes that run in step with each other
+// (one finds the parent, the other removes it, again and again) fall out of
+// step.
 constexpr int kRightsProbeAttempts = 200;
+constexpr long kRightsProbeBackoffMicroseconds = 50;
+constexpr int kRightsProbeBackoffDoublings = 6;
 // A registry string value is read into a 254-byte buffer: 253 characters
 // and the terminator.
 constexpr std::size_t kMaxRegistryString = 253;
@@ -102,12 +107,17 @@ bool makeKeyDirectory(const std::string& path, std::vector<std::string>& created
   }
 }
 
-// The rights probe once: true when the leaf key could be made and written to.
-// `vanished` tells that a directory disappeared meanwhile (a run beside this
-// one removed what it made), so the answer is not known yet.
+// The rights probe once: true when this probe made the leaf key, or found it
+// and may write to it. `vanished` tells that a directory disappeared
+// meanwhile (a run beside this one removed what it made), so the answer is
+// not known yet. A leaf this probe made answers the question even when a
+// run beside it removes it at once: asking again after that could go on
+// losing the same race.
 bool probeKeyOnce(const std::string& leaf, bool& vanished) {
   std::vector<std::string> created;
-  bool writable = makeKeyDirectory(leaf, created) && ::access(leaf.c_str(), W_OK) == 0;
+  const bool reached = makeKeyDirectory(leaf, created);
+  const bool madeLeaf = reached && !created.empty() && created.back() == leaf;
+  const bool writable = madeLeaf || (reached && ::access(leaf.c_str(), W_OK) == 0);
   vanished = !writable && errno == ENOENT;
   // The leaf goes even when it was there before (a probe of another run
   // that was cut off); parents only when this probe made them.
@@ -197,8 +207,13 @@ class PosixPlatform : public HostPlatform {
     std::string leaf = registryRoot() + "/" + kRightsProbeKey;
     bool vanished = true;
     bool writable = false;
+    std::minstd_rand random(static_cast<unsigned>(::getpid()));
     for (int attempt = 0; attempt < kRightsProbeAttempts && vanished && !writable; ++attempt) {
-      if (attempt > 0) ::sched_yield();
+      if (attempt > 0) {
+        const long longest = kRightsProbeBackoffMicroseconds
+                             << std::min(attempt, kRightsProbeBackoffDoublings);
+        ::usleep(static_cast<useconds_t>(random() % static_cast<unsigned long>(longest)));
+      }
       writable = probeKeyOnce(leaf, vanished);
     }
     return writable;
