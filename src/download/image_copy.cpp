@@ -13,13 +13,38 @@ namespace vornup {
 
 namespace {
 
-constexpr char kMissingNote[] = "%s: image %s is gone; it was not downloaded\n";
-constexpr char kUnreadableNote[] =
-    "%s: image %s is no longer a readable regular file; it was not downloaded\n";
-constexpr char kCopyFailedNote[] =
-    "%s: image %s could not be copied into the private directory; it was not downloaded\n";
-constexpr char kChangedNote[] =
-    "%s: image %s changed after it was verified; it was not downloaded\n";
+// What a refused copy says: on standard error and in the trace (program
+// name, then the file), and in the run report (the file's path follows).
+struct Refusal {
+  ImageCopyOutcome outcome;
+  const char* note;
+  const char* reason;
+};
+
+// clang-format off
+constexpr Refusal kRefusals[] = {
+    {ImageCopyOutcome::kMissing,
+     "%s: image %s is gone; it was not downloaded\n",
+     "the image file was not found: "},
+    {ImageCopyOutcome::kUnreadable,
+     "%s: image %s is no longer a readable regular file; it was not downloaded\n",
+     "the image file is no longer a readable regular file: "},
+    {ImageCopyOutcome::kCopyFailed,
+     "%s: image %s could not be copied into the private directory; it was not downloaded\n",
+     "the image could not be copied into the private directory: "},
+    {ImageCopyOutcome::kChanged,
+     "%s: image %s changed after it was verified; it was not downloaded\n",
+     "the image changed after it was verified: "},
+};
+// clang-format on
+
+// The row of `outcome`; null for a copy that is ready.
+const Refusal* refusalOf(ImageCopyOutcome outcome) {
+  for (const Refusal& refusal : kRefusals) {
+    if (refusal.outcome == outcome) return &refusal;
+  }
+  return nullptr;
+}
 
 // Where `path` stands without opening it (a FIFO is never opened).
 ImageCopyOutcome sourceState(const char* path) {
@@ -90,41 +115,15 @@ ImageCopyOutcome ImageCopy::make(RunState& run, const char* source, const ImageN
 }
 
 const char* imageCopyRefusal(ImageCopyOutcome outcome) {
-  switch (outcome) {
-    case ImageCopyOutcome::kReady:
-      return "";
-    case ImageCopyOutcome::kMissing:
-      return "the image file was not found: ";
-    case ImageCopyOutcome::kUnreadable:
-      return "the image file is no longer a readable regular file: ";
-    case ImageCopyOutcome::kCopyFailed:
-      return "the image could not be copied into the private directory: ";
-    case ImageCopyOutcome::kChanged:
-      break;
-  }
-  return "the image changed after it was verified: ";
+  const Refusal* refusal = refusalOf(outcome);
+  return refusal != nullptr ? refusal->reason : "";
 }
 
 void reportImageCopyFailure(RunState& run, const char* source, ImageCopyOutcome outcome) {
-  const char* note = kChangedNote;
-  switch (outcome) {
-    case ImageCopyOutcome::kReady:
-      return;
-    case ImageCopyOutcome::kMissing:
-      note = kMissingNote;
-      break;
-    case ImageCopyOutcome::kUnreadable:
-      note = kUnreadableNote;
-      break;
-    case ImageCopyOutcome::kCopyFailed:
-      note = kCopyFailedNote;
-      break;
-    case ImageCopyOutcome::kChanged:
-      break;
-  }
-  std::fprintf(stderr, note, run.programName, source);
-  std::fflush(stderr);
-  run.out.traceOut(note, run.programName, source);
+  const Refusal* refusal = refusalOf(outcome);
+  if (refusal == nullptr) return;
+  run.out.errorOut(refusal->note, run.programName, source);
+  run.out.traceOut(refusal->note, run.programName, source);
 }
 
 }  // namespace vornup

@@ -333,6 +333,7 @@ TEST_F(DownloadTest, ImageChangedAfterVerificationIsNotDownloaded) {
     if (*k.note != '\0') {
       EXPECT_NE(trace.find(k.note), std::string::npos) << trace;
       EXPECT_NE(trace.find(firmwarePath(name)), std::string::npos) << trace;
+      EXPECT_NE(c.errors().find(k.note), std::string::npos);
     }
     EXPECT_EQ(c.run.counters.downloadCount, 1);
     EXPECT_EQ(c.run.counters.downloadErrorCount, 1);
