@@ -9,11 +9,13 @@
 // file again for a checksum), so the file keeps the last block it read and
 // serves every read and seek that falls inside it without asking the system
 // again. Reads of a block's size or more go straight to the caller's buffer.
+// The file is read by position, so a seek never costs a system call.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
-#include <cstdio>
+
+#include "platform/safe_files.h"
 
 namespace vornup {
 
@@ -30,15 +32,18 @@ class ImageFile {
   // never blocks. The file is closed when the object goes away.
   bool open(const char* path);
 
-  bool isOpen() const { return file_ != nullptr; }
+  bool isOpen() const { return file_.isOpen(); }
   uint64_t size() const { return size_; }
   uint64_t position() const { return position_; }
   // True once the position has reached (or passed) the end of the file.
   bool atEnd() const { return position_ >= size_; }
 
   // Moves to an absolute position; positions past the end are allowed (the
-  // next read then meets the end of the file).
-  bool seek(uint64_t position);
+  // next read then meets the end of the file). False when no file is open.
+  bool seek(uint64_t position) {
+    position_ = position;
+    return isOpen();
+  }
 
   // Reads up to `count` bytes; returns how many arrived.
   std::size_t read(uint8_t* data, std::size_t count);
@@ -57,29 +62,17 @@ class ImageFile {
   static constexpr std::size_t kBlockBytes = 8192;
 
  private:
-  // Where the system's file position stands when it is not known (after a
-  // failed read).
-  static constexpr uint64_t kUnknownPosition = ~uint64_t(0);
-
   void close();
   // Whether the byte at `position` is in the kept block.
   bool inKeptBytes(uint64_t position) const {
     return position >= blockStart_ && position - blockStart_ < blockLength_;
   }
-  // Whether a seek to `position` stays in the kept block or just after it.
-  bool inBlock(uint64_t position) const {
-    return position >= blockStart_ && position - blockStart_ <= blockLength_;
-  }
-  // Puts the system's file position at position_; false when it cannot.
-  bool placeFile();
-  // Reads from the system's file position; returns how many bytes arrived.
-  std::size_t readFile(uint8_t* data, std::size_t count);
+  // Reads from `position` of the file; returns how many bytes arrived.
+  std::size_t readFile(uint64_t position, uint8_t* data, std::size_t count);
 
-  std::FILE* file_ = nullptr;
+  ReadOnlyFile file_;
   uint64_t size_ = 0;
   uint64_t position_ = 0;
-  // The system's file position.
-  uint64_t filePosition_ = kUnknownPosition;
   // The kept block: bytes [blockStart_, blockStart_ + blockLength_) of the
   // file.
   uint64_t blockStart_ = 0;

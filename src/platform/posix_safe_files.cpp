@@ -2,7 +2,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <limits>
 
 #include "platform/safe_files.h"
 
@@ -12,6 +14,11 @@ namespace {
 // Mode of created log and trace files before the umask, as fopen makes them.
 constexpr mode_t kNewFileMode = 0666;
 constexpr mode_t kPrivateFileMode = 0600;
+// Files are read without blocking: a FIFO or device in a file's place is
+// refused after the open instead of holding the run in it.
+constexpr int kReadFlags = O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC;
+// The most one system call is asked to read.
+constexpr std::size_t kLargestRead = std::size_t(1) << 30;
 
 // Keeps `descriptor`, opened with `openFlags`, only when it is a regular
 // file; makes it blocking and wraps it in a stream. Closes it otherwise.
@@ -33,8 +40,48 @@ std::FILE* regularFileStream(int descriptor, int openFlags, const char* mode) {
 }  // namespace
 
 std::FILE* openRegularFileForReading(const std::string& path) {
-  constexpr int flags = O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC;
-  return regularFileStream(::open(path.c_str(), flags), flags, "rb");
+  return regularFileStream(::open(path.c_str(), kReadFlags), kReadFlags, "rb");
+}
+
+bool ReadOnlyFile::open(const char* path, uint64_t& size) {
+  close();
+  const int descriptor = ::open(path, kReadFlags);
+  if (descriptor < 0) return false;
+  struct stat info;
+  if (::fstat(descriptor, &info) != 0 || !S_ISREG(info.st_mode) || info.st_size < 0) {
+    ::close(descriptor);
+    return false;
+  }
+  handle_ = descriptor;
+  size = static_cast<uint64_t>(info.st_size);
+  return true;
+}
+
+void ReadOnlyFile::close() {
+  if (handle_ != kNoHandle) ::close(static_cast<int>(handle_));
+  handle_ = kNoHandle;
+}
+
+bool ReadOnlyFile::readAt(uint64_t position, uint8_t* data, std::size_t count,
+                          std::size_t& arrived) {
+  arrived = 0;
+  if (handle_ == kNoHandle) return false;
+  while (arrived < count) {
+    const uint64_t at = position + arrived;
+    if (at < position || at > static_cast<uint64_t>(std::numeric_limits<off_t>::max())) {
+      return false;
+    }
+    const std::size_t chunk = std::min<std::size_t>(count - arrived, kLargestRead);
+    const ssize_t got =
+        ::pread(static_cast<int>(handle_), data + arrived, chunk, static_cast<off_t>(at));
+    if (got < 0) {
+      if (errno == EINTR) continue;
+      return false;
+    }
+    if (got == 0) break;
+    arrived += static_cast<std::size_t>(got);
+  }
+  return true;
 }
 
 std::FILE* openFileForWriting(const std::string& path, WriteMode mode, bool) {

@@ -2,6 +2,8 @@
 // replaced: never blocking on a FIFO or device, only regular files.
 #pragma once
 
+#include <cstddef>
+#include <cstdint>
 #include <cstdio>
 #include <string>
 
@@ -12,6 +14,35 @@ namespace vornup {
 // O_NONBLOCK, checked with fstat, then made blocking again). nullptr when the
 // file cannot be opened or is no regular file.
 std::FILE* openRegularFileForReading(const std::string& path);
+
+// An existing regular file opened for reading at chosen positions, without a
+// stream in between: a reader that keeps its own buffer asks the system once
+// per read and never seeks. What openRegularFileForReading refuses, this
+// refuses too, without blocking (POSIX: the descriptor stays non-blocking,
+// which changes nothing for a regular file). Closed when it goes away.
+class ReadOnlyFile {
+ public:
+  ReadOnlyFile() = default;
+  ReadOnlyFile(const ReadOnlyFile&) = delete;
+  ReadOnlyFile& operator=(const ReadOnlyFile&) = delete;
+  ~ReadOnlyFile() { close(); }
+
+  // Opens `path` and measures it into `size`; false when it cannot be opened,
+  // is no regular file or cannot be measured.
+  bool open(const char* path, uint64_t& size);
+  void close();
+  bool isOpen() const { return handle_ != kNoHandle; }
+
+  // Reads up to `count` bytes from `position` into `data`; `arrived` tells
+  // how many came, fewer only at the end of the file or on a read error.
+  // False on a read error (the bytes before it arrived all the same).
+  bool readAt(uint64_t position, uint8_t* data, std::size_t count, std::size_t& arrived);
+
+ private:
+  // A POSIX descriptor or a Windows handle; -1 is neither.
+  static constexpr intptr_t kNoHandle = -1;
+  intptr_t handle_ = kNoHandle;
+};
 
 enum class WriteMode { append, truncate };
 

@@ -5,12 +5,16 @@
 #include <fcntl.h>
 #include <io.h>
 
+#include <algorithm>
+
 #include "platform/safe_files.h"
 
 namespace vornup {
 namespace {
 
 constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+// The most one system call is asked to read.
+constexpr DWORD kLargestRead = DWORD(1) << 30;
 
 // A handle to a plain file on disk: no directory, device, pipe or reparse
 // point (a link).
@@ -19,6 +23,13 @@ bool isPlainDiskFile(HANDLE file) {
   BY_HANDLE_FILE_INFORMATION info;
   return GetFileInformationByHandle(file, &info) &&
          (info.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) == 0;
+}
+
+// Opens an existing file for reading, sharing it with every other opener.
+// Without FILE_FLAG_BACKUP_SEMANTICS a directory is not opened at all.
+HANDLE openForReading(const char* path) {
+  return CreateFileA(path, GENERIC_READ, kShareAll, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
+                     nullptr);
 }
 
 // Keeps `file` only when it is a plain disk file and wraps it in a stream.
@@ -42,10 +53,49 @@ std::FILE* plainFileStream(HANDLE file, int flags, const char* mode, bool text =
 }  // namespace
 
 std::FILE* openRegularFileForReading(const std::string& path) {
-  // Without FILE_FLAG_BACKUP_SEMANTICS a directory is not opened at all.
-  HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, kShareAll, nullptr, OPEN_EXISTING,
-                            FILE_ATTRIBUTE_NORMAL, nullptr);
-  return plainFileStream(file, _O_RDONLY, "rb");
+  return plainFileStream(openForReading(path.c_str()), _O_RDONLY, "rb");
+}
+
+bool ReadOnlyFile::open(const char* path, uint64_t& size) {
+  close();
+  HANDLE file = openForReading(path);
+  if (file == INVALID_HANDLE_VALUE) return false;
+  LARGE_INTEGER length;
+  if (!isPlainDiskFile(file) || !GetFileSizeEx(file, &length) || length.QuadPart < 0) {
+    CloseHandle(file);
+    return false;
+  }
+  handle_ = reinterpret_cast<intptr_t>(file);
+  size = static_cast<uint64_t>(length.QuadPart);
+  return true;
+}
+
+void ReadOnlyFile::close() {
+  if (handle_ != kNoHandle) CloseHandle(reinterpret_cast<HANDLE>(handle_));
+  handle_ = kNoHandle;
+}
+
+bool ReadOnlyFile::readAt(uint64_t position, uint8_t* data, std::size_t count,
+                          std::size_t& arrived) {
+  arrived = 0;
+  if (handle_ == kNoHandle) return false;
+  while (arrived < count) {
+    const uint64_t at = position + arrived;
+    if (at < position || at > uint64_t(INT64_MAX)) return false;
+    // The position travels with the call; the handle's own is not used.
+    OVERLAPPED where = {};
+    where.Offset = static_cast<DWORD>(at);
+    where.OffsetHigh = static_cast<DWORD>(at >> 32);
+    const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(count - arrived, kLargestRead));
+    DWORD got = 0;
+    if (!ReadFile(reinterpret_cast<HANDLE>(handle_), data + arrived, chunk, &got, &where)) {
+      if (GetLastError() == ERROR_HANDLE_EOF) break;
+      return false;
+    }
+    if (got == 0) break;
+    arrived += got;
+  }
+  return true;
 }
 
 std::FILE* openFileForWriting(const std::string& path, WriteMode mode, bool text) {

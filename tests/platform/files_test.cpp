@@ -34,10 +34,54 @@ TEST(SafeFiles, OnlyRegularFilesAreRead) {
     SCOPED_TRACE(c.path);
     std::FILE* file = openRegularFileForReading(c.path);
     EXPECT_EQ(file != nullptr, c.opened);
-    if (file == nullptr) continue;
-    EXPECT_EQ(readAll(file), "bytes\r\n");  // binary: line ends as they are
-    std::fclose(file);
+    if (file != nullptr) {
+      EXPECT_EQ(readAll(file), "bytes\r\n");  // binary: line ends as they are
+      std::fclose(file);
+    }
+    // The same rule for reading by position.
+    ReadOnlyFile byPosition;
+    uint64_t size = 99;
+    EXPECT_EQ(byPosition.open(c.path.c_str(), size), c.opened);
+    EXPECT_EQ(byPosition.isOpen(), c.opened);
+    if (c.opened) {
+      EXPECT_EQ(size, 7u);
+    }
   }
+}
+
+// Reads by position: anywhere in the file, across its end, past it, and
+// after the file grew; nothing once closed.
+TEST(SafeFiles, ReadsByPosition) {
+  TestDirectory scratch;
+  ASSERT_TRUE(scratch.write("image.all", "0123456789"));
+  ReadOnlyFile file;
+  uint64_t size = 0;
+  ASSERT_TRUE(file.open(scratch.file("image.all").c_str(), size));
+  ASSERT_EQ(size, 10u);
+  struct Case {
+    uint64_t position;
+    std::size_t count;
+    const char* bytes;
+  };
+  const Case cases[] = {{0, 4, "0123"},       {7, 2, "78"},           {6, 10, "6789"},
+                        {10, 5, ""},          {4000000000ull, 3, ""}, {(uint64_t(1) << 40), 1, ""},
+                        {3, 0, ""},           {0, 10, "0123456789"}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.position);
+    char buffer[16] = {};
+    std::size_t arrived = 99;
+    EXPECT_TRUE(file.readAt(c.position, reinterpret_cast<uint8_t*>(buffer), c.count, arrived));
+    EXPECT_EQ(std::string(buffer, arrived), c.bytes);
+  }
+  ASSERT_TRUE(scratch.write("image.all", "0123456789ab"));
+  char buffer[4] = {};
+  std::size_t arrived = 0;
+  EXPECT_TRUE(file.readAt(9, reinterpret_cast<uint8_t*>(buffer), sizeof buffer, arrived));
+  EXPECT_EQ(std::string(buffer, arrived), "9ab");
+  file.close();
+  EXPECT_FALSE(file.isOpen());
+  EXPECT_FALSE(file.readAt(0, reinterpret_cast<uint8_t*>(buffer), 1, arrived));
+  EXPECT_EQ(arrived, 0u);
 }
 
 TEST(SafeFiles, LogsAreAppendedToOrEmptied) {

@@ -124,6 +124,18 @@ TEST(PosixReading, OnlyRegularFilesAreOpenedAndNothingBlocks) {
     EXPECT_NE(::fcntl(::fileno(file), F_GETFD) & FD_CLOEXEC, 0);
     std::fclose(file);
   }
+  // Reading by position refuses the same, without blocking either.
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.path);
+    ReadOnlyFile file;
+    uint64_t size = 0;
+    EXPECT_EQ(file.open(c.path.c_str(), size), c.opened);
+    if (!c.opened) continue;
+    char buffer[8] = {};
+    std::size_t arrived = 0;
+    EXPECT_TRUE(file.readAt(0, reinterpret_cast<uint8_t*>(buffer), sizeof buffer, arrived));
+    EXPECT_STREQ(buffer, "bytes");
+  }
 }
 
 // Appending to and emptying regular files: see files_test.cpp.
