@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "images/all_checksum.h"
+#include "images/byte_reader.h"
 #include "images/fc_image.h"
 #include "images/image_file.h"
 #include "images/image_id_tables.h"
@@ -73,12 +74,14 @@ int verifyDwcSubImage(Output& out, uint32_t idWord, ImageIdText& result) {
 
 enum class HeaderRead { kComplete, kEndOfFile, kFailed };
 
+// Reads the header in one piece; its words are big-endian.
 HeaderRead readAifHeader(ImageFile& file, AifHeader& header) {
-  for (uint32_t& word : header.word) {
-    if (!readBigEndianWord(file, word)) {
-      return file.atEnd() ? HeaderRead::kEndOfFile : HeaderRead::kFailed;
-    }
+  uint8_t bytes[AifHeader::kBytes];
+  if (file.read(bytes, sizeof bytes) != sizeof bytes) {
+    return file.atEnd() ? HeaderRead::kEndOfFile : HeaderRead::kFailed;
   }
+  const ByteReader reader(bytes, sizeof bytes);
+  for (std::size_t i = 0; i < AifHeader::kBytes / 4; ++i) header.word[i] = reader.be32(4 * i);
   return HeaderRead::kComplete;
 }
 

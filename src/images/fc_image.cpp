@@ -53,6 +53,9 @@ EncodedVersionText writeEncodedVersion(Output& out, uint32_t idWord, ImageIdText
   return version;
 }
 
+namespace {
+
+// Reads a big-endian word one byte at a time; false when a byte is missing.
 bool readBigEndianWord(ImageFile& file, uint32_t& word) {
   word = 0;
   for (int i = 0; i < 4; ++i) {
@@ -62,6 +65,8 @@ bool readBigEndianWord(ImageFile& file, uint32_t& word) {
   }
   return true;
 }
+
+}  // namespace
 
 int openFcImage(Output& out, const char* heading, const char* readingLine, const char* path,
                 ImageFile& file, uint32_t& firstWord) {

@@ -38,9 +38,6 @@ EncodedVersionText decodeImageVersion(Output& out, uint32_t idWord);
 // trace. A result without a whole type code stays as it is.
 EncodedVersionText writeEncodedVersion(Output& out, uint32_t idWord, ImageIdText& result);
 
-// Reads a big-endian word one byte at a time; false when a byte is missing.
-bool readBigEndianWord(ImageFile& file, uint32_t& word);
-
 // The opening of both readers: traces `heading`, opens the file, traces the
 // input line and `readingLine`, reads the first word and rewinds. Returns 0,
 // OPEN_FILE_ERROR or INVALID_IMAGE_ERROR (each failure traced).
