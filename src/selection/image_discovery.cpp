@@ -2,10 +2,8 @@
 // file into an image list node; the sorted insertion into an image list.
 #include "selection/image_discovery.h"
 
-#include <algorithm>
 #include <cstring>
 #include <filesystem>
-#include <iterator>
 #include <system_error>
 
 #include "core/placeholder_text.h"
@@ -80,11 +78,9 @@ void insertImageSorted(ImageList& list, const ImageNode& node) {
 
 // Both orders are lexicographic (the FC sort keys on their first 13
 // characters, the converged blocks on their five numbers), so a stable sort
-// by them puts every node where the one-by-one insertion would.
-void fillSortedList(ImageList& list, std::vector<ImageNode>& nodes) {
-  std::stable_sort(nodes.begin(), nodes.end(), imageGoesBefore);
-  list.assign(nodes.begin(), nodes.end());
-}
+// by them puts every node where the one-by-one insertion would. The list's
+// own sort is stable and relinks the nodes without moving them.
+void sortImageList(ImageList& list) { list.sort(imageGoesBefore); }
 
 int initFileImage(RunState& run, ImageNode& node, const char* directory, const char* name,
                   ImageKind kind) {

@@ -7,7 +7,6 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <vector>
 
 #include "core/image_node.h"
 #include "images/image_formats.h"
@@ -31,9 +30,9 @@ bool imageGoesBefore(const ImageNode& a, const ImageNode& b);
 // after it.
 void insertImageSorted(ImageList& list, const ImageNode& node);
 
-// Makes `list` hold `nodes` in the order that inserting them one after the
-// other with insertImageSorted gives (equal nodes keep their order).
-void fillSortedList(ImageList& list, std::vector<ImageNode>& nodes);
+// Puts `list` in the order that inserting its nodes one after the other with
+// insertImageSorted gives (equal nodes keep their order).
+void sortImageList(ImageList& list);
 
 // Loads the file `name` of `directory` into `node` for fwmatrix mode. Returns
 // 1 when the name has no extension of the kind's directory or cannot safely

@@ -50,7 +50,6 @@ DirectoryScanOutcome discoverImages(RunState& run, const char* directory, ImageK
   list.clear();
   // Collected first and sorted once: inserting each into the sorted list
   // walks it for every image.
-  std::vector<ImageNode> nodes;
   bool accepted = false;
   const bool searched =
       run.platform.forEachDirectoryEntry(directory, [&](const DirectoryEntry& entry) {
@@ -65,10 +64,10 @@ DirectoryScanOutcome discoverImages(RunState& run, const char* directory, ImageK
         ImageFamily family = ImageFamily::none;
         if (verifyImageFile(run.out, path.c_str(), result, fileKind, family) != 0) return;
         accepted = true;
-        nodes.emplace_back();
-        fillImageNode(nodes.back(), entry.name.c_str(), result, family);
+        list.emplace_back();
+        fillImageNode(list.back(), entry.name.c_str(), result, family);
       });
-  fillSortedList(list, nodes);
+  sortImageList(list);
   if (!searched) return DirectoryScanOutcome::noDirectory;
   return accepted ? DirectoryScanOutcome::accepted : DirectoryScanOutcome::nothing;
 }

@@ -275,9 +275,8 @@ TEST(FillSortedList, EqualsInsertingOneByOne) {
     }
     ImageList inserted;
     for (const ImageNode& node : nodes) insertImageSorted(inserted, node);
-    std::vector<ImageNode> copy = nodes;
-    ImageList sorted;
-    fillSortedList(sorted, copy);
+    ImageList sorted(nodes.begin(), nodes.end());
+    sortImageList(sorted);
     ASSERT_EQ(namesOf(sorted), namesOf(inserted)) << "round " << round;
   }
 }
