@@ -14,10 +14,22 @@ export WINEPREFIX=$prefix
 export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml="
 
+# Wine's launcher starts its 32-bit loader whenever that is installed. On a
+# host whose kernel runs no 32-bit programs (some virtual machines) the 64-bit
+# loader still runs the 64-bit Windows programs; the 32-bit ones cannot run
+# there at all (scripts/test-all.sh then builds them without running them).
+loader=(wine)
+wine32=/usr/lib/wine/wine
+wine64=/usr/lib/wine/wine64
+if [ -x "$wine32" ] && ! "$wine32" --version >/dev/null 2>&1 && [ -x "$wine64" ]; then
+  export WINELOADER=$wine64
+  loader=("$wine64")
+fi
+
 create_prefix() {
   rm -rf "$prefix"
   mkdir -p "$(dirname "$prefix")"
-  WINEARCH=win64 wineboot --init >/dev/null 2>&1
+  WINEARCH=win64 "${loader[@]}" wineboot --init >/dev/null 2>&1
   wineserver --wait
   [ -f "$prefix/system.reg" ]
 }
@@ -33,4 +45,4 @@ mkdir -p "$(dirname "$prefix")"
 ) 9>"$prefix.lock" || { echo "wine-run.sh: cannot create the Wine prefix $prefix" >&2; exit 125; }
 
 [ "${1:-}" = --fresh ] && exit 0
-exec wine "$@"
+exec "${loader[@]}" "$@"

@@ -10,8 +10,20 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 scripts/setup-host.sh all
+
+# Whether this host runs 32-bit x86 programs, as Wine's 32-bit loader is one:
+# the kernels of some virtual machines run none.
+runs_32bit_programs() { /usr/lib/wine/wine --version > /dev/null 2>&1; }
+
 for preset in linux linux-asan win32 win64; do
   echo "=== $preset"
+  if [ "$preset" = win32 ] && ! runs_32bit_programs; then
+    echo "NOTE: this host runs no 32-bit programs, so the 32-bit Windows tests cannot run" \
+      "under Wine here: win32 is built, its tests are not run."
+    cmake --preset win32
+    cmake --build --preset win32
+    continue
+  fi
   cmake --workflow --preset "$preset"
 done
 
