@@ -62,26 +62,21 @@ void ReadOnlyFile::close() {
   handle_ = kNoHandle;
 }
 
-bool ReadOnlyFile::readAt(uint64_t position, uint8_t* data, std::size_t count,
-                          std::size_t& arrived) {
-  arrived = 0;
-  if (handle_ == kNoHandle) return false;
-  while (arrived < count) {
-    const uint64_t at = position + arrived;
-    if (at < position || at > static_cast<uint64_t>(std::numeric_limits<off_t>::max())) {
-      return false;
-    }
-    const std::size_t chunk = std::min<std::size_t>(count - arrived, kLargestRead);
-    const ssize_t got =
-        ::pread(static_cast<int>(handle_), data + arrived, chunk, static_cast<off_t>(at));
-    if (got < 0) {
-      if (errno == EINTR) continue;
-      return false;
-    }
-    if (got == 0) break;
-    arrived += static_cast<std::size_t>(got);
+bool ReadOnlyFile::readOnce(uint64_t position, uint8_t* data, std::size_t count,
+                            std::size_t& got) {
+  if (handle_ == kNoHandle || position > static_cast<uint64_t>(std::numeric_limits<off_t>::max())) {
+    return false;
   }
-  return true;
+  const std::size_t chunk = std::min(count, kLargestRead);
+  for (;;) {
+    const ssize_t read =
+        ::pread(static_cast<int>(handle_), data, chunk, static_cast<off_t>(position));
+    if (read >= 0) {
+      got = static_cast<std::size_t>(read);
+      return true;
+    }
+    if (errno != EINTR) return false;
+  }
 }
 
 std::FILE* openFileForWriting(const std::string& path, WriteMode mode, bool) {

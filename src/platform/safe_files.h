@@ -36,9 +36,24 @@ class ReadOnlyFile {
   // Reads up to `count` bytes from `position` into `data`; `arrived` tells
   // how many came, fewer only at the end of the file or on a read error.
   // False on a read error (the bytes before it arrived all the same).
-  bool readAt(uint64_t position, uint8_t* data, std::size_t count, std::size_t& arrived);
+  bool readAt(uint64_t position, uint8_t* data, std::size_t count, std::size_t& arrived) {
+    arrived = 0;
+    while (arrived < count) {
+      const uint64_t at = position + arrived;
+      std::size_t got = 0;
+      if (at < position || !readOnce(at, data + arrived, count - arrived, got)) return false;
+      if (got == 0) break;
+      arrived += got;
+    }
+    return true;
+  }
 
  private:
+  // One read of up to `count` bytes at `position`, repeated when a signal
+  // interrupts it; `got` is 0 at the end of the file. False on a read error,
+  // a closed file or a position beyond what the system can address.
+  bool readOnce(uint64_t position, uint8_t* data, std::size_t count, std::size_t& got);
+
   // A POSIX descriptor or a Windows handle; -1 is neither.
   static constexpr intptr_t kNoHandle = -1;
   intptr_t handle_ = kNoHandle;

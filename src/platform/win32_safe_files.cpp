@@ -75,26 +75,20 @@ void ReadOnlyFile::close() {
   handle_ = kNoHandle;
 }
 
-bool ReadOnlyFile::readAt(uint64_t position, uint8_t* data, std::size_t count,
-                          std::size_t& arrived) {
-  arrived = 0;
-  if (handle_ == kNoHandle) return false;
-  while (arrived < count) {
-    const uint64_t at = position + arrived;
-    if (at < position || at > uint64_t(INT64_MAX)) return false;
-    // The position travels with the call; the handle's own is not used.
-    OVERLAPPED where = {};
-    where.Offset = static_cast<DWORD>(at);
-    where.OffsetHigh = static_cast<DWORD>(at >> 32);
-    const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(count - arrived, kLargestRead));
-    DWORD got = 0;
-    if (!ReadFile(reinterpret_cast<HANDLE>(handle_), data + arrived, chunk, &got, &where)) {
-      if (GetLastError() == ERROR_HANDLE_EOF) break;
-      return false;
-    }
-    if (got == 0) break;
-    arrived += got;
+bool ReadOnlyFile::readOnce(uint64_t position, uint8_t* data, std::size_t count,
+                            std::size_t& got) {
+  if (handle_ == kNoHandle || position > uint64_t(INT64_MAX)) return false;
+  // The position travels with the call; the handle's own is not used.
+  OVERLAPPED where = {};
+  where.Offset = static_cast<DWORD>(position);
+  where.OffsetHigh = static_cast<DWORD>(position >> 32);
+  const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(count, kLargestRead));
+  DWORD read = 0;
+  if (!ReadFile(reinterpret_cast<HANDLE>(handle_), data, chunk, &read, &where)) {
+    read = 0;
+    if (GetLastError() != ERROR_HANDLE_EOF) return false;
   }
+  got = read;
   return true;
 }
 
