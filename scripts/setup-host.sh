@@ -35,5 +35,23 @@ if printf '%s\n' "${missing[@]}" | grep -q ':i386$' &&
   $sudo dpkg --add-architecture i386
 fi
 echo "setup-host: installing ${missing[*]}"
-$sudo apt-get update
-$sudo env DEBIAN_FRONTEND=noninteractive apt-get install -y "${missing[@]}"
+# A mirror caught mid-sync fails the index update now and then: try again a
+# little later, and go on with the indexes there are if it keeps failing (the
+# install then says what it cannot find).
+for attempt in 1 2 3; do
+  $sudo apt-get update && break
+  echo "setup-host: updating the package indexes failed (attempt $attempt)" >&2
+  [ $attempt -lt 3 ] && sleep $((attempt * 15))
+done
+apt_install() { $sudo env DEBIAN_FRONTEND=noninteractive apt-get install -y "$@"; }
+if apt_install "${missing[@]}"; then exit 0; fi
+# The 32-bit packages need the 32-bit indexes of the same day as the 64-bit
+# ones; when a mirror cannot give them, everything else is still installed and
+# the 32-bit Windows tests are left out (scripts/test-all.sh says so).
+native_only=()
+for package in "${missing[@]}"; do
+  [[ $package == *:i386 ]] || native_only+=("$package")
+done
+[ ${#native_only[@]} -lt ${#missing[@]} ] || exit 1
+echo "setup-host: the 32-bit packages cannot be installed now; installing the rest" >&2
+apt_install "${native_only[@]}"

@@ -11,15 +11,24 @@ cd "$(dirname "$0")/.."
 
 scripts/setup-host.sh all
 
-# Whether this host runs 32-bit x86 programs, as Wine's 32-bit loader is one:
-# the kernels of some virtual machines run none.
-runs_32bit_programs() { /usr/lib/wine/wine --version > /dev/null 2>&1; }
+# Why the 32-bit Windows tests cannot run here, if they cannot: Wine's 32-bit
+# loader is missing (its packages could not be installed), or it is there but
+# the host runs no 32-bit x86 programs (the kernels of some virtual machines).
+why_no_32bit_tests() {
+  if [ ! -x /usr/lib/wine/wine ]; then
+    echo "Wine's 32-bit loader is not installed"
+  elif ! /usr/lib/wine/wine --version > /dev/null 2>&1; then
+    echo "this host runs no 32-bit programs"
+  fi
+}
 
 for preset in linux linux-asan win32 win64; do
   echo "=== $preset"
-  if [ "$preset" = win32 ] && ! runs_32bit_programs; then
-    echo "NOTE: this host runs no 32-bit programs, so the 32-bit Windows tests cannot run" \
-      "under Wine here: win32 is built, its tests are not run."
+  reason=""
+  [ "$preset" = win32 ] && reason=$(why_no_32bit_tests)
+  if [ -n "$reason" ]; then
+    echo "NOTE: $reason, so the 32-bit Windows tests cannot run under Wine here:" \
+      "win32 is built, its tests are not run."
     cmake --preset win32
     cmake --build --preset win32
     continue
