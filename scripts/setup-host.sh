@@ -53,5 +53,9 @@ for package in "${missing[@]}"; do
   [[ $package == *:i386 ]] || native_only+=("$package")
 done
 [ ${#native_only[@]} -lt ${#missing[@]} ] || exit 1
+if [ ${#native_only[@]} -eq 0 ]; then
+  echo "setup-host: the 32-bit packages cannot be installed now" >&2
+  exit 0
+fi
 echo "setup-host: the 32-bit packages cannot be installed now; installing the rest" >&2
 apt_install "${native_only[@]}"
