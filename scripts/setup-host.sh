@@ -52,7 +52,8 @@ native_only=()
 for package in "${missing[@]}"; do
   [[ $package == *:i386 ]] || native_only+=("$package")
 done
-[ ${#native_only[@]} -lt ${#missing[@]} ] || exit 1
+# No 32-bit package was missing: the failure is the install's own.
+[ ${#native_only[@]} -eq ${#missing[@]} ] && exit 1
 if [ ${#native_only[@]} -eq 0 ]; then
   echo "setup-host: the 32-bit packages cannot be installed now" >&2
   exit 0
