@@ -13,31 +13,45 @@ function(msi_property msi name out_var)
 endfunction()
 
 # The package of this build: its version, its bitness, and the ZIP's files
-# (unpacked in ${WORK}/zip) in the folder Korvane\vornup.
+# (unpacked in ${WORK}/zip).
 function(check_windows_msi msi)
   msi_property(${msi} ProductVersion version)
   if(NOT version STREQUAL VERSION)
     message(FATAL_ERROR "${msi} has the version ${version}, not ${VERSION}")
   endif()
-  execute_process(COMMAND ${MSIINFO} suminfo ${msi} OUTPUT_VARIABLE summary)
   if(SYSTEM STREQUAL win64)
     set(platform x64)
+    set(program_files ProgramFiles64Folder)
   else()
     set(platform Intel)
+    set(program_files ProgramFilesFolder)
   endif()
+  execute_process(COMMAND ${MSIINFO} suminfo ${msi} OUTPUT_VARIABLE summary)
   if(NOT summary MATCHES "\nTemplate: ${platform};1033\r?\n")
     message(FATAL_ERROR "${msi} is not a package for ${platform}:\n${summary}")
   endif()
+  # The folder Korvane\vornup of the Program Files folder of its bitness.
+  execute_process(COMMAND ${MSIINFO} export ${msi} Directory OUTPUT_VARIABLE directories)
+  string(REPLACE "\r" "" directories "${directories}")
+  set(parent none)
+  if(directories MATCHES "\nINSTALLDIR\t([A-Za-z]+)\tvornup\n")
+    set(parent ${CMAKE_MATCH_1})
+  endif()
+  if(NOT directories MATCHES "\n${parent}\t${program_files}\tKorvane\n")
+    message(FATAL_ERROR "${msi} installs into no ${program_files}\\Korvane\\vornup:\n${directories}")
+  endif()
+  # Its files (msiextract names the Program Files folders as it likes).
   execute_process(COMMAND ${MSIEXTRACT} -C ${WORK}/msi ${msi} RESULT_VARIABLE failed
                   OUTPUT_VARIABLE log ERROR_VARIABLE log)
-  if(failed)
+  file(GLOB_RECURSE program ${WORK}/msi/vornup.exe)
+  if(failed OR NOT program MATCHES "/Korvane/vornup/vornup.exe$")
     message(FATAL_ERROR "cannot extract ${msi}:\n${log}")
   endif()
+  get_filename_component(folder "${program}" DIRECTORY)
   set(files vornup.exe fwmatrix.txt README.md docs/models.md)
-  list(TRANSFORM files PREPEND Korvane/vornup/ OUTPUT_VARIABLE packed)
-  expect_tree(${WORK}/msi Korvane Korvane/vornup Korvane/vornup/docs ${packed})
+  expect_tree(${folder} docs ${files})
   foreach(file ${files})
-    expect_same_file(${WORK}/msi/Korvane/vornup/${file} ${WORK}/zip/${file})
+    expect_same_file(${folder}/${file} ${WORK}/zip/${file})
   endforeach()
 endfunction()
 
@@ -47,10 +61,12 @@ function(windows_path path out_var)
   set(${out_var} "Z:${path}" PARENT_SCOPE)
 endfunction()
 
-# The product codes registered for removal, as the text of their keys.
+# The product codes registered for removal, as the text of their keys (in
+# the registry view of the package's bitness, `registry_view`).
 function(msi_registered out_var)
   execute_process(COMMAND ${WINE_RUN} ${WINE_PREFIX} reg query
                           "HKLM\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall"
+                          ${registry_view}
                   OUTPUT_VARIABLE keys ERROR_QUIET)
   set(${out_var} "${keys}" PARENT_SCOPE)
 endfunction()
@@ -129,7 +145,7 @@ function(check_installed_msi msi runs_programs)
                         "upgrade code ${next_upgrade_code}; ${VERSION} ${code} and ${upgrade_code}")
   endif()
 
-  # A product left by an earlier attempt in this prefix goes first.
+  # A product and files left by an earlier attempt in this prefix go first.
   msi_registered(keys)
   foreach(product ${code} ${next_code})
     string(FIND "${keys}" "${product}" at)
@@ -137,6 +153,7 @@ function(check_installed_msi msi runs_programs)
       run_expecting(0 log ${msiexec} /x ${product} /qn)
     endif()
   endforeach()
+  file(REMOVE_RECURSE ${folder})
 
   windows_path(${WORK}/out/${msi} msi_path)
   run_expecting(0 log ${msiexec} /i ${msi_path} /qn)
@@ -159,6 +176,13 @@ function(check_installed_msi msi runs_programs)
   expect_tree(${folder} ${windows_tree} firmware/zf290a1.all)
   expect_contains(${folder}/fwmatrix.txt "/ edited by the administrator")
   expect_registered("after the upgrade" "${code};${next_code}" ${next_code})
+  # The older package does not replace the newer one (msiexec's 1603, which
+  # Wine's exit status cuts to its low byte).
+  execute_process(COMMAND ${msiexec} /i ${msi_path} /qn RESULT_VARIABLE downgraded)
+  expect_registered("after a downgrade" "${code};${next_code}" ${next_code})
+  if(downgraded STREQUAL "0")
+    message(FATAL_ERROR "msiexec installed ${VERSION} over ${next_version} and returned 0")
+  endif()
 
   # Removal by product code, as the deployment tools do it: the table and
   # the image stay, and the folders that hold them.
