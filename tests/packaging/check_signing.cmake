@@ -1,8 +1,8 @@
 # Authenticode signatures of the Windows packages, for check_packages.cmake:
 # the packages made without a certificate carry none; made again with a
 # throwaway code-signing certificate (its key protected by a password), the
-# program in the ZIP and the Windows Installer package verify, and a copy
-# changed by one byte does not.
+# program in the ZIP, the Windows Installer package and the program in it
+# verify, and a copy changed by one byte does not.
 
 function(expect_signature file expected)
   execute_process(COMMAND ${OSSLSIGNCODE} verify -CAfile ${WORK}/signing/cert.pem -in ${file}
@@ -50,6 +50,9 @@ function(check_signing zip msi)
                 ${CPACK} --config ${CPACK_CONFIG} -B ${signed})
   expect_checksums(${signed} ${zip} ${msi})
   unpack(${signed}/${zip} ${signed}/zip)
+  run_expecting(0 log ${MSIEXTRACT} -C ${signed}/msi ${signed}/${msi})
+  file(GLOB_RECURSE installed ${signed}/msi/vornup.exe)
+  expect_signature(${installed} valid)
   foreach(file ${signed}/zip/vornup.exe ${signed}/${msi})
     expect_signature(${file} valid)
     tampered_copy(${file} ${signed}/tampered)
