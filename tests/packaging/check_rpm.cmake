@@ -1,6 +1,6 @@
 # The RPM, for check_packages.cmake: its header, its files (those of the
-# .deb), its scriptlets and its dependencies, and its installation into a
-# scratch root with rpm --root.
+# .deb) and its dependencies, and its installation into a scratch root with
+# rpm --root.
 
 function(rpm_query out_var)
   execute_process(COMMAND ${RPM} ${ARGN} RESULT_VARIABLE failed OUTPUT_VARIABLE output
@@ -29,21 +29,8 @@ function(check_linux_rpm rpm)
   string(REPLACE "\n" ";" listing "${listing}")
   list(SORT listing)
   if(NOT listing STREQUAL expected)
-    list(JOIN listing "\n  " found_lines)
-    list(JOIN expected "\n  " expected_lines)
-    message(FATAL_ERROR "${rpm} holds\n  ${found_lines}\nbut should hold\n  ${expected_lines}")
+    message(FATAL_ERROR "${rpm} holds ${listing}\nbut should hold ${expected}")
   endif()
-
-  # The scriptlets are the packaged ones.
-  rpm_query(scripts -qp --scripts ${file})
-  foreach(scriptlet post postun)
-    file(READ ${SOURCE}/packaging/linux/rpm/${scriptlet} body)
-    string(STRIP "${body}" body)
-    string(FIND "${scripts}" "${body}" at)
-    if(at EQUAL -1)
-      message(FATAL_ERROR "${rpm} lacks the ${scriptlet} scriptlet:\n${scripts}")
-    endif()
-  endforeach()
 
   # Nothing beyond the C library and the shell the scriptlets run in (a
   # sanitizer build's program needs its runtimes: it is never shipped).
