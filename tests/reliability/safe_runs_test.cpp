@@ -45,6 +45,7 @@ TEST(HostLockHeld, RunEndsAtOnceAndTouchesNothing) {
   const std::string work = install.host.workDirectory();
 #ifndef _WIN32
   ASSERT_EQ(::setenv("VORNUP_REGISTRY_ROOT", install.host.registryRootPath().c_str(), 1), 0);
+  ASSERT_EQ(::setenv("VORNUP_TEST_LOCK_DIRECTORY", install.host.lockDirectoryPath().c_str(), 1), 0);
 #endif
   HostLock lock;
   ASSERT_EQ(lock.acquire(), HostLockResult::acquired) << HostLock::name();
@@ -66,8 +67,54 @@ TEST(HostLockHeld, RunEndsAtOnceAndTouchesNothing) {
   EXPECT_EQ(next.exitCode, 0) << next.console;
 #ifndef _WIN32
   ::unsetenv("VORNUP_REGISTRY_ROOT");
+  ::unsetenv("VORNUP_TEST_LOCK_DIRECTORY");
 #endif
 }
+
+#ifndef _WIN32
+// A lock that can never be taken is a setup error (4) that names it, not a
+// busy host (75): the run touches nothing.
+TEST(HostLockUnusable, RunEndsWithASetupErrorNamingTheLock) {
+  ProcessInstall install;
+  const std::string work = install.host.workDirectory();
+  const std::string lockFile = install.host.lockDirectoryPath() + "/vornup-test.lock";
+  const std::string target = work + "target";
+  install.host.writeWorkFile("target", "t");
+  struct Case {
+    const char* name;
+    std::string directory;
+    int (*plant)(const std::string& lock, const std::string& target);
+  };
+  // clang-format off
+  const Case cases[] = {
+      {"missing folder", work + "absent", nullptr},
+      {"fifo", install.host.lockDirectoryPath(),
+       [](const std::string& lock, const std::string&) { return ::mkfifo(lock.c_str(), 0600); }},
+      {"directory", install.host.lockDirectoryPath(),
+       [](const std::string& lock, const std::string&) { return ::mkdir(lock.c_str(), 0700); }},
+      {"link", install.host.lockDirectoryPath(),
+       [](const std::string& lock, const std::string& to) { return ::symlink(to.c_str(), lock.c_str()); }},
+  };
+  // clang-format on
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    std::error_code ignored;
+    fs::remove_all(fs::u8path(lockFile), ignored);
+    if (c.plant != nullptr) {
+      ASSERT_EQ(c.plant(lockFile, target), 0);
+    }
+    install.host.setEnvironment("VORNUP_TEST_LOCK_DIRECTORY", c.directory);
+    RunOutcome run = install.run({"/f", "/log=" + work + "run.log"});
+    EXPECT_EQ(run.exitCode, 4) << run.console;
+    EXPECT_EQ(
+        run.console,
+        statusLine("unable to take the host-wide lock " + c.directory + "/vornup-test.lock", 4));
+    EXPECT_TRUE(run.calls.empty() || (run.calls.size() == 1 && run.calls[0].empty()));
+    EXPECT_FALSE(exists(work + "run.log"));
+  }
+  EXPECT_EQ(install.host.readWorkFile("target"), "t");
+}
+#endif
 
 struct HostileDirectory {
   const char* name;
