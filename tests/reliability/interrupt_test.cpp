@@ -60,14 +60,23 @@ std::string portState(const std::string& state, const std::string& address) {
   return state.substr(start, end == std::string::npos ? std::string::npos : end - start);
 }
 
-// The files in the private directories of the host's temporary directory.
+// The private directories in the host's temporary directory, and the files
+// in them.
+std::vector<std::filesystem::path> privateDirectories(const ProcessInstall& install) {
+  std::vector<std::filesystem::path> found;
+  std::error_code ignored;
+  for (const auto& entry : std::filesystem::directory_iterator(
+           std::filesystem::u8path(install.host.tempDirectory()), ignored)) {
+    found.push_back(entry.path());
+  }
+  return found;
+}
+
 std::vector<std::string> privateFiles(const ProcessInstall& install) {
-  namespace fs = std::filesystem;
   std::vector<std::string> names;
   std::error_code ignored;
-  for (const auto& directory :
-       fs::directory_iterator(fs::u8path(install.host.tempDirectory()), ignored)) {
-    for (const auto& file : fs::directory_iterator(directory.path(), ignored)) {
+  for (const auto& directory : privateDirectories(install)) {
+    for (const auto& file : std::filesystem::directory_iterator(directory, ignored)) {
       names.push_back(file.path().filename().u8string());
     }
   }
@@ -222,8 +231,12 @@ TEST(KilledRun, ItsRunningDownloadHoldsTheHostUntilItEnds) {
   EXPECT_TRUE(retry.calls.empty() || (retry.calls.size() == 1 && retry.calls[0].empty()));
   EXPECT_EQ(privateFiles(install), copies);
 
-  std::this_thread::sleep_for(std::chrono::milliseconds(3000));
-  RunOutcome next = install.run({"/f"});
+  // Once the tool has ended, the host is free again.
+  RunOutcome next;
+  for (int attempt = 0; attempt < 40 && (attempt == 0 || next.exitCode == 75); ++attempt) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(500));
+    next = install.run({"/f"});
+  }
   EXPECT_EQ(next.exitCode, 0) << next.console;
   EXPECT_TRUE(install.host.tempDirectoryIsEmpty());
 }
@@ -256,10 +269,8 @@ TEST(FinishedRun, RemovesWhatTheToolLeftInItsPrivateDirectory) {
   const std::string work = install.host.workDirectory();
   LaunchedRun run(install.host, {"/q"}, "run", {{"TANDREL_SIM_DELAY", "listhbas 800"}});
   ASSERT_TRUE(waitForLine(work + "tool.log", "listhbas"));
-  std::error_code ignored;
-  for (const auto& directory : std::filesystem::directory_iterator(
-           std::filesystem::u8path(install.host.tempDirectory()), ignored)) {
-    std::FILE* extra = std::fopen((directory.path() / "tool.trace").c_str(), "wb");
+  for (const auto& directory : privateDirectories(install)) {
+    std::FILE* extra = std::fopen((directory / "tool.trace").c_str(), "wb");
     ASSERT_NE(extra, nullptr);
     std::fclose(extra);
   }

@@ -77,38 +77,26 @@ TEST(HostLockHeld, RunEndsAtOnceAndTouchesNothing) {
 TEST(HostLockUnusable, RunEndsWithASetupErrorNamingTheLock) {
   ProcessInstall install;
   const std::string work = install.host.workDirectory();
-  const std::string lockFile = install.host.lockDirectoryPath() + "/vornup-test.lock";
-  const std::string target = work + "target";
+  const std::string inPlace = install.host.lockDirectoryPath();
+  const std::string lockFile = inPlace + "/vornup-test.lock";
   install.host.writeWorkFile("target", "t");
-  struct Case {
-    const char* name;
-    std::string directory;
-    int (*plant)(const std::string& lock, const std::string& target);
+  // Where the lock is looked for, and what is put at its path first.
+  const std::pair<std::string, std::string> cases[] = {
+      {work + "absent", "true"},
+      {inPlace, "mkfifo"},
+      {inPlace, "mkdir"},
+      {inPlace, "ln -s '" + work + "target'"},
   };
-  // clang-format off
-  const Case cases[] = {
-      {"missing folder", work + "absent", nullptr},
-      {"fifo", install.host.lockDirectoryPath(),
-       [](const std::string& lock, const std::string&) { return ::mkfifo(lock.c_str(), 0600); }},
-      {"directory", install.host.lockDirectoryPath(),
-       [](const std::string& lock, const std::string&) { return ::mkdir(lock.c_str(), 0700); }},
-      {"link", install.host.lockDirectoryPath(),
-       [](const std::string& lock, const std::string& to) { return ::symlink(to.c_str(), lock.c_str()); }},
-  };
-  // clang-format on
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.name);
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.second);
     std::error_code ignored;
     fs::remove_all(fs::u8path(lockFile), ignored);
-    if (c.plant != nullptr) {
-      ASSERT_EQ(c.plant(lockFile, target), 0);
-    }
-    install.host.setEnvironment("VORNUP_TEST_LOCK_DIRECTORY", c.directory);
+    ASSERT_EQ(std::system((c.second + " '" + lockFile + "'").c_str()), 0);
+    install.host.setEnvironment("VORNUP_TEST_LOCK_DIRECTORY", c.first);
     RunOutcome run = install.run({"/f", "/log=" + work + "run.log"});
     EXPECT_EQ(run.exitCode, 4) << run.console;
-    EXPECT_EQ(
-        run.console,
-        statusLine("unable to take the host-wide lock " + c.directory + "/vornup-test.lock", 4));
+    EXPECT_EQ(run.console,
+              statusLine("unable to take the host-wide lock " + c.first + "/vornup-test.lock", 4));
     EXPECT_TRUE(run.calls.empty() || (run.calls.size() == 1 && run.calls[0].empty()));
     EXPECT_FALSE(exists(work + "run.log"));
   }
