@@ -87,6 +87,11 @@ bool groupRuns(const ToolProcess& process) {
 
 bool clearRecord(int descriptor) { return ::ftruncate(descriptor, 0) == 0; }
 
+// A record only partly written reads as no record.
+bool writeRecord(int descriptor, const std::string& text) {
+  return ::pwrite(descriptor, text.data(), text.size(), 0) == static_cast<ssize_t>(text.size());
+}
+
 std::string readRecord(int descriptor) {
   char text[kRecordSize];
   const ssize_t count = ::pread(descriptor, text, sizeof text, 0);
@@ -153,15 +158,10 @@ void HostLock::commandStarted(std::intptr_t process) {
   tool.id = static_cast<long long>(process);
   ProcessStat stat;
   tool.started = readProcessStat(std::to_string(tool.id), stat) ? stat.started : 0;
-  const std::string text = toolRecordText(tool);
   const int descriptor = static_cast<int>(handle_);
-  // Cleared at the command's end even when only a part was written.
+  // Cleared at the command's end, whatever could be written.
   recorded_ = true;
-  if (::pwrite(descriptor, text.data(), text.size(), 0) == static_cast<ssize_t>(text.size()) &&
-      ::ftruncate(descriptor, static_cast<off_t>(text.size())) == 0) {
-    return;
-  }
-  // A record only partly written reads as no record.
+  if (clearRecord(descriptor)) writeRecord(descriptor, toolRecordText(tool));
 }
 
 void HostLock::commandEnded() {
