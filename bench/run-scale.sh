@@ -32,7 +32,7 @@ mkdir -p "$work/korvane/Quenmar" "$work/registry/SOFTWARE/Korvane/Quenmar" "$wor
   "$work/run"
 cp "$build/sim/Tandrel" "$work/korvane/Quenmar/"
 echo "$work/korvane/" > "$work/registry/SOFTWARE/Korvane/Quenmar/QuenmarDir"
-export VORNUP_REGISTRY_ROOT="$work/registry" TEMP="$work/tmp"
+export VORNUP_REGISTRY_ROOT="$work/registry" TEMP="$work/tmp" VORNUP_TEST_LOCK_DIRECTORY="$work"
 export TANDREL_SIM_STATE="$work/host.state"
 unset TANDREL_SIM_LOG TANDREL_SIM_FAIL_CALL TMPDIR
 

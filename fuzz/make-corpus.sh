@@ -112,7 +112,7 @@ run() {
   name=$1 index=$2 fault=$3
   shift 3
   rm -f "$install/Quenmar/host.txt.state" "$scratch/log"
-  (cd "$scratch" && VORNUP_REGISTRY_ROOT=$scratch/registry TEMP=$scratch TANDREL_SIM_LOG=$scratch/log \
+  (cd "$scratch" && VORNUP_REGISTRY_ROOT=$scratch/registry VORNUP_TEST_LOCK_DIRECTORY=$scratch TEMP=$scratch TANDREL_SIM_LOG=$scratch/log \
     TANDREL_SIM_FAIL_CALL="" "$install/vornup" "$@" > /dev/null) || true
   { printf "\\$(printf '%03o' "$index")"; replay "$scratch/log" "$fault"; } > "$corpus/run/$name"
 }
@@ -131,7 +131,7 @@ run force-nul-ff 2 "9 nul-ff" /f
 # "hbaattrib" on), behind the port kind bytes that suit it (0 FC, 1 FCoE for
 # a WWN; 2 NIC, 3 iSCSI for a MAC).
 rm -f "$install/Quenmar/host.txt.state" "$scratch/log"
-(cd "$scratch" && VORNUP_REGISTRY_ROOT=$scratch/registry TEMP=$scratch TANDREL_SIM_LOG=$scratch/log \
+(cd "$scratch" && VORNUP_REGISTRY_ROOT=$scratch/registry VORNUP_TEST_LOCK_DIRECTORY=$scratch TEMP=$scratch TANDREL_SIM_LOG=$scratch/log \
   TANDREL_SIM_FAIL_CALL="" "$install/vornup" /q > /dev/null) || true
 awk -v dir="$scratch" '
   /^listhbas/ { next }

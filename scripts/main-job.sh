@@ -29,6 +29,8 @@ trap 'rm -rf "$scratch"' EXIT
 install=$scratch/vornup
 tool=$scratch/korvane
 export VORNUP_REGISTRY_ROOT=$scratch/registry
+# A host lock of the simulated host's own (the product's is /run/vornup.lock).
+export VORNUP_TEST_LOCK_DIRECTORY=$scratch
 export TEMP=$scratch/temp
 mkdir -p "$install/firmware" "$install/boot" "$tool/Quenmar" "$TEMP" \
          "$VORNUP_REGISTRY_ROOT/SOFTWARE/Korvane/Quenmar"

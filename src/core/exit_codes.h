@@ -45,8 +45,11 @@ enum class ExitCode : int {
   noCompatibleImageWithUnsupported = 16,
   // The program's own directory cannot stand on a tool command line.
   programDirectoryUnusable = 4,
-  // Another run holds the host-wide lock, or the lock cannot be taken: 75 on
-  // POSIX, 1618 on Windows.
+  // The host-wide lock can never be taken (its folder is missing, or no
+  // regular file stands at its path): a setup error, not a busy host.
+  hostLockUnusable = 4,
+  // Another run holds the host-wide lock, or the tool of an earlier run
+  // still runs: 75 on POSIX, 1618 on Windows.
   anotherRunInProgress = kHostBusyExitCode,
   // The run was interrupted by Ctrl-C: 130 on POSIX, 1602 on Windows. Other
   // interrupts end POSIX runs with 128 + their signal number;

@@ -1,6 +1,5 @@
 #include "core/paths.h"
 
-#include <cstdio>
 #include <string>
 
 #include "core/command_text.h"
@@ -92,8 +91,8 @@ void composeTempPath(RunState& run) {
 
 void removeTempDirectory(RunState& run) {
   if (run.tempDirectory.empty()) return;
-  if (!run.tempFilePath.empty()) std::remove(run.tempFilePath.c_str());
-  run.platform.removeDirectory(run.tempDirectory.c_str());
+  // Whatever the tool left there goes with it.
+  run.platform.removePrivateDirectory(run.tempDirectory.c_str());
   run.tempDirectory.clear();
   run.tempFilePath.clear();
 }

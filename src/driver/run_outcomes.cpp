@@ -27,7 +27,7 @@ constexpr OutcomeRow kOutcomes[] = {
      ExitCode::anotherRunInProgress, Channel::standardError},
     {DriverOutcome::hostLockUnavailable,
      "\n%s: Error - unable to take the host-wide lock %s - Return Code=%d\n\n", true,
-     ExitCode::anotherRunInProgress, Channel::standardError},
+     ExitCode::hostLockUnusable, Channel::standardError},
     {DriverOutcome::programDirectoryUnusable,
      "\n%s: Error - unusable program directory - Return Code=%d\n\n", false,
      ExitCode::programDirectoryUnusable},

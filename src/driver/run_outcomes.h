@@ -22,7 +22,7 @@ enum class DriverOutcome {
   noAdapters,              // the adapter list names no port
   operationComplete,       // neither an operation nor a query was asked for
   anotherRunInProgress,    // another run holds the host-wide lock
-  hostLockUnavailable,     // the lock file or mutex cannot be used
+  hostLockUnavailable,     // the lock file or mutex can never be taken
   programDirectoryUnusable,  // the program's directory cannot stand on a tool command line
   interrupted,             // an interrupt was requested; the run ends early
 };

@@ -21,6 +21,8 @@ constexpr char kCurrentDirectoryFormat[] = ".%c";
 // then stay below 256 characters.
 constexpr std::size_t kMaxBinDirectory = 220;
 
+constexpr char kToolStillRuns[] =
+    "%s: the tool command of an earlier run (%s) still runs; it holds the host-wide lock\n";
 constexpr char kProgramDirectoryNamed[] =
     "%s: Error - the program directory %s cannot stand on a tool command line\n";
 
@@ -84,7 +86,11 @@ bool asksOnlyForUsage(int argc, char** argv) {
 
 HostClaim claimHost(RunState& run) {
   HostLockResult lock = run.platform.acquireHostLock();
-  if (lock == HostLockResult::heldByAnotherRun) return HostClaim::anotherRun;
+  if (lock == HostLockResult::heldByAnotherRun) {
+    const std::string holder = run.platform.hostLockHolder();
+    if (!holder.empty()) run.out.errorOut(kToolStillRuns, run.programName, holder.c_str());
+    return HostClaim::anotherRun;
+  }
   // A run without administrator rights cannot make the lock file either; it
   // gets the rights error it always got.
   if (!checkAdminRights(run)) return HostClaim::noRights;

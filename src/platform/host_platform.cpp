@@ -6,7 +6,7 @@
 namespace vornup {
 
 int HostPlatform::runCommand(const std::string& commandLine) {
-  return plainStatus(runHostCommand(commandLine, CommandLimits()));
+  return plainStatus(runHostCommand(commandLine, CommandLimits(), hostLock_));
 }
 
 CommandResult HostPlatform::runLimitedCommand(const std::string& commandLine,
@@ -16,9 +16,11 @@ CommandResult HostPlatform::runLimitedCommand(const std::string& commandLine,
     result.end = CommandEnd::interrupted;
     return result;
   }
-  return runHostCommand(commandLine, limits);
+  return runHostCommand(commandLine, limits, hostLock_);
 }
 
 HostLockResult HostPlatform::acquireHostLock() { return hostLock_.acquire(); }
+
+std::string HostPlatform::hostLockHolder() { return hostLock_.holder(); }
 
 }  // namespace vornup

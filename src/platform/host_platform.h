@@ -17,6 +17,7 @@ class HostPlatform : public Platform {
   CommandResult runLimitedCommand(const std::string& commandLine,
                                   const CommandLimits& limits) override;
   HostLockResult acquireHostLock() override;
+  std::string hostLockHolder() override;
 
  private:
   HostLock hostLock_;

@@ -25,6 +25,8 @@ std::string Platform::registryValueLocation(const std::string& subkey,
   return "HKEY_LOCAL_MACHINE\\" + subkey + "\\" + valueName;
 }
 
+std::string Platform::hostLockHolder() { return std::string(); }
+
 std::string Platform::environmentValue(const char* name) {
   std::string value;
   getEnvironment(name, value);

@@ -70,6 +70,11 @@ class Platform {
   // Takes the host-wide lock for the rest of the process (see host_lock.h).
   virtual HostLockResult acquireHostLock() = 0;
 
+  // After acquireHostLock gave heldByAnotherRun: the tool process of an
+  // earlier run that still runs and so holds the lock ("process group
+  // 1234"), or "" when another run holds it itself.
+  virtual std::string hostLockHolder();
+
   // Reads an environment variable; false when it is not set. The hosts read
   // the process environment; stand-ins may keep their own.
   virtual bool getEnvironment(const char* name, std::string& value);
@@ -83,8 +88,8 @@ class Platform {
   virtual bool temporaryDirectoryBase(std::string& base) = 0;
 
   // Creates a new directory with a unique name inside `parent` that only the
-  // current user can access, named "vornup-<process id>-<unique part>"; `created` receives its path with a trailing
-  // separator. False when no such directory could be made.
+  // current user can access, named "vornup-<process id>-<unique part>"; `created` receives its path
+  // with a trailing separator. False when no such directory could be made.
   virtual bool createPrivateDirectory(const std::string& parent, std::string& created) = 0;
 
   // Removes the private directories (see createPrivateDirectory) inside
@@ -97,6 +102,12 @@ class Platform {
 
   // Removes an empty directory (trailing separator allowed).
   virtual void removeDirectory(const std::string& path) = 0;
+
+  // Removes this run's private directory `path` (trailing separator allowed)
+  // with the regular files in it, whatever the tool left there, as stale
+  // ones are removed: links are never followed, and a directory that holds
+  // anything but regular files stays.
+  virtual void removePrivateDirectory(const std::string& path) = 0;
 
   // Calls `visit` for every entry of `directory` (a path ending with the
   // separator), in the order the file system returns them. False when the

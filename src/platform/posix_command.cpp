@@ -73,7 +73,8 @@ void waitForWakeup(bool hasDeadline, Clock::time_point deadline) {
 
 }  // namespace
 
-CommandResult runHostCommand(const std::string& commandLine, const CommandLimits& limits) {
+CommandResult runHostCommand(const std::string& commandLine, const CommandLimits& limits,
+                             CommandWatch& watch) {
   CommandResult result;
   if (!prepareWakeup()) return result;
   std::fflush(stdout);
@@ -85,6 +86,7 @@ CommandResult runHostCommand(const std::string& commandLine, const CommandLimits
   pid_t child = 0;
   if (!spawnInterpreter(arguments, child)) return result;
   result.started = true;
+  watch.commandStarted(child);
 
   const bool limited = limits.timeLimit.count() > 0;
   const Clock::time_point limit = Clock::now() + limits.timeLimit;
@@ -132,6 +134,7 @@ CommandResult runHostCommand(const std::string& commandLine, const CommandLimits
   } else {
     result.end = CommandEnd::exited;
   }
+  watch.commandEnded();
   return result;
 }
 

@@ -283,6 +283,17 @@ class PosixPlatform : public HostPlatform {
     ::rmdir(withoutTrailingSlash(path).c_str());
   }
 
+  void removePrivateDirectory(const std::string& path) override {
+    const std::string directory = withoutTrailingSlash(path);
+    const std::size_t separator = directory.rfind('/');
+    if (separator == std::string::npos || separator + 1 == directory.size()) return;
+    const std::string parent = separator == 0 ? "/" : directory.substr(0, separator);
+    int parentDirectory = ::open(parent.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (parentDirectory < 0) return;
+    removeStaleDirectory(parentDirectory, directory.c_str() + separator + 1);
+    ::close(parentDirectory);
+  }
+
   bool forEachDirectoryEntry(const std::string& directory,
                              const std::function<void(const DirectoryEntry&)>& visit) override {
     DIR* search = ::opendir(directory.c_str());

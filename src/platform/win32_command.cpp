@@ -39,7 +39,8 @@ DWORD waitMilliseconds(const CommandLimits& limits) {
 
 }  // namespace
 
-CommandResult runHostCommand(const std::string& commandLine, const CommandLimits& limits) {
+CommandResult runHostCommand(const std::string& commandLine, const CommandLimits& limits,
+                             CommandWatch& watch) {
   CommandResult result;
   std::fflush(stdout);
   std::string interpreter = hostPlatform().environmentValue("COMSPEC");
@@ -65,6 +66,7 @@ CommandResult runHostCommand(const std::string& commandLine, const CommandLimits
     CloseHandle(job);
     job = nullptr;
   }
+  watch.commandStarted(reinterpret_cast<std::intptr_t>(process.hProcess));
   ResumeThread(process.hThread);
   CloseHandle(process.hThread);
   result.started = true;
@@ -94,6 +96,7 @@ CommandResult runHostCommand(const std::string& commandLine, const CommandLimits
     TerminateJobObject(job, kEndedExitCode);
     CloseHandle(job);
   }
+  watch.commandEnded();
   return result;
 }
 

@@ -262,6 +262,14 @@ class Win32Platform : public HostPlatform {
     RemoveDirectoryA(directory.c_str());
   }
 
+  void removePrivateDirectory(const std::string& path) override {
+    std::string directory = path;
+    if (directory.size() > 1 && (directory.back() == '\\' || directory.back() == '/')) {
+      directory.pop_back();
+    }
+    removeStaleDirectory(directory);
+  }
+
   bool forEachDirectoryEntry(const std::string& directory,
                              const std::function<void(const DirectoryEntry&)>& visit) override {
     WIN32_FIND_DATAA found;

@@ -6,9 +6,9 @@
 #include <filesystem>
 #include <string>
 
+#include "e2e/report_check.h"
 #include "platform/host_names.h"
 #include "platform/platform.h"
-#include "e2e/report_check.h"
 #include "support/host_registry.h"
 
 namespace vornup {
@@ -94,6 +94,8 @@ E2eHost::E2eHost() {
   } else {
     makeDirectory(registryRoot());
     setEnvironment("VORNUP_REGISTRY_ROOT", registryRoot());
+    // A host lock of this host's own, so that hosts never wait for each other.
+    setEnvironment("VORNUP_TEST_LOCK_DIRECTORY", makeDirectory(lockDirectoryPath()));
   }
 }
 

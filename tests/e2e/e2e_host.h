@@ -99,11 +99,12 @@ class E2eHost {
 
   // For tests that start the program themselves (signals, runs side by
   // side): the installed program, the variables set and unset for its runs,
-  // and the registry root (POSIX).
+  // the registry root and the directory of the host lock (POSIX).
   std::string programPath() const { return program_; }
   const std::map<std::string, std::string>& environment() const { return environment_; }
   const std::vector<std::string>& unsetVariables() const { return unset_; }
   std::string registryRootPath() const { return registryRoot(); }
+  std::string lockDirectoryPath() const { return scratch_.file("lock dir"); }
   // Runs the program from `path` (a copy the test made) from now on.
   void useProgramAt(const std::string& path) { program_ = path; }
 

@@ -34,6 +34,13 @@ file(CHMOD ${WORK}/not-executable/Quenmar/Tandrel PERMISSIONS OWNER_READ OWNER_W
 file(MAKE_DIRECTORY ${WORK}/drumlin-only/Drumlin)
 file(WRITE ${WORK}/drumlin-only/Drumlin/Tandrel "")
 file(WRITE ${WORK}/plain-file "")
+# Suites whose value (the directory with its trailing slash) has the 238
+# bytes vornup accepts, and one more.
+string(LENGTH "${WORK}/" work_length)
+math(EXPR padding "238 - ${work_length} - 1")
+string(REPEAT "l" ${padding} longest)
+make_suite("${WORK}/${longest}")
+make_suite("${WORK}/${longest}l")
 
 # Each case: a name, the exit code, the value then registered ("previous" when
 # nothing may change), words of the message, and the arguments.
@@ -55,6 +62,8 @@ set(cases
   "percent sign|1|previous|a character vornup refuses|${WORK}/per%cent%"
   "backtick|1|previous|a character vornup refuses|${WORK}/tick`id`"
   "line end|1|previous|control character|${WORK}/korvane\n"
+  "longest directory|0|${WORK}/${longest}/|QuenmarDir|${WORK}/${longest}"
+  "directory too long|1|previous|longer than vornup accepts (239 bytes|${WORK}/${longest}l"
   "no argument|2|previous|usage: vornup-register-tool|"
   "help|2|previous|usage: vornup-register-tool|--help")
 
@@ -123,10 +132,40 @@ if(NOT code STREQUAL "1" OR inside)
   list(APPEND failures "folder as value: exit code ${code}, inside: '${inside}': ${output}")
 endif()
 
+# A link at the value's name or in place of a key is refused; nothing is
+# written where it points.
+file(MAKE_DIRECTORY ${WORK}/outside)
+foreach(planted ${value_file} ${registry}/SOFTWARE/Korvane/Quenmar)
+  file(REMOVE_RECURSE ${registry} ${WORK}/outside)
+  file(MAKE_DIRECTORY ${registry}/SOFTWARE/Korvane ${WORK}/outside)
+  get_filename_component(parent ${planted} DIRECTORY)
+  file(MAKE_DIRECTORY ${parent})
+  file(CREATE_LINK ${WORK}/outside ${planted} SYMBOLIC)
+  execute_process(COMMAND ${CMAKE_COMMAND} -E env VORNUP_REGISTRY_ROOT=${registry}
+                          sh ${TOOL} ${WORK}/korvane
+                  RESULT_VARIABLE code OUTPUT_VARIABLE output ERROR_VARIABLE output)
+  file(GLOB inside ${WORK}/outside/* ${WORK}/outside/.*)
+  if(NOT code STREQUAL "1" OR inside OR NOT output MATCHES "symbolic link")
+    list(APPEND failures "link at ${planted}: exit code ${code}, outside: '${inside}': ${output}")
+  endif()
+endforeach()
+
+# A FIFO planted at the temporary name the command used to take (its process
+# id) does not hold it up.
+file(REMOVE_RECURSE ${registry})
+file(MAKE_DIRECTORY ${registry}/SOFTWARE/Korvane/Quenmar)
+execute_process(COMMAND ${CMAKE_COMMAND} -E env VORNUP_REGISTRY_ROOT=${registry}
+                        sh -c "mkfifo \"$1/.QuenmarDir.$$\" && exec sh \"$2\" \"$3\""
+                        sh ${registry}/SOFTWARE/Korvane/Quenmar ${TOOL} ${WORK}/korvane
+                TIMEOUT 20 RESULT_VARIABLE code OUTPUT_VARIABLE output ERROR_VARIABLE output)
+if(NOT code STREQUAL "0" OR NOT EXISTS ${value_file})
+  list(APPEND failures "FIFO at the temporary name: exit code ${code}: ${output}")
+endif()
+
 if(failures)
   list(JOIN failures "\n" report)
   message(FATAL_ERROR "${report}")
 endif()
 list(LENGTH cases count)
-math(EXPR count "${count} + 2")
+math(EXPR count "${count} + 5")
 message(STATUS "${count} cases as expected")

@@ -23,26 +23,40 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// Sets VORNUP_REGISTRY_ROOT for one test and puts the old value back.
-class RegistryRoot {
+// Sets an environment variable for one test and puts the old value back.
+class Setting {
  public:
-  explicit RegistryRoot(const std::string& root) {
-    const char* old = std::getenv("VORNUP_REGISTRY_ROOT");
+  Setting(const char* name, const std::string& value) : name_(name) {
+    const char* old = std::getenv(name);
     hadOld_ = old != nullptr;
     if (hadOld_) old_ = old;
-    ::setenv("VORNUP_REGISTRY_ROOT", root.c_str(), 1);
+    ::setenv(name, value.c_str(), 1);
   }
-  ~RegistryRoot() {
+  ~Setting() {
     if (hadOld_) {
-      ::setenv("VORNUP_REGISTRY_ROOT", old_.c_str(), 1);
+      ::setenv(name_, old_.c_str(), 1);
     } else {
-      ::unsetenv("VORNUP_REGISTRY_ROOT");
+      ::unsetenv(name_);
     }
   }
 
  private:
+  const char* name_;
   bool hadOld_ = false;
   std::string old_;
+};
+
+// Sets VORNUP_REGISTRY_ROOT for one test.
+class RegistryRoot : public Setting {
+ public:
+  explicit RegistryRoot(const std::string& root) : Setting("VORNUP_REGISTRY_ROOT", root) {}
+};
+
+// Gives the lock of one test its own directory.
+class LockDirectory : public Setting {
+ public:
+  explicit LockDirectory(const std::string& directory)
+      : Setting("VORNUP_TEST_LOCK_DIRECTORY", directory) {}
 };
 
 mode_t modeOf(const std::string& path) {
@@ -50,34 +64,40 @@ mode_t modeOf(const std::string& path) {
   return ::lstat(path.c_str(), &info) == 0 ? info.st_mode : 0;
 }
 
-TEST(PosixHostLock, LockFileBesideTheRegistryRoot) {
+TEST(PosixHostLock, OneLockFileWhateverTheRegistryRoot) {
   TestDirectory scratch;
-  const std::string lockFile = scratch.file("registry.lock");
-  for (const std::string& root : {scratch.file("registry"), scratch.file("registry//")}) {
-    SCOPED_TRACE(root);
-    RegistryRoot setting(root);
-    EXPECT_EQ(HostLock::name(), lockFile);
+  {
+    LockDirectory product("");
+    EXPECT_EQ(HostLock::name(), "/run/vornup.lock");
+  }
+  LockDirectory lockDirectory(scratch.path() + "//");
+  const std::string lockFile = scratch.file("vornup-test.lock");
+  EXPECT_EQ(HostLock::name(), lockFile);
+  {
     HostLock lock;
     ASSERT_EQ(lock.acquire(), HostLockResult::acquired);
     EXPECT_EQ(modeOf(lockFile) & 07777, 0600u);
   }
-  // Never truncated: it may be any file an administrator chose to keep.
-  ASSERT_TRUE(scratch.write("registry.lock", "kept"));
-  RegistryRoot setting(scratch.file("registry"));
+  // Never truncated by taking it.
+  ASSERT_TRUE(scratch.write("vornup-test.lock", "kept"));
   HostLock lock;
   EXPECT_EQ(lock.acquire(), HostLockResult::acquired);
-  EXPECT_EQ(scratch.read("registry.lock"), "kept");
+  EXPECT_EQ(scratch.read("vornup-test.lock"), "kept");
 }
 
 TEST(PosixHostLock, NoRegularLockFileMeansUnavailable) {
   TestDirectory scratch;
   ASSERT_TRUE(scratch.write("target", "t"));
-  ASSERT_EQ(::mkfifo(scratch.file("fifo.lock").c_str(), 0600), 0);
-  ASSERT_EQ(::symlink(scratch.file("target").c_str(), scratch.file("link.lock").c_str()), 0);
-  ASSERT_EQ(::mkdir(scratch.file("directory.lock").c_str(), 0700), 0);
-  for (const char* root : {"fifo", "link", "directory", "absent/registry"}) {
-    SCOPED_TRACE(root);
-    RegistryRoot setting(scratch.file(root));
+  for (const char* directory : {"fifo", "link", "directory"}) {
+    ASSERT_EQ(::mkdir(scratch.file(directory).c_str(), 0700), 0);
+  }
+  ASSERT_EQ(::mkfifo(scratch.file("fifo/vornup-test.lock").c_str(), 0600), 0);
+  ASSERT_EQ(
+      ::symlink(scratch.file("target").c_str(), scratch.file("link/vornup-test.lock").c_str()), 0);
+  ASSERT_EQ(::mkdir(scratch.file("directory/vornup-test.lock").c_str(), 0700), 0);
+  for (const char* directory : {"fifo", "link", "directory", "absent"}) {
+    SCOPED_TRACE(directory);
+    LockDirectory setting(scratch.file(directory));
     HostLock lock;
     EXPECT_EQ(lock.acquire(), HostLockResult::unavailable);
     EXPECT_FALSE(lock.held());
@@ -87,7 +107,7 @@ TEST(PosixHostLock, NoRegularLockFileMeansUnavailable) {
 
 TEST(PosixHostLock, HeldByAnotherProcessThroughFlock) {
   TestDirectory scratch;
-  RegistryRoot setting(scratch.file("registry"));
+  LockDirectory setting(scratch.path());
   HostLock lock;
   ASSERT_EQ(lock.acquire(), HostLockResult::acquired);
   // flock(1), when installed, sees the same lock as the helper.

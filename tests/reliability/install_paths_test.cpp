@@ -137,9 +137,10 @@ TEST(InstallPaths, InstalledProgramInALongDirectoryWorksFromTheCurrentOne) {
   layOutMixedInstall(work);
 
   const std::string command = "cd '" + work + "' && VORNUP_REGISTRY_ROOT='" + registry +
-                              "' TEMP='" + temp + "' TANDREL_SIM_LOG='" + temp + "../tool.log'" +
-                              " TANDREL_SIM_FAIL_CALL= '" + directory + kProgramName +
-                              "' /f > '" + scratch.file("console.txt") + "' 2>&1";
+                              "' VORNUP_TEST_LOCK_DIRECTORY='" + work + "' TEMP='" + temp +
+                              "' TANDREL_SIM_LOG='" + temp + "../tool.log'" +
+                              " TANDREL_SIM_FAIL_CALL= '" + directory + kProgramName + "' /f > '" +
+                              scratch.file("console.txt") + "' 2>&1";
   RunOutcome run;
   run.exitCode = hostPlatform().runCommand(command);
   run.console = scratch.read("console.txt");

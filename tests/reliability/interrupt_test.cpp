@@ -11,6 +11,7 @@
 
 #include <chrono>
 #include <cstdio>
+#include <filesystem>
 #include <string>
 #include <thread>
 #include <vector>
@@ -59,6 +60,29 @@ std::string portState(const std::string& state, const std::string& address) {
   if (start == std::string::npos) return "";
   const std::size_t end = state.find("\n[", start + 1);
   return state.substr(start, end == std::string::npos ? std::string::npos : end - start);
+}
+
+// The private directories in the host's temporary directory, and the files
+// in them.
+std::vector<std::filesystem::path> privateDirectories(const ProcessInstall& install) {
+  std::vector<std::filesystem::path> found;
+  std::error_code ignored;
+  for (const auto& entry : std::filesystem::directory_iterator(
+           std::filesystem::u8path(install.host.tempDirectory()), ignored)) {
+    found.push_back(entry.path());
+  }
+  return found;
+}
+
+std::vector<std::string> privateFiles(const ProcessInstall& install) {
+  std::vector<std::string> names;
+  std::error_code ignored;
+  for (const auto& directory : privateDirectories(install)) {
+    for (const auto& file : std::filesystem::directory_iterator(directory, ignored)) {
+      names.push_back(file.path().filename().u8string());
+    }
+  }
+  return names;
 }
 
 struct SignalCase {
@@ -229,6 +253,73 @@ TEST(KilledRun, NextRunRemovesTheStalePrivateDirectory) {
   std::this_thread::sleep_for(std::chrono::milliseconds(1200));
   RunOutcome next = install.run({"/q"});
   EXPECT_EQ(next.exitCode, 0) << next.console;
+  EXPECT_TRUE(install.host.tempDirectoryIsEmpty());
+}
+
+// A run killed outright during a download leaves the tool running. Until it
+// ends, a retry touches nothing, says which process holds the host, and
+// leaves the first run's private copy alone; then the next run goes ahead.
+TEST(KilledRun, ItsRunningDownloadHoldsTheHostUntilItEnds) {
+  ProcessInstall install;
+  const std::string work = install.host.workDirectory();
+  {
+    LaunchedRun killed(install.host, {"/f"}, "killed", {{"TANDREL_SIM_DELAY", "download 2500"}});
+    ASSERT_TRUE(waitForLine(work + "tool.log", "download "));
+    killed.signalGroup(SIGKILL);
+    EXPECT_EQ(killed.wait(), 128 + SIGKILL);
+  }
+  const std::vector<std::string> copies = privateFiles(install);
+  ASSERT_GE(copies.size(), 2u) << "the reply file and the image copy";
+  RunOutcome retry = install.run({"/f"});
+  EXPECT_EQ(retry.exitCode, 75) << retry.console;
+  EXPECT_NE(retry.console.find("earlier run (process group "), std::string::npos) << retry.console;
+  EXPECT_TRUE(retry.calls.empty() || (retry.calls.size() == 1 && retry.calls[0].empty()));
+  EXPECT_EQ(privateFiles(install), copies);
+
+  // Once the tool has ended, the host is free again.
+  RunOutcome next;
+  for (int attempt = 0; attempt < 40 && (attempt == 0 || next.exitCode == 75); ++attempt) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(500));
+    next = install.run({"/f"});
+  }
+  EXPECT_EQ(next.exitCode, 0) << next.console;
+  EXPECT_TRUE(install.host.tempDirectoryIsEmpty());
+}
+
+// Other spellings of one registry root (a trailing "/.", a link to it) take
+// the same host lock: the second run ends at once while the first flashes.
+TEST(SideBySideRuns, SpellingsOfOneRegistryRootShareTheLock) {
+  ProcessInstall install;
+  const std::string work = install.host.workDirectory();
+  const std::string root = install.host.registryRootPath();
+  ASSERT_EQ(::symlink(root.c_str(), (work + "registry link").c_str()), 0);
+  LaunchedRun first(install.host, {"/f"}, "first", {{"TANDREL_SIM_DELAY", "download 1500"}});
+  ASSERT_TRUE(waitForLine(work + "tool.log", "download "));
+  for (const std::string& spelling : {root + "/.", work + "registry link"}) {
+    SCOPED_TRACE(spelling);
+    LaunchedRun second(
+        install.host, {"/f"}, "second",
+        {{"VORNUP_REGISTRY_ROOT", spelling}, {"TANDREL_SIM_LOG", work + "second.calls"}});
+    EXPECT_EQ(second.wait(), 75) << second.err();
+    struct stat info;
+    EXPECT_NE(::stat((work + "second.calls").c_str(), &info), 0)
+        << "the second run called the tool";
+  }
+  EXPECT_EQ(first.wait(), 0) << first.err();
+}
+
+// Whatever the tool leaves in the private directory goes with it at the end.
+TEST(FinishedRun, RemovesWhatTheToolLeftInItsPrivateDirectory) {
+  ProcessInstall install;
+  const std::string work = install.host.workDirectory();
+  LaunchedRun run(install.host, {"/q"}, "run", {{"TANDREL_SIM_DELAY", "listhbas 800"}});
+  ASSERT_TRUE(waitForLine(work + "tool.log", "listhbas"));
+  for (const auto& directory : privateDirectories(install)) {
+    std::FILE* extra = std::fopen((directory / "tool.trace").c_str(), "wb");
+    ASSERT_NE(extra, nullptr);
+    std::fclose(extra);
+  }
+  EXPECT_EQ(run.wait(), 0) << run.err();
   EXPECT_TRUE(install.host.tempDirectoryIsEmpty());
 }
 

@@ -45,6 +45,7 @@ TEST(HostLockHeld, RunEndsAtOnceAndTouchesNothing) {
   const std::string work = install.host.workDirectory();
 #ifndef _WIN32
   ASSERT_EQ(::setenv("VORNUP_REGISTRY_ROOT", install.host.registryRootPath().c_str(), 1), 0);
+  ASSERT_EQ(::setenv("VORNUP_TEST_LOCK_DIRECTORY", install.host.lockDirectoryPath().c_str(), 1), 0);
 #endif
   HostLock lock;
   ASSERT_EQ(lock.acquire(), HostLockResult::acquired) << HostLock::name();
@@ -66,8 +67,42 @@ TEST(HostLockHeld, RunEndsAtOnceAndTouchesNothing) {
   EXPECT_EQ(next.exitCode, 0) << next.console;
 #ifndef _WIN32
   ::unsetenv("VORNUP_REGISTRY_ROOT");
+  ::unsetenv("VORNUP_TEST_LOCK_DIRECTORY");
 #endif
 }
+
+#ifndef _WIN32
+// A lock that can never be taken is a setup error (4) that names it, not a
+// busy host (75): the run touches nothing.
+TEST(HostLockUnusable, RunEndsWithASetupErrorNamingTheLock) {
+  ProcessInstall install;
+  const std::string work = install.host.workDirectory();
+  const std::string inPlace = install.host.lockDirectoryPath();
+  const std::string lockFile = inPlace + "/vornup-test.lock";
+  install.host.writeWorkFile("target", "t");
+  // Where the lock is looked for, and what is put at its path first.
+  const std::pair<std::string, std::string> cases[] = {
+      {work + "absent", "true"},
+      {inPlace, "mkfifo"},
+      {inPlace, "mkdir"},
+      {inPlace, "ln -s '" + work + "target'"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.second);
+    std::error_code ignored;
+    fs::remove_all(fs::u8path(lockFile), ignored);
+    ASSERT_EQ(std::system((c.second + " '" + lockFile + "'").c_str()), 0);
+    install.host.setEnvironment("VORNUP_TEST_LOCK_DIRECTORY", c.first);
+    RunOutcome run = install.run({"/f", "/log=" + work + "run.log"});
+    EXPECT_EQ(run.exitCode, 4) << run.console;
+    EXPECT_EQ(run.console,
+              statusLine("unable to take the host-wide lock " + c.first + "/vornup-test.lock", 4));
+    EXPECT_TRUE(run.calls.empty() || (run.calls.size() == 1 && run.calls[0].empty()));
+    EXPECT_FALSE(exists(work + "run.log"));
+  }
+  EXPECT_EQ(install.host.readWorkFile("target"), "t");
+}
+#endif
 
 struct HostileDirectory {
   const char* name;

@@ -46,8 +46,12 @@ void FakePlatform::removeDirectory(const std::string& path) {
   hostPlatform().removeDirectory(path);
 }
 
-bool FakePlatform::forEachDirectoryEntry(
-    const std::string& directory, const std::function<void(const DirectoryEntry&)>& visit) {
+void FakePlatform::removePrivateDirectory(const std::string& path) {
+  hostPlatform().removePrivateDirectory(path);
+}
+
+bool FakePlatform::forEachDirectoryEntry(const std::string& directory,
+                                         const std::function<void(const DirectoryEntry&)>& visit) {
   return hostPlatform().forEachDirectoryEntry(directory, visit);
 }
 

@@ -44,6 +44,7 @@ class FakePlatform : public Platform {
   int removeStalePrivateDirectories(const std::string& parent) override;
   HostLockResult acquireHostLock() override { return hostLock; }
   void removeDirectory(const std::string& path) override;
+  void removePrivateDirectory(const std::string& path) override;
   bool forEachDirectoryEntry(const std::string& directory,
                              const std::function<void(const DirectoryEntry&)>& visit) override;
 

@@ -106,6 +106,8 @@ def inventory(scratch, controller, order, program):
             "vornup_mode": MODES.get(name, "auto"),
             "vornup_environment": {
                 "VORNUP_REGISTRY_ROOT": os.path.join(h, "registry"),
+                # Each simulated host takes a host lock of its own.
+                "VORNUP_TEST_LOCK_DIRECTORY": h,
                 "TEMP": os.path.join(h, "temp"),
                 "TANDREL_SIM_LOG": os.path.join(h, "sim.log"),
             },

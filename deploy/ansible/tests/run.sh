@@ -54,14 +54,15 @@ echo "== ansible-lint and syntax checks"
 echo "== simulated hosts in $scratch"
 python3 "$here/make_fleet.py" --scratch "$scratch" --source "$source" --build "$build" --program "$program"
 # echo's registry is held by another run for the whole test: a process that
-# takes the lock on <registry root>.lock and waits (killing it frees the lock).
-( exec 9>>"$scratch/hosts/echo/registry.lock"; flock 9; exec sleep 600 ) &
+# takes the host's lock (its test lock, vornup-test.lock in the host's folder)
+# and waits (killing it frees the lock).
+( exec 9>>"$scratch/hosts/echo/vornup-test.lock"; flock 9; exec sleep 600 ) &
 lock_pid=$!
 for _ in $(seq 50); do
-  flock -n "$scratch/hosts/echo/registry.lock" true || break
+  flock -n "$scratch/hosts/echo/vornup-test.lock" true || break
   sleep 0.1
 done
-if flock -n "$scratch/hosts/echo/registry.lock" true; then
+if flock -n "$scratch/hosts/echo/vornup-test.lock" true; then
   echo "ansible tests: could not hold echo's lock" >&2
   exit 1
 fi
