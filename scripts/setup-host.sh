@@ -3,7 +3,8 @@
 # (Debian or Ubuntu).
 #
 #   scripts/setup-host.sh native   compiler, CMake, Ninja, GoogleTest, the JSON
-#                                  library, and python3 with jsonschema for the
+#                                  library, libcrypto and the openssl command
+#                                  line, and python3 with jsonschema for the
 #                                  run report checks
 #   scripts/setup-host.sh all      also mingw-w64 and Wine, 32- and 64-bit,
 #                                  clang with its sanitizer and fuzzer runtimes,
@@ -12,8 +13,10 @@
 #                                  fleet rollout tests
 set -euo pipefail
 
+# libssl-dev: the Linux program's signature checks and hashes (libcrypto,
+# linked in statically); openssl: the tests make their keys with it.
 packages=(cmake ninja-build g++ libgtest-dev googletest nlohmann-json3-dev python3
-          python3-jsonschema)
+          python3-jsonschema libssl-dev openssl)
 if [ "${1:-all}" = all ]; then
   packages+=(g++-mingw-w64-i686 g++-mingw-w64-x86-64 wine wine64 wine32:i386
              clang libclang-rt-14-dev ipxe-qemu
