@@ -19,6 +19,10 @@ std::string document(const std::string& images, const std::string& extra = "") {
          images + "]}";
 }
 
+std::string replaced(std::string text, const std::string& from, const std::string& to) {
+  return text.replace(text.find(from), from.size(), to);
+}
+
 std::string entry(const std::string& fields) {
   return "{\"sha256\": \"" + kDigestA + "\", \"file\": \"zf290a1.all\", \"kind\": \"firmware\"" +
          fields + "}";
@@ -46,9 +50,9 @@ TEST(BaselineReader, RefusesEveryMalformedDocumentWithItsReason) {
       {"{\"version\": 5, \"images\": []}", "missing \"expires\""},
       {document("{\"sha256\": \"" + std::string(63, 'a') + "g\", \"file\": \"x.all\", \"kind\": \"firmware\"}"),
        "hexadecimal"},
-      {document(entry("").replace(kDigestA, kDigestA + "0")), "hexadecimal"},
-      {document(entry("").replace("zf290a1.all", "../zf290a1.all")), "plain file name"},
-      {document(entry("").replace("\"firmware\"", "\"bios\"")), "\"kind\""},
+      {document(replaced(entry(""), kDigestA, kDigestA + "0")), "hexadecimal"},
+      {document(replaced(entry(""), "zf290a1.all", "../zf290a1.all")), "plain file name"},
+      {document(replaced(entry(""), "\"firmware\"", "\"bios\"")), "\"kind\""},
       {document(entry(", \"models\": []")), "\"models\""},
       {document(entry(", \"models\": [7]")), "not a string"},
       {document("", ", \"blocked\": [\"" + kDigestA.substr(1) + "\"]"), "hexadecimal"},
@@ -66,7 +70,7 @@ TEST(BaselineReader, RefusesEveryMalformedDocumentWithItsReason) {
 TEST(BaselineReader, ReadsASoundBaseline) {
   Baseline baseline;
   std::string error;
-  const std::string text = document(entry(", \"models\": [\"LPX-3200\"]").replace(kDigestA, std::string(64, 'A')),
+  const std::string text = document(replaced(entry(", \"models\": [\"LPX-3200\"]"), kDigestA, std::string(64, 'A')),
                                     ", \"blocked\": [\"" + kDigestB + "\"]");
   ASSERT_TRUE(readBaseline(text, baseline, error)) << error;
   EXPECT_EQ(baseline.version, 5);

@@ -117,9 +117,9 @@ CHANGES = [
      "not_required", "/ports/0/images/firmware/decision", "not_required"),
     ("previewed though skipped", None, None, "/ports/3/images/firmware", "skipped"),
     ("digest in capitals", ["ports", 0, "images", "firmware", "image", "sha256"], "AB" * 32,
-     "/ports/0/images/firmware/image/sha256", "ABAB"),
+     "/ports/0/images/firmware/image", "ABAB"),
     ("unknown refusal reason", None, None, "/ports/1/images/boot_code/refusal", "forged"),
-    ("refused but downloaded", None, None, "/ports/0/images/firmware", "downloaded"),
+    ("refused but downloaded", None, None, "/ports/0/images/firmware", "'failed' was expected"),
 ]
 
 
