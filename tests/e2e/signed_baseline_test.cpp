@@ -68,7 +68,9 @@ class SignedBaseline : public SimulatedHostTest {
     std::fprintf(script, "openssl %s\necho $? > %s.new && mv %s.new %s\n", arguments.c_str(),
                  quoted(status).c_str(), quoted(status).c_str(), quoted(status).c_str());
     std::fclose(script);
-    std::system(("start /unix /bin/sh " + quoted(host.workDirectory() + "openssl.sh")).c_str());
+    // "start /unix" hands quotes on as they are: the script's path has no blank.
+    const std::string scriptPath = quoted(host.workDirectory() + "openssl.sh");
+    std::system(("start /unix /bin/sh " + scriptPath.substr(1, scriptPath.size() - 2)).c_str());
     std::string result;
     for (int wait = 0; wait < 600 && result.empty(); ++wait) {
       Sleep(100);
