@@ -10,6 +10,7 @@
 #include "download/image_copy.h"
 #include "platform/crypto.h"
 #include "platform/host_names.h"
+#include "platform/interrupts.h"
 #include "report/adapter_lines.h"
 #include "tool/attributes.h"
 #include "tool/command_safety.h"
@@ -44,6 +45,9 @@ constexpr char kRebootMarker[] = "reboot";
 // Reasons of failed downloads in the run report.
 constexpr char kImageMissingReason[] = "the image file was not found: ";
 constexpr char kToolFailedReason[] = "the tool did not report a completed download";
+constexpr char kNotAttemptedReason[] = "not attempted: the run was interrupted";
+constexpr char kNotAttemptedNote[] =
+    "%s: the %s download of %s to %s was not attempted: the run was interrupted\n";
 constexpr char kSharedFailedReason[] =
     "the download through another function of the same adapter failed";
 
@@ -121,10 +125,13 @@ bool passesBaseline(RunState& run, const Adapter& adapter, const ImageNode& imag
 // copy for `address`; the result is judged by the tool's output alone. A
 // copy that is not the verified image fails the download without the tool,
 // with `refusal` saying why, and so does a copy the baseline refuses
-// (outcome.refusal).
+// (outcome.refusal). After an interrupt nothing is copied or run and
+// `notAttempted` is set.
 bool runDownloadCommand(RunState& run, const Adapter& adapter, const char* address,
                         const char* source, const ImageNode& image, const DownloadKind& kind,
-                        ImageCopyOutcome& refusal, ImageOutcome& outcome) {
+                        ImageCopyOutcome& refusal, ImageOutcome& outcome, bool& notAttempted) {
+  notAttempted = interruptRequested();
+  if (notAttempted) return false;
   ImageCopy copy;
   refusal = copy.make(run, source, image, kind.imageKind);
   if (refusal != ImageCopyOutcome::kReady) {
@@ -135,8 +142,10 @@ bool runDownloadCommand(RunState& run, const Adapter& adapter, const char* addre
   FixedText<512> shown;
   shown.format(kDownloadCommand, address, copy.path());
   run.out.traceOut(kind.commandTrace, run.toolFileName, shown.c_str());
-  executeForAddress(run, kDownloadCommand, address, copy.path());
-  return toolReported(run, kSucceededMarker);
+  const ToolStep step = executeForAddress(run, kDownloadCommand, address, copy.path());
+  // The interrupt came while the copy was made: the command was refused.
+  notAttempted = step.outcome == ToolStepOutcome::refused && interruptRequested();
+  return !notAttempted && toolReported(run, kSucceededMarker);
 }
 
 void noteImageMissing(ImageOutcome& outcome, const char* imagePath) {
@@ -147,11 +156,13 @@ void noteImageMissing(ImageOutcome& outcome, const char* imagePath) {
 // /p, only shown): the tool's reply names a failure; an image copy that was
 // refused names the file and why.
 void noteToolOutcome(const RunState& run, ImageOutcome& outcome, bool succeeded,
-                     ImageCopyOutcome refusal, const char* imagePath) {
+                     bool notAttempted, ImageCopyOutcome refusal, const char* imagePath) {
   if (outcome.refusal != ImageRefusal::none) {
     outcome.noteDownload(DownloadOutcome::kFailed, refusalText(outcome.refusal, run.baseline).c_str());
   } else if (run.sw.preview) {
     outcome.noteDownload(DownloadOutcome::kPreviewed);
+  } else if (notAttempted) {
+    outcome.noteDownload(DownloadOutcome::kNotAttempted, kNotAttemptedReason);
   } else if (succeeded) {
     outcome.noteDownload(DownloadOutcome::kDownloaded);
   } else if (refusal != ImageCopyOutcome::kReady) {
@@ -227,6 +238,7 @@ int executeKindDownload(RunState& run, Adapter& adapter, const ImageNode& image,
   }
 
   bool succeeded = false;
+  bool notAttempted = false;
   ImageCopyOutcome refusal = ImageCopyOutcome::kReady;
   if (run.sw.preview) {
     run.out.traceOut("%s", kind.previewTrace);
@@ -237,13 +249,17 @@ int executeKindDownload(RunState& run, Adapter& adapter, const ImageNode& image,
     // knows the port by.
     const char* address = firmware ? adapterAddress(adapter) : adapter.wwn.c_str();
     succeeded = runDownloadCommand(run, adapter, address, imagePath.c_str(), image, kind, refusal,
-                                   reportOutcome);
+                                   reportOutcome, notAttempted);
+    if (notAttempted) {
+      run.out.errorOut(kNotAttemptedNote, run.programName, firmware ? "firmware" : "boot code",
+                       image.actualFileName.c_str(), address);
+    }
   }
   const bool refused = reportOutcome.refusal != ImageRefusal::none;
 
   formatResultLine(resultLine, adapter, image.decodedId.c_str(), kind.label, installed,
                    image.actualFileName.c_str());
-  noteToolOutcome(run, reportOutcome, succeeded, refusal, imagePath.c_str());
+  noteToolOutcome(run, reportOutcome, succeeded, notAttempted, refusal, imagePath.c_str());
   int result = kResultDownloaded;
   if (run.sw.preview && !refused) {
     if (firmware) adapter.downloadStat = kDownloadSucceeded;
