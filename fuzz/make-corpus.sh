@@ -161,3 +161,18 @@ sw trace '/xv\0/xv\0/f\0/update'
 sw conflicts '/rewrite\0/update\0/g'
 sw help '/?'
 sw unknown 'q\0/upd'
+
+# The baseline reader: a full baseline, a duplicate key, overflowing numbers
+# and deep nesting.
+mkdir -p "$corpus/baseline" "$corpus/signature"
+digest() { printf "%064d" "$1"; }
+printf '{"version": 5, "expires": "2027-01-31T12:00:00Z", "key_id": "%s",\n "images": [{"sha256": "%s", "file": "zf290a1.all", "kind": "firmware", "models": ["LPX-3200"]},\n  {"sha256": "%s", "file": "boot.prg", "kind": "boot_code"}],\n "blocked": ["%s"]}\n' \
+  "$(digest 1)" "$(digest 2)" "$(digest 3)" "$(digest 4)" > "$corpus/baseline/listed.json"
+printf '{"version": 1, "expires": "2026-12-31T23:59:60.5+01:30", "images": [], "version": 2}' > "$corpus/baseline/duplicate.json"
+printf '{"version": 1e400, "expires": "x", "images": [[[[[]]]]]}' > "$corpus/baseline/deep.json"
+# DER signatures: r with its high bit set (a leading zero byte), and the same
+# with a trailing byte (octal escapes: printf knows no others).
+r='\200'; s='\177'; i=0
+while [ $i -lt 31 ]; do r="$r\001"; s="$s\002"; i=$((i + 1)); done
+printf "\060\105\002\041\000$r\002\040$s" > "$corpus/signature/padded.der"
+printf "\060\105\002\041\000$r\002\040$s\000" > "$corpus/signature/trailing.der"

@@ -1,6 +1,7 @@
 #!/bin/sh
 # Builds the fuzz harnesses (clang, libFuzzer, address and undefined-behaviour
-# sanitizers): the image readers, the tool's replies (adapter list,
+# sanitizers): the image readers, the baseline reader and the signature
+# decoder, the tool's replies (adapter list,
 # attributes), fwmatrix.txt, the switches and a whole run; and runs each for a
 # short while from its seed corpus. Any crash, sanitizer report or input
 # slower than 10 s fails the run; the failing input is kept in the build
@@ -11,7 +12,7 @@ here=$(cd "$(dirname "$0")" && pwd)
 seconds=${1:-7}
 build=${2:-$here/../build/fuzz}
 
-harnesses="ufi grp all prg discovery attributes fwmatrix switches run"
+harnesses="ufi grp all prg baseline signature discovery attributes fwmatrix switches run"
 
 # The harnesses are targets of the main tree, built with the fuzz switch on.
 mkdir -p "$build"

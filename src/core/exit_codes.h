@@ -19,6 +19,9 @@ enum class ExitCode : int {
   invalidSwitchOptions = 2,
   // fwmatrix.txt cannot be opened outside automatic mode.
   fwmatrixNotFound = 2,
+  // Signed mode, an operation, and a baseline that is missing or cannot be
+  // read or verified at all.
+  baselineUnusable = 2,
   // Some required downloads (or queries) failed.
   someFailed = 3,
   // An unknown or malformed switch, a log file that cannot be opened, or a

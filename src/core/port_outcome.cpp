@@ -12,6 +12,8 @@ void ImageOutcome::noteDecision(ImageDecision made, const ImageNode* image,
   reason.clear();
   toolReply.clear();
   after.clear();
+  sha256.clear();
+  refusal = ImageRefusal::none;
   file.clear();
   path.clear();
   identifier.clear();

@@ -7,6 +7,8 @@
 
 #include <string>
 
+#include "core/baseline_rule.h"
+
 namespace vornup {
 
 struct ImageNode;
@@ -38,6 +40,10 @@ struct ImageOutcome {
   std::string reason;     // why a download failed
   std::string toolReply;  // the tool's reply to a failed download
   std::string after;      // the version a successful download installed
+  // SHA-256 of the bytes handed to the tool (or, under /p, of the file);
+  // empty when none were.
+  std::string sha256;
+  ImageRefusal refusal = ImageRefusal::none;  // why the baseline refused it
 
   // Records a decision on `image` (null: none) found in `directory` (ending
   // with a separator). A download already carried out for this kind stays

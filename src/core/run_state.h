@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "core/adapter.h"
+#include "core/baseline_rule.h"
 #include "core/fixed_text.h"
 #include "core/image_node.h"
 #include "core/output.h"
@@ -118,6 +119,12 @@ struct RunState {
   // Set while the one command that may still run after an interrupt runs:
   // switching such boot code off again.
   bool settingBootCodeBack = false;
+
+  // /baseline=FILE: the baseline to use instead of baseline.json beside
+  // the program; empty when not given.
+  std::string baselineSwitch;
+  // What the run made of its baseline and trusted keys (download/baseline_load.h).
+  BaselineState baseline;
 
   // The run report (/json=), written when the run ends.
   ReportRequest report;

@@ -6,7 +6,10 @@
 #include <string>
 #include <system_error>
 
+#include "core/baseline_rule.h"
 #include "download/image_copy.h"
+#include "platform/crypto.h"
+#include "platform/host_names.h"
 #include "platform/interrupts.h"
 #include "report/adapter_lines.h"
 #include "tool/attributes.h"
@@ -48,6 +51,9 @@ constexpr char kNotAttemptedNote[] =
 constexpr char kSharedFailedReason[] =
     "the download through another function of the same adapter failed";
 
+// An image the baseline refuses: the program, the file, the reason.
+constexpr char kRefusedNote[] = "%s: image %s refused: %s; it was not downloaded\n";
+
 constexpr int kResultDownloaded = 0;
 constexpr int kResultFailed = 1;
 
@@ -88,14 +94,42 @@ void traceAdapterStatus(RunState& run, const char* role, const Adapter& adapter)
                    static_cast<unsigned>(adapter.downloadStat));
 }
 
+// The part of `path` after its last folder separator.
+const char* ownName(const char* path) {
+  const char* name = path;
+  for (const char* c = path; *c != '\0'; ++c) {
+    if (*c == '/' || *c == kPathSeparator) name = c + 1;
+  }
+  return name;
+}
+
+// Hashes the bytes at `bytes` (the private copy, or under /p the image
+// file) into the report and judges them by the run's baseline. A refused
+// image is named on standard error and in the trace. True when it may be
+// downloaded.
+bool passesBaseline(RunState& run, const Adapter& adapter, const ImageNode& image,
+                    const DownloadKind& kind, const char* bytes, const char* source,
+                    ImageOutcome& outcome) {
+  Sha256Digest digest;
+  outcome.sha256 = sha256OfFile(bytes, digest) ? hexDigest(digest) : std::string();
+  outcome.refusal = judgeImage(run.baseline, outcome.sha256, ownName(image.actualFileName.c_str()),
+                               kind.imageKind, adapter.model.c_str());
+  if (outcome.refusal == ImageRefusal::none) return true;
+  const std::string why = refusalText(outcome.refusal, run.baseline);
+  run.out.errorOut(kRefusedNote, run.programName, source, why.c_str());
+  run.out.traceOut(kRefusedNote, run.programName, source, why.c_str());
+  return false;
+}
+
 // Copies and verifies the image at `source`, then runs the download of the
 // copy for `address`; the result is judged by the tool's output alone. A
 // copy that is not the verified image fails the download without the tool,
-// with `refusal` saying why. After an interrupt nothing is copied or run and
+// with `refusal` saying why, and so does a copy the baseline refuses
+// (outcome.refusal). After an interrupt nothing is copied or run and
 // `notAttempted` is set.
-bool runDownloadCommand(RunState& run, const char* address, const char* source,
-                        const ImageNode& image, const DownloadKind& kind,
-                        ImageCopyOutcome& refusal, bool& notAttempted) {
+bool runDownloadCommand(RunState& run, const Adapter& adapter, const char* address,
+                        const char* source, const ImageNode& image, const DownloadKind& kind,
+                        ImageCopyOutcome& refusal, ImageOutcome& outcome, bool& notAttempted) {
   notAttempted = interruptRequested();
   if (notAttempted) return false;
   ImageCopy copy;
@@ -104,6 +138,7 @@ bool runDownloadCommand(RunState& run, const char* address, const char* source,
     reportImageCopyFailure(run, source, refusal);
     return false;
   }
+  if (!passesBaseline(run, adapter, image, kind, copy.path(), source, outcome)) return false;
   FixedText<512> shown;
   shown.format(kDownloadCommand, address, copy.path());
   run.out.traceOut(kind.commandTrace, run.toolFileName, shown.c_str());
@@ -122,7 +157,9 @@ void noteImageMissing(ImageOutcome& outcome, const char* imagePath) {
 // refused names the file and why.
 void noteToolOutcome(const RunState& run, ImageOutcome& outcome, bool succeeded,
                      bool notAttempted, ImageCopyOutcome refusal, const char* imagePath) {
-  if (run.sw.preview) {
+  if (outcome.refusal != ImageRefusal::none) {
+    outcome.noteDownload(DownloadOutcome::kFailed, refusalText(outcome.refusal, run.baseline).c_str());
+  } else if (run.sw.preview) {
     outcome.noteDownload(DownloadOutcome::kPreviewed);
   } else if (notAttempted) {
     outcome.noteDownload(DownloadOutcome::kNotAttempted, kNotAttemptedReason);
@@ -205,23 +242,26 @@ int executeKindDownload(RunState& run, Adapter& adapter, const ImageNode& image,
   ImageCopyOutcome refusal = ImageCopyOutcome::kReady;
   if (run.sw.preview) {
     run.out.traceOut("%s", kind.previewTrace);
+    // What the baseline would refuse shows as a failed download.
+    passesBaseline(run, adapter, image, kind, imagePath.c_str(), imagePath.c_str(), reportOutcome);
   } else {
     // Boot code goes to the port's WWN, firmware to the address the tool
     // knows the port by.
     const char* address = firmware ? adapterAddress(adapter) : adapter.wwn.c_str();
-    succeeded =
-        runDownloadCommand(run, address, imagePath.c_str(), image, kind, refusal, notAttempted);
+    succeeded = runDownloadCommand(run, adapter, address, imagePath.c_str(), image, kind, refusal,
+                                   reportOutcome, notAttempted);
     if (notAttempted) {
       run.out.errorOut(kNotAttemptedNote, run.programName, firmware ? "firmware" : "boot code",
                        image.actualFileName.c_str(), address);
     }
   }
+  const bool refused = reportOutcome.refusal != ImageRefusal::none;
 
   formatResultLine(resultLine, adapter, image.decodedId.c_str(), kind.label, installed,
                    image.actualFileName.c_str());
   noteToolOutcome(run, reportOutcome, succeeded, notAttempted, refusal, imagePath.c_str());
   int result = kResultDownloaded;
-  if (run.sw.preview) {
+  if (run.sw.preview && !refused) {
     if (firmware) adapter.downloadStat = kDownloadSucceeded;
     resultLine.append(kStatusPreview);
   } else if (succeeded) {

@@ -5,6 +5,7 @@
 #include "core/exit_codes.h"
 #include "core/paths.h"
 #include "core/run_state.h"
+#include "download/baseline_load.h"
 #include "driver/adapter_loop.h"
 #include "driver/reports_inventory.h"
 #include "driver/reports_status.h"
@@ -111,6 +112,15 @@ int runVornup(int argc, char** argv, Platform& platform, std::FILE* console,
 
   const AutoDiscoveryOutcome images = autoDiscovery(run);
   if (images != AutoDiscoveryOutcome::done) return failRun(run, images);
+
+  // The baseline decides before any tool command; a query alone needs none.
+  if (run.hasOperationSwitch()) {
+    std::string detail;
+    const BaselineOutcome baseline = loadBaseline(run, detail);
+    if (baseline != BaselineOutcome::ready) {
+      return endRun(run, reportOutcome(run, baseline, detail.c_str()));
+    }
+  }
 
   if (!locateTandrel(run)) return failRun(run, DriverOutcome::toolNotInstalled);
   if (interruptRequested()) return endInterruptedRun(run);

@@ -7,6 +7,7 @@
 
 #include "core/exit_codes.h"
 #include "core/run_state.h"
+#include "download/baseline_load.h"
 #include "driver/run_files.h"
 #include "driver/switches.h"
 #include "selection/image_discovery_scan.h"
@@ -36,13 +37,14 @@ class RunOutcome {
   constexpr RunOutcome(AutoDiscoveryOutcome o)
       : step_(Step::imageDirectories), value_(static_cast<int>(o)) {}
   constexpr RunOutcome(DiscoveryOutcome o) : step_(Step::discovery), value_(static_cast<int>(o)) {}
+  constexpr RunOutcome(BaselineOutcome o) : step_(Step::baseline), value_(static_cast<int>(o)) {}
 
   constexpr bool operator==(const RunOutcome& other) const {
     return step_ == other.step_ && value_ == other.value_;
   }
 
  private:
-  enum class Step { driver, switches, fwmatrix, imageDirectories, discovery };
+  enum class Step { driver, switches, fwmatrix, imageDirectories, discovery, baseline };
   Step step_;
   int value_;
 };

@@ -48,6 +48,7 @@ namespace {
 constexpr char kUnableToOpenTrace[] = "\n%s: Error - unable to open %s!\n";
 constexpr char kReportReason[] = "%s: run report %s: %s\n";
 constexpr char kReportSwitch[] = "json=";
+constexpr char kBaselineSwitch[] = "baseline=";
 constexpr char kDebugTraceName[] = "dbg.log";
 constexpr char kDebugTraceSwitch[] = "xv";
 // "/log" and "/l": the characters before "=" in a log switch, slash included.
@@ -120,10 +121,22 @@ bool parseTimeoutSwitch(const char* text, int& minutes) {
   return true;
 }
 
-bool isReportSwitch(const char* text) {
-  for (const char* name = kReportSwitch; *name != '\0'; ++name, ++text) {
+// Whether `text` starts with `name` (lowercase), in any case.
+bool startsWithSwitch(const char* text, const char* name) {
+  for (; *name != '\0'; ++name, ++text) {
     if (std::tolower(static_cast<unsigned char>(*text)) != *name) return false;
   }
+  return true;
+}
+
+bool isReportSwitch(const char* text) { return startsWithSwitch(text, kReportSwitch); }
+
+// "/baseline=FILE" with a file named once.
+bool parseBaselineSwitch(RunState& run, const char* text) {
+  if (!startsWithSwitch(text, kBaselineSwitch) || !run.baselineSwitch.empty()) return false;
+  const char* fileName = text + sizeof kBaselineSwitch - 1;
+  if (*fileName == '\0') return false;
+  run.baselineSwitch = fileName;
   return true;
 }
 
@@ -172,6 +185,7 @@ SwitchOutcome parseSwitches(RunState& run, int argc, char** argv) {
   run.report = ReportRequest();
   run.out.silent = false;
   run.toolTimeLimits = ToolTimeLimits();
+  run.baselineSwitch.clear();
   SwitchOutcome result = SwitchOutcome::noSwitch;
 
   for (int i = 1; i < argc; ++i) {
@@ -186,6 +200,8 @@ SwitchOutcome parseSwitches(RunState& run, int argc, char** argv) {
     } else if (text != nullptr && parseTimeoutSwitch(text, minutes)) {
       run.sw.timeoutMinutes = minutes;
       run.toolTimeLimits = toolTimeLimitsForMinutes(minutes);
+      result = SwitchOutcome::accepted;
+    } else if (text != nullptr && parseBaselineSwitch(run, text)) {
       result = SwitchOutcome::accepted;
     } else if (text != nullptr && isLogSwitch(text)) {
       if (!parseLogSwitch(run, argument, result)) return result;

@@ -20,6 +20,10 @@ CommandResult Platform::runLimitedCommand(const std::string& commandLine,
   return result;
 }
 
+bool Platform::writeRegistryString(const std::string&, const std::string&, const std::string&) {
+  return false;
+}
+
 std::string Platform::registryValueLocation(const std::string& subkey,
                                             const std::string& valueName) {
   return "HKEY_LOCAL_MACHINE\\" + subkey + "\\" + valueName;

@@ -44,6 +44,13 @@ class Platform {
   virtual bool readRegistryString(const std::string& subkey, const std::string& valueName,
                                   std::string& value) = 0;
 
+  // Sets the string value `valueName` of the HKEY_LOCAL_MACHINE key
+  // `subkey`, creating the key. A reader sees the old value or the new one,
+  // never a part (POSIX: a new file renamed over the value's file). False
+  // when it could not be written; the default, for stand-ins, writes nothing.
+  virtual bool writeRegistryString(const std::string& subkey, const std::string& valueName,
+                                   const std::string& value);
+
   // Where the string value `valueName` of `subkey` is kept, for messages
   // that say where the program looked: "HKEY_LOCAL_MACHINE\<subkey>\<value>"
   // on Windows, the value's file on POSIX.

@@ -194,6 +194,25 @@ bool readValueFile(const std::string& path, std::string& value) {
   return true;
 }
 
+// Writes `value` into a new file beside `path` and renames it over `path`,
+// so that a reader never finds half a value.
+bool replaceValueFile(const std::string& path, const std::string& value) {
+  const std::string fresh = path + ".new-" + std::to_string(::getpid());
+  ::unlink(fresh.c_str());
+  const int descriptor =
+      ::open(fresh.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
+  if (descriptor < 0) return false;
+  const std::string text = value + "\n";
+  bool written = ::write(descriptor, text.data(), text.size()) == static_cast<ssize_t>(text.size());
+  written = ::fsync(descriptor) == 0 && written;
+  written = ::close(descriptor) == 0 && written;
+  if (!written || ::rename(fresh.c_str(), path.c_str()) != 0) {
+    ::unlink(fresh.c_str());
+    return false;
+  }
+  return true;
+}
+
 class PosixPlatform : public HostPlatform {
  public:
   std::string moduleFileName() override {
@@ -225,6 +244,14 @@ class PosixPlatform : public HostPlatform {
     if (!isDirectory(key)) return false;
     std::string file = key + "/" + valueName;
     return isRegularFile(file) && readValueFile(file, value);
+  }
+
+  bool writeRegistryString(const std::string& subkey, const std::string& valueName,
+                           const std::string& value) override {
+    if (value.size() > kMaxRegistryString) return false;
+    std::vector<std::string> created;
+    const std::string key = keyDirectory(registryRoot(), subkey);
+    return makeKeyDirectory(key, created) && replaceValueFile(key + "/" + valueName, value);
   }
 
   std::string registryValueLocation(const std::string& subkey,

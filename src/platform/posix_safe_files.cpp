@@ -113,4 +113,25 @@ std::FILE* createExclusiveFile(const std::string& path) {
   return regularFileStream(::open(path.c_str(), flags, kPrivateFileMode), flags, "wb");
 }
 
+BoundedRead readBoundedFile(const std::string& path, std::size_t limit, std::string& content) {
+  struct stat link;
+  if (::lstat(path.c_str(), &link) != 0) {
+    return errno == ENOENT || errno == ENOTDIR ? BoundedRead::missing : BoundedRead::unreadable;
+  }
+  // In a shared directory another user may have planted the link.
+  if (S_ISLNK(link.st_mode) && link.st_uid != ::geteuid() && link.st_uid != 0) {
+    return BoundedRead::foreignLink;
+  }
+  struct stat target;
+  if (::stat(path.c_str(), &target) != 0) {
+    return errno == ENOENT ? BoundedRead::missing : BoundedRead::unreadable;
+  }
+  if (!S_ISREG(target.st_mode)) return BoundedRead::notRegularFile;
+  ReadOnlyFile file;
+  uint64_t size = 0;
+  // Replaced by a FIFO after the check: still refused, without blocking.
+  if (!file.open(path.c_str(), size)) return BoundedRead::unreadable;
+  return readOpenedFile(file, size, limit, content);
+}
+
 }  // namespace vornup

@@ -76,4 +76,24 @@ std::FILE* openFileForWriting(const std::string& path, WriteMode mode, bool text
 // already has that name.
 std::FILE* createExclusiveFile(const std::string& path);
 
+// What became of reading a small file whole.
+enum class BoundedRead {
+  read,
+  missing,         // nothing has that name
+  notRegularFile,  // a directory, FIFO, device or socket (never blocked on)
+  foreignLink,     // a link the running user does not own (POSIX: root's are
+                   // trusted; Windows refuses every reparse point)
+  tooLarge,        // more than the limit
+  unreadable,      // it could not be opened or read
+};
+
+// Reads the regular file at `path` into `content` when it holds at most
+// `limit` bytes.
+BoundedRead readBoundedFile(const std::string& path, std::size_t limit, std::string& content);
+
+// Reads an opened file whole when it holds at most `limit` bytes (the
+// hosts' readBoundedFile share it).
+BoundedRead readOpenedFile(ReadOnlyFile& file, uint64_t size, std::size_t limit,
+                           std::string& content);
+
 }  // namespace vornup

@@ -180,6 +180,23 @@ class Win32Platform : public HostPlatform {
     return false;
   }
 
+  // Written to the view that reading asks first.
+  bool writeRegistryString(const std::string& subkey, const std::string& valueName,
+                           const std::string& value) override {
+    if (value.size() + 1 > kRegistryValueSize) return false;
+    HKEY key = nullptr;
+    if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, subkey.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
+                        KEY_SET_VALUE | kRegistryViews[0], nullptr, &key,
+                        nullptr) != ERROR_SUCCESS) {
+      return false;
+    }
+    const bool written =
+        RegSetValueExA(key, valueName.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
+                       static_cast<DWORD>(value.size() + 1)) == ERROR_SUCCESS;
+    RegCloseKey(key);
+    return written;
+  }
+
   // The value as one view of the registry holds it.
   static bool readRegistryStringIn(REGSAM view, const std::string& subkey,
                                    const std::string& valueName, std::string& value) {

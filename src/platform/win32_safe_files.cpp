@@ -121,4 +121,21 @@ std::FILE* createExclusiveFile(const std::string& path) {
   return plainFileStream(file, _O_WRONLY, "wb");
 }
 
+BoundedRead readBoundedFile(const std::string& path, std::size_t limit, std::string& content) {
+  const DWORD attributes = GetFileAttributesA(path.c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES) {
+    const DWORD error = GetLastError();
+    return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ? BoundedRead::missing
+                                                                          : BoundedRead::unreadable;
+  }
+  if ((attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0) return BoundedRead::foreignLink;
+  if ((attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_DEVICE)) != 0) {
+    return BoundedRead::notRegularFile;
+  }
+  ReadOnlyFile file;
+  uint64_t size = 0;
+  if (!file.open(path.c_str(), size)) return BoundedRead::notRegularFile;
+  return readOpenedFile(file, size, limit, content);
+}
+
 }  // namespace vornup

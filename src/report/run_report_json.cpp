@@ -109,11 +109,30 @@ const char* outcomeName(DownloadOutcome outcome) {
   return "none";
 }
 
+// Why the baseline refused an image, with the baseline it was judged by.
+Json refusalObject(const RunState& run, const ImageOutcome& outcome) {
+  if (outcome.refusal == ImageRefusal::none) return nullptr;
+  const BaselineState& state = run.baseline;
+  Json baseline = nullptr;
+  if (state.loaded) {
+    baseline = Json{{"file", state.file},
+                    {"version", state.baseline.version},
+                    {"expires", state.baseline.expiresText},
+                    {"key_id", orNull(state.keyId)}};
+  }
+  return Json{{"reason", refusalName(outcome.refusal)},
+              {"signed_mode", state.signedMode},
+              {"baseline", baseline}};
+}
+
 Json imageResult(const RunState& run, const Adapter& a, const ImageOutcome& outcome,
                  ImageKind kind) {
   Json image = nullptr;
   if (!outcome.file.empty()) {
-    image = Json{{"file", outcome.file}, {"path", outcome.path}, {"identifier", outcome.identifier}};
+    image = Json{{"file", outcome.file},
+                 {"path", outcome.path},
+                 {"identifier", outcome.identifier},
+                 {"sha256", orNull(outcome.sha256)}};
   }
   const bool failed = outcome.outcome == DownloadOutcome::kFailed ||
                       outcome.outcome == DownloadOutcome::kNotAttempted;
@@ -123,6 +142,7 @@ Json imageResult(const RunState& run, const Adapter& a, const ImageOutcome& outc
       {"outcome", outcomeName(outcome.outcome)},
       {"reason", failed ? orNull(outcome.reason) : Json(nullptr)},
       {"tool_reply", failed ? orNull(outcome.toolReply) : Json(nullptr)},
+      {"refusal", refusalObject(run, outcome)},
   };
 }
 

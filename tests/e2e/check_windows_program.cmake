@@ -3,7 +3,8 @@
 # the invoking user, and a version resource with the product version.
 #   cmake -DPROGRAM=vornup.exe -DOBJDUMP=objdump -DVERSION=6.0.23.1 -P check_windows_program.cmake
 cmake_minimum_required(VERSION 3.25)
-set(system_dlls KERNEL32.dll ADVAPI32.dll msvcrt.dll)
+# bcrypt and crypt32: the signature checks and hashes (CNG) and the key files.
+set(system_dlls KERNEL32.dll ADVAPI32.dll msvcrt.dll bcrypt.dll CRYPT32.dll)
 
 execute_process(COMMAND ${OBJDUMP} -p ${PROGRAM} OUTPUT_VARIABLE headers RESULT_VARIABLE failed)
 if(failed)

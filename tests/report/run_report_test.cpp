@@ -199,29 +199,30 @@ TEST_F(RunReportDocument, DecisionsAndOutcomes) {
     const char* reply;
     Json expected;
   };
-  const Json image290 = {{"file", "zf290a1.all"}, {"path", "/fw/zf290a1.all"}, {"identifier", "ZF290A1"}};
+  const Json image290 = {{"file", "zf290a1.all"}, {"path", "/fw/zf290a1.all"}, {"identifier", "ZF290A1"},
+                         {"sha256", nullptr}};
   const Case cases[] = {
       {"update downloaded", &Switches::update, ImageDecision::kDownload, DownloadOutcome::kDownloaded,
        nullptr, nullptr,
        {{"image", image290}, {"decision", "update"}, {"outcome", "downloaded"}, {"reason", nullptr},
-        {"tool_reply", nullptr}}},
+        {"tool_reply", nullptr}, {"refusal", nullptr}}},
       {"rewrite previewed", &Switches::rewrite, ImageDecision::kDownload, DownloadOutcome::kPreviewed,
        nullptr, nullptr,
        {{"image", image290}, {"decision", "rewrite"}, {"outcome", "previewed"}, {"reason", nullptr},
-        {"tool_reply", nullptr}}},
+        {"tool_reply", nullptr}, {"refusal", nullptr}}},
       {"downgrade failed", &Switches::downgrade, ImageDecision::kDownload, DownloadOutcome::kFailed,
        "the tool did not report a completed download", "Download failed: no\n",
        {{"image", image290}, {"decision", "downgrade"}, {"outcome", "failed"},
         {"reason", "the tool did not report a completed download"},
-        {"tool_reply", "Download failed: no\n"}}},
+        {"tool_reply", "Download failed: no\n"}, {"refusal", nullptr}}},
       {"forced", &Switches::forceFw, ImageDecision::kDownload, DownloadOutcome::kDownloaded, nullptr,
        nullptr,
        {{"image", image290}, {"decision", "force"}, {"outcome", "downloaded"}, {"reason", nullptr},
-        {"tool_reply", nullptr}}},
+        {"tool_reply", nullptr}, {"refusal", nullptr}}},
       {"not required", &Switches::update, ImageDecision::kNotRequired, DownloadOutcome::kNone,
        nullptr, nullptr,
        {{"image", image290}, {"decision", "not_required"}, {"outcome", "none"}, {"reason", nullptr},
-        {"tool_reply", nullptr}}},
+        {"tool_reply", nullptr}, {"refusal", nullptr}}},
   };
   for (const Case& c : cases) {
     run().sw = Switches();
@@ -232,6 +233,21 @@ TEST_F(RunReportDocument, DecisionsAndOutcomes) {
     if (c.outcome != DownloadOutcome::kNone) a.firmwareOutcome.noteDownload(c.outcome, c.reason, c.reply);
     const Json port = documentOf(run())["ports"][0];
     EXPECT_EQ(port["images"]["firmware"], c.expected) << c.name;
+    // A refusal names its reason and the baseline it was judged by.
+    a.firmwareOutcome.sha256 = std::string(64, 'a');
+    a.firmwareOutcome.refusal = ImageRefusal::expired;
+    run().baseline.signedMode = true;
+    run().baseline.loaded = true;
+    run().baseline.file = "/opt/vornup/baseline.json";
+    run().baseline.baseline.version = 3;
+    run().baseline.baseline.expiresText = "2020-01-01T00:00:00Z";
+    const Json refused = documentOf(run())["ports"][0]["images"]["firmware"];
+    EXPECT_EQ(refused["image"]["sha256"], std::string(64, 'a'));
+    EXPECT_EQ(refused["refusal"], Json({{"reason", "expired"}, {"signed_mode", true},
+                                        {"baseline", {{"file", "/opt/vornup/baseline.json"}, {"version", 3},
+                                                      {"expires", "2020-01-01T00:00:00Z"}, {"key_id", nullptr}}}}))
+        << c.name;
+    run().baseline = BaselineState();
     EXPECT_EQ(port["firmware"]["after"],
               c.outcome == DownloadOutcome::kDownloaded ? Json("ZF290A1") : Json(nullptr))
         << c.name;
@@ -242,7 +258,7 @@ TEST_F(RunReportDocument, DecisionsAndOutcomes) {
   a.bootCodeOutcome.noteDecision(ImageDecision::kNoCompatibleImage, nullptr, "/boot/");
   EXPECT_EQ(documentOf(run())["ports"][0]["images"]["boot_code"],
             (Json{{"image", nullptr}, {"decision", "no_compatible_image"}, {"outcome", "none"},
-                  {"reason", nullptr}, {"tool_reply", nullptr}}));
+                  {"reason", nullptr}, {"tool_reply", nullptr}, {"refusal", nullptr}}));
 }
 
 TEST(RunReportImageOutcome, ALaterCandidateDoesNotUndoADownload) {

@@ -118,6 +118,10 @@ CHANGES = [
     ("downloaded though not required", ["ports", 0, "images", "firmware", "decision"],
      "not_required", "/ports/0/images/firmware/decision", "not_required"),
     ("previewed though skipped", None, None, "/ports/3/images/firmware", "skipped"),
+    ("digest in capitals", ["ports", 0, "images", "firmware", "image", "sha256"], "AB" * 32,
+     "/ports/0/images/firmware/image", "ABAB"),
+    ("unknown refusal reason", None, None, "/ports/1/images/boot_code/refusal", "forged"),
+    ("refused but downloaded", None, None, "/ports/0/images/firmware", "'failed' was expected"),
 ]
 
 
@@ -126,6 +130,11 @@ def special_change(name, report):
     if name == "interrupt code but not interrupted":
         report["exit_code"] = 130
         report["status"]["exit_code"] = 130
+    elif name in ("unknown refusal reason", "refused but downloaded"):
+        port, kind = (1, "boot_code") if name.startswith("unknown") else (0, "firmware")
+        report["ports"][port]["images"][kind]["refusal"] = {
+            "reason": "forged" if name.startswith("unknown") else "not_listed",
+            "signed_mode": True, "baseline": None}
     elif name == "in progress with an exit code":
         report.update({"in_progress": True, "ended": None, "status": None, "ports": [],
                        "reboot_required": False, "interrupted": False})
