@@ -4,7 +4,8 @@
 #
 #   scripts/setup-host.sh native   compiler, CMake, Ninja, GoogleTest, the JSON
 #                                  library, and python3 with jsonschema for the
-#                                  run report checks
+#                                  run report checks, and prometheus for
+#                                  promtool, which checks the metrics file
 #   scripts/setup-host.sh all      also mingw-w64 and Wine, 32- and 64-bit,
 #                                  clang with its sanitizer and fuzzer runtimes,
 #                                  the boot ROMs the image tests read, and
@@ -13,7 +14,7 @@
 set -euo pipefail
 
 packages=(cmake ninja-build g++ libgtest-dev googletest nlohmann-json3-dev python3
-          python3-jsonschema)
+          python3-jsonschema prometheus)
 if [ "${1:-all}" = all ]; then
   packages+=(g++-mingw-w64-i686 g++-mingw-w64-x86-64 wine wine64 wine32:i386
              clang libclang-rt-14-dev ipxe-qemu

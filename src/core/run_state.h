@@ -10,6 +10,7 @@
 
 #include "core/adapter.h"
 #include "core/fixed_text.h"
+#include "core/host_records.h"
 #include "core/image_node.h"
 #include "core/output.h"
 #include "core/report_request.h"
@@ -119,6 +120,8 @@ struct RunState {
 
   // The run report (/json=), written when the run ends.
   ReportRequest report;
+  // History, metrics and system log records, written when the run ends.
+  HostRecords hostRecords;
 
   AdapterList adapterList;
   ImageList firmwareList;

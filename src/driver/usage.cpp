@@ -133,6 +133,7 @@ const char* const kUsageLines[] = {
     "    /v          Verbose - Display progress messages.",
     "    /timeout=<minutes> Download time limit in minutes, 1-1440 (default 60).",
     "    /json=<file> Write a machine-readable run report (JSON) to <file>.",
+    "    /prom=<file> Write the run's metrics (Prometheus text format) to <file>.",
 };
 // clang-format on
 

@@ -15,7 +15,12 @@ struct RunState;
 bool acceptRunReport(RunState& run, const std::string& path, int argc, char** argv,
                      std::string& why);
 
-// At the end of a run that asked for a report: writes it, once. The status
+// Records the command line and the start of the run for the records written
+// at its end.
+void noteRunStart(RunState& run, int argc, char** argv);
+
+// At the end of a run: writes the report it asked for, once, then the host's
+// records (report/host_records_writer.h). The status
 // text is taken from the last status line the run printed unless
 // `statusText` gives it. A report that cannot be written is named on
 // standard error; the run's exit code stays.

@@ -137,6 +137,7 @@ vornup.exe  [/auto] [/downgrade] [/e] [/f] [/ff] [/fb] [/g] [/help]$
     /v          Verbose - Display progress messages.$
     /timeout=<minutes> Download time limit in minutes, 1-1440 (default 60).$
     /json=<file> Write a machine-readable run report (JSON) to <file>.$
+    /prom=<file> Write the run's metrics (Prometheus text format) to <file>.$
 $)";
 
 std::string withoutLineMarks(const char* marked) {
