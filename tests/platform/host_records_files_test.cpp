@@ -32,7 +32,9 @@ TEST(HistoryFile, AppendsWholeLinesRotatesAndKeepsACutLineApart) {
   };
   for (const Case& c : cases) {
     TestDirectory directory;
-    if (c.before != nullptr) ASSERT_TRUE(directory.write("history.jsonl", c.before));
+    if (c.before != nullptr) {
+      ASSERT_TRUE(directory.write("history.jsonl", c.before));
+    }
     ASSERT_TRUE(directory.write("history.jsonl.1", "older\n"));
     std::string why;
     EXPECT_TRUE(appendHistoryLine(directory.file("history.jsonl"), kLine, c.rotateAt, why))
