@@ -3,10 +3,14 @@
 # (Debian or Ubuntu).
 #
 #   scripts/setup-host.sh native   compiler, CMake, Ninja, GoogleTest, the JSON
-#                                  library, and python3 with jsonschema for the
-#                                  run report checks, and prometheus for
-#                                  promtool, which checks the metrics file
+#                                  library, python3 with jsonschema for the
+#                                  run report checks, rpm (rpmbuild) for the
+#                                  RPM, and prometheus for promtool, which
+#                                  checks the metrics file
 #   scripts/setup-host.sh all      also mingw-w64 and Wine, 32- and 64-bit,
+#                                  wixl and msitools for the Windows Installer
+#                                  packages, osslsigncode and openssl for
+#                                  their signatures,
 #                                  clang with its sanitizer and fuzzer runtimes,
 #                                  the boot ROMs the image tests read, and
 #                                  Ansible, ansible-lint and Chromium for the
@@ -14,9 +18,10 @@
 set -euo pipefail
 
 packages=(cmake ninja-build g++ libgtest-dev googletest nlohmann-json3-dev python3
-          python3-jsonschema prometheus)
+          python3-jsonschema rpm prometheus)
 if [ "${1:-all}" = all ]; then
   packages+=(g++-mingw-w64-i686 g++-mingw-w64-x86-64 wine wine64 wine32:i386
+             wixl msitools osslsigncode openssl
              clang libclang-rt-14-dev ipxe-qemu
              ansible-core ansible ansible-lint chromium)
 fi
