@@ -28,6 +28,14 @@ bool replaceFileWith(const std::string& path, const std::string& document, std::
     why = "cannot create " + temporary + ": " + systemReason();
     return false;
   }
+  // A file replaced keeps its mode and owner.
+  errno = 0;
+  if (!adoptReportAttributes(file, path)) {
+    why = "cannot give " + temporary + " the mode and owner of " + path + ": " + systemReason();
+    std::fclose(file);
+    removeReportFile(temporary);
+    return false;
+  }
   const bool written = std::fwrite(document.data(), 1, document.size(), file) == document.size();
   const bool flushed = std::fflush(file) == 0;
   const bool closed = std::fclose(file) == 0;

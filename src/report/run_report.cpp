@@ -30,9 +30,19 @@ bool acceptRunReport(RunState& run, const std::string& path, int argc, char** ar
     why = "no file name";
     return false;
   }
-  if (isExistingDirectory(path)) {
-    why = "it is a directory";
-    return false;
+  switch (inspectReportTarget(path)) {
+    case ReportTarget::absent:
+    case ReportTarget::regularFile:
+      break;
+    case ReportTarget::directory:
+      why = "it is a directory";
+      return false;
+    case ReportTarget::notRegular:
+      why = "it is not a regular file";
+      return false;
+    case ReportTarget::otherOwner:
+      why = "it belongs to another user";
+      return false;
   }
   const std::string temporary = temporaryPathBeside(path);
   errno = 0;
@@ -51,9 +61,22 @@ bool acceptRunReport(RunState& run, const std::string& path, int argc, char** ar
   return true;
 }
 
-void finishRunReport(RunState& run, int exitCode, const char* statusText) {
+bool isReportTheLog(const RunState& run) {
+  return run.report.requested() && isSameOpenFile(run.report.path, run.out.logFile);
+}
+
+bool startRunReport(RunState& run) {
+  if (!run.report.requested()) return true;
+  std::string why;
+  if (replaceFileWith(run.report.path, runInProgressDocument(run), why)) return true;
+  run.out.errorOut(kNotWritten, run.programName, run.report.path.c_str(), why.c_str());
+  run.report = ReportRequest();
+  return false;
+}
+
+bool finishRunReport(RunState& run, int exitCode, const char* statusText) {
   const bool reportDue = run.report.requested() && !run.report.written;
-  if (!reportDue && run.hostRecords.written) return;
+  if (!reportDue && run.hostRecords.written) return true;
   RunEnd end;
   end.exitCode = exitCode;
   end.statusText = statusText != nullptr
@@ -61,14 +84,17 @@ void finishRunReport(RunState& run, int exitCode, const char* statusText) {
                        : statusTextOf(run.out.lastStatusLine(), run.programName);
   end.rebootRequired = isRebootRequired(run);
   end.ended = std::time(nullptr);
+  bool reported = true;
   if (reportDue) {
     run.report.written = true;
     std::string why;
-    if (!replaceFileWith(run.report.path, runReportDocument(run, end), why)) {
+    reported = replaceFileWith(run.report.path, runReportDocument(run, end), why);
+    if (!reported) {
       run.out.errorOut(kNotWritten, run.programName, run.report.path.c_str(), why.c_str());
     }
   }
   writeHostRecords(run, end);
+  return reported;
 }
 
 void noteRunStart(RunState& run, int argc, char** argv) {
