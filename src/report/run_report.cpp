@@ -93,7 +93,9 @@ bool finishRunReport(RunState& run, int exitCode, const char* statusText) {
       run.out.errorOut(kNotWritten, run.programName, run.report.path.c_str(), why.c_str());
     }
   }
-  writeHostRecords(run, end);
+  // A report that failed changes the run's exit code: the caller asks again
+  // with that code, and the host's records are written then.
+  if (reported) writeHostRecords(run, end);
   return reported;
 }
 

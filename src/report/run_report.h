@@ -35,7 +35,8 @@ void noteRunStart(RunState& run, int argc, char** argv);
 // records (report/host_records_writer.h). The status
 // text is taken from the last status line the run printed unless
 // `statusText` gives it. A report that cannot be written is named on
-// standard error and false is returned; the caller chooses the exit code.
+// standard error and false is returned; the caller chooses the exit code
+// and calls again with it, which writes the host's records.
 bool finishRunReport(RunState& run, int exitCode, const char* statusText = nullptr);
 
 // True when a download asked for a reboot that the run must announce.
