@@ -68,7 +68,8 @@ else()
   install(FILES docs/vornup.1 DESTINATION usr/share/man/man1
           COMPONENT ${VORNUP_PACKAGE_COMPONENT})
   install(FILES README.md DESTINATION usr/share/doc/vornup COMPONENT ${VORNUP_PACKAGE_COMPONENT})
-  install(FILES docs/models.md docs/report.schema.json DESTINATION usr/share/doc/vornup/docs
+  install(FILES docs/models.md docs/report.schema.json docs/history.schema.json
+                DESTINATION usr/share/doc/vornup/docs
           COMPONENT ${VORNUP_PACKAGE_COMPONENT})
 
   # The .tar.gz: the folder alone, with its own words.
@@ -78,7 +79,8 @@ else()
                  @ONLY)
   install(FILES ${CMAKE_CURRENT_BINARY_DIR}/packaging/INSTALL.txt README.md DESTINATION vornup
           COMPONENT ${VORNUP_ARCHIVE_COMPONENT} EXCLUDE_FROM_ALL)
-  install(FILES docs/vornup.1 docs/models.md docs/report.schema.json DESTINATION vornup/docs
+  install(FILES docs/vornup.1 docs/models.md docs/report.schema.json docs/history.schema.json
+                DESTINATION vornup/docs
           COMPONENT ${VORNUP_ARCHIVE_COMPONENT} EXCLUDE_FROM_ALL)
 endif()
 

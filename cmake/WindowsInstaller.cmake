@@ -23,7 +23,8 @@ set(VORNUP_WXS ${CMAKE_CURRENT_LIST_DIR}/../packaging/windows/vornup.wxs)
 set(VORNUP_MSI_win64 DCADACFD-DA3A-4F0D-B22B-14C1D870CDB3 x64 ProgramFiles64Folder yes 400)
 set(VORNUP_MSI_win32 575A0CE2-B43C-4F74-A987-5684A57E67AC x86 ProgramFilesFolder no 144)
 # The components of vornup.wxs; each has a fixed code per bitness.
-set(VORNUP_MSI_COMPONENTS Program UpdateTable Readme FirmwareFolder BootFolder Models)
+set(VORNUP_MSI_COMPONENTS Program UpdateTable Readme FirmwareFolder BootFolder Models
+                           EventSource)
 
 # wixl takes the files by names relative to the folder it runs in.
 function(vornup_msi_run what folder)

@@ -5,8 +5,9 @@
 #   scripts/setup-host.sh native   compiler, CMake, Ninja, GoogleTest, the JSON
 #                                  library, libcrypto and the openssl command
 #                                  line, python3 with jsonschema for the run
-#                                  report checks, and rpm (rpmbuild) for the
-#                                  RPM
+#                                  report checks, rpm (rpmbuild) for the RPM,
+#                                  and prometheus for promtool, which checks
+#                                  the metrics file
 #   scripts/setup-host.sh all      also mingw-w64 and Wine, 32- and 64-bit,
 #                                  wixl and msitools for the Windows Installer
 #                                  packages, osslsigncode and openssl for
@@ -20,7 +21,7 @@ set -euo pipefail
 # libssl-dev: the Linux program's signature checks and hashes (libcrypto,
 # linked in statically); openssl: the tests make their keys with it.
 packages=(cmake ninja-build g++ libgtest-dev googletest nlohmann-json3-dev python3
-          python3-jsonschema rpm libssl-dev openssl)
+          python3-jsonschema rpm libssl-dev openssl prometheus)
 if [ "${1:-all}" = all ]; then
   packages+=(g++-mingw-w64-i686 g++-mingw-w64-x86-64 wine wine64 wine32:i386
              wixl msitools osslsigncode openssl

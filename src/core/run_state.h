@@ -11,6 +11,7 @@
 #include "core/adapter.h"
 #include "core/baseline_rule.h"
 #include "core/fixed_text.h"
+#include "core/host_records.h"
 #include "core/image_node.h"
 #include "core/output.h"
 #include "core/report_request.h"
@@ -128,6 +129,8 @@ struct RunState {
 
   // The run report (/json=), written when the run ends.
   ReportRequest report;
+  // History, metrics and system log records, written when the run ends.
+  HostRecords hostRecords;
 
   AdapterList adapterList;
   ImageList firmwareList;

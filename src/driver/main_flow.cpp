@@ -41,6 +41,7 @@ int endRun(RunState& run, int exitCode) {
 // A run refused before its switches are read still writes the report its
 // command line asks for.
 int endRefusedRun(RunState& run, int argc, char** argv, int exitCode) {
+  run.hostRecords.refused = true;
   readSwitchesForReport(run, argc, argv);
   return endWithReport(run, exitCode);
 }
@@ -59,6 +60,7 @@ int runVornup(int argc, char** argv, Platform& platform, std::FILE* console,
   run.toolRunner = toolRunner;
   recordBinDirectory(run, argc, argv);
   initRunState(run);
+  noteRunStart(run, argc, argv);
   prepareInterrupts();
   formatVersionString(run);
 

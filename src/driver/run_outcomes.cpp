@@ -137,11 +137,14 @@ int endWithReport(RunState& run, int exitCode) {
   const std::string path = run.report.path;
   if (finishRunReport(run, exitCode)) return exitCode;
   // Codes that a deployment tool reads as "try again" or "stopped" stand.
-  if (exitCode == exitStatus(exitCodeOf(DriverOutcome::interrupted)) ||
-      exitCode == exitStatus(ExitCode::anotherRunInProgress)) {
-    return exitCode;
+  int code = exitCode;
+  if (exitCode != exitStatus(exitCodeOf(DriverOutcome::interrupted)) &&
+      exitCode != exitStatus(ExitCode::anotherRunInProgress)) {
+    code = reportOutcome(run, SwitchOutcome::reportUnwritable, path.c_str());
   }
-  return reportOutcome(run, SwitchOutcome::reportUnwritable, path.c_str());
+  // The host's records, held back, tell the code the run ends with.
+  finishRunReport(run, code);
+  return code;
 }
 
 }  // namespace vornup

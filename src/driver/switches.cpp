@@ -49,6 +49,7 @@ constexpr char kUnableToOpenTrace[] = "\n%s: Error - unable to open %s!\n";
 constexpr char kReportReason[] = "%s: run report %s: %s\n";
 constexpr char kReportSwitch[] = "json=";
 constexpr char kBaselineSwitch[] = "baseline=";
+constexpr char kMetricsSwitch[] = "prom=";
 constexpr char kDebugTraceName[] = "dbg.log";
 constexpr char kDebugTraceSwitch[] = "xv";
 // "/log" and "/l": the characters before "=" in a log switch, slash included.
@@ -140,6 +141,17 @@ bool parseBaselineSwitch(RunState& run, const char* text) {
   return true;
 }
 
+// The metrics switch "/prom=FILE" with a file name; the last one counts.
+// The file is written at the end of the run; one that cannot be written
+// then is a warning, so nothing is probed now.
+bool takeMetricsSwitch(RunState& run, const char* text) {
+  if (!startsWithSwitch(text, kMetricsSwitch) || text[sizeof kMetricsSwitch - 1] == '\0') {
+    return false;
+  }
+  run.hostRecords.metricsPath = text + sizeof kMetricsSwitch - 1;
+  return true;
+}
+
 // The report switch "/json=FILE": the file must be writable now, before the
 // run touches the host.
 SwitchOutcome parseReportSwitch(RunState& run, const char* argument, int argc, char** argv) {
@@ -164,12 +176,15 @@ void requestDebugTrace(RunState& run) {
 void readSwitchesForReport(RunState& run, int argc, char** argv) {
   run.sw = Switches();
   run.report = ReportRequest();
+  run.hostRecords.metricsPath.clear();
   for (int i = 1; i < argc; ++i) {
     const char* text = argv[i][0] == '/' ? argv[i] + 1 : nullptr;
     if (text == nullptr) continue;
     if (const SwitchName* found = findSwitch(text)) {
       run.sw.*found->flag = 1;
       if (found->alsoFlag != nullptr) run.sw.*found->alsoFlag = 1;
+    } else if (takeMetricsSwitch(run, text)) {
+      // Taken: an early end writes its metrics too.
     } else if (isReportSwitch(text) && !run.report.requested()) {
       std::string why;
       const char* fileName = std::strchr(text, '=') + 1;
@@ -183,6 +198,7 @@ void readSwitchesForReport(RunState& run, int argc, char** argv) {
 SwitchOutcome parseSwitches(RunState& run, int argc, char** argv) {
   run.sw = Switches();
   run.report = ReportRequest();
+  run.hostRecords.metricsPath.clear();
   run.out.silent = false;
   run.toolTimeLimits = ToolTimeLimits();
   run.baselineSwitch.clear();
@@ -208,6 +224,8 @@ SwitchOutcome parseSwitches(RunState& run, int argc, char** argv) {
     } else if (text != nullptr && isReportSwitch(text)) {
       result = parseReportSwitch(run, argument, argc, argv);
       if (result != SwitchOutcome::accepted) return result;
+    } else if (text != nullptr && takeMetricsSwitch(run, text)) {
+      result = SwitchOutcome::accepted;
     } else if (text != nullptr && equalsIgnoringCase(text, kDebugTraceSwitch)) {
       requestDebugTrace(run);
     } else {

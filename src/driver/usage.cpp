@@ -134,6 +134,7 @@ const char* const kUsageLines[] = {
     "    /timeout=<minutes> Download time limit in minutes, 1-1440 (default 60).",
     "    /json=<file> Write a machine-readable run report (JSON) to <file>.",
     "    /baseline=<file> Use the signed baseline <file> instead of baseline.json.",
+    "    /prom=<file> Write the run's metrics (Prometheus text format) to <file>.",
 };
 // clang-format on
 

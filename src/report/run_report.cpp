@@ -7,6 +7,8 @@
 
 #include "core/run_state.h"
 #include "platform/report_host.h"
+#include "report/host_records_writer.h"
+#include "report/replaced_file.h"
 #include "report/run_report_json.h"
 
 namespace vornup {
@@ -15,52 +17,9 @@ namespace {
 
 constexpr char kNotWritten[] = "%s: the run report %s was not written: %s\n";
 
-// The temporary file beside the report: same directory, so the rename that
-// puts it in place never crosses file systems; the process number keeps two
-// runs apart.
-std::string temporaryPathOf(const std::string& path) {
-  return path + "." + std::to_string(reportProcessId()) + ".tmp";
-}
-
 std::string systemReason() {
   const char* text = std::strerror(errno);
   return text != nullptr ? text : "unknown error";
-}
-
-// Writes `document` into a new temporary file and puts it in place of
-// `path`; false with the reason when any step fails (the temporary file is
-// then removed).
-bool writeInPlace(const std::string& path, const std::string& document, std::string& why) {
-  const std::string temporary = temporaryPathOf(path);
-  errno = 0;
-  std::FILE* file = createReportFile(temporary);
-  if (file == nullptr) {
-    why = "cannot create " + temporary + ": " + systemReason();
-    return false;
-  }
-  // A report replaced keeps its mode and owner.
-  errno = 0;
-  if (!adoptReportAttributes(file, path)) {
-    why = "cannot give " + temporary + " the mode and owner of the report: " + systemReason();
-    std::fclose(file);
-    removeReportFile(temporary);
-    return false;
-  }
-  const bool written = std::fwrite(document.data(), 1, document.size(), file) == document.size();
-  const bool flushed = std::fflush(file) == 0;
-  const bool closed = std::fclose(file) == 0;
-  if (!written || !flushed || !closed) {
-    why = "cannot write " + temporary + ": " + systemReason();
-    removeReportFile(temporary);
-    return false;
-  }
-  errno = 0;
-  if (!replaceReportFile(temporary, path)) {
-    why = "cannot replace it: " + systemReason();
-    removeReportFile(temporary);
-    return false;
-  }
-  return true;
 }
 
 }  // namespace
@@ -85,7 +44,7 @@ bool acceptRunReport(RunState& run, const std::string& path, int argc, char** ar
       why = "it belongs to another user";
       return false;
   }
-  const std::string temporary = temporaryPathOf(path);
+  const std::string temporary = temporaryPathBeside(path);
   errno = 0;
   std::FILE* probe = createReportFile(temporary);
   if (probe == nullptr) {
@@ -109,15 +68,15 @@ bool isReportTheLog(const RunState& run) {
 bool startRunReport(RunState& run) {
   if (!run.report.requested()) return true;
   std::string why;
-  if (writeInPlace(run.report.path, runInProgressDocument(run), why)) return true;
+  if (replaceFileWith(run.report.path, runInProgressDocument(run), why)) return true;
   run.out.errorOut(kNotWritten, run.programName, run.report.path.c_str(), why.c_str());
   run.report = ReportRequest();
   return false;
 }
 
 bool finishRunReport(RunState& run, int exitCode, const char* statusText) {
-  if (!run.report.requested() || run.report.written) return true;
-  run.report.written = true;
+  const bool reportDue = run.report.requested() && !run.report.written;
+  if (!reportDue && run.hostRecords.written) return true;
   RunEnd end;
   end.exitCode = exitCode;
   end.statusText = statusText != nullptr
@@ -125,10 +84,25 @@ bool finishRunReport(RunState& run, int exitCode, const char* statusText) {
                        : statusTextOf(run.out.lastStatusLine(), run.programName);
   end.rebootRequired = isRebootRequired(run);
   end.ended = std::time(nullptr);
-  std::string why;
-  if (writeInPlace(run.report.path, runReportDocument(run, end), why)) return true;
-  run.out.errorOut(kNotWritten, run.programName, run.report.path.c_str(), why.c_str());
-  return false;
+  bool reported = true;
+  if (reportDue) {
+    run.report.written = true;
+    std::string why;
+    reported = replaceFileWith(run.report.path, runReportDocument(run, end), why);
+    if (!reported) {
+      run.out.errorOut(kNotWritten, run.programName, run.report.path.c_str(), why.c_str());
+    }
+  }
+  // A report that failed changes the run's exit code: the caller asks again
+  // with that code, and the host's records are written then.
+  if (reported) writeHostRecords(run, end);
+  return reported;
+}
+
+void noteRunStart(RunState& run, int argc, char** argv) {
+  run.hostRecords = HostRecords();
+  if (argc > 1) run.hostRecords.arguments.assign(argv + 1, argv + argc);
+  run.hostRecords.started = std::time(nullptr);
 }
 
 bool isRebootRequired(const RunState& run) {

@@ -27,10 +27,16 @@ bool isReportTheLog(const RunState& run);
 // request is dropped (the run must end at once).
 bool startRunReport(RunState& run);
 
-// At the end of a run that asked for a report: writes it, once. The status
+// Records the command line and the start of the run for the records written
+// at its end.
+void noteRunStart(RunState& run, int argc, char** argv);
+
+// At the end of a run: writes the report it asked for, once, then the host's
+// records (report/host_records_writer.h). The status
 // text is taken from the last status line the run printed unless
 // `statusText` gives it. A report that cannot be written is named on
-// standard error and false is returned; the caller chooses the exit code.
+// standard error and false is returned; the caller chooses the exit code
+// and calls again with it, which writes the host's records.
 bool finishRunReport(RunState& run, int exitCode, const char* statusText = nullptr);
 
 // True when a download asked for a reboot that the run must announce.

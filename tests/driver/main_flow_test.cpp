@@ -27,7 +27,8 @@ const std::string kUsageEnd =
     "Verbose - Display progress messages.\n"
     "    /timeout=<minutes> Download time limit in minutes, 1-1440 (default 60).\n"
     "    /json=<file> Write a machine-readable run report (JSON) to <file>.\n"
-    "    /baseline=<file> Use the signed baseline <file> instead of baseline.json.\n\n";
+    "    /baseline=<file> Use the signed baseline <file> instead of baseline.json.\n"
+    "    /prom=<file> Write the run's metrics (Prometheus text format) to <file>.\n\n";
 constexpr char kClosingLines[] = "\n\n";
 
 // A program installed in a scratch directory of its own, run in-process on

@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <set>
 #include <string>
+#include <vector>
 
 #include "support/arguments.h"
 #include "support/captured_run.h"
@@ -281,6 +282,30 @@ TEST(ParseSwitches, TimeoutSetsTheDownloadLimitInWholeMinutes) {
       EXPECT_EQ(captured.run.toolTimeLimits.query, minutes(c.timeoutMinutes < 5 ? c.timeoutMinutes : 5));
       EXPECT_EQ(captured.console(), "");
     }
+  }
+}
+
+TEST(ParseSwitches, MetricsSwitchNamesAFileAndTheLastOneCounts) {
+  const struct {
+    std::vector<const char*> arguments;
+    const char* metricsPath;  // nullptr: rejected as an unknown switch
+  } cases[] = {
+      {{"/q", "/prom=m.prom"}, "m.prom"},
+      {{"/q", "/PROM=a b.prom"}, "a b.prom"},
+      {{"/q", "/prom=1.prom", "/prom=2.prom"}, "2.prom"},
+      {{"/q", "/prom="}, nullptr},
+      {{"/q", "/prom"}, nullptr},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.arguments.back());
+    CapturedRun captured;
+    std::vector<char*> argv = {const_cast<char*>("vornup.exe")};
+    for (const char* argument : c.arguments) argv.push_back(const_cast<char*>(argument));
+    const SwitchOutcome outcome =
+        parseSwitches(captured.run, static_cast<int>(argv.size()), argv.data());
+    EXPECT_EQ(outcome, c.metricsPath != nullptr ? SwitchOutcome::accepted
+                                                : SwitchOutcome::unknownSwitch);
+    EXPECT_EQ(captured.run.hostRecords.metricsPath, c.metricsPath != nullptr ? c.metricsPath : "");
   }
 }
 

@@ -138,6 +138,7 @@ vornup.exe  [/auto] [/downgrade] [/e] [/f] [/ff] [/fb] [/g] [/help]$
     /timeout=<minutes> Download time limit in minutes, 1-1440 (default 60).$
     /json=<file> Write a machine-readable run report (JSON) to <file>.$
     /baseline=<file> Use the signed baseline <file> instead of baseline.json.$
+    /prom=<file> Write the run's metrics (Prometheus text format) to <file>.$
 $)";
 
 std::string withoutLineMarks(const char* marked) {

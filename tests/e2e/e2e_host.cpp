@@ -96,10 +96,23 @@ E2eHost::E2eHost() {
     setEnvironment("VORNUP_REGISTRY_ROOT", registryRoot());
     // A host lock of this host's own, so that hosts never wait for each other.
     setEnvironment("VORNUP_TEST_LOCK_DIRECTORY", makeDirectory(lockDirectoryPath()));
+    // The host's system log stays out of the tests: nothing listens here.
+    setEnvironment("VORNUP_SYSLOG_SOCKET", scratch_.file("no-syslog"));
   }
+  // The host's own history stays out of the tests too.
+  setRegistryString(kSettingsKey, "HistoryFile", historyPath());
 }
 
 E2eHost::~E2eHost() {
+  // Every history line a test made is checked against its schema after the
+  // tests, as the reports are.
+  std::error_code error;
+  if (fs::exists(fs::u8path(historyPath()), error)) {
+    std::string name = collectedName();
+    name.replace(name.size() - 5, 5, ".jsonl");
+    fs::copy_file(fs::u8path(historyPath()), fs::u8path(reportCollection() + name),
+                  fs::copy_options::overwrite_existing, error);
+  }
   if (kWindowsHost) HostRegistry::removeKey(kKorvaneKey);
 }
 

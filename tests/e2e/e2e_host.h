@@ -49,6 +49,10 @@ class E2eHost {
 
   // The report that the runs ask for, where they put it.
   std::string reportPath() const;
+  // The run history the runs append to (the setting HistoryFile names it).
+  std::string historyPath() const { return scratch_.file("history.jsonl"); }
+  // The program's settings key.
+  static constexpr const char* kSettingsKey = "SOFTWARE\\Korvane\\vornup";
   // Whether runs ask for their report (on by default).
   void setReportChecks(bool on) { reportChecks_ = on; }
   // Checks the report at `report` of a run with `args` (a run started some

@@ -23,7 +23,8 @@ const std::string kUsageEnd =
     "\n    /v          Verbose - Display progress messages.\n"
     "    /timeout=<minutes> Download time limit in minutes, 1-1440 (default 60).\n"
     "    /json=<file> Write a machine-readable run report (JSON) to <file>.\n"
-    "    /baseline=<file> Use the signed baseline <file> instead of baseline.json.\n\n";
+    "    /baseline=<file> Use the signed baseline <file> instead of baseline.json.\n"
+    "    /prom=<file> Write the run's metrics (Prometheus text format) to <file>.\n\n";
 constexpr char kClosingLines[] = "\n\n";
 
 bool startsWith(const std::string& text, const std::string& prefix) {

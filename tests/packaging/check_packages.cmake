@@ -47,6 +47,7 @@ set(deb_tree
     usr/share/doc/vornup
     usr/share/doc/vornup/README.md
     usr/share/doc/vornup/docs
+    usr/share/doc/vornup/docs/history.schema.json
     usr/share/doc/vornup/docs/models.md
     usr/share/doc/vornup/docs/report.schema.json
     usr/share/man
@@ -61,6 +62,7 @@ set(tgz_tree
     vornup/INSTALL.txt
     vornup/README.md
     vornup/docs
+    vornup/docs/history.schema.json
     vornup/docs/models.md
     vornup/docs/report.schema.json
     vornup/docs/vornup.1)

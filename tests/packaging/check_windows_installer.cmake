@@ -101,12 +101,21 @@ function(check_installed_msi msi runs_programs)
   endforeach()
   file(REMOVE_RECURSE ${folder})
 
+  # The event log source, which an earlier run of the program in this
+  # prefix may have registered itself, goes too.
+  set(event_source "HKLM\\SYSTEM\\CurrentControlSet\\Services\\EventLog\\Application\\vornup")
+  execute_process(COMMAND ${WINE_RUN} ${WINE_PREFIX} reg delete ${event_source} /f ${registry_view}
+                  OUTPUT_QUIET ERROR_QUIET)
+
   windows_path(${WORK}/out/${msi} msi_path)
   run_expecting(0 log ${msiexec} /i ${msi_path} /qn)
   expect_tree(${folder} ${windows_tree})
   foreach(file vornup.exe fwmatrix.txt README.md docs/models.md)
     expect_same_file(${folder}/${file} ${WORK}/zip/${file})
   endforeach()
+  # The audit records' event log source.
+  run_expecting(0 log ${WINE_RUN} ${WINE_PREFIX} reg query ${event_source} /v TypesSupported
+                ${registry_view})
   if(runs_programs)
     expect_usage_text(${WINE_RUN} ${WINE_PREFIX} ${folder}/vornup.exe)
     query_simulator(${folder}/vornup.exe ${registry_view})

@@ -1,0 +1,141 @@
+#include "report/run_facts.h"
+
+#include "core/adapter.h"
+#include "core/placeholder_text.h"
+#include "core/run_state.h"
+#include "platform/report_host.h"
+#include "platform/system_log.h"
+#include "report/adapter_lines.h"
+#include "report/run_report_json.h"
+
+namespace vornup {
+namespace {
+
+// The exit codes of an interrupted run (POSIX 128 + signal, Windows one code).
+constexpr int kInterruptedExitCodes[] = {129, 130, 141, 143, 1602};
+
+struct PortTypeName {
+  int32_t cnaType;
+  const char* name;
+};
+
+// clang-format off
+constexpr PortTypeName kPortTypeNames[] = {
+    {kCnaTypeFc, "FC"}, {kCnaTypeNic, "NIC"}, {kCnaTypeIscsi, "iSCSI"}, {kCnaTypeFcoe, "FCoE"},
+};
+// clang-format on
+
+const char* portTypeName(const Adapter& a) {
+  for (const PortTypeName& entry : kPortTypeNames) {
+    if (entry.cnaType == a.cnaType) return entry.name;
+  }
+  return "FC";
+}
+
+const char* operationName(const RunState& run) {
+  const Switches& sw = run.sw;
+  if (sw.update) return "update";
+  if (sw.rewrite) return "rewrite";
+  if (sw.downgrade) return "downgrade";
+  if (sw.forceFw || sw.forceBios) return "force";
+  if (run.isQueryOnly()) return "query";
+  return "none";
+}
+
+const char* decisionName(const Switches& sw, const Adapter& a, const ImageOutcome& outcome,
+                         bool firmware) {
+  switch (outcome.decision) {
+    case ImageDecision::kDownload:
+      if (firmware ? sw.forceFw : sw.forceBios) return "force";
+      if (sw.update) return "update";
+      if (sw.rewrite) return "rewrite";
+      if (sw.downgrade) return "downgrade";
+      return "force";
+    case ImageDecision::kNotRequired:
+      return "not_required";
+    case ImageDecision::kNoCompatibleImage:
+      return "no_compatible_image";
+    case ImageDecision::kSkipped:
+      break;
+  }
+  return a.supported == 0 ? "unsupported" : "skipped";
+}
+
+const char* outcomeName(DownloadOutcome outcome) {
+  switch (outcome) {
+    case DownloadOutcome::kDownloaded:
+      return "downloaded";
+    case DownloadOutcome::kFailed:
+      return "failed";
+    case DownloadOutcome::kPreviewed:
+      return "previewed";
+    case DownloadOutcome::kNone:
+      break;
+  }
+  return "none";
+}
+
+std::string versionOrEmpty(const char* shown, const char* recorded) {
+  return *recorded == '\0' || isPlaceholderText(recorded) ? std::string() : std::string(shown);
+}
+
+ImageFacts imageFacts(const Switches& sw, const Adapter& a, const ImageOutcome& outcome,
+                      bool firmware, std::string before) {
+  ImageFacts facts;
+  facts.decision = decisionName(sw, a, outcome, firmware);
+  facts.outcome = outcomeName(outcome.outcome);
+  facts.file = outcome.file;
+  facts.identifier = outcome.identifier;
+  if (outcome.outcome == DownloadOutcome::kFailed) facts.reason = outcome.reason;
+  facts.before = std::move(before);
+  facts.after = outcome.after;
+  return facts;
+}
+
+bool isInterruptedExitCode(int code) {
+  for (int interrupted : kInterruptedExitCodes) {
+    if (code == interrupted) return true;
+  }
+  return false;
+}
+
+}  // namespace
+
+RunFacts runFactsOf(const RunState& run, const RunEnd& end) {
+  RunFacts facts;
+  facts.version = run.versionString.c_str();
+  facts.host = reportHostName();
+  facts.user = runningUserName();
+  facts.started = run.hostRecords.started;
+  facts.ended = end.ended;
+  facts.commandLine = run.hostRecords.arguments;
+  facts.mode = run.sw.autoMode ? "auto" : "fwmatrix";
+  facts.operation = operationName(run);
+  facts.preview = run.sw.preview != 0;
+  facts.toolUsed = !run.toolPath.empty();
+  facts.exitCode = end.exitCode;
+  facts.statusText = end.statusText;
+  if (facts.statusText.empty()) facts.statusText = "Return Code=" + std::to_string(end.exitCode);
+  facts.rebootRequired = end.rebootRequired;
+  facts.interrupted = isInterruptedExitCode(end.exitCode);
+  facts.unsupportedAdapters = run.counters.unsupportedCount;
+  for (const auto& record : run.adapterList) {
+    if (record == nullptr) continue;
+    const Adapter& a = *record;
+    const AdapterVersionTexts versions = versionTextsOf(a);
+    PortFacts port;
+    port.address = adapterAddress(a);
+    port.model = a.model.c_str();
+    port.portType = portTypeName(a);
+    port.serial = a.serialNumber.c_str();
+    port.supported = a.supported != 0 && !a.model.equals(kUnknownModelText);
+    port.firmware = imageFacts(run.sw, a, a.firmwareOutcome, true,
+                               versionOrEmpty(versions.firmware.c_str(), a.fwVersion.c_str()));
+    port.bootCode = imageFacts(run.sw, a, a.bootCodeOutcome, false,
+                               versionOrEmpty(versions.bootCode.c_str(), a.bcVersion.c_str()));
+    facts.ports.push_back(std::move(port));
+  }
+  return facts;
+}
+
+}  // namespace vornup
