@@ -11,27 +11,6 @@
 namespace vornup {
 namespace {
 
-// The exit codes of an interrupted run (POSIX 128 + signal, Windows one code).
-constexpr int kInterruptedExitCodes[] = {129, 130, 141, 143, 1602};
-
-struct PortTypeName {
-  int32_t cnaType;
-  const char* name;
-};
-
-// clang-format off
-constexpr PortTypeName kPortTypeNames[] = {
-    {kCnaTypeFc, "FC"}, {kCnaTypeNic, "NIC"}, {kCnaTypeIscsi, "iSCSI"}, {kCnaTypeFcoe, "FCoE"},
-};
-// clang-format on
-
-const char* portTypeName(const Adapter& a) {
-  for (const PortTypeName& entry : kPortTypeNames) {
-    if (entry.cnaType == a.cnaType) return entry.name;
-  }
-  return "FC";
-}
-
 const char* operationName(const RunState& run) {
   const Switches& sw = run.sw;
   if (sw.update) return "update";
@@ -61,20 +40,6 @@ const char* decisionName(const Switches& sw, const Adapter& a, const ImageOutcom
   return a.supported == 0 ? "unsupported" : "skipped";
 }
 
-const char* outcomeName(DownloadOutcome outcome) {
-  switch (outcome) {
-    case DownloadOutcome::kDownloaded:
-      return "downloaded";
-    case DownloadOutcome::kFailed:
-      return "failed";
-    case DownloadOutcome::kPreviewed:
-      return "previewed";
-    case DownloadOutcome::kNone:
-      break;
-  }
-  return "none";
-}
-
 std::string versionOrEmpty(const char* shown, const char* recorded) {
   return *recorded == '\0' || isPlaceholderText(recorded) ? std::string() : std::string(shown);
 }
@@ -83,20 +48,17 @@ ImageFacts imageFacts(const Switches& sw, const Adapter& a, const ImageOutcome& 
                       bool firmware, std::string before) {
   ImageFacts facts;
   facts.decision = decisionName(sw, a, outcome, firmware);
-  facts.outcome = outcomeName(outcome.outcome);
+  facts.outcome = downloadOutcomeName(outcome.outcome);
   facts.file = outcome.file;
   facts.identifier = outcome.identifier;
-  if (outcome.outcome == DownloadOutcome::kFailed) facts.reason = outcome.reason;
+  facts.sha256 = outcome.sha256;
+  if (outcome.outcome == DownloadOutcome::kFailed ||
+      outcome.outcome == DownloadOutcome::kNotAttempted) {
+    facts.reason = outcome.reason;
+  }
   facts.before = std::move(before);
   facts.after = outcome.after;
   return facts;
-}
-
-bool isInterruptedExitCode(int code) {
-  for (int interrupted : kInterruptedExitCodes) {
-    if (code == interrupted) return true;
-  }
-  return false;
 }
 
 }  // namespace

@@ -37,13 +37,6 @@ constexpr PortTypeName kPortTypeNames[] = {
     {kCnaTypeFcoe, "FCoE"},
 };
 
-const char* portTypeName(const Adapter& a) {
-  for (const PortTypeName& entry : kPortTypeNames) {
-    if (entry.cnaType == a.cnaType) return entry.name;
-  }
-  return "FC";
-}
-
 std::string hexId(uint32_t value) {
   char text[16];
   std::snprintf(text, sizeof text, "%X", static_cast<unsigned>(value));
@@ -93,22 +86,6 @@ const char* decisionName(const RunState& run, const Adapter& a, const ImageOutco
   return a.supported == 0 ? "unsupported" : "skipped";
 }
 
-const char* outcomeName(DownloadOutcome outcome) {
-  switch (outcome) {
-    case DownloadOutcome::kDownloaded:
-      return "downloaded";
-    case DownloadOutcome::kFailed:
-      return "failed";
-    case DownloadOutcome::kPreviewed:
-      return "previewed";
-    case DownloadOutcome::kNotAttempted:
-      return "not_attempted";
-    case DownloadOutcome::kNone:
-      break;
-  }
-  return "none";
-}
-
 // Why the baseline refused an image, with the baseline it was judged by.
 Json refusalObject(const RunState& run, const ImageOutcome& outcome) {
   if (outcome.refusal == ImageRefusal::none) return nullptr;
@@ -139,7 +116,7 @@ Json imageResult(const RunState& run, const Adapter& a, const ImageOutcome& outc
   return Json{
       {"image", image},
       {"decision", decisionName(run, a, outcome, kind)},
-      {"outcome", outcomeName(outcome.outcome)},
+      {"outcome", downloadOutcomeName(outcome.outcome)},
       {"reason", failed ? orNull(outcome.reason) : Json(nullptr)},
       {"tool_reply", failed ? orNull(outcome.toolReply) : Json(nullptr)},
       {"refusal", refusalObject(run, outcome)},
@@ -195,14 +172,37 @@ std::string unquoted(const char* path) {
   return text;
 }
 
+}  // namespace
+
+const char* portTypeName(const Adapter& a) {
+  for (const PortTypeName& entry : kPortTypeNames) {
+    if (entry.cnaType == a.cnaType) return entry.name;
+  }
+  return "FC";
+}
+
+const char* downloadOutcomeName(DownloadOutcome outcome) {
+  switch (outcome) {
+    case DownloadOutcome::kDownloaded:
+      return "downloaded";
+    case DownloadOutcome::kFailed:
+      return "failed";
+    case DownloadOutcome::kPreviewed:
+      return "previewed";
+    case DownloadOutcome::kNotAttempted:
+      return "not_attempted";
+    case DownloadOutcome::kNone:
+      break;
+  }
+  return "none";
+}
+
 bool isInterruptedExitCode(int code) {
   for (int interrupted : kInterruptedExitCodes) {
     if (code == interrupted) return true;
   }
   return false;
 }
-
-}  // namespace
 
 std::string utcTimeText(std::time_t time) {
   std::tm parts{};

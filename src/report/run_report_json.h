@@ -7,7 +7,9 @@
 
 namespace vornup {
 
+struct Adapter;
 struct RunState;
+enum class DownloadOutcome;
 
 // How the run ended, as the report states it.
 struct RunEnd {
@@ -26,6 +28,13 @@ std::string runReportDocument(const RunState& run, const RunEnd& end);
 // The document that stands at the report's path while the run goes on: the
 // run's start, no ports, no end ("in_progress": true).
 std::string runInProgressDocument(const RunState& run);
+
+// The names the report gives a port's type ("FC", "NIC", "iSCSI", "FCoE"),
+// a download's outcome ("downloaded", ..., "none"), and whether an exit code
+// is one of an interrupted run; the host records use the same names.
+const char* portTypeName(const Adapter& a);
+const char* downloadOutcomeName(DownloadOutcome outcome);
+bool isInterruptedExitCode(int code);
 
 // A time as RFC 3339 in UTC ("2026-12-08T21:40:00Z").
 std::string utcTimeText(std::time_t time);
