@@ -12,4 +12,8 @@ namespace vornup {
 // HostPlatform has already refused a command that an interrupt came before.
 CommandResult runHostCommand(const std::string& commandLine, const CommandLimits& limits);
 
+// Starts `start` directly within `limits` (see Platform::runProgram), with the
+// same refusal already made.
+CommandResult runHostProgram(const ProgramStart& start, const CommandLimits& limits);
+
 }  // namespace vornup

@@ -19,6 +19,15 @@ CommandResult HostPlatform::runLimitedCommand(const std::string& commandLine,
   return runHostCommand(commandLine, limits);
 }
 
+CommandResult HostPlatform::runProgram(const ProgramStart& start, const CommandLimits& limits) {
+  if (limits.endOnInterrupt && interruptRequested()) {
+    CommandResult result;
+    result.end = CommandEnd::interrupted;
+    return result;
+  }
+  return runHostProgram(start, limits);
+}
+
 HostLockResult HostPlatform::acquireHostLock() { return hostLock_.acquire(); }
 
 }  // namespace vornup
