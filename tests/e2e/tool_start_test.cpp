@@ -23,12 +23,13 @@ class ToolStart : public RackTest {};
 TEST_F(ToolStart, OddToolAndTempFoldersGiveAWholeRunAndTheToolInheritsNothing) {
   const std::string suite = host.workDirectory() + kOddName + " suite" + kPathSeparator;
   const std::string temp = host.workDirectory() + kOddName + " temp";
-  fs::create_directories(fs::u8path(suite + "Quenmar"));
-  fs::create_directories(fs::u8path(temp));
-  fs::copy_file(fs::u8path(E2eHost::hostPath(TANDREL_SIM_PATH)),
-                fs::u8path(suite + "Quenmar" + kPathSeparator + kToolExecutable));
-  fs::copy_file(fs::u8path(host.installPath("Quenmar/host.txt")),
-                fs::u8path(suite + "Quenmar" + kPathSeparator + "host.txt"));
+  // Narrow names, as the program's own (the ANSI code page on Windows).
+  fs::create_directories(fs::path(suite + "Quenmar"));
+  fs::create_directories(fs::path(temp));
+  fs::copy_file(fs::path(E2eHost::hostPath(TANDREL_SIM_PATH)),
+                fs::path(suite + "Quenmar" + kPathSeparator + kToolExecutable));
+  fs::copy_file(fs::path(host.installPath("Quenmar/host.txt")),
+                fs::path(suite + "Quenmar" + kPathSeparator + "host.txt"));
   host.setRegistryString("SOFTWARE\\Korvane\\Quenmar", "QuenmarDir", suite);
   host.setEnvironment("TEMP", temp);
   // The report's checks expect the tool below the install directory.
@@ -47,8 +48,8 @@ TEST_F(ToolStart, OddToolAndTempFoldersGiveAWholeRunAndTheToolInheritsNothing) {
             std::string::npos)
       << run.console;
   EXPECT_EQ(resultLines(beforeSummary(run.console)).size(), 5u) << run.console;
-  EXPECT_FALSE(fs::exists(fs::u8path(host.workDirectory() + "pwned")));
-  EXPECT_TRUE(fs::is_empty(fs::u8path(temp)));
+  EXPECT_FALSE(fs::exists(fs::path(host.workDirectory() + "pwned")));
+  EXPECT_TRUE(fs::is_empty(fs::path(temp)));
   if (listsDescriptors) {
     const std::string seen = host.readWorkFile("descriptors.txt");
     std::string expected;
