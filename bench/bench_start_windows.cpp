@@ -107,8 +107,8 @@ Run interpreterLoop(const std::vector<std::string>& lines, const std::string& in
     std::string command;
     std::string output;
     splitLine(line, command, output);
-    startAndWait(interpreter.c_str(),
-                 "\"" + interpreter + "\" /d /v:off /s /c \"" + line + "\"", out, run);
+    startAndWait(interpreter.c_str(), "\"" + interpreter + "\" /d /v:off /s /c \"" + line + "\"",
+                 out, run);
     DeleteFileA(output.c_str());
   }
   CloseHandle(out);
@@ -147,8 +147,7 @@ int main(int argc, char** argv) {
   SECURITY_ATTRIBUTES attributes = {sizeof attributes, nullptr, TRUE};
   HANDLE null = CreateFileA("NUL", GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, &attributes,
                             OPEN_EXISTING, 0, nullptr);
-  std::vector<double> programTimes, directTimes, interpreterTimes, directRatios,
-      interpreterRatios;
+  std::vector<double> programTimes, directTimes, interpreterTimes, directRatios, interpreterRatios;
   Run programRun, directRun, interpreterRun;
   for (int i = 0; i <= reps; ++i) {
     DeleteFileA(reset.c_str());
@@ -171,9 +170,8 @@ int main(int argc, char** argv) {
   CloseHandle(null);
   const double n = static_cast<double>(lines.size());
   std::printf("commands=%zu\nreps=%d\n", lines.size(), reps);
-  std::printf("program_ms=%.1f\ndirect_ms=%.1f\ninterpreter_ms=%.1f\n",
-              median(programTimes) * 1e3, median(directTimes) * 1e3,
-              median(interpreterTimes) * 1e3);
+  std::printf("program_ms=%.1f\ndirect_ms=%.1f\ninterpreter_ms=%.1f\n", median(programTimes) * 1e3,
+              median(directTimes) * 1e3, median(interpreterTimes) * 1e3);
   std::printf("direct_pair_ratio=%.3f\ninterpreter_pair_ratio=%.3f\n", median(directRatios),
               median(interpreterRatios));
   // The program's own process is not a tool command's.

@@ -20,7 +20,8 @@ cp "$win/sim/Tandrel.exe" "$work/korvane/Quenmar/"
 cp "$win/vornup.exe" "$work/install/"
 "$here/gen-host.sh" 8 "$work/host.txt"
 "$here/gen-images.sh" 10 "$work/install" "$linux/tools/imagemaker/vornup-imagemaker" small
-windows() { echo "Z:$(echo "$1" | tr / '\\')"; }
+# (printf, not echo: the Windows paths hold backslashes.)
+windows() { printf 'Z:%s\n' "$1" | tr / '\\'; }
 $run reg add 'HKLM\SOFTWARE\Korvane\Quenmar' /v QuenmarDir /d "$(windows "$work/korvane/")" /f > /dev/null
 export TEMP="$(windows "$work/tmp")" TANDREL_SIM_HOST="$(windows "$work/host.txt")"
 export TANDREL_SIM_STATE="$(windows "$work/host.state")"
@@ -32,8 +33,8 @@ temp=$(sed -n '/^\[Temp file\]$/{n;p;}' "$work/dbg")
 # The run's private directory is gone: the loops use one of their own.
 temp="$(windows "$work/tmp")\\loop\\temp.txt"
 mkdir -p "$work/tmp/loop"
-{ echo "$tool listhbas local > \"$temp\""
+{ printf '%s listhbas local > "%s"\n' "$tool" "$temp"
   sed -n '/^\[executeTandrel\]$/{n;p;}' "$work/dbg" | sed 's/ > ".*"$//' |
-    while IFS= read -r line; do echo "$line > \"$temp\""; done; } > "$work/lines"
+    while IFS= read -r line; do printf '%s > "%s"\n' "$line" "$temp"; done; } > "$work/lines"
 (cd "$work/run" && $run "$win/bench/vornup-bench-start.exe" "$reps" "$(windows "$work/lines")" \
   "$(windows "$work/host.state")" -- "$(windows "$work/install/vornup.exe")" /auto /update /p)

@@ -12,6 +12,7 @@ namespace vornup {
 // argument: as it is when it has no blank, tab, newline or quote and is not
 // empty; else in double quotes, with every quote escaped by a backslash and
 // the backslashes before a quote, or before the closing quote, doubled.
-std::string quotedCommandLine(const std::string& program, const std::vector<std::string>& arguments);
+std::string quotedCommandLine(const std::string& program,
+                              const std::vector<std::string>& arguments);
 
 }  // namespace vornup

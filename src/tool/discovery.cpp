@@ -288,8 +288,10 @@ DiscoveryOutcome readAdapterList(RunState& run, const char* args) {
           static_cast<long>(std::chrono::duration_cast<std::chrono::seconds>(result.limit).count()));
       return DiscoveryOutcome::toolFailed;
     case ToolRunEnd::notStarted:
-      if (!run.out.silent) run.out.errorOut(kNotStarted, run.programName, args, run.toolPath.c_str(),
-                                           result.startError.c_str());
+      if (!run.out.silent) {
+        run.out.errorOut(kNotStarted, run.programName, args, run.toolPath.c_str(),
+                         result.startError.c_str());
+      }
       return DiscoveryOutcome::toolFailed;
     case ToolRunEnd::refused:
       return DiscoveryOutcome::toolFailed;

@@ -89,8 +89,10 @@ void explainFailure(RunState& run, const ToolRunResult& result, const char* args
                 std::chrono::duration_cast<std::chrono::seconds>(result.limit).count()));
       break;
     case ToolRunEnd::notStarted:
-      if (!run.out.silent) run.out.errorOut(kNotStarted, run.programName, args, run.toolPath.c_str(),
-                                           result.startError.c_str());
+      if (!run.out.silent) {
+        run.out.errorOut(kNotStarted, run.programName, args, run.toolPath.c_str(),
+                         result.startError.c_str());
+      }
       break;
     case ToolRunEnd::replyUnreadable:
       if (!run.out.silent) run.out.errorOut(kReplyUnreadable, run.programName, args);

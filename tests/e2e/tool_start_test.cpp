@@ -43,8 +43,8 @@ TEST_F(ToolStart, OddToolAndTempFoldersGiveAWholeRunAndTheToolInheritsNothing) {
   EXPECT_EQ(run.exitCode, 0) << run.console;
   // The command lines shown are the ones an administrator would type.
   EXPECT_NE(run.console.find("executing command : \"" + suite + "Quenmar" + kPathSeparator +
-                             kToolExecutable + "\" hbaattrib 10:00:00:00:C9:7D:00:01 > \"" +
-                             temp + kPathSeparator + "vornup-"),
+                             kToolExecutable + "\" hbaattrib 10:00:00:00:C9:7D:00:01 > \"" + temp +
+                             kPathSeparator + "vornup-"),
             std::string::npos)
       << run.console;
   EXPECT_EQ(resultLines(beforeSummary(run.console)).size(), 5u) << run.console;
