@@ -133,8 +133,8 @@ DirectCommand directCommand(const std::string& line) {
 
 // Starts the command as the program starts the tool; its exit status, or -1.
 int startDirectly(const DirectCommand& command) {
-  const int output = ::open(command.output.c_str(),
-                            O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+  const int output =
+      ::open(command.output.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
   if (output < 0) return -1;
   posix_spawn_file_actions_t actions;
   ::posix_spawn_file_actions_init(&actions);

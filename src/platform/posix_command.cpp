@@ -57,7 +57,8 @@ class SpawnActions {
                                                 0) == 0 &&
              ::posix_spawn_file_actions_adddup2(&actions_, output, STDOUT_FILENO) == 0;
 #if defined(__GLIBC__) && (__GLIBC__ > 2 || (__GLIBC__ == 2 && __GLIBC_MINOR__ >= 34))
-    ready_ = ready_ && ::posix_spawn_file_actions_addclosefrom_np(&actions_, STDERR_FILENO + 1) == 0;
+    ready_ =
+        ready_ && ::posix_spawn_file_actions_addclosefrom_np(&actions_, STDERR_FILENO + 1) == 0;
 #endif
     return ready_;
   }

@@ -208,8 +208,8 @@ CommandResult runHostCommand(const std::string& commandLine, const CommandLimits
   const UINT length = GetSystemDirectoryA(folder, MAX_PATH);
   if (length == 0 || length >= MAX_PATH) return result;
   const std::string interpreter = std::string(folder, length) + kInterpreterName;
-  std::vector<char> line = mutableCopy("\"" + interpreter + "\"" + kInterpreterOptions +
-                                       commandLine + "\"");
+  std::vector<char> line =
+      mutableCopy("\"" + interpreter + "\"" + kInterpreterOptions + commandLine + "\"");
   HANDLE job = makeJob();
   STARTUPINFOA startup = {};
   startup.cb = sizeof startup;

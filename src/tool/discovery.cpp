@@ -17,8 +17,7 @@ constexpr char kListAll[] = "listhbas";
 constexpr char kExecuting[] = "\n%s : executing command : %s %s ...";
 constexpr char kTimedOut[] =
     "%s: the command \"%s\" did not end within its time limit of %ld second(s) and was ended\n";
-constexpr char kNotStarted[] =
-    "%s: the management tool could not be started for \"%s\": %s: %s\n";
+constexpr char kNotStarted[] = "%s: the management tool could not be started for \"%s\": %s: %s\n";
 constexpr char kTooManyPorts[] =
     "%s: warning - the adapter list names more than %u ports; the rest of it is ignored\n";
 

@@ -45,8 +45,7 @@ constexpr char kResponse[] = "\n%s : command response : \n%s\n";
 constexpr char kUnableToProcess[] = "\n%s : error - unable to process TANDREL - Return Code=%d\n\n";
 constexpr char kTimedOut[] =
     "%s: the command \"%s\" did not end within its time limit of %ld second(s) and was ended\n";
-constexpr char kNotStarted[] =
-    "%s: the management tool could not be started for \"%s\": %s: %s\n";
+constexpr char kNotStarted[] = "%s: the management tool could not be started for \"%s\": %s: %s\n";
 constexpr char kReplyUnreadable[] = "%s: the reply of \"%s\" is no regular file that can be read\n";
 constexpr char kInterrupted[] = "%s: \"%s\" was not run or was ended: the run is interrupted\n";
 

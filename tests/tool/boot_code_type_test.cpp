@@ -110,8 +110,7 @@ TEST(ReadBootCodeType, FirstBootCodeLabelOfTheOutputCounts) {
   CapturedRun captured;
   captured.usePrivateTemp();
   captured.platform.onCommand = [&captured](const std::string&) {
-    captured.platform.writeToolOutput(
-        "Boot Code Kind:\t x0001200 rest\nBoot Code : 0000E100\n");
+    captured.platform.writeToolOutput("Boot Code Kind:\t x0001200 rest\nBoot Code : 0000E100\n");
     return 0;
   };
   Adapter a;

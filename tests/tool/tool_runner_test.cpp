@@ -259,16 +259,18 @@ TEST_F(HostRunner, AToolThatCannotStartFailsItsStepNamingThePathAndTheReason) {
 // process the tool started.)
 TEST_F(HostRunner, AToolChildThatLeftTheProcessGroupIsEndedAtTheLimit) {
   const std::string pidFile = scratch.file("escaped.pid");
-  scratch.write("tool.sh", "#!/bin/sh\nsetsid sh -c 'echo $$ > \"" + pidFile +
-                               ".new\"; mv \"" + pidFile + ".new\" \"" + pidFile +
+  scratch.write("tool.sh", "#!/bin/sh\nsetsid sh -c 'echo $$ > \"" + pidFile + ".new\"; mv \"" +
+                               pidFile + ".new\" \"" + pidFile +
                                "\"; exec sleep 7777' &\n"
-                               "while [ ! -s \"" + pidFile + "\" ]; do sleep 0.05; done\nsleep 7777\n");
+                               "while [ ! -s \"" +
+                               pidFile + "\" ]; do sleep 0.05; done\nsleep 7777\n");
   std::filesystem::permissions(scratch.file("tool.sh"), std::filesystem::perms::owner_all);
   run.toolPath.format("\"%s\"", scratch.file("tool.sh").c_str());
   run.toolTimeLimits.query = milliseconds(3000);
   HostToolRunner runner(run);
   Reply reply;
-  EXPECT_EQ(runner.run({ToolCommandKind::query, "listhbas local"}, reply).end, ToolRunEnd::timedOut);
+  EXPECT_EQ(runner.run({ToolCommandKind::query, "listhbas local"}, reply).end,
+            ToolRunEnd::timedOut);
   const long escaped = std::atol(scratch.read("escaped.pid").c_str());
   ASSERT_GT(escaped, 0) << "the tool did not start its child in time";
   EXPECT_NE(::kill(static_cast<pid_t>(escaped), 0), 0) << "process " << escaped << " still runs";
