@@ -2,10 +2,13 @@
 // commands it runs, and measures its peak memory.
 //
 //   vornup-bench-run time REPS LINES RESET TEMPDIR [plain] -- PROGRAM ARGS...
-//     Runs PROGRAM (output to /dev/null) and a loop that hands every line of
-//     the file LINES to the command interpreter (std::system, as the program
-//     itself does) and removes the output file after each, as the program
-//     does; with "plain" also a loop that only runs the lines. The runs
+//     Runs PROGRAM (output to /dev/null), a loop that hands every line of
+//     the file LINES to the command interpreter (std::system) and removes the
+//     output file after each, as the program does, and the direct loop, which
+//     starts the same tool commands as the program does: posix_spawn of the
+//     tool with the line's arguments, standard output to the new output file,
+//     standard input /dev/null, the file removed after each. With "plain"
+//     also a loop that only runs the lines through the interpreter. The runs
 //     alternate, REPS times each after one unmeasured round. Before every run
 //     the file RESET (the simulator's state) is removed, so every run meets
 //     the same host; the loops' lines write into TEMPDIR/temp.txt, the
@@ -18,6 +21,8 @@
 //     Runs PROGRAM once and prints its own peak resident memory (VmHWM, read
 //     when it exits) and that of its largest child (the command interpreter
 //     or the tool), in KiB.
+#include <fcntl.h>
+#include <spawn.h>
 #include <sys/ptrace.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -33,6 +38,8 @@
 #include <fstream>
 #include <string>
 #include <vector>
+
+extern char** environ;
 
 namespace {
 
@@ -86,7 +93,64 @@ Times runProgram(const Program& program, int& status) {
 // after every command, as the program does: rewriting a file that still holds
 // the last reply costs the file system more (on ext4 a truncated and
 // rewritten file is pushed to the disk when it is closed).
-enum class Floor { kRemovingOutput, kPlain };
+enum class Floor { kRemovingOutput, kPlain, kDirect };
+
+// One line `"<tool>" <args> > "<file>"` as a direct start: the words before
+// the redirection (split at blanks outside quotes, quotes removed) and the
+// output file.
+struct DirectCommand {
+  std::vector<std::string> words;
+  std::string output;
+};
+
+DirectCommand directCommand(const std::string& line) {
+  DirectCommand command;
+  const std::size_t redirect = line.rfind(" > \"");
+  const std::string head = line.substr(0, redirect);
+  if (redirect != std::string::npos) {
+    command.output = line.substr(redirect + 4);
+    if (!command.output.empty() && command.output.back() == '"') command.output.pop_back();
+  }
+  std::string word;
+  bool quoted = false;
+  bool inWord = false;
+  for (char c : head) {
+    if (c == '"') {
+      quoted = !quoted;
+      inWord = true;
+    } else if (c == ' ' && !quoted) {
+      if (inWord) command.words.push_back(word);
+      word.clear();
+      inWord = false;
+    } else {
+      word += c;
+      inWord = true;
+    }
+  }
+  if (inWord) command.words.push_back(word);
+  return command;
+}
+
+// Starts the command as the program starts the tool; its exit status, or -1.
+int startDirectly(const DirectCommand& command) {
+  const int output =
+      ::open(command.output.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+  if (output < 0) return -1;
+  posix_spawn_file_actions_t actions;
+  ::posix_spawn_file_actions_init(&actions);
+  ::posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
+  ::posix_spawn_file_actions_adddup2(&actions, output, STDOUT_FILENO);
+  std::vector<char*> argv;
+  for (const std::string& word : command.words) argv.push_back(const_cast<char*>(word.c_str()));
+  argv.push_back(nullptr);
+  pid_t child = 0;
+  const int error = ::posix_spawn(&child, argv[0], &actions, nullptr, argv.data(), environ);
+  ::posix_spawn_file_actions_destroy(&actions);
+  ::close(output);
+  if (error != 0) return -1;
+  const int status = waitFor(child);
+  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
 
 Times runLoop(const std::vector<std::string>& lines, const std::string& tempDirectory,
               Floor floor, int& failures) {
@@ -97,8 +161,10 @@ Times runLoop(const std::vector<std::string>& lines, const std::string& tempDire
   const Clock::time_point start = Clock::now();
   ::mkdir(tempDirectory.c_str(), 0700);
   for (const std::string& line : lines) {
-    if (std::system(line.c_str()) != 0) ++failures;
-    if (floor == Floor::kRemovingOutput) std::remove(output.c_str());
+    const int status =
+        floor == Floor::kDirect ? startDirectly(directCommand(line)) : std::system(line.c_str());
+    if (status != 0) ++failures;
+    if (floor != Floor::kPlain) std::remove(output.c_str());
   }
   const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
   ::getrusage(RUSAGE_CHILDREN, &after);
@@ -152,6 +218,7 @@ int timeRuns(int reps, const std::string& linesFile, const std::string& reset,
   }
   Series programRuns;
   Series loopRuns;
+  Series directRuns;
   Series plainRuns;
   int status = 0;
   int failures = 0;
@@ -160,6 +227,8 @@ int timeRuns(int reps, const std::string& linesFile, const std::string& reset,
     const Times p = runProgram(program, status);
     std::remove(reset.c_str());
     const Times l = runLoop(lines, tempDirectory, Floor::kRemovingOutput, failures);
+    std::remove(reset.c_str());
+    const Times d = runLoop(lines, tempDirectory, Floor::kDirect, failures);
     Times plain;
     if (withPlainLoop) {
       std::remove(reset.c_str());
@@ -168,12 +237,14 @@ int timeRuns(int reps, const std::string& linesFile, const std::string& reset,
     if (i == 0) continue;  // the first round warms the caches
     programRuns.add(p, p.wall);
     loopRuns.add(l, p.wall);
+    directRuns.add(d, p.wall);
     if (withPlainLoop) plainRuns.add(plain, p.wall);
   }
   std::printf("commands=%zu\nreps=%d\n", lines.size(), reps);
   std::printf("program_ms=%.1f\nprogram_cpu_ms=%.1f\n", median(programRuns.wall) * 1e3,
               median(programRuns.cpu) * 1e3);
   loopRuns.print("loop", programRuns);
+  directRuns.print("direct", programRuns);
   if (withPlainLoop) plainRuns.print("plain", programRuns);
   std::printf("program_status=%d\nloop_failures=%d\n",
               WIFEXITED(status) ? WEXITSTATUS(status) : -1, failures);

@@ -1,17 +1,23 @@
 #!/bin/sh
 # vornup's performance report, measured in one run and printed as the
 # Markdown tables of docs/performance.md:
-#   1. overhead: an /auto /update /p run on a 64-port host against a loop
-#      that runs the same tool command lines through the command interpreter
-#      (removing the output file after each, as the program does; and a plain
-#      loop that does not), interleaved, medians;
+#   1. overhead: an /auto /update /p run on a 64-port host against the
+#      direct-start floor (a loop that starts the same tool commands as the
+#      program does: posix_spawn, output to a new file, removed after each),
+#      against a loop that runs the same command lines through the command
+#      interpreter (removing the output file after each; and a plain loop
+#      that does not), interleaved, medians;
 #   2. scale: the same over hosts of 8, 64 and 256 ports and image
 #      directories of 10, 100 and 1,000 files (and of 16 MiB images), with
 #      image discovery alone timed in process;
 #   3. memory: the program's peak resident memory at every size, and (when
 #      valgrind is installed) the instructions it executes itself, and those
 #      of one discovery alone (with its system calls, when strace is);
-#   4. image verification against raw reads (bench/run-bench.sh).
+#   4. per tool command: the instructions and system calls of vornup itself
+#      and the processes started, from the difference between the 8- and the
+#      64-port host; with VORNUP_BEFORE naming another build of vornup, the
+#      same for it (before and after a change);
+#   5. image verification against raw reads (bench/run-bench.sh).
 # The hosts come from gen-host.sh, the images from gen-images.sh (the image
 # maker); the tool is the Tandrel simulator, installed as the management
 # suite installs it, with a registry of its own.
@@ -42,6 +48,7 @@ done
 for images in 10 100 1000 large; do
   mkdir "$work/install$images"
   cp "$build/vornup" "$work/install$images/"
+  if [ -n "${VORNUP_BEFORE:-}" ]; then cp "$VORNUP_BEFORE" "$work/install$images/vornup-before"; fi
   if [ "$images" = large ]; then
     "$here/gen-images.sh" 10 "$work/install$images" "$maker" large
   else
@@ -122,6 +129,35 @@ discovery_counts() {
   fi
 }
 
+# per_command PROGRAM: what one tool command costs PROGRAM (vornup or
+# vornup-before of the 100-image install) itself, from the 8- and the 64-port
+# host: instructions (callgrind), system calls (strace -c) and processes
+# started (execve calls of the whole tree, strace -f), into $work/p-PROGRAM.
+per_command() {
+  for ports in 8 64; do
+    rm -f "$TANDREL_SIM_STATE" "$work/sim.log"
+    (cd "$work/run" && TANDREL_SIM_HOST="$work/host$ports.txt" TANDREL_SIM_LOG="$work/sim.log" \
+      "$work/install100/$1" /auto /update /p > /dev/null 2>&1) || true
+    echo "commands$ports=$(wc -l < "$work/sim.log")"
+    if command -v valgrind > /dev/null; then
+      rm -f "$TANDREL_SIM_STATE"
+      echo "instructions$ports=$(cd "$work/run" && TANDREL_SIM_HOST="$work/host$ports.txt" \
+        valgrind --tool=callgrind --callgrind-out-file=/dev/null "$work/install100/$1" \
+        /auto /update /p 2>&1 > /dev/null | sed -n 's/.*Collected : //p')"
+    fi
+    if command -v strace > /dev/null; then
+      rm -f "$TANDREL_SIM_STATE"
+      (cd "$work/run" && TANDREL_SIM_HOST="$work/host$ports.txt" strace -c -o "$work/sc" \
+        "$work/install100/$1" /auto /update /p > /dev/null 2>&1) || true
+      echo "calls$ports=$(awk '$NF == "total" { print $(NF - 2) }' "$work/sc")"
+      rm -f "$TANDREL_SIM_STATE"
+      (cd "$work/run" && TANDREL_SIM_HOST="$work/host$ports.txt" strace -f -e trace=execve \
+        -o "$work/se" "$work/install100/$1" /auto /update /p > /dev/null 2>&1) || true
+      echo "processes$ports=$(grep -c 'execve(' "$work/se")"
+    fi
+  done > "$work/p-$1"
+}
+
 started=$(date -u '+%Y-%m-%d %H:%M UTC')
 load_start=$(load)
 measure 64 100 plain
@@ -133,6 +169,8 @@ for point in "8 100" "256 100" "64 10" "64 1000" "64 large" "8 10" "8 1000" "8 l
   measure $point
 done
 load_scale=$(load)
+per_command vornup
+if [ -n "${VORNUP_BEFORE:-}" ]; then per_command vornup-before; fi
 for images in 10 100 1000 large; do
   "$build/bench/vornup-bench-discovery" "$work/install$images" 15 > "$work/d-$images"
   discovery_counts "$images"
@@ -155,12 +193,47 @@ echo "### Overhead: 64 ports, 100 images, /auto /update /p"
 echo
 echo "| Floor | Tool commands | vornup ms | floor ms | Ratio of medians | Median pair ratio (least - largest) | vornup CPU ms | floor CPU ms | CPU ratio |"
 echo "|---|---|---|---|---|---|---|---|---|"
-for floor in loop plain; do
-  if [ "$floor" = loop ]; then name="loop, output file removed after each command"; else name="plain loop"; fi
+for floor in direct loop plain; do
+  case $floor in
+    direct) name="direct starts (posix_spawn), output file removed after each command" ;;
+    loop) name="command interpreter loop, output file removed after each command" ;;
+    *) name="plain command interpreter loop" ;;
+  esac
   echo "| $name | $(get commands "$m") | $(get program_ms "$m") | $(get ${floor}_ms "$m") |" \
     "$(get ${floor}_ratio "$m") | $(get ${floor}_pair_ratio "$m") ($(get ${floor}_pair_ratio_min "$m")" \
     "- $(get ${floor}_pair_ratio_max "$m")) | $(get program_cpu_ms "$m") | $(get ${floor}_cpu_ms "$m") |" \
     "$(get ${floor}_cpu_ratio "$m") |"
+done
+echo
+echo "### Against the direct-start floor"
+echo
+echo "| Ports | Image files | Tool commands | vornup ms | direct floor ms | Ratio of medians | Median pair ratio (least - largest) | interpreter loop ms |"
+echo "|---|---|---|---|---|---|---|---|"
+for point in "8 100" "64 100" "256 100" "8 1000" "64 1000"; do
+  set -- $point
+  m=$work/m-$1-$2
+  echo "| $1 | $2 | $(get commands "$m") | $(get program_ms "$m") | $(get direct_ms "$m") |" \
+    "$(get direct_ratio "$m") | $(get direct_pair_ratio "$m") ($(get direct_pair_ratio_min "$m") -" \
+    "$(get direct_pair_ratio_max "$m")) | $(get loop_ms "$m") |"
+done
+echo
+echo "### Per tool command (the 8- and the 64-port host, 100 images; counts independent of the load)"
+echo
+echo "| Build | Instructions of vornup | System calls of vornup | Processes started |"
+echo "|---|---|---|---|"
+for program in vornup-before vornup; do
+  p=$work/p-$program
+  [ -f "$p" ] || continue
+  if [ "$program" = vornup ]; then name="this build"; else name="VORNUP_BEFORE"; fi
+  awk -v name="$name" -v c8="$(get commands8 "$p")" -v c64="$(get commands64 "$p")" \
+    -v i8="$(get instructions8 "$p")" -v i64="$(get instructions64 "$p")" \
+    -v s8="$(get calls8 "$p")" -v s64="$(get calls64 "$p")" \
+    -v e8="$(get processes8 "$p")" -v e64="$(get processes64 "$p")" 'BEGIN {
+      n = c64 - c8
+      ins = i8 == "" ? "-" : sprintf("%.0f", (i64 - i8) / n)
+      sys = s8 == "" ? "-" : sprintf("%.1f", (s64 - s8) / n)
+      pro = e8 == "" ? "-" : sprintf("%.2f", (e64 - e8) / n)
+      printf "| %s | %s | %s | %s |\n", name, ins, sys, pro }'
 done
 echo
 echo "### Fixed cost of a run: a host without adapters (the adapter list is the only tool command)"

@@ -112,7 +112,7 @@ class ScriptedTool {
       if (onToolCall) onToolCall(line);
       const std::string& reply = next_ < replies_.size() ? replies_[next_] : none_;
       ++next_;
-      if (!FakePlatform::writeRedirectedOutput(line, reply)) fail("output not writable", line);
+      if (!platform.writeToolOutput(reply)) fail("output not writable", line);
       // An odd-length reply also reports a failed command.
       return static_cast<int>(reply.size() % 2);
     };

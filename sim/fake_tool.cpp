@@ -49,9 +49,9 @@ void attachSimulation(vornup::FakeToolRunner& runner, Simulation& simulation) {
 }
 
 void attachSimulation(vornup::FakePlatform& platform, Simulation& simulation) {
-  platform.onCommand = [&simulation](const std::string& commandLine) {
-    Reply reply = simulation.call(toolArguments(commandLine));
-    vornup::FakePlatform::writeRedirectedOutput(commandLine, reply.text);
+  platform.onCommand = [&simulation, &platform](const std::string&) {
+    Reply reply = simulation.call(platform.lastStart.arguments);
+    platform.writeToolOutput(reply.text);
     return reply.exitStatus;
   };
 }

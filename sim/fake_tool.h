@@ -1,8 +1,8 @@
 // The simulator inside a test process: answers the program's tool commands
 // with the replies the simulator program would print. Behind the tool-runner
 // seam it receives the arguments alone; behind the in-process platform (for
-// harnesses that check the composed command lines too) it reads them from
-// the command line.
+// harnesses that check the shown command lines too) it takes the argument
+// vector of the program start.
 #pragma once
 
 #include <string>
@@ -25,7 +25,7 @@ std::vector<std::string> toolArguments(const std::string& commandLine);
 // outlive the runner's use.
 void attachSimulation(vornup::FakeToolRunner& runner, Simulation& simulation);
 
-// From now on `simulation` answers the command lines run on `platform`.
+// From now on `simulation` answers the programs started on `platform`.
 void attachSimulation(vornup::FakePlatform& platform, Simulation& simulation);
 
 }  // namespace tandrelsim

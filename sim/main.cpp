@@ -8,6 +8,7 @@
 
 #include "platform/platform.h"
 #include "sim/call_knobs.h"
+#include "sim/descriptor_report.h"
 #include "sim/key_value_text.h"
 #include "sim/simulation.h"
 
@@ -21,6 +22,7 @@ constexpr char kLogVariable[] = "TANDREL_SIM_LOG";
 constexpr char kFailCallVariable[] = "TANDREL_SIM_FAIL_CALL";
 constexpr char kDelayVariable[] = "TANDREL_SIM_DELAY";
 constexpr char kSwapVariable[] = "TANDREL_SIM_SWAP_OUTPUT";
+constexpr char kDescriptorsVariable[] = "TANDREL_SIM_DESCRIPTORS";
 constexpr char kDefaultHostFile[] = "host.txt";
 constexpr char kStateSuffix[] = ".state";
 constexpr char kMessagePrefix[] = "Tandrel (simulator): ";
@@ -97,6 +99,12 @@ int loadSimulation(const char* argv0, tandrelsim::Simulation& simulation, std::s
 }  // namespace
 
 int main(int argc, char** argv) {
+  const std::string descriptorReport = environment(kDescriptorsVariable);
+  std::string reportError;
+  if (!descriptorReport.empty() &&
+      !tandrelsim::reportInheritedDescriptors(descriptorReport, reportError)) {
+    return setupError(reportError);
+  }
   std::vector<std::string> args(argv + 1, argv + argc);
   appendToCommandLog(args);
   tandrelsim::Simulation simulation;

@@ -14,8 +14,8 @@ namespace vornup {
 // command ends.
 class CommandWatch {
  public:
-  // `process`: the interpreter's process id, the leader of the command's
-  // process group (POSIX), or its process handle (Windows).
+  // `process`: the started program's process id, the leader of the
+  // command's process group (POSIX), or its process handle (Windows).
   virtual void commandStarted(std::intptr_t process) = 0;
   virtual void commandEnded() = 0;
 
@@ -26,6 +26,11 @@ class CommandWatch {
 // Runs `commandLine` within `limits` (see Platform::runLimitedCommand);
 // HostPlatform has already refused a command that an interrupt came before.
 CommandResult runHostCommand(const std::string& commandLine, const CommandLimits& limits,
+                             CommandWatch& watch);
+
+// Starts `start` directly within `limits` (see Platform::runProgram), with the
+// same refusal already made.
+CommandResult runHostProgram(const ProgramStart& start, const CommandLimits& limits,
                              CommandWatch& watch);
 
 }  // namespace vornup

@@ -19,9 +19,6 @@ constexpr int kHostBusyExitCode = 1618;
 constexpr int kInterruptedExitCode = 1602;
 // Text files end their lines with CR LF.
 constexpr bool kTextFilesUseCrLf = true;
-// Exit statuses of the command interpreter for a command it could not start
-// ("is not recognized as an internal or external command").
-constexpr int kCommandNotStartedStatuses[] = {9009};
 #else
 constexpr char kPathSeparator = '/';
 constexpr char kProgramName[] = "vornup";
@@ -33,8 +30,6 @@ constexpr int kHostBusyExitCode = 75;
 // 128 + SIGINT, as shells report a run ended by Ctrl-C.
 constexpr int kInterruptedExitCode = 130;
 constexpr bool kTextFilesUseCrLf = false;
-// /bin/sh: found but not executable, not found.
-constexpr int kCommandNotStartedStatuses[] = {126, 127};
 #endif
 
 // Whether `path` is absolute on this host: "/..." on POSIX; a drive and a

@@ -19,6 +19,15 @@ CommandResult HostPlatform::runLimitedCommand(const std::string& commandLine,
   return runHostCommand(commandLine, limits, hostLock_);
 }
 
+CommandResult HostPlatform::runProgram(const ProgramStart& start, const CommandLimits& limits) {
+  if (limits.endOnInterrupt && interruptRequested()) {
+    CommandResult result;
+    result.end = CommandEnd::interrupted;
+    return result;
+  }
+  return runHostProgram(start, limits, hostLock_);
+}
+
 HostLockResult HostPlatform::acquireHostLock() { return hostLock_.acquire(); }
 
 std::string HostPlatform::hostLockHolder() { return hostLock_.holder(); }

@@ -16,6 +16,8 @@ class HostPlatform : public Platform {
   // interrupt was requested.
   CommandResult runLimitedCommand(const std::string& commandLine,
                                   const CommandLimits& limits) override;
+  // Refused in the same way once an interrupt was requested.
+  CommandResult runProgram(const ProgramStart& start, const CommandLimits& limits) override;
   HostLockResult acquireHostLock() override;
   std::string hostLockHolder() override;
 

@@ -2,10 +2,10 @@
 // interface. Nothing outside src/platform knows which system it runs on.
 //
 // Windows: the registry, GetModuleFileNameA, FindFirstFileA/FindNextFileA and
-// the command interpreter named by COMSPEC.
+// CreateProcess.
 // POSIX: a directory tree stands in for the registry (VORNUP_REGISTRY_ROOT,
 // default /etc/vornup/registry), /proc/self/exe for the program's own path,
-// readdir for directory searches and /bin/sh for command lines.
+// readdir for directory searches and posix_spawn.
 //
 // Tests and fuzzers put an in-process stand-in (FakePlatform) behind the same
 // interface, so the program's logic runs without spawning processes.
@@ -61,8 +61,16 @@ class Platform {
   // the running user may execute it; Windows: a file, not a directory).
   virtual bool isExecutableFile(const std::string& path) = 0;
 
-  // Runs one command line through the command interpreter and returns its exit
-  // status (-1 when it could not be started). No limit, no interruption.
+  // Starts `start.program` directly (see ProgramStart) in a process group of
+  // its own (Windows: a new process group and a job) and waits for it within
+  // `limits`, as runLimitedCommand does. This is how the program runs the
+  // management tool: no command interpreter ever sees its path or arguments.
+  virtual CommandResult runProgram(const ProgramStart& start, const CommandLimits& limits) = 0;
+
+  // Runs one command line through the system's command interpreter (POSIX
+  // /bin/sh, Windows the system folder's cmd.exe) and returns its exit status
+  // (-1 when it could not be started). No limit, no interruption. For
+  // helpers and tests; the program itself runs no command line.
   virtual int runCommand(const std::string& commandLine) = 0;
 
   // Runs one command line through the command interpreter in a process group

@@ -1,8 +1,12 @@
-// POSIX: the command runs as "/bin/sh -c <line>" (as system() runs it) in a
-// new process group, with default signal dispositions and nothing blocked;
-// posix_spawn starts it as cheaply as system() does. The parent waits on the
-// wake-up pipe, which the SIGCHLD and interrupt handlers write to, with
+// POSIX: a program is started with posix_spawn from its full path and an
+// argument vector, in a new process group, with default signal dispositions
+// and nothing blocked; its standard output is the new reply file, its
+// standard input /dev/null, and every other descriptor of this process is
+// closed in it. A command line runs the same way as "/bin/sh -c <line>" (as
+// system() runs it), with the descriptors it inherits. The parent waits on
+// the wake-up pipe, which the SIGCHLD and interrupt handlers write to, with
 // poll() and the time left.
+#include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
 #include <spawn.h>
@@ -12,12 +16,15 @@
 #include <cerrno>
 #include <climits>
 #include <cstdio>
+#include <cstring>
+#include <vector>
 
 #include "platform/host_command.h"
 #include "platform/interrupts.h"
+#include "platform/posix_descendants.h"
 #include "platform/posix_wakeup.h"
 
-// The process environment, handed to the interpreter.
+// The process environment, handed to the program.
 extern char** environ;
 
 namespace vornup {
@@ -27,11 +34,49 @@ using Clock = std::chrono::steady_clock;
 
 constexpr char kInterpreter[] = "/bin/sh";
 
-// Starts the interpreter in a process group of its own; false when it could
-// not be started.
-bool spawnInterpreter(char* const* arguments, pid_t& child) {
+constexpr mode_t kReplyFileMode = 0600;
+constexpr int kReplyFileFlags = O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC;
+constexpr char kNullDevice[] = "/dev/null";
+
+// What the child gets besides its arguments: the reply file as standard
+// output, /dev/null as standard input, nothing else of this process.
+class SpawnActions {
+ public:
+  SpawnActions() { ready_ = ::posix_spawn_file_actions_init(&actions_) == 0; }
+  ~SpawnActions() {
+    if (ready_) ::posix_spawn_file_actions_destroy(&actions_);
+  }
+  SpawnActions(const SpawnActions&) = delete;
+  SpawnActions& operator=(const SpawnActions&) = delete;
+
+  // `output` is open in this process (close-on-exec); the child gets it as
+  // descriptor 1 (dup2 clears close-on-exec there).
+  bool redirect(int output) {
+    ready_ = ready_ &&
+             ::posix_spawn_file_actions_addopen(&actions_, STDIN_FILENO, kNullDevice, O_RDONLY,
+                                                0) == 0 &&
+             ::posix_spawn_file_actions_adddup2(&actions_, output, STDOUT_FILENO) == 0;
+#if defined(__GLIBC__) && (__GLIBC__ > 2 || (__GLIBC__ == 2 && __GLIBC_MINOR__ >= 34))
+    ready_ =
+        ready_ && ::posix_spawn_file_actions_addclosefrom_np(&actions_, STDERR_FILENO + 1) == 0;
+#endif
+    return ready_;
+  }
+  bool ready() const { return ready_; }
+  const posix_spawn_file_actions_t* get() const { return &actions_; }
+
+ private:
+  posix_spawn_file_actions_t actions_;
+  bool ready_ = false;
+};
+
+// Starts `program` in a process group of its own; the error number when it
+// could not be started, else 0.
+int spawnInGroup(const char* program, char* const* arguments, const SpawnActions* actions,
+                 pid_t& child) {
   posix_spawnattr_t attributes;
-  if (::posix_spawnattr_init(&attributes) != 0) return false;
+  int error = ::posix_spawnattr_init(&attributes);
+  if (error != 0) return error;
   sigset_t all;
   sigset_t none;
   sigfillset(&all);
@@ -42,10 +87,34 @@ bool spawnInterpreter(char* const* arguments, pid_t& child) {
       ::posix_spawnattr_setpgroup(&attributes, 0) == 0 &&
       ::posix_spawnattr_setsigdefault(&attributes, &all) == 0 &&
       ::posix_spawnattr_setsigmask(&attributes, &none) == 0;
-  bool started =
-      ready && ::posix_spawn(&child, kInterpreter, nullptr, &attributes, arguments, environ) == 0;
+  if (!ready) {
+    error = EINVAL;
+  } else {
+    error = ::posix_spawn(&child, program, actions != nullptr ? actions->get() : nullptr,
+                          &attributes, arguments, environ);
+  }
   ::posix_spawnattr_destroy(&attributes);
-  return started;
+  return error;
+}
+
+// Opens the reply file for the child, at a descriptor above the standard
+// ones; -1 (errno set) when it cannot be created.
+int openReplyFile(const std::string& path) {
+  int descriptor = ::open(path.c_str(), kReplyFileFlags, kReplyFileMode);
+  if (descriptor >= 0 && descriptor <= STDERR_FILENO) {
+    const int moved = ::fcntl(descriptor, F_DUPFD_CLOEXEC, STDERR_FILENO + 1);
+    const int saved = errno;
+    ::close(descriptor);
+    errno = saved;
+    descriptor = moved;
+  }
+  return descriptor;
+}
+
+CommandResult notStarted(const char* why, int error) {
+  CommandResult result;
+  result.startError = std::string(why) + std::strerror(error);
+  return result;
 }
 
 int statusOf(int waitStatus) {
@@ -71,23 +140,9 @@ void waitForWakeup(bool hasDeadline, Clock::time_point deadline) {
   drainWakeup();
 }
 
-}  // namespace
-
-CommandResult runHostCommand(const std::string& commandLine, const CommandLimits& limits,
-                             CommandWatch& watch) {
-  CommandResult result;
-  if (!prepareWakeup()) return result;
-  std::fflush(stdout);
-  std::string line = commandLine;
-  char name[] = "sh";
-  char option[] = "-c";
-  char* arguments[] = {name, option, &line[0], nullptr};
-
-  pid_t child = 0;
-  if (!spawnInterpreter(arguments, child)) return result;
-  result.started = true;
-  watch.commandStarted(child);
-
+// Waits for `child` within `limits`; at the limit or on an interrupt ends its
+// group (TERM, then KILL after the grace).
+void waitWithin(pid_t child, const CommandLimits& limits, CommandResult& result) {
   const bool limited = limits.timeLimit.count() > 0;
   const Clock::time_point limit = Clock::now() + limits.timeLimit;
   bool ending = false;
@@ -127,14 +182,72 @@ CommandResult runHostCommand(const std::string& commandLine, const CommandLimits
     }
   }
   if (ending) {
-    // Processes of the group that outlived the interpreter (the group's id
+    // Processes of the group that outlived the program (the group's id
     // stays reserved while any member lives).
     ::kill(-child, SIGKILL);
     result.status = -1;
   } else {
     result.end = CommandEnd::exited;
   }
+}
+
+}  // namespace
+
+CommandResult runHostCommand(const std::string& commandLine, const CommandLimits& limits,
+                             CommandWatch& watch) {
+  CommandResult result;
+  if (!prepareWakeup()) return result;
+  std::fflush(stdout);
+  std::string line = commandLine;
+  char name[] = "sh";
+  char option[] = "-c";
+  char* arguments[] = {name, option, &line[0], nullptr};
+
+  pid_t child = 0;
+  if (spawnInGroup(kInterpreter, arguments, nullptr, child) != 0) return result;
+  result.started = true;
+  watch.commandStarted(child);
+  waitWithin(child, limits, result);
   watch.commandEnded();
+  return result;
+}
+
+CommandResult runHostProgram(const ProgramStart& start, const CommandLimits& limits,
+                             CommandWatch& watch) {
+  if (!prepareWakeup()) return notStarted("", ENOMEM);
+  becomeSubreaper();
+  std::fflush(stdout);
+  const int output = openReplyFile(start.outputPath);
+  if (output < 0) return notStarted("cannot create its output file: ", errno);
+  SpawnActions actions;
+  if (!actions.redirect(output)) {
+    ::close(output);
+    return notStarted("", ENOMEM);
+  }
+  std::vector<std::string> words;
+  words.reserve(start.arguments.size() + 1);
+  words.push_back(start.program);
+  words.insert(words.end(), start.arguments.begin(), start.arguments.end());
+  std::vector<char*> arguments;
+  arguments.reserve(words.size() + 1);
+  for (std::string& word : words) arguments.push_back(&word[0]);
+  arguments.push_back(nullptr);
+
+  const std::vector<pid_t> before = currentChildren();
+  pid_t child = 0;
+  const int error = spawnInGroup(start.program.c_str(), arguments.data(), &actions, child);
+  ::close(output);
+  if (error != 0) return notStarted("", error);
+  CommandResult result;
+  result.started = true;
+  watch.commandStarted(child);
+  waitWithin(child, limits, result);
+  watch.commandEnded();
+  if (result.end == CommandEnd::exited) {
+    reapAdoptedDescendants(child, before);
+  } else {
+    endAdoptedDescendants(child, before);
+  }
   return result;
 }
 

@@ -17,7 +17,7 @@ constexpr char kListAll[] = "listhbas";
 constexpr char kExecuting[] = "\n%s : executing command : %s %s ...";
 constexpr char kTimedOut[] =
     "%s: the command \"%s\" did not end within its time limit of %ld second(s) and was ended\n";
-constexpr char kNotStarted[] = "%s: the management tool could not be started for \"%s\"\n";
+constexpr char kNotStarted[] = "%s: the management tool could not be started for \"%s\": %s: %s\n";
 constexpr char kTooManyPorts[] =
     "%s: warning - the adapter list names more than %u ports; the rest of it is ignored\n";
 
@@ -287,7 +287,8 @@ DiscoveryOutcome readAdapterList(RunState& run, const char* args) {
           static_cast<long>(std::chrono::duration_cast<std::chrono::seconds>(result.limit).count()));
       return DiscoveryOutcome::toolFailed;
     case ToolRunEnd::notStarted:
-      run.out.errorOut(kNotStarted, run.programName, args);
+      run.out.errorOut(kNotStarted, run.programName, args, run.toolPath.c_str(),
+                       result.startError.c_str());
       return DiscoveryOutcome::toolFailed;
     case ToolRunEnd::refused:
       return DiscoveryOutcome::toolFailed;

@@ -43,7 +43,7 @@ constexpr char kExecuting[] = "\n%s : executing command : %s...";
 constexpr char kResponse[] = "\n%s : command response : \n%s\n";
 constexpr char kTimedOut[] =
     "%s: the command \"%s\" did not end within its time limit of %ld second(s) and was ended\n";
-constexpr char kNotStarted[] = "%s: the management tool could not be started for \"%s\"\n";
+constexpr char kNotStarted[] = "%s: the management tool could not be started for \"%s\": %s: %s\n";
 constexpr char kReplyUnreadable[] = "%s: the reply of \"%s\" is no regular file that can be read\n";
 constexpr char kInterrupted[] = "%s: \"%s\" was not run or was ended: the run is interrupted\n";
 constexpr char kNotRun[] = "%s: the command \"%s\" was not run: %s\n";
@@ -102,7 +102,8 @@ void explainFailure(RunState& run, const ToolRunResult& result, const char* args
                 std::chrono::duration_cast<std::chrono::seconds>(result.limit).count()));
       break;
     case ToolRunEnd::notStarted:
-      run.out.errorOut(kNotStarted, run.programName, args);
+      run.out.errorOut(kNotStarted, run.programName, args, run.toolPath.c_str(),
+                       result.startError.c_str());
       break;
     case ToolRunEnd::replyUnreadable:
       run.out.errorOut(kReplyUnreadable, run.programName, args);

@@ -11,12 +11,13 @@
 namespace vornup {
 namespace {
 
-// Quoted tool path, arguments, quoted output file. The temporary file is
+// How a command is shown: quoted tool path, arguments, quoted output file,
+// the line an administrator would type to repeat it. The temporary file is
 // quoted like the tool path: it often lies below a profile directory whose
 // name holds a blank.
 constexpr char kCommandFormat[] = "%s %s > \"%s\"";
-// The command line buffer: a line that does not fit is not run at all, since
-// a cut line could lose its redirection or name another file.
+// The shown line's buffer: a command whose line does not fit is not run at
+// all, since the line would not show what runs.
 constexpr std::size_t kCommandLineSize = 762;
 // The reply file is read in blocks of this size.
 constexpr std::size_t kReadBlockSize = 4096;
@@ -35,13 +36,6 @@ bool startsWithCommand(const char* arguments, const char* command) {
   const std::size_t length = std::strlen(command);
   return std::strncmp(arguments, command, length) == 0 &&
          (arguments[length] == ' ' || arguments[length] == '\0');
-}
-
-bool isNotStartedStatus(int status) {
-  for (int notStarted : kCommandNotStartedStatuses) {
-    if (status == notStarted) return true;
-  }
-  return false;
 }
 
 // Reads the reply at `path` into `output`; false when it is no regular file
@@ -83,6 +77,28 @@ std::chrono::milliseconds toolTimeLimit(const RunState& run, ToolCommandKind kin
                                            : run.toolTimeLimits.query;
 }
 
+std::vector<std::string> splitToolArguments(const char* text) {
+  std::vector<std::string> words;
+  std::string current;
+  bool quoted = false;
+  bool inWord = false;
+  for (const char* c = text; *c != '\0'; ++c) {
+    if (*c == '"') {
+      quoted = !quoted;
+      inWord = true;
+    } else if ((*c == ' ' || *c == '\t') && !quoted) {
+      if (inWord) words.push_back(current);
+      current.clear();
+      inWord = false;
+    } else {
+      current += *c;
+      inWord = true;
+    }
+  }
+  if (inWord) words.push_back(current);
+  return words;
+}
+
 ToolRunResult HostToolRunner::run(const ToolCommand& command, ToolOutput& output) {
   ToolRunResult result;
   result.limit = toolTimeLimit(run_, command.kind);
@@ -94,6 +110,14 @@ ToolRunResult HostToolRunner::run(const ToolCommand& command, ToolOutput& output
                           run_.tempFilePath.c_str())) {
     return result;
   }
+  ProgramStart start;
+  std::vector<std::string> tool = splitToolArguments(run_.toolPath.c_str());
+  if (tool.size() > 1) return result;
+  // No path at all names no program: starting it fails.
+  start.program = tool.empty() ? std::string() : tool[0];
+  start.arguments = splitToolArguments(command.arguments);
+  start.outputPath = run_.tempFilePath.c_str();
+  start.shownAs = commandLine.c_str();
   const bool download = command.kind == ToolCommandKind::download;
   // A query is refused by the platform once an interrupt was requested; a
   // download, never ended by one, is not started then either.
@@ -108,16 +132,12 @@ ToolRunResult HostToolRunner::run(const ToolCommand& command, ToolOutput& output
   // Setting a port's boot code back, the one command that still runs after
   // an interrupt, is not ended by it either.
   limits.endOnInterrupt = !download && !run_.settingBootCodeBack;
-  const CommandResult ran = run_.platform.runLimitedCommand(commandLine.c_str(), limits);
+  const CommandResult ran = run_.platform.runProgram(start, limits);
   const char* replyPath = run_.tempFilePath.c_str();
   switch (ran.end) {
     case CommandEnd::exited:
       result.status = ran.status;
-      if (isNotStartedStatus(ran.status)) {
-        result.end = ToolRunEnd::notStarted;
-      } else {
-        result.end = readReply(replyPath, output) ? ToolRunEnd::exited : ToolRunEnd::replyUnreadable;
-      }
+      result.end = readReply(replyPath, output) ? ToolRunEnd::exited : ToolRunEnd::replyUnreadable;
       break;
     case CommandEnd::timedOut:
       result.end = ToolRunEnd::timedOut;
@@ -127,6 +147,7 @@ ToolRunResult HostToolRunner::run(const ToolCommand& command, ToolOutput& output
       break;
     case CommandEnd::notStarted:
       result.end = ToolRunEnd::notStarted;
+      result.startError = ran.startError;
       break;
   }
   // The run's temporary directory is removed at exit; it must be empty.

@@ -1,12 +1,14 @@
 // The seam between the program and the management tool: one command at a
 // time, with its time limit, its reply handed on piece by piece.
 //
-// HostToolRunner runs the real tool through the platform's command
-// interpreter; tests put a stand-in that answers from canned replies behind
+// HostToolRunner starts the real tool directly through the platform (no
+// command interpreter); tests put a stand-in that answers from canned replies behind
 // the same interface (RunState::toolRunner).
 #pragma once
 
 #include <chrono>
+#include <string>
+#include <vector>
 
 #include "core/run_state.h"
 #include "tool/tool_reply.h"
@@ -44,6 +46,8 @@ struct ToolRunResult {
   int status = -1;
   // The time limit the command ran with.
   std::chrono::milliseconds limit{0};
+  // Why the tool could not be started (notStarted), from the system.
+  std::string startError;
 };
 
 // Receives what a runner does with one command.
@@ -67,10 +71,17 @@ ToolTimeLimits toolTimeLimitsForMinutes(int minutes);
 // The limit of one command of `kind` in `run` (RunState::toolTimeLimits).
 std::chrono::milliseconds toolTimeLimit(const RunState& run, ToolCommandKind kind);
 
-// The host's runner: `"<tool path>" <arguments> > "<run's temp file>"` through
-// Platform::runLimitedCommand, within the run's time limit for the kind; the
-// reply is read only from a regular file (never blocking, never more than the
-// output asks for) and the file is removed.
+// The words of `text`, split at blanks outside double quotes, the quotes
+// removed: the tool's path and arguments as the program composes them (a
+// quoted path holds no quote), as a command prompt would hand them over.
+std::vector<std::string> splitToolArguments(const char* text);
+
+// The host's runner: starts the tool with its arguments through
+// Platform::runProgram, its output in the run's temp file, within the run's
+// time limit for the kind; the command is shown as
+// `"<tool path>" <arguments> > "<run's temp file>"`. The reply is read only
+// from a regular file (never blocking, never more than the output asks for)
+// and the file is removed.
 class HostToolRunner : public ToolRunner {
  public:
   explicit HostToolRunner(RunState& run) : run_(run) {}

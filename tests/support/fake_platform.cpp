@@ -23,6 +23,21 @@ CommandResult FakePlatform::runLimitedCommand(const std::string& commandLine,
   return Platform::runLimitedCommand(commandLine, limits);
 }
 
+CommandResult FakePlatform::runProgram(const ProgramStart& start, const CommandLimits& limits) {
+  commandLimits.push_back(limits);
+  lastStart = start;
+  CommandResult result;
+  if (!startError.empty()) {
+    result.startError = startError;
+    return result;
+  }
+  commands.push_back(start.shownAs);
+  result.status = onCommand ? onCommand(start.shownAs) : 1;
+  result.started = true;
+  result.end = CommandEnd::exited;
+  return result;
+}
+
 bool FakePlatform::getEnvironment(const char* name, std::string& value) {
   auto found = environment.find(name);
   if (found == environment.end()) return false;
@@ -55,14 +70,8 @@ bool FakePlatform::forEachDirectoryEntry(const std::string& directory,
   return hostPlatform().forEachDirectoryEntry(directory, visit);
 }
 
-bool FakePlatform::writeRedirectedOutput(const std::string& commandLine, const std::string& text) {
-  const std::string marker = " > \"";
-  std::size_t at = commandLine.rfind(marker);
-  if (at == std::string::npos) return false;
-  std::size_t start = at + marker.size();
-  std::size_t end = commandLine.find('"', start);
-  if (end == std::string::npos) return false;
-  std::FILE* file = std::fopen(commandLine.substr(start, end - start).c_str(), "wb");
+bool FakePlatform::writeToolOutput(const std::string& text) const {
+  std::FILE* file = std::fopen(lastStart.outputPath.c_str(), "wb");
   if (file == nullptr) return false;
   bool written = std::fwrite(text.data(), 1, text.size(), file) == text.size();
   return std::fclose(file) == 0 && written;

@@ -2,8 +2,8 @@
 // fuzzers.
 //
 // The registry and the environment are maps, the rights probe and the
-// program's path are plain values, and command lines go to a handler instead
-// of a command interpreter. Directory searches and temporary directories use
+// program's path are plain values, and the programs it is asked to start go
+// to a handler instead. Directory searches and temporary directories use
 // the real file system, so tests can lay out image directories as files.
 #pragma once
 
@@ -19,8 +19,9 @@ namespace vornup {
 
 class FakePlatform : public Platform {
  public:
-  // Receives every command line; returns the exit status. Use
-  // writeRedirectedOutput to play the tool's reply.
+  // Receives every command line, or the shown line of every program started
+  // (the program itself is in lastStart); returns the exit status. Use
+  // writeToolOutput to play the tool's reply.
   using CommandHandler = std::function<int(const std::string& commandLine)>;
 
   std::string moduleFileName() override { return modulePath; }
@@ -37,6 +38,9 @@ class FakePlatform : public Platform {
   // Records the limits, then runs the line as runCommand does.
   CommandResult runLimitedCommand(const std::string& commandLine,
                                   const CommandLimits& limits) override;
+  // Records the start and its limits, then hands the shown line to
+  // onCommand; with startError set, the program is not started.
+  CommandResult runProgram(const ProgramStart& start, const CommandLimits& limits) override;
   bool getEnvironment(const char* name, std::string& value) override;
   // TEMP of `environment` when it is set and not empty.
   bool temporaryDirectoryBase(std::string& base) override;
@@ -48,10 +52,9 @@ class FakePlatform : public Platform {
   bool forEachDirectoryEntry(const std::string& directory,
                              const std::function<void(const DirectoryEntry&)>& visit) override;
 
-  // Writes `text` to the file that a command line redirects its output to
-  // (the double-quoted path after the last " > "). False when the line has no
-  // such redirection or the file cannot be written.
-  static bool writeRedirectedOutput(const std::string& commandLine, const std::string& text);
+  // Writes `text` as the standard output of the program being started
+  // (lastStart.outputPath). False when the file cannot be written.
+  bool writeToolOutput(const std::string& text) const;
 
   std::string modulePath;
   bool adminRights = true;
@@ -65,6 +68,10 @@ class FakePlatform : public Platform {
   // Every command line run, in order, and the limits each ran with.
   std::vector<std::string> commands;
   std::vector<CommandLimits> commandLimits;
+  // The last program started (runProgram).
+  ProgramStart lastStart;
+  // When not empty, no program starts: runProgram says why with this.
+  std::string startError;
   // Paths that are no executable file; every other path is one.
   std::set<std::string> notExecutable;
 };

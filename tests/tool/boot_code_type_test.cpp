@@ -109,9 +109,8 @@ TEST(ReadBootCodeType, TokenFifthAndSixthCharactersAreTheCode) {
 TEST(ReadBootCodeType, FirstBootCodeLabelOfTheOutputCounts) {
   CapturedRun captured;
   captured.usePrivateTemp();
-  captured.platform.onCommand = [](const std::string& line) {
-    FakePlatform::writeRedirectedOutput(
-        line, "Boot Code Kind:\t x0001200 rest\nBoot Code : 0000E100\n");
+  captured.platform.onCommand = [&captured](const std::string&) {
+    captured.platform.writeToolOutput("Boot Code Kind:\t x0001200 rest\nBoot Code : 0000E100\n");
     return 0;
   };
   Adapter a;

@@ -58,8 +58,8 @@ TEST(CommandSafety, OnlySafeCallsReachTheTool) {
     captured.run.toolPath.set("\"/opt/korvane/Quenmar/Tandrel\"");
     captured.run.toolOutput.set("left over");
     captured.run.settingBootCodeBack = c.settingBootCodeBack;
-    captured.platform.onCommand = [](const std::string& line) {
-      FakePlatform::writeRedirectedOutput(line, "Complete\n");
+    captured.platform.onCommand = [&captured](const std::string&) {
+      captured.platform.writeToolOutput("Complete\n");
       return 2;
     };
     clearInterruptRequest();

@@ -204,8 +204,8 @@ class RawListing : public ::testing::Test {
   void play(const std::string& text) {
     captured.usePrivateTemp();
     captured.run.toolPath.set("\"/opt/korvane/Quenmar/Tandrel\"");
-    captured.platform.onCommand = [text](const std::string& line) {
-      FakePlatform::writeRedirectedOutput(line, text);
+    captured.platform.onCommand = [this, text](const std::string&) {
+      captured.platform.writeToolOutput(text);
       return 0;
     };
   }

@@ -93,8 +93,8 @@ class ExecuteTandrel : public ::testing::Test {
 
   // Makes every command reply with `text` and exit with `status`.
   void replyWith(const std::string& text, int status = 0) {
-    platform.onCommand = [text, status](const std::string& commandLine) {
-      EXPECT_TRUE(FakePlatform::writeRedirectedOutput(commandLine, text));
+    platform.onCommand = [this, text, status](const std::string&) {
+      EXPECT_TRUE(platform.writeToolOutput(text));
       return status;
     };
   }

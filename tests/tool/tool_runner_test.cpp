@@ -193,6 +193,91 @@ TEST_F(HostRunner, NoDownloadStartsOnceAnInterruptWasRequested) {
   EXPECT_FALSE(std::filesystem::exists(marker)) << "a command started";
 }
 
+// With the allow rule out of the way (the runner does not apply it), text
+// that a command interpreter would act on reaches the tool as it is, in the
+// tool's path, the reply file's path and the arguments, and runs nothing.
+TEST_F(HostRunner, InterpreterTextInEveryPathReachesTheToolAsItIs) {
+  const std::string odd = "a $(touch pwned1) `touch pwned2` & touch pwned3 %PATH% ^(x)! \xC3\xA9";
+  const std::string folder = scratch.file(odd) + kPathSeparator;
+  // Narrow names, as the program's own (the ANSI code page on Windows).
+  ASSERT_TRUE(std::filesystem::create_directory(std::filesystem::path(folder)));
+  const std::string tool = folder + kToolExecutable;
+  std::filesystem::copy_file(std::filesystem::path(TANDREL_SIM_PATH), std::filesystem::path(tool));
+  std::string created;
+  ASSERT_TRUE(hostPlatform().createPrivateDirectory(folder, created));
+  run.toolPath.format("\"%s\"", tool.c_str());
+  run.tempFilePath.format("%s%s.txt", created.c_str(), odd.c_str());
+  const std::string log = scratch.file("calls.log");
+  setVariable("TANDREL_SIM_LOG", log);
+  const std::string image = folder + "fw " + odd + ".all";
+  const std::string arguments = "download 10:00:00:00:c9:7d:00:01 \"" + image + "\"";
+  HostToolRunner runner(run);
+  Reply reply;
+  const ToolRunResult result = runner.run({ToolCommandKind::download, arguments.c_str()}, reply);
+  setVariable("TANDREL_SIM_LOG", "");
+  EXPECT_EQ(result.end, ToolRunEnd::exited);
+  EXPECT_NE(reply.text_.find("Download failed"), std::string::npos) << reply.text_;
+  EXPECT_EQ(scratch.read("calls.log"), "download 10:00:00:00:c9:7d:00:01 " + image + "\n");
+  for (const char* marker : {"pwned1", "pwned2", "pwned3"}) {
+    EXPECT_FALSE(std::filesystem::exists(marker));
+    EXPECT_FALSE(std::filesystem::exists(scratch.file(marker)));
+  }
+  EXPECT_FALSE(replyFileLeft());
+  hostPlatform().removeDirectory(created);
+}
+
+// A tool that cannot be started fails its step with the path and the
+// system's reason; nothing is left behind.
+TEST_F(HostRunner, AToolThatCannotStartFailsItsStepNamingThePathAndTheReason) {
+  scratch.write("plain", "not a program\n");
+  std::filesystem::create_directory(scratch.file("folder"));
+  struct Case {
+    std::string path;
+    bool posixOnly;  // executable rights
+  };
+  for (const Case& c : {Case{scratch.file("missing"), false}, Case{scratch.file("folder"), false},
+                        Case{scratch.file("plain"), true}}) {
+    SCOPED_TRACE(c.path);
+    if (c.posixOnly && kPathSeparator == '\\') continue;
+    run.toolPath.format("\"%s\"", c.path.c_str());
+    const long before = static_cast<long>(errors().size());
+    EXPECT_EQ(executeTandrel(run, "hbaattrib 10:00:00:00:c9:7d:00:01").outcome,
+              ToolStepOutcome::failed);
+    const std::string said = errors().substr(static_cast<std::size_t>(before));
+    EXPECT_NE(said.find("could not be started for \"hbaattrib 10:00:00:00:c9:7d:00:01\": \"" +
+                        c.path + "\": "),
+              std::string::npos)
+        << said;
+    EXPECT_GT(said.size(), said.find("\": \"") + c.path.size() + 6) << "no reason given";
+    EXPECT_FALSE(replyFileLeft());
+  }
+}
+
+#ifndef _WIN32
+// A child of the tool that started a session of its own is ended with the
+// tool at the time limit. (Windows ends the tool's job, which holds every
+// process the tool started.)
+TEST_F(HostRunner, AToolChildThatLeftTheProcessGroupIsEndedAtTheLimit) {
+  const std::string pidFile = scratch.file("escaped.pid");
+  scratch.write("tool.sh", "#!/bin/sh\nsetsid sh -c 'echo $$ > \"" + pidFile + ".new\"; mv \"" +
+                               pidFile + ".new\" \"" + pidFile +
+                               "\"; exec sleep 7777' &\n"
+                               "while [ ! -s \"" +
+                               pidFile + "\" ]; do sleep 0.05; done\nsleep 7777\n");
+  std::filesystem::permissions(scratch.file("tool.sh"), std::filesystem::perms::owner_all);
+  run.toolPath.format("\"%s\"", scratch.file("tool.sh").c_str());
+  run.toolTimeLimits.query = milliseconds(3000);
+  HostToolRunner runner(run);
+  Reply reply;
+  EXPECT_EQ(runner.run({ToolCommandKind::query, "listhbas local"}, reply).end,
+            ToolRunEnd::timedOut);
+  const long escaped = std::atol(scratch.read("escaped.pid").c_str());
+  ASSERT_GT(escaped, 0) << "the tool did not start its child in time";
+  EXPECT_NE(::kill(static_cast<pid_t>(escaped), 0), 0) << "process " << escaped << " still runs";
+  if (::kill(static_cast<pid_t>(escaped), 0) == 0) ::kill(static_cast<pid_t>(escaped), SIGKILL);
+}
+#endif
+
 // More ports than the count holds: the count stops at its largest value and
 // the rest of the list is ignored, with a warning. The tool here is a script
 // that prints a generated listing (the simulator would take minutes to
@@ -225,24 +310,35 @@ TEST_F(HostRunner, TheListedPortCountSaturates) {
   EXPECT_FALSE(replyFileLeft());
 }
 
-// The interpreter's statuses for a command it could not start (126 and 127
-// of /bin/sh, 9009 of cmd.exe) make a failed step, never a reply.
-TEST(NotStartedTool, TheInterpretersStatusesAreToolFailures) {
-  for (int status : kCommandNotStartedStatuses) {
-    SCOPED_TRACE(status);
+// A tool that could not be started makes a failed step that names the path
+// and the system's reason, never a reply; statuses such as 126, 127 and 9009
+// (once a command interpreter's) are the tool's own and its reply counts.
+TEST(NotStartedTool, OnlyAToolThatDidNotStartIsAFailure) {
+  struct Case {
+    const char* startError;
+    int status;
+    bool replied;
+  };
+  for (const Case& c : {Case{"No such file or directory", 0, false}, Case{"", 127, true},
+                        Case{"", 126, true}, Case{"", 9009, true}}) {
+    SCOPED_TRACE(c.status);
     CapturedRun captured;
     captured.usePrivateTemp();
     captured.run.toolPath.set("\"/opt/korvane/Quenmar/Tandrel\"");
-    captured.platform.onCommand = [status](const std::string& line) {
-      FakePlatform::writeRedirectedOutput(line, "Port WWN : 10:00:00:00:c9:7d:00:01\n");
-      return status;
+    captured.platform.startError = c.startError;
+    captured.platform.onCommand = [&captured, &c](const std::string&) {
+      captured.platform.writeToolOutput("Port WWN : 10:00:00:00:c9:7d:00:01\n");
+      return c.status;
     };
-    EXPECT_EQ(discoverAdapters(captured.run), DiscoveryOutcome::toolFailed);
-    EXPECT_TRUE(captured.run.adapterList.empty());
-    EXPECT_EQ(executeTandrel(captured.run, "hbaattrib 10:00:00:00:c9:7d:00:01").outcome,
-              ToolStepOutcome::failed);
-    EXPECT_TRUE(captured.run.toolOutput.empty());
-    EXPECT_NE(captured.errors().find("could not be started"), std::string::npos);
+    EXPECT_EQ(discoverAdapters(captured.run) == DiscoveryOutcome::toolFailed, !c.replied);
+    EXPECT_EQ(captured.run.adapterList.empty(), !c.replied);
+    const ToolStep step = executeTandrel(captured.run, "hbaattrib 10:00:00:00:c9:7d:00:01");
+    EXPECT_EQ(step.outcome, c.replied ? ToolStepOutcome::ran : ToolStepOutcome::failed);
+    EXPECT_EQ(captured.run.toolOutput.empty(), !c.replied);
+    const std::string named = "\"/opt/korvane/Quenmar/Tandrel\": " + std::string(c.startError);
+    const std::string errors = captured.errors();
+    EXPECT_EQ(errors.find("could not be started") != std::string::npos, !c.replied) << errors;
+    EXPECT_EQ(errors.find(named) != std::string::npos, !c.replied) << errors;
   }
 }
 
