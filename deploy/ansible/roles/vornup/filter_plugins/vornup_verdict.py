@@ -155,7 +155,7 @@ def stderr_lines(stderr, limit=3):
 
 
 def judge(report, rc, windows=False, check_mode=False, attempts=1, operation=None,
-          stderr=None, no_adapters_ok=True, time_limit=None, elapsed=None):
+          stderr=None, no_adapters_ok=True, time_limit=None, elapsed=None, reboot_pending=False):
     """Decides the Ansible result of one run.
 
     report: the parsed run report, or None when the run left none.
@@ -168,6 +168,7 @@ def judge(report, rc, windows=False, check_mode=False, attempts=1, operation=Non
     no_adapters_ok: exit code 5 (no adapter of a known model) is ok; false makes it a failure.
     time_limit, elapsed: the per-host limit and how long the run took, in
         seconds; a run stopped at the limit says so.
+    reboot_pending: an earlier run asked for a reboot that has not happened.
     """
     verdict = {
         "changed": False,
@@ -178,7 +179,8 @@ def judge(report, rc, windows=False, check_mode=False, attempts=1, operation=Non
         "failing_adapters": [],
         "downloads": [],
         "would_download": [],
-        "reboot_required": False,
+        "reboot_required": bool(reboot_pending),
+        "reboot_pending": bool(reboot_pending),
         "interrupted": False,
         "timed_out": False,
         "lock_busy": False,
@@ -207,7 +209,7 @@ def judge(report, rc, windows=False, check_mode=False, attempts=1, operation=Non
     if report is not None:
         status = report.get("status") or {}
         verdict["status"] = status.get("text")
-        verdict["reboot_required"] = bool(report.get("reboot_required"))
+        verdict["reboot_required"] = bool(report.get("reboot_required")) or bool(reboot_pending)
         verdict["downloads"] = _downloads(report, "downloaded")
         verdict["would_download"] = _downloads(report, "previewed")
         verdict["failing_adapters"] = describe_failures(report)
@@ -260,24 +262,34 @@ def _with_status(text, verdict):
         parts.append("failing: " + "; ".join(verdict["failing_adapters"]))
     if verdict["report_missing"]:
         parts.append("no run report")
+    if verdict["reboot_pending"]:
+        parts.append("a reboot asked for by an earlier run is still pending")
     if verdict["stderr"] and (verdict["failed"] or verdict["report_missing"] or text.startswith("vornup")):
         parts.append("vornup said: " + " / ".join(verdict["stderr"]))
     return " - ".join(parts)
 
 
 def _number(value):
+    """An int from a number or its text; seconds from a duration H:MM:SS.ffffff."""
     if isinstance(value, str):
         value = value.strip()
+        if ":" in value:
+            try:
+                hours, minutes, seconds = value.split(":")
+                return int(hours) * 3600 + int(minutes) * 60 + int(float(seconds))
+            except ValueError:
+                return None
         return int(value) if value.lstrip("-").isdigit() else None
     return value
 
 
 def vornup_verdict(report, rc, windows=False, check_mode=False, attempts=1, operation=None,
-                   stderr=None, no_adapters_ok=True, time_limit=None, elapsed=None):
+                   stderr=None, no_adapters_ok=True, time_limit=None, elapsed=None,
+                   reboot_pending=False):
     return judge(report, _number(rc), windows=bool(windows), check_mode=bool(check_mode),
                  attempts=int(attempts or 1), operation=operation, stderr=stderr,
                  no_adapters_ok=bool(no_adapters_ok), time_limit=_number(time_limit),
-                 elapsed=_number(elapsed))
+                 elapsed=_number(elapsed), reboot_pending=bool(reboot_pending))
 
 
 def vornup_is_lock_code(rc, windows=False):
