@@ -329,7 +329,7 @@ def main(argv=None):
     parser.add_argument("--skipped", action="append", default=[], help="a host left out of the run (repeat)")
     parser.add_argument("--title", default="vornup fleet summary")
     args = parser.parse_args(argv)
-    hosts = list(dict.fromkeys(args.host + args.skipped))
+    hosts = list(dict.fromkeys(args.host))
     if not hosts:
         # Without a host list, every host that left a report or verdict.
         names = set()
@@ -338,6 +338,7 @@ def main(argv=None):
             if not name.startswith("batch-"):
                 names.add(name[:-len(".verdict.json")] if name.endswith(".verdict.json") else name[:-5])
         hosts = sorted(names)
+    hosts = list(dict.fromkeys(hosts + args.skipped))
     fleet = collect(args.reports, hosts, args.skipped)
     write_atomically(os.path.join(args.reports, "fleet-summary.csv"), csv_text(fleet))
     write_atomically(os.path.join(args.reports, "fleet-summary.html"), html_text(fleet, args.title))

@@ -143,7 +143,9 @@ def check_all(scratch, dom_path, screenshot):
 
     # The inventory run (no fresh start since the preview): queries only.
     inventory = Run(scratch, "inventory")
-    inventory.expect({"alpha": "ok", "bravo": "ok", "charlie": "ok", "delta": "ok", "echo": "failed"})
+    inventory.expect({"alpha": "ok", "bravo": "ok", "charlie": "ok", "delta": "ok", "echo": "failed", "foxtrot": "ok"})
+    check("query completed" in inventory.verdicts.get("alpha", {}).get("msg", ""),
+          "inventory: a query reads as a query: {}".format(inventory.verdicts.get("alpha", {}).get("msg")))
 
     # The canary run: delta first fails, nobody else is touched.
     canary = Run(scratch, "canary")

@@ -44,6 +44,10 @@ QUERY_MEANINGS = {
     11: "the query completed; some adapters unsupported",
 }
 
+# A query counts every port of an unknown model as a failed query: 2 when
+# there is no other port, 3 beside known ones (13, 14 with unsupported ones).
+QUERY_FAILURE_CODES = {2, 3, 13, 14}
+
 # The codes that differ between the hosts: another run holds the host-wide
 # lock (anotherRunInProgress), the run was interrupted (interrupted; on POSIX
 # 128 + the number of each signal the program stops on).
@@ -233,6 +237,12 @@ def judge(report, rc, windows=False, check_mode=False, attempts=1, operation=Non
         verdict.update(failed=True, interrupted=True, msg=_with_status(text, verdict))
         return verdict
 
+    unknown = _unknown_models_only(report, rc, operation)
+    if unknown is not None and (unknown[0] < unknown[1] or no_adapters_ok):
+        verdict["msg"] = _with_status("the query completed; {} adapter port(s) of an unknown model"
+                                      .format(unknown[0]), verdict)
+        return verdict
+
     if rc in NO_ADAPTERS_CODES and no_adapters_ok:
         verdict["msg"] = _with_status(meaning_of(rc, windows, operation), verdict)
         return verdict
@@ -252,6 +262,17 @@ def judge(report, rc, windows=False, check_mode=False, attempts=1, operation=Non
         verdict["changed"] = True
     verdict["msg"] = _with_status(meaning_of(rc, windows, operation), verdict)
     return verdict
+
+
+def _unknown_models_only(report, rc, operation):
+    """(unknown, ports) when a query failed only because of ports of an
+    unknown model, every other port read; else None."""
+    if operation != "query" or report is None or rc not in QUERY_FAILURE_CODES:
+        return None
+    ports = [p for p in report.get("ports") or [] if isinstance(p, dict)]
+    unknown = [p for p in ports if p.get("support") == "unknown"]
+    read = all(p.get("support") == "unknown" or (p.get("firmware") or {}).get("before") for p in ports)
+    return (len(unknown), len(ports)) if unknown and read else None
 
 
 def _with_status(text, verdict):
