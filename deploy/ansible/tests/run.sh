@@ -55,7 +55,7 @@ echo "== simulated hosts in $scratch"
 python3 "$here/make_fleet.py" --scratch "$scratch" --source "$source" --build "$build" --program "$program"
 # echo's registry is held by another run for the whole test: a process that
 # takes the lock on <registry root>.lock and waits (killing it frees the lock).
-( exec 9>>"$scratch/hosts/echo/registry.lock"; flock 9; exec sleep 600 ) &
+( exec 9>>"$scratch/hosts/echo/registry.lock"; flock 9; exec sleep 86400 ) &
 lock_pid=$!
 for _ in $(seq 50); do
   flock -n "$scratch/hosts/echo/registry.lock" true || break
@@ -70,6 +70,8 @@ export ANSIBLE_LOCAL_TEMP=$scratch/ansible-tmp ANSIBLE_REMOTE_TEMP=$scratch/ansi
 export ANSIBLE_STDOUT_CALLBACK=json ANSIBLE_NOCOLOR=1 ANSIBLE_RETRY_FILES_ENABLED=0
 export ANSIBLE_HOST_KEY_CHECKING=0 ANSIBLE_DEPRECATION_WARNINGS=0 ANSIBLE_LOCALHOST_WARNING=0
 export ANSIBLE_ASYNC_DIR=$scratch/ansible-async ANSIBLE_ACTION_PLUGINS=$here/plugins/action
+# Every host of a batch at once.
+export ANSIBLE_FORKS=8
 
 # play NAME INVENTORY PLAYBOOK [ARGS...]: runs a playbook, keeps its JSON
 # output and exit code under $scratch/runs/NAME.
