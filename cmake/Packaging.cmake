@@ -4,6 +4,10 @@
 # around itself, with nothing above it:
 #   vornup.exe  fwmatrix.txt (the sample table)  firmware\  boot\
 #   README.md  docs\models.md
+# and a Windows Installer package of the same folder, installed into
+# Program Files\Korvane\vornup (cmake/WindowsInstaller.cmake). vornup.exe and
+# the package are signed when a certificate is given
+# (cmake/PackagingSigning.cmake).
 # Linux, a .deb and a .tar.gz around the folder /opt/vornup, where the program
 # finds its table and images beside itself:
 #   vornup  vornup-register-tool  fwmatrix.txt.sample  firmware/  boot/
@@ -13,7 +17,11 @@
 # the sample when there is none, so an upgrade keeps an edited table. The
 # .tar.gz (component "archive") is the folder alone, named vornup/, to be
 # unpacked into /opt, with INSTALL.txt, the documents and the manual page in
-# it. A plain `cmake --install` installs the .deb's files.
+# it. The RPM (x86_64) holds the .deb's files, and its scriptlets
+# (packaging/linux/rpm/) do what the .deb's maintainer scripts do. A plain
+# `cmake --install` installs the .deb's files.
+# Every packing run writes SHA256SUMS beside the packages
+# (cmake/PackagingPostBuild.cmake).
 #
 # The packages take their components alone: the simulator, the image maker,
 # the benchmark and the test programs are never packed.
@@ -89,9 +97,24 @@ set(CPACK_INSTALL_CMAKE_PROJECTS
 set(CPACK_SOURCE_IGNORE_FILES "/build/" "/\\\\.git/")
 # The packed program carries no symbol table (resources and manifest stay).
 set(CPACK_STRIP_FILES ON)
+# Signing before packing, the Windows Installer package and the checksums
+# after.
+set(CPACK_PRE_BUILD_SCRIPTS ${PROJECT_SOURCE_DIR}/cmake/PackagingPreBuild.cmake)
+set(CPACK_POST_BUILD_SCRIPTS ${PROJECT_SOURCE_DIR}/cmake/PackagingPostBuild.cmake)
 
 if(WIN32)
   set(CPACK_GENERATOR ZIP)
+  set(CPACK_VORNUP_WINDOWS ON)
+  find_program(CPACK_VORNUP_WIXL wixl)
+  find_program(CPACK_VORNUP_MSIBUILD msibuild)
+  find_program(CPACK_VORNUP_OSSLSIGNCODE osslsigncode)
+  # Authenticode signing: empty leaves the files unsigned; the environment
+  # variables of the same names, set when packing, come first.
+  foreach(setting VORNUP_SIGN_CERT VORNUP_SIGN_KEY VORNUP_SIGN_PASSWORD_FILE
+                  VORNUP_SIGN_TIMESTAMP_URL)
+    set(${setting} "" CACHE STRING "Authenticode signing of the Windows packages")
+    set(CPACK_${setting} "${${setting}}")
+  endforeach()
   # CPack names every Windows package "win32" unless the compiler is MSVC.
   if(CMAKE_SIZEOF_VOID_P EQUAL 8)
     set(CPACK_SYSTEM_NAME win64)
@@ -104,6 +127,12 @@ if(WIN32)
   set(CPACK_INCLUDE_TOPLEVEL_DIRECTORY OFF)
 else()
   set(CPACK_GENERATOR "TGZ;DEB")
+  find_program(VORNUP_RPMBUILD rpmbuild)
+  if(VORNUP_RPMBUILD)
+    list(APPEND CPACK_GENERATOR RPM)
+  else()
+    message(WARNING "rpmbuild (Debian package rpm) was not found: no RPM package")
+  endif()
   set(CPACK_VORNUP_ARCHIVE_PROJECTS
       "${CMAKE_BINARY_DIR};${PROJECT_NAME};${VORNUP_ARCHIVE_COMPONENT};/")
   set(CPACK_PROJECT_CONFIG_FILE ${PROJECT_SOURCE_DIR}/cmake/PackagingGenerators.cmake)
@@ -133,6 +162,19 @@ else()
       set(CPACK_DEBIAN_PACKAGE_DEPENDS "libc6")
     endif()
   endif()
+
+  set(CPACK_RPM_FILE_NAME RPM-DEFAULT)
+  set(CPACK_RPM_PACKAGE_RELEASE 1)
+  set(CPACK_RPM_PACKAGE_GROUP "Applications/System")
+  set(CPACK_RPM_PACKAGE_DESCRIPTION "${CPACK_DEBIAN_PACKAGE_DESCRIPTION}")
+  set(CPACK_RPM_POST_INSTALL_SCRIPT_FILE ${linux_files}/rpm/post)
+  set(CPACK_RPM_POST_UNINSTALL_SCRIPT_FILE ${linux_files}/rpm/postun)
+  # Installed where the .deb installs, and nothing beyond its files: no
+  # build-id links under /usr/lib.
+  set(CPACK_RPM_PACKAGE_RELOCATABLE OFF)
+  set(CPACK_RPM_SPEC_MORE_DEFINE "%define _build_id_links none")
+  # The folders of the base system belong to it, not to this package.
+  set(CPACK_RPM_EXCLUDE_FROM_AUTO_FILELIST_ADDITION /opt /usr/share/man /usr/share/man/man1)
 endif()
 
 include(CPack)

@@ -1,9 +1,14 @@
 #!/bin/bash
 # Builds vornup's packages for administrators from the same sources:
 #   vornup-<version>-win32.zip, vornup-<version>-win64.zip  (the Windows programs)
-#   vornup-<version>-Linux-<cpu>.tar.gz, vornup_<version>_<arch>.deb
-# Each target is built without its tests in build/pkg-<preset>; the packages
-# land in build/packages/. Installs the tools it needs first, where missing.
+#   vornup-<version>-win32.msi, vornup-<version>-win64.msi  (Windows Installer)
+#   vornup-<version>-Linux-<cpu>.tar.gz, vornup_<version>_<arch>.deb,
+#   vornup-<version>-1.x86_64.rpm
+# and SHA256SUMS beside them. Each target is built without its tests in
+# build/pkg-<preset>; the packages land in build/packages/. Installs the tools
+# it needs first, where missing. With VORNUP_SIGN_CERT and VORNUP_SIGN_KEY in
+# the environment (cmake/PackagingSigning.cmake) vornup.exe and the MSIs are
+# signed.
 #
 #   scripts/packages.sh                  all three targets
 #   scripts/packages.sh linux win64      only the named ones (linux, win32, win64)

@@ -3,9 +3,13 @@
 # (Debian or Ubuntu).
 #
 #   scripts/setup-host.sh native   compiler, CMake, Ninja, GoogleTest, the JSON
-#                                  library, and python3 with jsonschema for the
-#                                  run report checks
+#                                  library, python3 with jsonschema for the
+#                                  run report checks, and rpm (rpmbuild) for
+#                                  the RPM
 #   scripts/setup-host.sh all      also mingw-w64 and Wine, 32- and 64-bit,
+#                                  wixl and msitools for the Windows Installer
+#                                  packages, osslsigncode and openssl for
+#                                  their signatures,
 #                                  clang with its sanitizer and fuzzer runtimes,
 #                                  the boot ROMs the image tests read, and
 #                                  Ansible, ansible-lint and Chromium for the
@@ -13,9 +17,10 @@
 set -euo pipefail
 
 packages=(cmake ninja-build g++ libgtest-dev googletest nlohmann-json3-dev python3
-          python3-jsonschema)
+          python3-jsonschema rpm)
 if [ "${1:-all}" = all ]; then
   packages+=(g++-mingw-w64-i686 g++-mingw-w64-x86-64 wine wine64 wine32:i386
+             wixl msitools osslsigncode openssl
              clang libclang-rt-14-dev ipxe-qemu
              ansible-core ansible ansible-lint chromium)
 fi

@@ -3,18 +3,23 @@
 #
 #   cmake -DCPACK=cpack -DCPACK_CONFIG=<build>/CPackConfig.cmake -DWORK=<scratch>
 #         -DSOURCE=<source tree> -DVERSION=6.0.23.1
+#         -DTANDREL=<build>/sim/Tandrel[.exe] -DHOST_FILE=sim/hosts/example.txt
 #         -DLAYOUT=windows -DSYSTEM=win64 -DOBJDUMP=<the build's objdump>
+#         -DMSIINFO=msiinfo -DMSIEXTRACT=msiextract -DWIXL=wixl -DMSIBUILD=msibuild
+#         -DOSSLSIGNCODE=osslsigncode -DOPENSSL=openssl
 #         [-DWINE_RUN=cmake/wine-run.sh -DWINE_PREFIX=<prefix>]
 #         -P check_packages.cmake
 #   cmake ... -DLAYOUT=linux -DSYSTEM=Linux-x86_64 [-DGROFF=groff]
-#         -DTANDREL=<build>/sim/Tandrel -DHOST_FILE=sim/hosts/example.txt
-#         [-DDPKG=dpkg] [-DDPKG_DEB=dpkg-deb] -P check_packages.cmake
+#         [-DDPKG=dpkg] [-DDPKG_DEB=dpkg-deb] -DRPM=rpm -P check_packages.cmake
 #
-# The Linux .deb is also installed into a scratch root (with dpkg --root when
-# the test runs as root, else unpacked and its postinst run), the simulator
-# registered there with the packaged command, and the installed program run
-# through its /usr/bin link: it must find its table in /opt/vornup of that
-# root. An upgrade must keep an edited table, a purge remove it.
+# The Linux .deb and RPM are also installed into scratch roots (dpkg --root,
+# rpm --root, as root; else the .deb is unpacked and its postinst run, and the
+# RPM is not installed), the simulator registered there with the packaged
+# command, and the installed program run through its /usr/bin link: it must
+# find its table in /opt/vornup of that root. An upgrade must keep an edited
+# table, a purge or erase remove it. The Windows packages: see
+# check_windows_installer.cmake and check_signing.cmake. SHA256SUMS must
+# name every package and pass `sha256sum -c`.
 cmake_minimum_required(VERSION 3.25)
 
 set(usage_header "vornupOnline v${VERSION} - Korvane Firmware Update Utility")
@@ -151,7 +156,7 @@ function(expect_field control field pattern)
   endif()
 endfunction()
 
-function(check_windows_zip zip)
+function(check_windows_zip zip runs_programs)
   unpack(${WORK}/out/${zip} ${WORK}/zip)
   expect_tree(${WORK}/zip ${windows_tree})
   foreach(folder firmware boot)
@@ -169,9 +174,9 @@ function(check_windows_zip zip)
   expect_same_file(${WORK}/zip/fwmatrix.txt ${SOURCE}/examples/fwmatrix.txt)
   expect_same_file(${WORK}/zip/README.md ${SOURCE}/README.md)
   expect_same_file(${WORK}/zip/docs/models.md ${SOURCE}/docs/models.md)
-  if(WINE_RUN)
+  if(runs_programs AND WINE_RUN)
     expect_usage_text(${WINE_RUN} ${WINE_PREFIX} ${WORK}/zip/vornup.exe)
-  else()
+  elseif(runs_programs)
     expect_usage_text(${WORK}/zip/vornup.exe)
   endif()
 endfunction()
@@ -257,7 +262,7 @@ function(deb_install root deb)
   endif()
 endfunction()
 
-function(deb_purge root)
+function(deb_remove root)
   if(use_dpkg)
     run_expecting(0 log ${DPKG} --root=${root} --log=${root}/dpkg.log --force-script-chrootless
                   --purge vornup)
@@ -276,25 +281,36 @@ function(expect_line text line what)
   endif()
 endfunction()
 
-# Installs the .deb into a scratch root and uses it there as an administrator
-# would: register the tool, query the adapters, upgrade, purge.
-function(check_installed_deb deb)
+# Installs the .deb or the RPM (`kind`) into a scratch root and uses it
+# there as an administrator would: register the tool, query the adapters,
+# upgrade, purge or erase.
+function(check_installed kind package)
+  execute_process(COMMAND id -u OUTPUT_VARIABLE uid OUTPUT_STRIP_TRAILING_WHITESPACE)
   if(NOT TANDREL OR NOT (DPKG OR DPKG_DEB))
     message(STATUS "no simulator or no dpkg: the installed package is not tried")
     return()
   endif()
-  set(root ${WORK}/root)
+  if(kind STREQUAL "rpm" AND NOT uid STREQUAL "0")
+    message(STATUS "not root: rpm cannot install into a scratch root, the RPM is not tried")
+    return()
+  endif()
+  set(root ${WORK}/root-${kind})
   set(use_dpkg OFF)
-  execute_process(COMMAND id -u OUTPUT_VARIABLE uid OUTPUT_STRIP_TRAILING_WHITESPACE)
-  if(DPKG AND uid STREQUAL "0")
+  if(kind STREQUAL "deb" AND DPKG AND uid STREQUAL "0")
     set(use_dpkg ON)
     file(MAKE_DIRECTORY ${root}/var/lib/dpkg/info ${root}/var/lib/dpkg/updates)
     file(TOUCH ${root}/var/lib/dpkg/status)
   endif()
-  file(MAKE_DIRECTORY ${WORK}/run ${WORK}/temp)
-  set(deb_file ${WORK}/out/${deb})
+  file(MAKE_DIRECTORY ${WORK}/temp)
+  set(package_file ${WORK}/out/${package})
+  if(kind STREQUAL "rpm")
+    # A real upgrade: the RPM of the next version.
+    make_next_rpm(upgrade_file)
+  else()
+    set(upgrade_file ${package_file})
+  endif()
 
-  deb_install(${root} ${deb_file})
+  cmake_language(CALL ${kind}_install ${root} ${package_file})
   set(folder ${root}/opt/vornup)
   expect_same_file(${folder}/fwmatrix.txt ${SOURCE}/examples/fwmatrix.txt)
   if(NOT IS_DIRECTORY ${root}/etc/vornup/registry)
@@ -339,14 +355,14 @@ function(check_installed_deb deb)
   # An upgrade keeps the administrator's table; the sample is the package's.
   file(READ ${WORK}/fwmatrix.txt.away table)
   file(WRITE ${folder}/fwmatrix.txt "${table}/ edited by the administrator\n")
-  deb_install(${root} ${deb_file})
+  cmake_language(CALL ${kind}_install ${root} ${upgrade_file})
   expect_contains(${folder}/fwmatrix.txt "/ edited by the administrator")
   expect_same_file(${folder}/fwmatrix.txt.sample ${SOURCE}/examples/fwmatrix.txt)
 
   # Purging removes the table; the registry value is the administrator's.
-  deb_purge(${root})
+  cmake_language(CALL ${kind}_remove ${root})
   if(EXISTS ${folder}/fwmatrix.txt)
-    message(FATAL_ERROR "the purged package left /opt/vornup/fwmatrix.txt")
+    message(FATAL_ERROR "the removed package left /opt/vornup/fwmatrix.txt")
   endif()
   if(NOT EXISTS ${registry}/SOFTWARE/Korvane/Quenmar/QuenmarDir)
     message(FATAL_ERROR "the purged package removed the registered tool")
@@ -365,35 +381,82 @@ function(check_manual_page page)
   endif()
 endfunction()
 
+# Every package of the folder, and nothing else, has its line in SHA256SUMS,
+# and `sha256sum -c` accepts them.
+function(expect_checksums folder)
+  file(STRINGS ${folder}/SHA256SUMS named)
+  list(TRANSFORM named REPLACE "^[0-9a-f]+  " "")
+  set(expected ${ARGN})
+  list(SORT expected)
+  if(NOT named STREQUAL expected)
+    message(FATAL_ERROR "${folder}/SHA256SUMS names ${named}, not ${expected}")
+  endif()
+  execute_process(COMMAND sha256sum -c SHA256SUMS WORKING_DIRECTORY ${folder}
+                  RESULT_VARIABLE failed OUTPUT_VARIABLE log ERROR_VARIABLE log)
+  if(failed)
+    message(FATAL_ERROR "sha256sum -c ${folder}/SHA256SUMS:\n${log}")
+  endif()
+endfunction()
+
+include(${CMAKE_CURRENT_LIST_DIR}/check_windows_installer.cmake)
+include(${CMAKE_CURRENT_LIST_DIR}/check_signing.cmake)
+include(${CMAKE_CURRENT_LIST_DIR}/check_rpm.cmake)
+
 file(REMOVE_RECURSE ${WORK})
-file(MAKE_DIRECTORY ${WORK})
-execute_process(COMMAND ${CPACK} --config ${CPACK_CONFIG} -B ${WORK}/out
+file(MAKE_DIRECTORY ${WORK}/run)
+# Unsigned, whatever the environment or the build's settings say.
+execute_process(COMMAND ${CMAKE_COMMAND} -E env --unset=VORNUP_SIGN_CERT --unset=VORNUP_SIGN_KEY
+                        ${CPACK} --config ${CPACK_CONFIG} -B ${WORK}/out
+                        -D CPACK_VORNUP_SIGN_CERT= -D CPACK_VORNUP_SIGN_KEY=
                 RESULT_VARIABLE failed OUTPUT_VARIABLE log ERROR_VARIABLE log)
 if(failed)
   message(FATAL_ERROR "cpack failed:\n${log}")
 endif()
-file(GLOB packages RELATIVE ${WORK}/out ${WORK}/out/*.zip ${WORK}/out/*.tar.gz ${WORK}/out/*.deb)
+file(GLOB packages RELATIVE ${WORK}/out ${WORK}/out/*.zip ${WORK}/out/*.msi ${WORK}/out/*.tar.gz
+     ${WORK}/out/*.deb ${WORK}/out/*.rpm)
 list(SORT packages)
 message(STATUS "packages: ${packages}")
+expect_checksums(${WORK}/out ${packages})
 
 if(LAYOUT STREQUAL "windows")
-  if(NOT packages STREQUAL "vornup-${VERSION}-${SYSTEM}.zip")
-    message(FATAL_ERROR "expected the one package vornup-${VERSION}-${SYSTEM}.zip, got ${packages}")
+  set(zip vornup-${VERSION}-${SYSTEM}.zip)
+  set(msi vornup-${VERSION}-${SYSTEM}.msi)
+  if(NOT packages STREQUAL "${msi};${zip}")
+    message(FATAL_ERROR "expected the packages ${zip} and ${msi}, got ${packages}")
   endif()
-  check_windows_zip(${packages})
+  # Wine runs the 32-bit programs only where the host runs 32-bit programs;
+  # its msiexec installs the 32-bit package either way.
+  set(runs_programs ON)
+  if(WINE_RUN AND SYSTEM STREQUAL win32)
+    execute_process(COMMAND /usr/lib/wine/wine --version RESULT_VARIABLE no_32bit
+                    OUTPUT_QUIET ERROR_QUIET)
+    if(no_32bit)
+      set(runs_programs OFF)
+      message(STATUS "this host runs no 32-bit programs: the packed programs are not run")
+    endif()
+  endif()
+  check_windows_zip(${zip} ${runs_programs})
+  check_signing(${zip} ${msi})
+  if(WINE_RUN)
+    check_installed_msi(${msi} ${runs_programs})
+  endif()
 else()
   string(REPLACE "." "\\." version_pattern ${VERSION})
   set(debs ${packages})
   list(FILTER debs INCLUDE REGEX "^vornup_${version_pattern}_[a-z0-9]+\\.deb$")
   set(tgz vornup-${VERSION}-${SYSTEM}.tar.gz)
-  set(expected ${tgz} ${debs})
+  set(rpm vornup-${VERSION}-1.x86_64.rpm)
+  set(expected ${tgz} ${debs} ${rpm})
   list(SORT expected)
   list(LENGTH debs deb_count)
   if(NOT deb_count EQUAL 1 OR NOT packages STREQUAL "${expected}")
-    message(FATAL_ERROR "expected ${tgz} and one vornup_${VERSION}_<arch>.deb, got ${packages}")
+    message(FATAL_ERROR "expected ${tgz}, ${rpm} and one vornup_${VERSION}_<arch>.deb, "
+                        "got ${packages}")
   endif()
   check_linux_tgz(${tgz})
   check_linux_deb(${debs})
+  check_linux_rpm(${rpm})
   check_manual_page(${WORK}/deb/data/usr/share/man/man1/vornup.1)
-  check_installed_deb(${debs})
+  check_installed(deb ${debs})
+  check_installed(rpm ${rpm})
 endif()
