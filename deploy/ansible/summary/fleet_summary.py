@@ -109,7 +109,9 @@ def host_columns(report, verdict):
 
 def port_rows(host, state, report, verdict=None):
     ports = report.get("ports") if isinstance(report, dict) else None
-    reboot = "yes" if isinstance(report, dict) and report.get("reboot_required") else "no"
+    # A reboot still pending from an earlier run counts too (the verdict).
+    asked = [v.get("reboot_required") for v in (report, verdict) if isinstance(v, dict)]
+    reboot = "yes" if any(asked) else "no"
     common = host_columns(report, verdict)
     if not ports:
         row = {"host": host, "host_state": state, "reboot_required": reboot if report else ""}
