@@ -16,11 +16,10 @@ CANARY_ORDER = ["delta", "alpha", "bravo", "charlie", "echo", "foxtrot", "golf"]
 BATCH_ORDER = ["bravo", "delta", "alpha", "charlie", "echo", "foxtrot", "golf"]
 MODES = {"bravo": "fwmatrix"}
 # Host variables of single hosts: foxtrot has no adapter of a known model
-# (exit code 5, ok by choice); alpha's reboots fail; golf's tool hangs, and its run is stopped
+# (exit code 5, ok by choice); golf's tool hangs, and its run is stopped
 # at a short time limit (a hung query: vornup ends it at the interrupt,
 # where a download in progress would be left to finish).
 HOST_VARS = {
-    "alpha": {"vornup_test_reboot_fails": True},
     "foxtrot": {"vornup_no_adapters_ok": True},
     "golf": {"vornup_time_limit": 4, "vornup_poll_interval": 1},
 }
@@ -120,7 +119,7 @@ def inventory(scratch, controller, order, program):
         hosts[name] = dict(HOST_VARS.get(name, {}), **{
             "vornup_install_dir": os.path.join(h, "vornup"),
             "vornup_mode": MODES.get(name, "auto"),
-            # Each host's boot: the test's reboot stand-in starts a new one.
+            # Each host's boot; the test writes a new one for a reboot.
             "vornup_boot_id_file": os.path.join(h, "boot_id"),
             "vornup_environment": dict(HOST_ENVIRONMENT.get(name, {}), **{
                 "VORNUP_REGISTRY_ROOT": os.path.join(h, "registry"),

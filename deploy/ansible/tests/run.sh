@@ -69,7 +69,7 @@ fi
 export ANSIBLE_LOCAL_TEMP=$scratch/ansible-tmp ANSIBLE_REMOTE_TEMP=$scratch/ansible-tmp
 export ANSIBLE_STDOUT_CALLBACK=json ANSIBLE_NOCOLOR=1 ANSIBLE_RETRY_FILES_ENABLED=0
 export ANSIBLE_HOST_KEY_CHECKING=0 ANSIBLE_DEPRECATION_WARNINGS=0 ANSIBLE_LOCALHOST_WARNING=0
-export ANSIBLE_ASYNC_DIR=$scratch/ansible-async ANSIBLE_ACTION_PLUGINS=$here/plugins/action
+export ANSIBLE_ASYNC_DIR=$scratch/ansible-async
 # Every host of a batch at once.
 export ANSIBLE_FORKS=8
 
@@ -107,6 +107,8 @@ python3 "$here/check_fleet.py" canary --scratch "$scratch"
 echo "== a first batch of three with a failing host and two reboots; then the pending reboot"
 python3 "$here/make_fleet.py" --scratch "$scratch" --fresh
 play batch "$scratch/inventory-batch.yml" update-fleet.yml -e '{"vornup_serial": [3, "100%"], "vornup_reboot_allowed": true}'
+# bravo's administrator has rebooted it since.
+echo boot-2 >"$scratch/hosts/bravo/boot_id"
 play pending "$scratch/inventory-batch.yml" update-fleet.yml -e '{"vornup_serial": [3, "100%"], "vornup_max_fail_percentage": 100}'
 python3 "$here/check_fleet.py" batches --scratch "$scratch"
 echo "== --limit with two hosts; a variable of the wrong type"
