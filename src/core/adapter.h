@@ -76,6 +76,8 @@ struct Adapter {
   // What the run decided and did for each image kind (the run report).
   ImageOutcome firmwareOutcome;
   ImageOutcome bootCodeOutcome;
+  // The first read of the port that failed, if any.
+  PortReadFailure readFailure;
 };
 
 // The adapter list, in the order the tool named the ports. Records are only

@@ -69,11 +69,20 @@ void Output::errorOut(const char* fmt, ...) {
   va_start(args, fmt);
   noteStatusLine(fmt, args);
   va_end(args);
-  if (errors == nullptr) return;
-  va_start(args, fmt);
-  std::vfprintf(errors, fmt, args);
-  va_end(args);
-  std::fflush(errors);
+  // A silent run with a log keeps them there; without one, standard error
+  // is the only place they can go.
+  if (errors != nullptr && !(silent && logFile != nullptr)) {
+    va_start(args, fmt);
+    std::vfprintf(errors, fmt, args);
+    va_end(args);
+    std::fflush(errors);
+  }
+  if (logFile != nullptr) {
+    va_start(args, fmt);
+    std::vfprintf(logFile, fmt, args);
+    va_end(args);
+    std::fflush(logFile);
+  }
 }
 
 void Output::flushConsole() {

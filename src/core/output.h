@@ -4,8 +4,9 @@
 // User-facing text goes through consoleOut: to standard output unless the run
 // is silent, and always to the log file when one is open. Diagnostic text goes
 // through traceOut, only into the debug trace. Diagnostics that are not part
-// of the console text go through errorOut to standard error. The log file is
-// flushed after every write.
+// of the console text go through errorOut to the log file and to standard
+// error, but for a silent run with a log file, whose log alone receives them.
+// The log file is flushed after every write.
 #pragma once
 
 #include <cstdarg>

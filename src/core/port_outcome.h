@@ -25,6 +25,7 @@ enum class DownloadOutcome {
   kDownloaded,
   kFailed,
   kPreviewed,
+  kNotAttempted,  // refused after an interrupt: the tool was never asked
 };
 
 struct ImageOutcome {
@@ -46,6 +47,16 @@ struct ImageOutcome {
   // Records a download's end; `reason` and `reply` may be null.
   void noteDownload(DownloadOutcome result, const char* why = nullptr,
                     const char* reply = nullptr);
+};
+
+// A read of a port (attributes, PCI data, wakeup, boot code switch) that
+// gave no reply: the port's record then holds placeholders, so the port is a
+// failed port. The first failed read counts.
+struct PortReadFailure {
+  std::string command;  // the tool command, such as "hbaattrib"; empty: none failed
+  std::string reason;
+
+  bool failed() const { return !command.empty(); }
 };
 
 }  // namespace vornup

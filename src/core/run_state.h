@@ -58,6 +58,8 @@ struct Counters {
   uint16_t unsupportedCount = 0;
   uint16_t compatibleImageCount = 0;
   uint16_t bootCapableCount = 0;
+  // Ports whose details could not be read (Adapter::readFailure).
+  uint16_t failedReadCount = 0;
 };
 
 // Adds 1 to a run counter that input can raise without bound (one fwmatrix.txt

@@ -7,6 +7,7 @@
 #include <system_error>
 
 #include "download/image_copy.h"
+#include "platform/interrupts.h"
 #include "report/adapter_lines.h"
 #include "tool/attributes.h"
 #include "tool/command_safety.h"
@@ -41,6 +42,9 @@ constexpr char kRebootMarker[] = "reboot";
 // Reasons of failed downloads in the run report.
 constexpr char kImageMissingReason[] = "the image file was not found: ";
 constexpr char kToolFailedReason[] = "the tool did not report a completed download";
+constexpr char kNotAttemptedReason[] = "not attempted: the run was interrupted";
+constexpr char kNotAttemptedNote[] =
+    "%s: the %s download of %s to %s was not attempted: the run was interrupted\n";
 constexpr char kSharedFailedReason[] =
     "the download through another function of the same adapter failed";
 
@@ -87,10 +91,13 @@ void traceAdapterStatus(RunState& run, const char* role, const Adapter& adapter)
 // Copies and verifies the image at `source`, then runs the download of the
 // copy for `address`; the result is judged by the tool's output alone. A
 // copy that is not the verified image fails the download without the tool,
-// with `refusal` saying why.
+// with `refusal` saying why. After an interrupt nothing is copied or run and
+// `notAttempted` is set.
 bool runDownloadCommand(RunState& run, const char* address, const char* source,
                         const ImageNode& image, const DownloadKind& kind,
-                        ImageCopyOutcome& refusal) {
+                        ImageCopyOutcome& refusal, bool& notAttempted) {
+  notAttempted = interruptRequested();
+  if (notAttempted) return false;
   ImageCopy copy;
   refusal = copy.make(run, source, image, kind.imageKind);
   if (refusal != ImageCopyOutcome::kReady) {
@@ -100,8 +107,10 @@ bool runDownloadCommand(RunState& run, const char* address, const char* source,
   FixedText<512> shown;
   shown.format(kDownloadCommand, address, copy.path());
   run.out.traceOut(kind.commandTrace, run.toolFileName, shown.c_str());
-  executeForAddress(run, kDownloadCommand, address, copy.path());
-  return toolReported(run, kSucceededMarker);
+  const ToolStep step = executeForAddress(run, kDownloadCommand, address, copy.path());
+  // The interrupt came while the copy was made: the command was refused.
+  notAttempted = step.outcome == ToolStepOutcome::refused && interruptRequested();
+  return !notAttempted && toolReported(run, kSucceededMarker);
 }
 
 void noteImageMissing(ImageOutcome& outcome, const char* imagePath) {
@@ -112,9 +121,11 @@ void noteImageMissing(ImageOutcome& outcome, const char* imagePath) {
 // /p, only shown): the tool's reply names a failure; an image copy that was
 // refused names the file and why.
 void noteToolOutcome(const RunState& run, ImageOutcome& outcome, bool succeeded,
-                     ImageCopyOutcome refusal, const char* imagePath) {
+                     bool notAttempted, ImageCopyOutcome refusal, const char* imagePath) {
   if (run.sw.preview) {
     outcome.noteDownload(DownloadOutcome::kPreviewed);
+  } else if (notAttempted) {
+    outcome.noteDownload(DownloadOutcome::kNotAttempted, kNotAttemptedReason);
   } else if (succeeded) {
     outcome.noteDownload(DownloadOutcome::kDownloaded);
   } else if (refusal != ImageCopyOutcome::kReady) {
@@ -190,6 +201,7 @@ int executeKindDownload(RunState& run, Adapter& adapter, const ImageNode& image,
   }
 
   bool succeeded = false;
+  bool notAttempted = false;
   ImageCopyOutcome refusal = ImageCopyOutcome::kReady;
   if (run.sw.preview) {
     run.out.traceOut("%s", kind.previewTrace);
@@ -197,12 +209,17 @@ int executeKindDownload(RunState& run, Adapter& adapter, const ImageNode& image,
     // Boot code goes to the port's WWN, firmware to the address the tool
     // knows the port by.
     const char* address = firmware ? adapterAddress(adapter) : adapter.wwn.c_str();
-    succeeded = runDownloadCommand(run, address, imagePath.c_str(), image, kind, refusal);
+    succeeded =
+        runDownloadCommand(run, address, imagePath.c_str(), image, kind, refusal, notAttempted);
+    if (notAttempted) {
+      run.out.errorOut(kNotAttemptedNote, run.programName, firmware ? "firmware" : "boot code",
+                       image.actualFileName.c_str(), address);
+    }
   }
 
   formatResultLine(resultLine, adapter, image.decodedId.c_str(), kind.label, installed,
                    image.actualFileName.c_str());
-  noteToolOutcome(run, reportOutcome, succeeded, refusal, imagePath.c_str());
+  noteToolOutcome(run, reportOutcome, succeeded, notAttempted, refusal, imagePath.c_str());
   int result = kResultDownloaded;
   if (run.sw.preview) {
     if (firmware) adapter.downloadStat = kDownloadSucceeded;

@@ -25,6 +25,7 @@ constexpr char kImageTypeTrace[] = "imageType     = %d\n";
 constexpr char kUnsupportedTrace[] = "Unsupported HBA!\n";
 constexpr char kQueryOnlyTrace[] = "operation     = query only\n";
 constexpr char kNotSupportedTrace[] = "supported     = false\n";
+constexpr char kReadFailedTrace[] = "read failed   = %s: %s\n";
 
 void traceAdapter(RunState& run, const Adapter& a) {
   if (!run.out.tracing()) return;
@@ -60,6 +61,22 @@ void queryOnly(RunState& run, Adapter& a) {
   if (isRejectedByFpgaGate(run, a)) rejectUnsupported(run, a);
 }
 
+// A port whose details could not be read is not touched: its query, or the
+// download an operation asks of it, counts as failed.
+void failUnreadPort(RunState& run, Adapter& a) {
+  run.out.traceOut(kReadFailedTrace, a.readFailure.command.c_str(), a.readFailure.reason.c_str());
+  raiseCounter(run.counters.failedReadCount);
+  if (run.sw.query) {
+    raiseCounter(run.counters.queryCount);
+    raiseCounter(run.counters.queryErrorCount);
+    printPlainQueryLine(run, a);
+  }
+  if (run.hasOperationSwitch()) {
+    raiseCounter(run.counters.downloadCount);
+    raiseCounter(run.counters.downloadErrorCount);
+  }
+}
+
 void operate(RunState& run, Adapter& a) {
   if (!isRejectedByFpgaGate(run, a)) {
     if (run.sw.autoMode) {
@@ -83,6 +100,10 @@ uint16_t processAdapters(RunState& run) {
     if (interruptRequested()) break;
     Adapter& a = *record;
     traceAdapter(run, a);
+    if (a.readFailure.failed()) {
+      failUnreadPort(run, a);
+      continue;
+    }
     if (a.supported == 0) {
       run.out.traceOut(kUnsupportedTrace);
       if (run.sw.query) {

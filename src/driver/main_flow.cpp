@@ -1,5 +1,7 @@
 #include "driver/main_flow.h"
 
+#include <string>
+
 #include "core/exit_codes.h"
 #include "core/paths.h"
 #include "core/run_state.h"
@@ -30,17 +32,16 @@ namespace {
 constexpr char kBeginExecutionTrace[] = "\n[Begin execution]\n";
 
 int endRun(RunState& run, int exitCode) {
-  finishRunReport(run, exitCode);
+  const int code = endWithReport(run, exitCode);
   shutdownRun(run);
-  return exitCode;
+  return code;
 }
 
 // A run refused before its switches are read still writes the report its
 // command line asks for.
 int endRefusedRun(RunState& run, int argc, char** argv, int exitCode) {
   readSwitchesForReport(run, argc, argv);
-  finishRunReport(run, exitCode);
-  return exitCode;
+  return endWithReport(run, exitCode);
 }
 
 // Reports an outcome that ends the run, then the shutdown step. Reported
@@ -92,9 +93,12 @@ int runVornup(int argc, char** argv, Platform& platform, std::FILE* console,
   composePaths(run);
   composeTempPath(run);
   if (!validateSwitches(run)) {
-    const int code = reportOutcome(run, DriverOutcome::invalidSwitchOptions);
-    finishRunReport(run, code);
-    return code;
+    return endWithReport(run, reportOutcome(run, DriverOutcome::invalidSwitchOptions));
+  }
+  // No earlier run's report may stand while this one works.
+  const std::string reportPath = run.report.path;
+  if (!startRunReport(run)) {
+    return endRun(run, reportOutcome(run, SwitchOutcome::reportUnwritable, reportPath.c_str()));
   }
 
   if (!checkProgramDirectory(run)) {

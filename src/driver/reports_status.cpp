@@ -144,7 +144,10 @@ int printNoImageStatus(RunState& run) {
 
 int operationStatus(RunState& run) {
   const Counters& c = run.counters;
-  if (c.knownHbaCount == 0 || c.compatibleImageCount == 0) return printNoImageStatus(run);
+  // A port that could not be read is a failed download, not a missing image.
+  if (c.failedReadCount == 0 && (c.knownHbaCount == 0 || c.compatibleImageCount == 0)) {
+    return printNoImageStatus(run);
+  }
   return printCountStatus(run, kOperationRules, c.downloadCount, c.downloadErrorCount,
                           operationNoun(run.sw));
 }

@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "core/paths.h"
+#include "driver/reports_status.h"
 #include "driver/run_outcomes.h"
 #include "platform/interrupts.h"
 #include "platform/safe_files.h"
@@ -44,9 +45,11 @@ void shutdownRun(RunState& run) {
 int endInterruptedRun(RunState& run) {
   restoreBootCode(run);
   const int exitCode = reportOutcome(run, DriverOutcome::interrupted);
-  finishRunReport(run, exitCode);
+  // A download that converged before the interrupt may still need a reboot.
+  rebootNotice(run);
+  const int code = endWithReport(run, exitCode);
   shutdownRun(run);
-  return exitCode;
+  return code;
 }
 
 }  // namespace vornup

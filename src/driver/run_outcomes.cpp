@@ -1,6 +1,7 @@
 #include "driver/run_outcomes.h"
 
 #include "platform/interrupts.h"
+#include "report/run_report.h"
 
 namespace vornup {
 namespace {
@@ -117,6 +118,17 @@ int reportOutcome(RunState& run, RunOutcome outcome, const char* detail) {
     run.out.consoleOut(row->message, run.programName, code);
   }
   return code;
+}
+
+int endWithReport(RunState& run, int exitCode) {
+  const std::string path = run.report.path;
+  if (finishRunReport(run, exitCode)) return exitCode;
+  // Codes that a deployment tool reads as "try again" or "stopped" stand.
+  if (exitCode == exitStatus(exitCodeOf(DriverOutcome::interrupted)) ||
+      exitCode == exitStatus(ExitCode::anotherRunInProgress)) {
+    return exitCode;
+  }
+  return reportOutcome(run, SwitchOutcome::reportUnwritable, path.c_str());
 }
 
 }  // namespace vornup

@@ -73,4 +73,11 @@ ExitCode exitCodeOf(RunOutcome outcome);
 // one) and returns its exit code as the process ends with it.
 int reportOutcome(RunState& run, RunOutcome outcome, const char* detail = "");
 
+// Writes the run report (when one is asked for) and returns the code the
+// run ends with: `exitCode`, or, when the report could not be written, the
+// code of a report that cannot be written (its line follows the status
+// line). An interrupted run, and one refused because another run holds the
+// host, keep their codes.
+int endWithReport(RunState& run, int exitCode);
+
 }  // namespace vornup

@@ -199,6 +199,15 @@ SwitchOutcome parseSwitches(RunState& run, int argc, char** argv) {
     }
   }
 
+  // The report would replace the log that holds the run's lines.
+  if (isReportTheLog(run)) {
+    run.out.errorOut(kReportReason, run.programName, run.report.path.c_str(),
+                     "it is the log file");
+    const std::string path = run.report.path;
+    run.report = ReportRequest();
+    return rejectSwitch(run, SwitchOutcome::reportUnwritable, path.c_str());
+  }
+
   if (run.sw.debugTraceRequested && run.out.debugTrace == nullptr) {
     run.out.consoleOut(kUnableToOpenTrace, run.programName, kDebugTraceName);
   }

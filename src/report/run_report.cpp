@@ -38,6 +38,14 @@ bool writeInPlace(const std::string& path, const std::string& document, std::str
     why = "cannot create " + temporary + ": " + systemReason();
     return false;
   }
+  // A report replaced keeps its mode and owner.
+  errno = 0;
+  if (!adoptReportAttributes(file, path)) {
+    why = "cannot give " + temporary + " the mode and owner of the report: " + systemReason();
+    std::fclose(file);
+    removeReportFile(temporary);
+    return false;
+  }
   const bool written = std::fwrite(document.data(), 1, document.size(), file) == document.size();
   const bool flushed = std::fflush(file) == 0;
   const bool closed = std::fclose(file) == 0;
@@ -63,9 +71,19 @@ bool acceptRunReport(RunState& run, const std::string& path, int argc, char** ar
     why = "no file name";
     return false;
   }
-  if (isExistingDirectory(path)) {
-    why = "it is a directory";
-    return false;
+  switch (inspectReportTarget(path)) {
+    case ReportTarget::absent:
+    case ReportTarget::regularFile:
+      break;
+    case ReportTarget::directory:
+      why = "it is a directory";
+      return false;
+    case ReportTarget::notRegular:
+      why = "it is not a regular file";
+      return false;
+    case ReportTarget::otherOwner:
+      why = "it belongs to another user";
+      return false;
   }
   const std::string temporary = temporaryPathOf(path);
   errno = 0;
@@ -84,8 +102,21 @@ bool acceptRunReport(RunState& run, const std::string& path, int argc, char** ar
   return true;
 }
 
-void finishRunReport(RunState& run, int exitCode, const char* statusText) {
-  if (!run.report.requested() || run.report.written) return;
+bool isReportTheLog(const RunState& run) {
+  return run.report.requested() && isSameOpenFile(run.report.path, run.out.logFile);
+}
+
+bool startRunReport(RunState& run) {
+  if (!run.report.requested()) return true;
+  std::string why;
+  if (writeInPlace(run.report.path, runInProgressDocument(run), why)) return true;
+  run.out.errorOut(kNotWritten, run.programName, run.report.path.c_str(), why.c_str());
+  run.report = ReportRequest();
+  return false;
+}
+
+bool finishRunReport(RunState& run, int exitCode, const char* statusText) {
+  if (!run.report.requested() || run.report.written) return true;
   run.report.written = true;
   RunEnd end;
   end.exitCode = exitCode;
@@ -95,9 +126,9 @@ void finishRunReport(RunState& run, int exitCode, const char* statusText) {
   end.rebootRequired = isRebootRequired(run);
   end.ended = std::time(nullptr);
   std::string why;
-  if (!writeInPlace(run.report.path, runReportDocument(run, end), why)) {
-    run.out.errorOut(kNotWritten, run.programName, run.report.path.c_str(), why.c_str());
-  }
+  if (writeInPlace(run.report.path, runReportDocument(run, end), why)) return true;
+  run.out.errorOut(kNotWritten, run.programName, run.report.path.c_str(), why.c_str());
+  return false;
 }
 
 bool isRebootRequired(const RunState& run) {

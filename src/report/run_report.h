@@ -1,5 +1,7 @@
-// The run report (/json=<file>): one JSON document per run, written at its
-// end in one step, so a reader finds the previous report or the new one whole.
+// The run report (/json=<file>): one JSON document per run, put in place in
+// one step, so a reader finds a whole document. Before the run's first tool
+// command a document that says the run is in progress replaces whatever
+// report an earlier run left; the final one replaces it at the end.
 #pragma once
 
 #include <string>
@@ -10,16 +12,26 @@ struct RunState;
 
 // Takes the report path of /json=: records the command line and the start
 // of the run, and proves that a file can be made beside the report (a
-// temporary one is created and removed). False with the reason in `why`
+// temporary one is created and removed). A path that names anything but a
+// regular file (a directory, a link, a device, a FIFO), or, unless the run
+// is root, another user's file, is refused. False with the reason in `why`
 // when the report could not be written; nothing is recorded then.
 bool acceptRunReport(RunState& run, const std::string& path, int argc, char** argv,
                      std::string& why);
 
+// True when the report that the run asked for is the run's log file.
+bool isReportTheLog(const RunState& run);
+
+// Puts the in-progress document in place of the report, when one is asked
+// for. False when it cannot be written: why goes to standard error, and the
+// request is dropped (the run must end at once).
+bool startRunReport(RunState& run);
+
 // At the end of a run that asked for a report: writes it, once. The status
 // text is taken from the last status line the run printed unless
 // `statusText` gives it. A report that cannot be written is named on
-// standard error; the run's exit code stays.
-void finishRunReport(RunState& run, int exitCode, const char* statusText = nullptr);
+// standard error and false is returned; the caller chooses the exit code.
+bool finishRunReport(RunState& run, int exitCode, const char* statusText = nullptr);
 
 // True when a download asked for a reboot that the run must announce.
 bool isRebootRequired(const RunState& run);

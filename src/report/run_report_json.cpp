@@ -101,6 +101,8 @@ const char* outcomeName(DownloadOutcome outcome) {
       return "failed";
     case DownloadOutcome::kPreviewed:
       return "previewed";
+    case DownloadOutcome::kNotAttempted:
+      return "not_attempted";
     case DownloadOutcome::kNone:
       break;
   }
@@ -113,7 +115,8 @@ Json imageResult(const RunState& run, const Adapter& a, const ImageOutcome& outc
   if (!outcome.file.empty()) {
     image = Json{{"file", outcome.file}, {"path", outcome.path}, {"identifier", outcome.identifier}};
   }
-  const bool failed = outcome.outcome == DownloadOutcome::kFailed;
+  const bool failed = outcome.outcome == DownloadOutcome::kFailed ||
+                      outcome.outcome == DownloadOutcome::kNotAttempted;
   return Json{
       {"image", image},
       {"decision", decisionName(run, a, outcome, kind)},
@@ -121,6 +124,12 @@ Json imageResult(const RunState& run, const Adapter& a, const ImageOutcome& outc
       {"reason", failed ? orNull(outcome.reason) : Json(nullptr)},
       {"tool_reply", failed ? orNull(outcome.toolReply) : Json(nullptr)},
   };
+}
+
+// The read of the port that failed, or null.
+Json readFailureObject(const Adapter& a) {
+  if (!a.readFailure.failed()) return nullptr;
+  return Json{{"command", a.readFailure.command}, {"reason", a.readFailure.reason}};
 }
 
 const char* supportName(const Adapter& a) {
@@ -150,6 +159,7 @@ Json portObject(const RunState& run, const Adapter& a, std::size_t number) {
       {"boot_code", {{"before", bootBefore}, {"after", orNull(a.bootCodeOutcome.after)}}},
       {"boot_code_enabled", a.bootEnabled != 0},
       {"support", supportName(a)},
+      {"read_failure", readFailureObject(a)},
       {"images",
        {{"firmware", imageResult(run, a, a.firmwareOutcome, ImageKind::firmware)},
         {"boot_code", imageResult(run, a, a.bootCodeOutcome, ImageKind::bootCode)}}},
@@ -232,6 +242,29 @@ std::string runReportDocument(const RunState& run, const RunEnd& end) {
       {"exit_code", end.exitCode},
       {"reboot_required", end.rebootRequired},
       {"interrupted", isInterruptedExitCode(end.exitCode)},
+      {"in_progress", false},
+  };
+  return document.dump(2, ' ', false, Json::error_handler_t::replace) + "\n";
+}
+
+std::string runInProgressDocument(const RunState& run) {
+  Json document = {
+      {"schema_version", kSchemaVersion},
+      {"program", {{"name", kProgram}, {"version", run.versionString.c_str()}}},
+      {"host", reportHostName()},
+      {"started", utcTimeText(run.report.started)},
+      {"ended", nullptr},
+      {"command_line", run.report.arguments},
+      {"mode", modeName(run.sw)},
+      {"operation", operationName(run)},
+      {"preview", run.sw.preview != 0},
+      {"tool_path", nullptr},
+      {"ports", Json::array()},
+      {"status", nullptr},
+      {"exit_code", nullptr},
+      {"reboot_required", false},
+      {"interrupted", false},
+      {"in_progress", true},
   };
   return document.dump(2, ' ', false, Json::error_handler_t::replace) + "\n";
 }

@@ -23,6 +23,10 @@ struct RunEnd {
 // always valid JSON.
 std::string runReportDocument(const RunState& run, const RunEnd& end);
 
+// The document that stands at the report's path while the run goes on: the
+// run's start, no ports, no end ("in_progress": true).
+std::string runInProgressDocument(const RunState& run);
+
 // A time as RFC 3339 in UTC ("2026-12-08T21:40:00Z").
 std::string utcTimeText(std::time_t time);
 

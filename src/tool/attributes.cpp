@@ -11,6 +11,7 @@
 #include "tool/command_safety.h"
 #include "tool/label_reader.h"
 #include "tool/model_identify.h"
+#include "tool/port_reads.h"
 
 namespace vornup {
 namespace {
@@ -115,9 +116,10 @@ void readFcBootCode(RunState& run, Adapter& a) {
   }
   FixedText<32> state;
   getLabelValue(kBootCodeLabel, run.toolOutput.c_str(), state);
-  if (equalsIgnoringCase(state.c_str(), "DISABLED")) {
+  const bool switchedOn = equalsIgnoringCase(state.c_str(), "DISABLED");
+  if (switchedOn) {
     enableBootCodeForReading(run, a);
-    executeForAddress(run, kAttributesCommand, a.wwn.c_str());
+    readPort(run, a, kAttributesCommand, a.wwn.c_str());
     getLabelValue(kBootVersionLabel, run.toolOutput.c_str(), a.bcVersion);
     a.bootEnabled = 0;
   } else if (!equalsIgnoringCase(state.c_str(), "NONE") &&
@@ -128,23 +130,29 @@ void readFcBootCode(RunState& run, Adapter& a) {
     a.bcVersion.set(kNoneText);
   }
   if (!halvard) readBootCodeType(run, a);
-  if (a.bootEnabled == 0) setBootCodeBack(run, a.wwn.c_str());
+  // Switching it off again counts as a read of the port only when this run
+  // switched it on.
+  if (a.bootEnabled == 0) setBootCodeBack(run, a.wwn.c_str(), switchedOn ? &a : nullptr);
 }
 
 }  // namespace
 
-void enableBootCodeForReading(RunState& run, const Adapter& a) {
+void enableBootCodeForReading(RunState& run, Adapter& a) {
   // Remembered first: a run interrupted while the command runs does not
   // know whether it took effect.
   run.bootCodeEnabledPorts.emplace_back(a.wwn.c_str());
-  executeForAddress(run, kBootCodeSwitchCommand, a.wwn.c_str(), kBootCodeOn);
+  readPort(run, a, kBootCodeSwitchCommand, a.wwn.c_str(), kBootCodeOn, ReplyNeed::none);
 }
 
-void setBootCodeBack(RunState& run, const char* address) {
+void setBootCodeBack(RunState& run, const char* address, Adapter* port) {
   auto& ports = run.bootCodeEnabledPorts;
   ports.erase(std::remove(ports.begin(), ports.end(), std::string(address)), ports.end());
   run.settingBootCodeBack = true;
-  executeForAddress(run, kBootCodeSwitchCommand, address, kBootCodeOff);
+  if (port != nullptr) {
+    readPort(run, *port, kBootCodeSwitchCommand, address, kBootCodeOff, ReplyNeed::none);
+  } else {
+    executeForAddress(run, kBootCodeSwitchCommand, address, kBootCodeOff);
+  }
   run.settingBootCodeBack = false;
 }
 
@@ -157,7 +165,7 @@ void restoreBootCode(RunState& run) {
 }
 
 void readAdapterAttributes(RunState& run, Adapter& a) {
-  executeForAddress(run, kAttributesCommand, adapterAddress(a));
+  readPort(run, a, kAttributesCommand, adapterAddress(a));
   const char* output = run.toolOutput.c_str();
   if (output[0] != '\0') run.out.traceOut(kTraceOutput, output);
   a.bus = readHexLabel(kBusLabel, output);

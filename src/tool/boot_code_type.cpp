@@ -4,6 +4,7 @@
 
 #include "tool/command_safety.h"
 #include "tool/label_reader.h"
+#include "tool/port_reads.h"
 
 namespace vornup {
 
@@ -183,7 +184,7 @@ const char* bootCodeTypeOf(uint32_t code) {
 }
 
 void readBootCodeType(RunState& run, Adapter& a) {
-  executeForAddress(run, kWakeupCommand, a.wwn.c_str());
+  readPort(run, a, kWakeupCommand, a.wwn.c_str());
   FixedText<32> value;
   extractWakeupValue(run.toolOutput.c_str(), value);
   decodeBootCodeType(value.c_str(), a);

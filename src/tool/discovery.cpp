@@ -245,7 +245,7 @@ class ListReader : public ToolOutput {
     if (isEntryLine(text)) {
       if (entry_.open()) entry_.end(run_);
       if (run_.counters.gHbaCount == UINT16_MAX) {
-        if (!run_.out.silent) run_.out.errorOut(kTooManyPorts, run_.programName,
+        run_.out.errorOut(kTooManyPorts, run_.programName,
                                static_cast<unsigned>(UINT16_MAX));
         stopped_ = true;
         return false;
@@ -282,12 +282,12 @@ DiscoveryOutcome readAdapterList(RunState& run, const char* args) {
     case ToolRunEnd::exited:
       return reader.finish();
     case ToolRunEnd::timedOut:
-      if (!run.out.silent) run.out.errorOut(
+      run.out.errorOut(
           kTimedOut, run.programName, args,
           static_cast<long>(std::chrono::duration_cast<std::chrono::seconds>(result.limit).count()));
       return DiscoveryOutcome::toolFailed;
     case ToolRunEnd::notStarted:
-      if (!run.out.silent) run.out.errorOut(kNotStarted, run.programName, args);
+      run.out.errorOut(kNotStarted, run.programName, args);
       return DiscoveryOutcome::toolFailed;
     case ToolRunEnd::refused:
       return DiscoveryOutcome::toolFailed;

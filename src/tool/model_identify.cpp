@@ -4,6 +4,7 @@
 #include "core/placeholder_text.h"
 #include "tool/command_safety.h"
 #include "tool/label_reader.h"
+#include "tool/port_reads.h"
 
 namespace vornup {
 namespace {
@@ -57,7 +58,7 @@ bool identifyModel(RunState& run, Adapter& a) {
 }
 
 bool isMultiFunctionDevice(RunState& run, Adapter& a) {
-  executeForAddress(run, kPciDataCommand, adapterAddress(a));
+  readPort(run, a, kPciDataCommand, adapterAddress(a));
   return readHexLabel(kHeaderTypeLabel, run.toolOutput.c_str()) == kMultiFunctionHeaderType;
 }
 

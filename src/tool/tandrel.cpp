@@ -3,7 +3,6 @@
 #include <chrono>
 #include <cstdio>
 
-#include "core/exit_codes.h"
 #include "platform/host_names.h"
 #include "platform/platform.h"
 #include "tool/command_safety.h"
@@ -42,17 +41,33 @@ constexpr char kExecuteHeading[] = "\n[executeTandrel]\n";
 constexpr char kTraceCommand[] = "%s\n";
 constexpr char kExecuting[] = "\n%s : executing command : %s...";
 constexpr char kResponse[] = "\n%s : command response : \n%s\n";
-constexpr char kUnableToProcess[] = "\n%s : error - unable to process TANDREL - Return Code=%d\n\n";
 constexpr char kTimedOut[] =
     "%s: the command \"%s\" did not end within its time limit of %ld second(s) and was ended\n";
 constexpr char kNotStarted[] = "%s: the management tool could not be started for \"%s\"\n";
 constexpr char kReplyUnreadable[] = "%s: the reply of \"%s\" is no regular file that can be read\n";
 constexpr char kInterrupted[] = "%s: \"%s\" was not run or was ended: the run is interrupted\n";
+constexpr char kNotRun[] = "%s: the command \"%s\" was not run: %s\n";
 
-// The step's own line: the run goes on as the rules for the failed step say.
-ToolStep failToolStep(RunState& run) {
-  run.out.consoleOut(kUnableToProcess, run.programName, exitStatus(ExitCode::toolFailure));
-  return ToolStep{ToolStepOutcome::failed, 0};
+// Why a step failed, by how its command ended.
+struct FailureReason {
+  ToolRunEnd end;
+  const char* reason;
+};
+// clang-format off
+constexpr FailureReason kFailureReasons[] = {
+    {ToolRunEnd::timedOut, "it did not end within its time limit"},
+    {ToolRunEnd::notStarted, "the management tool could not be started"},
+    {ToolRunEnd::replyUnreadable, "its reply is no regular file that can be read"},
+    {ToolRunEnd::refused, "no safe command line could be composed for it"},
+};
+// clang-format on
+
+// A failed step: the run goes on as the rules for the failed step say.
+ToolStep failToolStep(ToolRunEnd end) {
+  for (const FailureReason& entry : kFailureReasons) {
+    if (entry.end == end) return ToolStep{ToolStepOutcome::failed, 0, entry.reason};
+  }
+  return ToolStep{ToolStepOutcome::failed, 0, "the command failed"};
 }
 
 // The reply of executeTandrel: run.toolOutput, up to its size; the trace and
@@ -81,20 +96,19 @@ class TandrelReply : public ToolOutput {
 void explainFailure(RunState& run, const ToolRunResult& result, const char* args) {
   switch (result.end) {
     case ToolRunEnd::timedOut:
-      if (!run.out.silent)
-        run.out.errorOut(
+      run.out.errorOut(
             kTimedOut, run.programName, args,
             static_cast<long>(
                 std::chrono::duration_cast<std::chrono::seconds>(result.limit).count()));
       break;
     case ToolRunEnd::notStarted:
-      if (!run.out.silent) run.out.errorOut(kNotStarted, run.programName, args);
+      run.out.errorOut(kNotStarted, run.programName, args);
       break;
     case ToolRunEnd::replyUnreadable:
-      if (!run.out.silent) run.out.errorOut(kReplyUnreadable, run.programName, args);
+      run.out.errorOut(kReplyUnreadable, run.programName, args);
       break;
     case ToolRunEnd::interrupted:
-      if (!run.out.silent) run.out.errorOut(kInterrupted, run.programName, args);
+      run.out.errorOut(kInterrupted, run.programName, args);
       break;
     case ToolRunEnd::exited:
     case ToolRunEnd::refused:
@@ -114,8 +128,7 @@ bool locateTandrel(RunState& run) {
     }
     ++i;
   }
-  // Where it looked, for the administrator (not in silent runs).
-  if (run.out.silent) return false;
+  // Where it looked, for the administrator.
   run.out.errorOut(kLookedFor, run.programName);
   for (i = 0; i < sizeof kToolKeys / sizeof kToolKeys[0]; ++i) {
     const std::string where =
@@ -167,13 +180,17 @@ ToolStep executeTandrel(RunState& run, const char* args) {
   const ToolCommand command{toolCommandKind(args), args};
   TandrelReply reply(run);
   const ToolRunResult result = runTool(run, command, reply);
-  if (!reply.started() && result.end == ToolRunEnd::refused) return failToolStep(run);
+  if (!reply.started() && result.end == ToolRunEnd::refused) {
+    const ToolStep step = failToolStep(result.end);
+    run.out.errorOut(kNotRun, run.programName, args, step.reason);
+    return step;
+  }
   ToolStep step{ToolStepOutcome::ran, result.status};
   if (result.end != ToolRunEnd::exited) {
     run.toolOutput.clear();
     explainFailure(run, result, args);
     step = result.end == ToolRunEnd::interrupted ? ToolStep{ToolStepOutcome::interrupted, 0}
-                                                 : failToolStep(run);
+                                                 : failToolStep(result.end);
   }
   if (run.sw.verbose && reply.started()) {
     run.out.consoleOut(kResponse, run.programName, run.toolOutput.c_str());

@@ -9,8 +9,7 @@
 namespace vornup {
 
 // Fills run.toolPath from the first registry key that names a usable tool;
-// false when neither does (where it looked then goes to standard error,
-// unless the run is silent).
+// false when neither does (where it looked then goes to standard error).
 bool locateTandrel(RunState& run);
 
 // One registry attempt: subkey, value name, suite folder and executable name.
@@ -25,7 +24,7 @@ bool locateWindowsTandrel(RunState& run, const char* subkey, const char* valueNa
 enum class ToolStepOutcome {
   ran,          // the tool ran and ended; `status` is its exit status
   failed,       // it could not be run, passed its time limit, or its reply
-                // could not be read ("unable to process TANDREL" was printed)
+                // could not be read (standard error says which)
   interrupted,  // the run was interrupted while it ran; it was ended
   refused,      // it was never started: an unsafe address, a line that does
                 // not fit, or the run is interrupted
@@ -34,11 +33,14 @@ enum class ToolStepOutcome {
 struct ToolStep {
   ToolStepOutcome outcome = ToolStepOutcome::ran;
   int status = 0;  // the tool's exit status when it ran, else 0
+  // Why a failed step failed, for the run report; "" otherwise.
+  const char* reason = "";
 };
 
 // Runs the tool with `args`, leaving its whole output (cut to the buffer) in
 // run.toolOutput. Unless the tool ran, the output is empty and why goes to
-// standard error (unless the run is silent).
+// standard error; nothing goes to the console, since the caller decides what
+// the failure means for the run.
 ToolStep executeTandrel(RunState& run, const char* args);
 
 }  // namespace vornup

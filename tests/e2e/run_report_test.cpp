@@ -126,7 +126,9 @@ TEST_F(RunReportRefused, AReportThatCannotBeWrittenEndsTheRunBeforeTheTool) {
 
 using RunReportKilled = RackTest;
 
-TEST_F(RunReportKilled, ARunKilledWhileItRunsLeavesThePreviousReportWhole) {
+// No earlier report is left behind: the killed run's in-progress document
+// stands, whole.
+TEST_F(RunReportKilled, ARunKilledWhileItRunsLeavesItsInProgressReportWhole) {
   if (kWindowsHost) GTEST_SKIP() << "SIGKILL and the POSIX shell: Linux only";
   RunResult first = host.run({"/auto", "/update"});
   ASSERT_EQ(first.exitCode, 0) << first.console;
@@ -138,7 +140,12 @@ TEST_F(RunReportKilled, ARunKilledWhileItRunsLeavesThePreviousReportWhole) {
   host.setEnvironment("TANDREL_SIM_DELAY", "download 2000");
   host.runAndKill({"/auto", "/downgrade", "/json=" + host.reportPath()},
                   host.workDirectory() + "tool.log", "download ", 2500);
-  EXPECT_EQ(ScratchDirectory::readFile(host.reportPath()), previous);
+  const nlohmann::json left = reportcheck::parsed(ScratchDirectory::readFile(host.reportPath()));
+  ASSERT_TRUE(left.is_object()) << ScratchDirectory::readFile(host.reportPath());
+  EXPECT_EQ(left["in_progress"], true);
+  EXPECT_EQ(left["operation"], "downgrade");
+  EXPECT_EQ(left["exit_code"], nullptr);
+  EXPECT_NE(ScratchDirectory::readFile(host.reportPath()), previous);
   const std::filesystem::path folder = std::filesystem::u8path(host.reportPath()).parent_path();
   std::vector<std::string> names;
   for (const auto& entry : std::filesystem::directory_iterator(folder)) {

@@ -3,6 +3,7 @@
 // process group while a simulated command is slow (TANDREL_SIM_DELAY), and
 // the simulator's command log showing which commands ran.
 #include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
 
 #include <signal.h>
 #include <sys/stat.h>
@@ -14,6 +15,7 @@
 #include <thread>
 #include <vector>
 
+#include "e2e/report_check.h"
 #include "reliability/launched_run.h"
 #include "reliability/reliability_run.h"
 
@@ -91,7 +93,7 @@ TEST_P(InterruptedDownload, FinishesTheRunningDownloadAndStartsNothingElse) {
   const std::string console = run.out();
   EXPECT_NE(console.find("Status=Success"), std::string::npos) << console;
   EXPECT_TRUE(endsWith(console, interruptedLine(c.exitCode) + "\n\n")) << console;
-  EXPECT_EQ(ScratchDirectory::readFile(work + "run.log"), console);
+  EXPECT_EQ(withoutErrorLines(ScratchDirectory::readFile(work + "run.log"), run.err()), console);
   EXPECT_TRUE(install.host.tempDirectoryIsEmpty());
 }
 
@@ -119,8 +121,51 @@ TEST(InterruptedRun, SetsBootCodeBackAndStartsNothingElse) {
             std::string::npos)
       << simulatorState(install);
   EXPECT_TRUE(endsWith(run.out(), interruptedLine(130) + "\n\n")) << run.out();
-  EXPECT_EQ(ScratchDirectory::readFile(work + "run.log"), run.out());
+  EXPECT_EQ(withoutErrorLines(ScratchDirectory::readFile(work + "run.log"), run.err()), run.out());
   EXPECT_TRUE(install.host.tempDirectoryIsEmpty());
+}
+
+// A signal that leaves a download untried: its report outcome and standard
+// error say so; a converged download that asked for a reboot before the
+// signal is followed by the reboot notice, as at the end of any run.
+TEST(InterruptedRun, ReportsUntriedDownloadsAndAReboot) {
+  const struct {
+    const char* operation;
+    const char* download;     // the download during which the signal comes
+    std::size_t port;         // the report's port of the untried download
+    const char* untried;      // its image kind; null: none is untried
+    bool rebootNotice;
+  } cases[] = {
+      {"/f", "download 10:00:00:00:C9:7D:00:01 ", 0, "boot_code", false},
+      {"/ff", "download 10:00:00:10:9B:6C:00:01 ", 0, nullptr, true},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.download);
+    ProcessInstall install;
+    const std::string work = install.host.workDirectory();
+    const std::vector<std::string> args = {c.operation, "/log=" + work + "run.log",
+                                           "/json=" + work + "run.json"};
+    LaunchedRun run(install.host, args, "run", {{"TANDREL_SIM_DELAY", "download 700"}});
+    ASSERT_TRUE(waitForLine(work + "tool.log", c.download)) << run.err();
+    run.signalGroup(SIGINT);
+    const int exitCode = run.wait();
+    EXPECT_EQ(exitCode, 130) << run.out() << run.err();
+    const std::string notice = "Please reboot system to activate new firmware.\n";
+    EXPECT_EQ(run.out().find(notice) != std::string::npos, c.rebootNotice) << run.out();
+    EXPECT_EQ(ScratchDirectory::readFile(work + "run.log").find(notice) != std::string::npos,
+              c.rebootNotice);
+    const nlohmann::json report =
+        reportcheck::parsed(ScratchDirectory::readFile(work + "run.json"));
+    ASSERT_TRUE(report.is_object());
+    EXPECT_EQ(report["reboot_required"], c.rebootNotice);
+    if (c.untried != nullptr) {
+      const nlohmann::json& image = report["ports"][c.port]["images"][c.untried];
+      EXPECT_EQ(image["outcome"], "not_attempted") << image.dump();
+      EXPECT_EQ(image["reason"], "not attempted: the run was interrupted");
+      EXPECT_NE(run.err().find("was not attempted: the run was interrupted"), std::string::npos)
+          << run.err();
+    }
+  }
 }
 
 // A reader that goes away (`| head -c1`): the next write fails, the run

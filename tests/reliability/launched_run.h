@@ -122,6 +122,20 @@ class LaunchedRun {
   bool ended_ = false;
 };
 
+// A log without the lines that the run wrote on standard error (`errors`),
+// each taken out once: what the log holds of standard output.
+inline std::string withoutErrorLines(std::string log, const std::string& errors) {
+  for (std::size_t start = 0; start < errors.size();) {
+    std::size_t end = errors.find('\n', start);
+    end = end == std::string::npos ? errors.size() : end + 1;
+    const std::string line = errors.substr(start, end - start);
+    const std::size_t at = log.find(line);
+    if (at != std::string::npos) log.erase(at, line.size());
+    start = end;
+  }
+  return log;
+}
+
 // Waits until the file at `path` holds a line that starts with `prefix`;
 // false after `limit`.
 inline bool waitForLine(const std::string& path, const std::string& prefix,

@@ -228,6 +228,9 @@ class ProcessInstall {
   // One run from a fresh simulated host whose call is damaged as `fault`
   // says ("N mode", or "" for none).
   RunOutcome run(std::initializer_list<std::string> args, const std::string& fault = "") {
+    return run(std::vector<std::string>(args), fault);
+  }
+  RunOutcome run(const std::vector<std::string>& args, const std::string& fault = "") {
     std::error_code ignored;
     std::filesystem::remove(std::filesystem::u8path(host.installDirectory() + "Quenmar" +
                                                     kPathSeparator + "host.txt.state"),

@@ -69,9 +69,9 @@ TEST(TimeLimits, SwappedReplyFilesAreToolFailuresThatNeverBlock) {
       {"listhbas fifo", 4, "error - unable to open temp file - Return Code=4"},
       {"listhbas zero", 4, "error - unable to open temp file - Return Code=4"},
       {"listhbas removed", 4, "error - unable to open temp file - Return Code=4"},
-      // Every attribute reply lost: every query fails.
-      {"hbaattrib zero", 2, "error - unable to process TANDREL - Return Code=4"},
-      {"hbaattrib fifo", 2, "error - unable to process TANDREL - Return Code=4"},
+      // Every attribute reply lost: every query fails, each port says why.
+      {"hbaattrib zero", 2, "the hbaattrib command failed (its reply is no regular file"},
+      {"hbaattrib fifo", 2, "the hbaattrib command failed (its reply is no regular file"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.swap);

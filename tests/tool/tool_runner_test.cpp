@@ -158,7 +158,7 @@ TEST_F(HostRunner, AHungStepFailsAsAToolFailureNamingTheCommandAndTheLimit) {
   EXPECT_EQ(executeTandrel(run, "pcidata 10:00:00:00:c9:7d:00:01").outcome,
             ToolStepOutcome::failed);
   EXPECT_TRUE(run.toolOutput.empty());
-  EXPECT_EQ(console(), "\nvornup : error - unable to process TANDREL - Return Code=4\n\n");
+  EXPECT_EQ(console(), "");
   EXPECT_EQ(errors(),
             "vornup: the command \"pcidata 10:00:00:00:c9:7d:00:01\" did not end within its time "
             "limit of 1 second(s) and was ended\n");

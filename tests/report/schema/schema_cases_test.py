@@ -66,6 +66,8 @@ CHANGES = [
     ("no interrupted flag", ["interrupted"], DELETE, "the document", "interrupted"),
     ("interrupted but exit code 3", ["interrupted"], True, "/exit_code", "3"),
     ("interrupt code but not interrupted", None, None, "/exit_code", "130"),
+    ("in progress flag as text", ["in_progress"], "yes", "/in_progress", "yes"),
+    ("in progress with an exit code", None, None, "/exit_code", "3"),
     # Ports.
     ("port numbered from 0", ["ports", 0, "number"], 0, "/ports/0/number", "0"),
     ("ports out of order", ["ports", 1, "number"], 3, "/ports/1/number", "expected 2"),
@@ -124,6 +126,9 @@ def special_change(name, report):
     if name == "interrupt code but not interrupted":
         report["exit_code"] = 130
         report["status"]["exit_code"] = 130
+    elif name == "in progress with an exit code":
+        report.update({"in_progress": True, "ended": None, "status": None, "ports": [],
+                       "reboot_required": False, "interrupted": False})
     elif name == "previewed though skipped":
         report["ports"][3]["images"]["firmware"]["outcome"] = "previewed"
     else:
