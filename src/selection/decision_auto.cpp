@@ -84,15 +84,22 @@ void decideAutoUpdate(RunState& run, Adapter& adapter) {
 
 int updateBootCodeByKind(RunState& run, Adapter& adapter) {
   int outcome = kDecisionNoImage;
+  bool imageNotNeeded = false;
   for (const BootCodeKind& kind : kBootCodeKinds) {
     run.out.traceOut("%s", kind.trace);
     const char typeCode[] = {adapter.bcType.c_str()[0], kind.letter, '\0'};
     outcome = tryBootCodeKind(run, typeCode, adapter);
+    if (outcome == kDecisionNotNeeded) imageNotNeeded = true;
     if (outcome != kDecisionNoImage && outcome != kDecisionNotNeeded) return outcome;
   }
   if (outcome == kDecisionNoImage) {
-    noteImageDecision(run, adapter, ImageKind::bootCode, ImageDecision::kNoCompatibleImage,
-                      nullptr);
+    // The console speaks of the last kind, x86, which has no image; the
+    // report keeps the decision on an earlier kind's image that was found
+    // and not needed (a current boot code reads as in fwmatrix mode).
+    if (!imageNotNeeded) {
+      noteImageDecision(run, adapter, ImageKind::bootCode, ImageDecision::kNoCompatibleImage,
+                        nullptr);
+    }
     printQueryLine(run, adapter, kNoneText, ImageKind::bootCode);
     if (run.sw.verbose) {
       run.out.consoleOut(kNoCompatibleBootCode, run.programName, adapter.model.c_str());

@@ -239,6 +239,8 @@ TEST_F(AutoDecision, NoX86ImageIsReportedEvenAfterAnImageNotNeeded) {
             "\nvornup.exe: A boot code update was not required on HBA: KV7100\n"
             "\nvornup.exe: No compatible boot code found for HBA = KV7100\n");
   EXPECT_TRUE(toolCalls().empty());
+  // The report says the boot code is current, not that no image fits.
+  EXPECT_EQ(fc.bootCodeOutcome.decision, ImageDecision::kNotRequired);
 }
 
 TEST_F(AutoDecision, NoBootCodeAtAllShowsNoneInTheQueryLine) {
