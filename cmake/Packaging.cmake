@@ -65,10 +65,19 @@ else()
   install(FILES ${CMAKE_CURRENT_BINARY_DIR}/packaging/bin/vornup DESTINATION usr/bin
           COMPONENT ${VORNUP_PACKAGE_COMPONENT})
   install(DIRECTORY DESTINATION etc/vornup/registry COMPONENT ${VORNUP_PACKAGE_COMPONENT})
+  # The trusted keys are configuration: kept in /etc, where the program
+  # finds them through the link beside it.
+  install(DIRECTORY DESTINATION etc/vornup/trusted-keys COMPONENT ${VORNUP_PACKAGE_COMPONENT})
+  file(MAKE_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR}/packaging/opt)
+  file(CREATE_LINK /etc/vornup/trusted-keys ${CMAKE_CURRENT_BINARY_DIR}/packaging/opt/trusted-keys
+       SYMBOLIC)
+  install(FILES ${CMAKE_CURRENT_BINARY_DIR}/packaging/opt/trusted-keys DESTINATION opt/vornup
+          COMPONENT ${VORNUP_PACKAGE_COMPONENT})
   install(FILES docs/vornup.1 DESTINATION usr/share/man/man1
           COMPONENT ${VORNUP_PACKAGE_COMPONENT})
   install(FILES README.md DESTINATION usr/share/doc/vornup COMPONENT ${VORNUP_PACKAGE_COMPONENT})
-  install(FILES docs/models.md docs/report.schema.json docs/history.schema.json
+  install(FILES docs/models.md docs/report.schema.json docs/history.schema.json docs/baselines.md
+                docs/baseline.schema.json
                 DESTINATION usr/share/doc/vornup/docs
           COMPONENT ${VORNUP_PACKAGE_COMPONENT})
 
@@ -79,7 +88,8 @@ else()
                  @ONLY)
   install(FILES ${CMAKE_CURRENT_BINARY_DIR}/packaging/INSTALL.txt README.md DESTINATION vornup
           COMPONENT ${VORNUP_ARCHIVE_COMPONENT} EXCLUDE_FROM_ALL)
-  install(FILES docs/vornup.1 docs/models.md docs/report.schema.json docs/history.schema.json
+  install(FILES docs/vornup.1 docs/models.md docs/report.schema.json docs/history.schema.json docs/baselines.md
+                docs/baseline.schema.json
                 DESTINATION vornup/docs
           COMPONENT ${VORNUP_ARCHIVE_COMPONENT} EXCLUDE_FROM_ALL)
 endif()

@@ -37,8 +37,10 @@ set(deb_tree
     etc
     etc/vornup
     etc/vornup/registry
+    etc/vornup/trusted-keys
     opt
     opt/vornup
+    opt/vornup/trusted-keys
     usr
     usr/bin
     usr/bin/vornup
@@ -47,6 +49,8 @@ set(deb_tree
     usr/share/doc/vornup
     usr/share/doc/vornup/README.md
     usr/share/doc/vornup/docs
+    usr/share/doc/vornup/docs/baseline.schema.json
+    usr/share/doc/vornup/docs/baselines.md
     usr/share/doc/vornup/docs/history.schema.json
     usr/share/doc/vornup/docs/models.md
     usr/share/doc/vornup/docs/report.schema.json
@@ -62,6 +66,8 @@ set(tgz_tree
     vornup/INSTALL.txt
     vornup/README.md
     vornup/docs
+    vornup/docs/baseline.schema.json
+    vornup/docs/baselines.md
     vornup/docs/history.schema.json
     vornup/docs/models.md
     vornup/docs/report.schema.json
