@@ -11,43 +11,14 @@
 namespace vornup {
 namespace {
 
-const char* operationName(const RunState& run) {
-  const Switches& sw = run.sw;
-  if (sw.update) return "update";
-  if (sw.rewrite) return "rewrite";
-  if (sw.downgrade) return "downgrade";
-  if (sw.forceFw || sw.forceBios) return "force";
-  if (run.isQueryOnly()) return "query";
-  return "none";
-}
-
-const char* decisionName(const Switches& sw, const Adapter& a, const ImageOutcome& outcome,
-                         bool firmware) {
-  switch (outcome.decision) {
-    case ImageDecision::kDownload:
-      if (firmware ? sw.forceFw : sw.forceBios) return "force";
-      if (sw.update) return "update";
-      if (sw.rewrite) return "rewrite";
-      if (sw.downgrade) return "downgrade";
-      return "force";
-    case ImageDecision::kNotRequired:
-      return "not_required";
-    case ImageDecision::kNoCompatibleImage:
-      return "no_compatible_image";
-    case ImageDecision::kSkipped:
-      break;
-  }
-  return a.supported == 0 ? "unsupported" : "skipped";
-}
-
 std::string versionOrEmpty(const char* shown, const char* recorded) {
   return *recorded == '\0' || isPlaceholderText(recorded) ? std::string() : std::string(shown);
 }
 
-ImageFacts imageFacts(const Switches& sw, const Adapter& a, const ImageOutcome& outcome,
-                      bool firmware, std::string before) {
+ImageFacts imageFacts(const RunState& run, const Adapter& a, const ImageOutcome& outcome,
+                      ImageKind kind, std::string before) {
   ImageFacts facts;
-  facts.decision = decisionName(sw, a, outcome, firmware);
+  facts.decision = decisionName(run, a, outcome, kind);
   facts.outcome = downloadOutcomeName(outcome.outcome);
   facts.file = outcome.file;
   facts.identifier = outcome.identifier;
@@ -91,9 +62,9 @@ RunFacts runFactsOf(const RunState& run, const RunEnd& end) {
     port.portType = portTypeName(a);
     port.serial = a.serialNumber.c_str();
     port.supported = a.supported != 0 && !a.model.equals(kUnknownModelText);
-    port.firmware = imageFacts(run.sw, a, a.firmwareOutcome, true,
+    port.firmware = imageFacts(run, a, a.firmwareOutcome, ImageKind::firmware,
                                versionOrEmpty(versions.firmware.c_str(), a.fwVersion.c_str()));
-    port.bootCode = imageFacts(run.sw, a, a.bootCodeOutcome, false,
+    port.bootCode = imageFacts(run, a, a.bootCodeOutcome, ImageKind::bootCode,
                                versionOrEmpty(versions.bootCode.c_str(), a.bcVersion.c_str()));
     facts.ports.push_back(std::move(port));
   }

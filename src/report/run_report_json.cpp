@@ -51,16 +51,6 @@ Json orNull(const std::string& text) { return text.empty() ? Json(nullptr) : Jso
 
 const char* modeName(const Switches& sw) { return sw.autoMode ? "auto" : "fwmatrix"; }
 
-const char* operationName(const RunState& run) {
-  const Switches& sw = run.sw;
-  if (sw.update) return "update";
-  if (sw.rewrite) return "rewrite";
-  if (sw.downgrade) return "downgrade";
-  if (sw.forceFw || sw.forceBios) return "force";
-  if (run.isQueryOnly()) return "query";
-  return "none";
-}
-
 // The word for a download decision: forced kinds are "force", the others
 // are named by the operation.
 const char* downloadDecisionName(const Switches& sw, ImageKind kind) {
@@ -69,21 +59,6 @@ const char* downloadDecisionName(const Switches& sw, ImageKind kind) {
   if (sw.rewrite) return "rewrite";
   if (sw.downgrade) return "downgrade";
   return "force";
-}
-
-const char* decisionName(const RunState& run, const Adapter& a, const ImageOutcome& outcome,
-                         ImageKind kind) {
-  switch (outcome.decision) {
-    case ImageDecision::kDownload:
-      return downloadDecisionName(run.sw, kind);
-    case ImageDecision::kNotRequired:
-      return "not_required";
-    case ImageDecision::kNoCompatibleImage:
-      return "no_compatible_image";
-    case ImageDecision::kSkipped:
-      break;
-  }
-  return a.supported == 0 ? "unsupported" : "skipped";
 }
 
 // Why the baseline refused an image, with the baseline it was judged by.
@@ -173,6 +148,31 @@ std::string unquoted(const char* path) {
 }
 
 }  // namespace
+
+const char* operationName(const RunState& run) {
+  const Switches& sw = run.sw;
+  if (sw.update) return "update";
+  if (sw.rewrite) return "rewrite";
+  if (sw.downgrade) return "downgrade";
+  if (sw.forceFw || sw.forceBios) return "force";
+  if (run.isQueryOnly()) return "query";
+  return "none";
+}
+
+const char* decisionName(const RunState& run, const Adapter& a, const ImageOutcome& outcome,
+                         ImageKind kind) {
+  switch (outcome.decision) {
+    case ImageDecision::kDownload:
+      return downloadDecisionName(run.sw, kind);
+    case ImageDecision::kNotRequired:
+      return "not_required";
+    case ImageDecision::kNoCompatibleImage:
+      return "no_compatible_image";
+    case ImageDecision::kSkipped:
+      break;
+  }
+  return a.supported == 0 ? "unsupported" : "skipped";
+}
 
 const char* portTypeName(const Adapter& a) {
   for (const PortTypeName& entry : kPortTypeNames) {

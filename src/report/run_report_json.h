@@ -8,8 +8,10 @@
 namespace vornup {
 
 struct Adapter;
+struct ImageOutcome;
 struct RunState;
 enum class DownloadOutcome;
+enum class ImageKind;
 
 // How the run ended, as the report states it.
 struct RunEnd {
@@ -28,6 +30,13 @@ std::string runReportDocument(const RunState& run, const RunEnd& end);
 // The document that stands at the report's path while the run goes on: the
 // run's start, no ports, no end ("in_progress": true).
 std::string runInProgressDocument(const RunState& run);
+
+// The names the report gives the run's operation ("update", ..., "query",
+// "none") and a port's decision for one image kind ("update", ...,
+// "not_required", "no_compatible_image", "unsupported", "skipped").
+const char* operationName(const RunState& run);
+const char* decisionName(const RunState& run, const Adapter& a, const ImageOutcome& outcome,
+                         ImageKind kind);
 
 // The names the report gives a port's type ("FC", "NIC", "iSCSI", "FCoE"),
 // a download's outcome ("downloaded", ..., "none"), and whether an exit code
