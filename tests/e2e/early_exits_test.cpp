@@ -124,7 +124,8 @@ TEST(EarlyExits, SilentRunWritesOnlyTheLogAcrossRuns) {
   EXPECT_EQ(written.compare(0, firstLines.size(), firstLines), 0) << written;
   ASSERT_GE(written.size(), firstLines.size() + lastLines.size()) << written;
   EXPECT_EQ(written.substr(written.size() - lastLines.size()), lastLines) << written;
-  EXPECT_NE(written.find("vornup: the management tool was looked for in:\n", firstLines.size()),
+  EXPECT_NE(written.find(std::string(kProgramName) + ": the management tool was looked for in:\n",
+                         firstLines.size()),
             std::string::npos)
       << written;
 }
