@@ -20,16 +20,13 @@ import os
 import sys
 import tempfile
 
-STATES = ("updated", "nothing to do", "failed", "unreachable", "not reached", "skipped")
-# The order of the page's groups: what needs the administrator first.
-PAGE_ORDER = ("failed", "unreachable", "updated", "nothing to do", "not reached", "skipped")
+STATES = ("updated", "nothing to do", "failed", "unreachable", "not reached")
 IMAGE_KINDS = ("firmware", "boot_code")
 CSV_COLUMNS = [
     "host", "host_state", "port", "model", "port_type", "address",
     "firmware_before", "firmware_after", "firmware_image", "firmware_decision", "firmware_outcome",
     "boot_before", "boot_after", "boot_image", "boot_decision", "boot_outcome",
     "below_newest_image", "reboot_required",
-    "exit_code", "status", "message", "reboot",
 ]
 
 
@@ -52,9 +49,7 @@ def attempted_hosts(folder):
     return hosts
 
 
-def host_state(verdict, report, attempted, skipped=False):
-    if skipped:
-        return "skipped"
+def host_state(verdict, report, attempted):
     if isinstance(verdict, dict):
         if verdict.get("failed"):
             return "failed"
@@ -91,32 +86,11 @@ def versions(port, kind):
     return v if isinstance(v, dict) else {}
 
 
-def reboot_text(verdict):
-    """pending, done, failed: ..., or empty when no reboot was asked for."""
-    if not isinstance(verdict, dict) or not verdict.get("reboot_required"):
-        return ""
-    return str(verdict.get("reboot") or "pending")
-
-
-def host_columns(report, verdict):
-    report = report if isinstance(report, dict) else {}
-    verdict = verdict if isinstance(verdict, dict) else {}
-    status = report.get("status") if isinstance(report.get("status"), dict) else {}
-    exit_code = verdict.get("exit_code", report.get("exit_code"))
-    return {"exit_code": exit_code, "status": status.get("text") or verdict.get("status"),
-            "message": verdict.get("msg"), "reboot": reboot_text(verdict)}
-
-
-def port_rows(host, state, report, verdict=None):
+def port_rows(host, state, report):
     ports = report.get("ports") if isinstance(report, dict) else None
-    # A reboot still pending from an earlier run counts too (the verdict).
-    asked = [v.get("reboot_required") for v in (report, verdict) if isinstance(v, dict)]
-    reboot = "yes" if any(asked) else "no"
-    common = host_columns(report, verdict)
+    reboot = "yes" if isinstance(report, dict) and report.get("reboot_required") else "no"
     if not ports:
-        row = {"host": host, "host_state": state, "reboot_required": reboot if report else ""}
-        row.update(common)
-        yield row
+        yield {"host": host, "host_state": state, "reboot_required": reboot if report else ""}
         return
     for port in ports:
         if not isinstance(port, dict):
@@ -127,7 +101,6 @@ def port_rows(host, state, report, verdict=None):
             "port_type": port.get("port_type"), "address": port.get("address"),
             "below_newest_image": below_newest(port), "reboot_required": reboot,
         }
-        row.update(common)
         for kind, prefix in (("firmware", "firmware"), ("boot_code", "boot")):
             entry = image_entry(port, kind)
             row[prefix + "_before"] = versions(port, kind).get("before")
@@ -138,19 +111,18 @@ def port_rows(host, state, report, verdict=None):
         yield row
 
 
-def collect(folder, hosts, skipped=()):
+def collect(folder, hosts):
     attempted = attempted_hosts(folder)
-    skipped = set(skipped)
     fleet = []
     for host in hosts:
         report = read_json(os.path.join(folder, host + ".json"))
         verdict = read_json(os.path.join(folder, host + ".verdict.json"))
         report = report if isinstance(report, dict) else None
         verdict = verdict if isinstance(verdict, dict) else None
-        state = host_state(verdict, report, host in attempted, host in skipped)
+        state = host_state(verdict, report, host in attempted)
         fleet.append({
             "host": host, "state": state, "report": report, "verdict": verdict,
-            "rows": list(port_rows(host, state, report, verdict)),
+            "rows": list(port_rows(host, state, report)),
         })
     return fleet
 
@@ -195,88 +167,20 @@ def csv_text(fleet):
 
 CSS = """
 body { font-family: sans-serif; margin: 1.5em; color: #222; }
-h1 { font-size: 1.4em; } h2 { font-size: 1.15em; margin-top: 1.6em; } h3 { font-size: 1em; margin: 0.8em 0 0.2em; }
+h1 { font-size: 1.4em; } h2 { font-size: 1.1em; margin-top: 1.6em; }
 table { border-collapse: collapse; margin: 0.5em 0; }
-th, td { border: 1px solid #bbb; padding: 0.25em 0.6em; text-align: left; font-size: 0.9em; vertical-align: top; }
+th, td { border: 1px solid #bbb; padding: 0.25em 0.6em; text-align: left; font-size: 0.9em; }
 th { background: #eee; }
 .state { font-weight: bold; padding: 0.1em 0.5em; border-radius: 3px; }
 .updated { background: #cfe8ff; } .nothing-to-do { background: #d9f2d9; }
 .failed { background: #f8c8c8; } .unreachable { background: #ffe3b3; }
-.not-reached, .skipped { background: #e4e4e4; }
-.msg { font-family: monospace; white-space: pre-wrap; margin: 0.2em 0; }
-.host { border-left: 4px solid #ddd; padding-left: 0.6em; margin: 0.4em 0; }
-.host[data-state="failed"] { border-left-color: #d33; }
-.host[data-state="unreachable"] { border-left-color: #e90; }
-#filter { font-size: 1em; padding: 0.3em; width: 30em; }
-.hidden { display: none; }
-"""
-
-# Hides the hosts whose text does not hold every word typed into the filter
-# box, and counts what is left per group. The page reads the same without it.
-SCRIPT = """
-(function () {
-  var box = document.getElementById('filter');
-  var hosts = Array.prototype.slice.call(document.querySelectorAll('section.host'));
-  var texts = hosts.map(function (h) { return h.textContent.toLowerCase(); });
-  function apply() {
-    var words = box.value.toLowerCase().split(/\\s+/).filter(Boolean);
-    var shown = 0;
-    hosts.forEach(function (h, i) {
-      var match = words.every(function (w) { return texts[i].indexOf(w) >= 0; });
-      h.classList.toggle('hidden', !match);
-      if (match) shown++;
-    });
-    document.querySelectorAll('section.group').forEach(function (g) {
-      var left = g.querySelectorAll('section.host:not(.hidden)').length;
-      g.querySelector('.shown').textContent = left;
-      g.classList.toggle('hidden', left === 0);
-    });
-    document.getElementById('filter-count').textContent = shown + ' of ' + hosts.length + ' hosts shown';
-  }
-  // A link may carry the filter: fleet-summary.html#filter=failed%20KF810
-  var given = /^#filter=(.*)$/.exec(location.hash);
-  if (given) box.value = decodeURIComponent(given[1]);
-  box.addEventListener('input', apply);
-  apply();
-})();
+.not-reached { background: #e4e4e4; }
+.msg { font-family: monospace; white-space: pre-wrap; }
 """
 
 
 def e(value):
     return html.escape("" if value is None else str(value))
-
-
-PORT_COLUMNS = ("port", "model", "port_type", "address",
-                "firmware_before", "firmware_after", "firmware_image", "firmware_decision", "firmware_outcome",
-                "boot_before", "boot_after", "boot_image", "boot_decision", "boot_outcome", "below_newest_image")
-
-
-def host_html(host):
-    css = host["state"].replace(" ", "-")
-    parts = ["<section class=\"host\" id=\"host-{0}\" data-host=\"{0}\" data-state=\"{1}\">"
-             "<h3>{0} <span class=\"state {2}\">{1}</span></h3>".format(e(host["host"]), e(host["state"]), css)]
-    report, verdict = host["report"], host["verdict"]
-    if verdict and verdict.get("msg"):
-        parts.append("<p class=\"msg\">{}</p>".format(e(verdict["msg"])))
-    if report:
-        status = report.get("status") or {}
-        reboot = reboot_text(verdict) or ("yes" if report.get("reboot_required") else "no")
-        parts.append("<p>Status: {} (exit code {}); reboot needed: {}</p>".format(
-            e(status.get("text")), e(report.get("exit_code")), e(reboot)))
-    if not report or not report.get("ports"):
-        parts.append("<p>No adapters listed.</p></section>")
-        return "".join(parts)
-    # Failed hosts show their ports at once; the others on request.
-    parts.append("<details{}><summary>{} adapter port(s)</summary>".format(
-        " open" if host["state"] == "failed" else "", len(host["rows"])))
-    parts.append("<table class=\"ports\"><tr><th>Port</th><th>Model</th><th>Type</th><th>Address</th>"
-                 "<th>Firmware before</th><th>after</th><th>image</th><th>decision</th><th>outcome</th>"
-                 "<th>Boot code before</th><th>after</th><th>image</th><th>decision</th><th>outcome</th>"
-                 "<th>Below newest image</th></tr>")
-    for row in host["rows"]:
-        parts.append("<tr>" + "".join("<td>{}</td>".format(e(row.get(k))) for k in PORT_COLUMNS) + "</tr>")
-    parts.append("</table></details></section>")
-    return "".join(parts)
 
 
 def html_text(fleet, title):
@@ -297,29 +201,33 @@ def html_text(fleet, title):
         parts.append("<tr id=\"below-unknown\"><td>adapter ports not compared (query only)</td>"
                      "<td>{}</td></tr>".format(unknown))
     parts.append("</table>")
-    parts.append("<p><label for=\"filter\">Filter: </label><input id=\"filter\" type=\"search\" "
-                 "placeholder=\"host, state, model, address, image or message\"> "
-                 "<span id=\"filter-count\"></span></p>")
-    attention = [h for h in fleet if h["state"] in ("failed", "unreachable")]
-    if attention:
-        # One line per host that needs the administrator, with the reason.
-        parts.append("<h2>Needs attention</h2><table id=\"attention\"><tr><th>Host</th><th>State</th>"
-                     "<th>Reason</th></tr>")
-        for h in sorted(attention, key=lambda h: PAGE_ORDER.index(h["state"])):
-            reason = (h["verdict"] or {}).get("msg") or ("no result from the host" if h["state"] == "unreachable" else "")
-            parts.append("<tr><td><a href=\"#host-{0}\">{0}</a></td><td>{1}</td><td class=\"msg\">{2}</td></tr>"
-                         .format(e(h["host"]), e(h["state"]), e(reason)))
-        parts.append("</table>")
-    for state in PAGE_ORDER:
-        group = [h for h in fleet if h["state"] == state]
-        if not group:
+    for host in fleet:
+        css = host["state"].replace(" ", "-")
+        parts.append("<section class=\"host\" data-host=\"{0}\" data-state=\"{1}\">"
+                     "<h2>{0} <span class=\"state {2}\">{1}</span></h2>".format(e(host["host"]), e(host["state"]), css))
+        report, verdict = host["report"], host["verdict"]
+        if verdict and verdict.get("msg"):
+            parts.append("<p class=\"msg\">{}</p>".format(e(verdict["msg"])))
+        if report:
+            status = report.get("status") or {}
+            parts.append("<p>Status: {} (exit code {}); reboot needed: {}</p>".format(
+                e(status.get("text")), e(report.get("exit_code")),
+                "yes" if report.get("reboot_required") else "no"))
+        if not report or not report.get("ports"):
+            parts.append("<p>No adapters listed.</p></section>")
             continue
-        parts.append("<section class=\"group\" id=\"group-{0}\" data-group=\"{1}\">"
-                     "<h2>{1} (<span class=\"shown\">{2}</span>)</h2>".format(
-                         state.replace(" ", "-"), e(state), len(group)))
-        parts.extend(host_html(h) for h in group)
-        parts.append("</section>")
-    parts.append("<script>{}</script>".format(SCRIPT))
+        parts.append("<table class=\"ports\"><tr><th>Port</th><th>Model</th><th>Type</th><th>Address</th>"
+                     "<th>Firmware before</th><th>after</th><th>image</th><th>decision</th><th>outcome</th>"
+                     "<th>Boot code before</th><th>after</th><th>image</th><th>decision</th><th>outcome</th>"
+                     "<th>Below newest image</th></tr>")
+        for row in host["rows"]:
+            cells = [row.get(k) for k in ("port", "model", "port_type", "address",
+                                          "firmware_before", "firmware_after", "firmware_image",
+                                          "firmware_decision", "firmware_outcome",
+                                          "boot_before", "boot_after", "boot_image",
+                                          "boot_decision", "boot_outcome", "below_newest_image")]
+            parts.append("<tr>" + "".join("<td>{}</td>".format(e(c)) for c in cells) + "</tr>")
+        parts.append("</table></section>")
     parts.append("</body></html>\n")
     return "\n".join(parts)
 
@@ -328,7 +236,6 @@ def main(argv=None):
     parser = argparse.ArgumentParser(description="Write the fleet summary of a vornup rollout.")
     parser.add_argument("--reports", required=True, help="the controller's report folder")
     parser.add_argument("--host", action="append", default=[], help="a host of the fleet (repeat)")
-    parser.add_argument("--skipped", action="append", default=[], help="a host left out of the run (repeat)")
     parser.add_argument("--title", default="vornup fleet summary")
     args = parser.parse_args(argv)
     hosts = list(dict.fromkeys(args.host))
@@ -340,8 +247,7 @@ def main(argv=None):
             if not name.startswith("batch-"):
                 names.add(name[:-len(".verdict.json")] if name.endswith(".verdict.json") else name[:-5])
         hosts = sorted(names)
-    hosts = list(dict.fromkeys(hosts + args.skipped))
-    fleet = collect(args.reports, hosts, args.skipped)
+    fleet = collect(args.reports, hosts)
     write_atomically(os.path.join(args.reports, "fleet-summary.csv"), csv_text(fleet))
     write_atomically(os.path.join(args.reports, "fleet-summary.html"), html_text(fleet, args.title))
     counts, below, _ = overview(fleet)

@@ -8,22 +8,10 @@ import os
 import shutil
 import subprocess
 
-HOSTS = ["alpha", "bravo", "charlie", "delta", "echo", "foxtrot", "golf"]
+HOSTS = ["alpha", "bravo", "charlie", "delta", "echo", "foxtrot"]
 # delta first: its downloads fail, so the canary batch stops the rollout.
-CANARY_ORDER = ["delta", "alpha", "bravo", "charlie", "echo", "foxtrot", "golf"]
-# A first batch of three (serial 3): two hosts that need a reboot beside
-# delta, whose downloads fail.
-BATCH_ORDER = ["bravo", "delta", "alpha", "charlie", "echo", "foxtrot", "golf"]
+CANARY_ORDER = ["delta", "alpha", "bravo", "charlie", "echo", "foxtrot"]
 MODES = {"bravo": "fwmatrix"}
-# Host variables of single hosts: foxtrot has no adapter of a known model
-# (exit code 5, ok by choice); golf's tool hangs, and its run is stopped
-# at a short time limit (a hung query: vornup ends it at the interrupt,
-# where a download in progress would be left to finish).
-HOST_VARS = {
-    "foxtrot": {"vornup_no_adapters_ok": True},
-    "golf": {"vornup_time_limit": 4, "vornup_poll_interval": 1},
-}
-HOST_ENVIRONMENT = {"golf": {"TANDREL_SIM_DELAY": "listhbas 600000"}}
 
 KF1602 = """[port]
 wwn = 10:00:00:00:c9:7d:00:01
@@ -89,7 +77,7 @@ IMAGES = [
 
 
 def host_text(name, source):
-    if name in ("alpha", "bravo", "echo", "golf") or name.startswith("scale"):
+    if name in ("alpha", "bravo", "echo"):
         with open(os.path.join(source, "sim", "hosts", "example.txt")) as f:
             return f.read().replace("name = dbserver01", "name = " + name)
     body = {
@@ -107,28 +95,23 @@ def fresh(scratch):
         if os.path.exists(state):
             os.unlink(state)
         open(os.path.join(scratch, "hosts", name, "sim.log"), "w").close()
-        marker = os.path.join(scratch, "hosts", name, "vornup", "reboot-pending")
-        if os.path.exists(marker):
-            os.unlink(marker)
 
 
 def inventory(scratch, controller, order, program):
     hosts = {}
     for name in order:
         h = os.path.join(scratch, "hosts", name)
-        hosts[name] = dict(HOST_VARS.get(name, {}), **{
+        hosts[name] = {
             "vornup_install_dir": os.path.join(h, "vornup"),
             "vornup_mode": MODES.get(name, "auto"),
-            # Each host's boot; the test writes a new one for a reboot.
-            "vornup_boot_id_file": os.path.join(h, "boot_id"),
-            "vornup_environment": dict(HOST_ENVIRONMENT.get(name, {}), **{
+            "vornup_environment": {
                 "VORNUP_REGISTRY_ROOT": os.path.join(h, "registry"),
                 # Each simulated host takes a host lock of its own.
                 "VORNUP_TEST_LOCK_DIRECTORY": h,
                 "TEMP": os.path.join(h, "temp"),
                 "TANDREL_SIM_LOG": os.path.join(h, "sim.log"),
-            }),
-        })
+            },
+        }
     return {"all": {"children": {"vornup_fleet": {
         "hosts": hosts,
         "vars": {
@@ -140,20 +123,13 @@ def inventory(scratch, controller, order, program):
             "vornup_fwmatrix_src": os.path.join(controller, "fwmatrix.txt"),
             "vornup_lock_retries": 2,
             "vornup_lock_delay": 1,
-            "vornup_poll_interval": 1,
             "vornup_reboot_allowed": False,
             "vornup_gather_os": False,
             "vornup_is_windows": False,
         }}}}}
 
 
-def build(scratch, source, build_dir, program, scale=0, delay=0):
-    global HOSTS
-    if scale:
-        # A fleet of like hosts whose every download takes `delay` ms.
-        HOSTS = ["scale{:04d}".format(n) for n in range(1, scale + 1)]
-        for name in HOSTS:
-            HOST_ENVIRONMENT[name] = {"TANDREL_SIM_DELAY": "download {}".format(delay)}
+def build(scratch, source, build_dir, program):
     controller = os.path.join(scratch, "controller")
     for sub in ("firmware", "boot"):
         os.makedirs(os.path.join(controller, sub), exist_ok=True)
@@ -172,11 +148,7 @@ def build(scratch, source, build_dir, program, scale=0, delay=0):
             f.write(host_text(name, source))
         with open(os.path.join(key, "QuenmarDir"), "w") as f:
             f.write(os.path.join(h, "korvane") + "/")
-        with open(os.path.join(h, "boot_id"), "w") as f:
-            f.write("boot-1\n")
-    orders = (("inventory.yml", HOSTS), ("inventory-canary.yml", CANARY_ORDER),
-              ("inventory-batch.yml", BATCH_ORDER))
-    for file_name, order in orders[:1] if scale else orders:
+    for file_name, order in (("inventory.yml", HOSTS), ("inventory-canary.yml", CANARY_ORDER)):
         with open(os.path.join(scratch, file_name), "w") as f:
             json.dump(inventory(scratch, controller, order, program), f, indent=1)
     fresh(scratch)
@@ -189,13 +161,11 @@ def main():
     parser.add_argument("--source")
     parser.add_argument("--build")
     parser.add_argument("--program")
-    parser.add_argument("--scale", type=int, default=0, help="build this many like hosts instead")
-    parser.add_argument("--delay", type=int, default=0, help="milliseconds each download of --scale hosts takes")
     args = parser.parse_args()
     if args.fresh:
         fresh(args.scratch)
     else:
-        build(args.scratch, args.source, args.build, args.program, args.scale, args.delay)
+        build(args.scratch, args.source, args.build, args.program)
 
 
 if __name__ == "__main__":
