@@ -48,7 +48,17 @@ const char* adapterAddress(const Adapter& a) {
   return portNaming(a) == PortNaming::kMac ? a.mac.c_str() : a.wwn.c_str();
 }
 
+bool hasReadableSerial(const Adapter& a) {
+  const char* serial = a.serialNumber.c_str();
+  return *serial != '\0' && !isPlaceholderText(serial);
+}
+
 bool isSameAdapter(const Adapter& a, const Adapter& b) {
+  if (&a == &b) return true;
+  // Two adapters whose serial numbers could not be read may share a bus
+  // number (other PCI device numbers or segments, which the tool does not
+  // report): without a serial number a record is an adapter of its own.
+  if (!hasReadableSerial(a) || !hasReadableSerial(b)) return false;
   return equalsIgnoringCase(a.serialNumber.c_str(), b.serialNumber.c_str()) && a.bus == b.bus &&
          a.domain == b.domain;
 }

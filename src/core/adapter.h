@@ -12,7 +12,7 @@
 
 #include "core/fixed_text.h"
 #include "core/image_family.h"
-#include "core/port_outcome.h"
+#include "core/image_record.h"
 
 namespace vornup {
 
@@ -74,8 +74,8 @@ struct Adapter {
   uint32_t subSysDevID = 0;
   uint32_t subVenDevID = 0;
   // What the run decided and did for each image kind (the run report).
-  ImageOutcome firmwareOutcome;
-  ImageOutcome bootCodeOutcome;
+  ImageRecord firmwareRecord;
+  ImageRecord bootCodeRecord;
 };
 
 // The adapter list, in the order the tool named the ports. Records are only
@@ -106,8 +106,13 @@ PortNaming portNaming(const Adapter& a);
 // The address the tool knows the port by: the MAC of a port named by MAC,
 // the WWN of every other port.
 const char* adapterAddress(const Adapter& a);
-// Whether two records are functions of one physical adapter: the same serial
-// number (ignoring case) at the same PCI bus and domain.
+// Whether the port's serial number was read: neither empty nor "N/A".
+bool hasReadableSerial(const Adapter& a);
+// Whether two records are functions of one physical adapter: one record, or
+// the same readable serial number (ignoring case) at the same PCI bus and
+// domain. The tool reports no PCI domain, so `domain` stays 0 and separates
+// nothing; a record without a readable serial number is never another
+// record's adapter.
 bool isSameAdapter(const Adapter& a, const Adapter& b);
 // A placeholder address, an unknown model or no firmware version.
 bool hasInvalidIdentity(const Adapter& a);

@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <ctime>
 #include <filesystem>
 #include <string>
 #include <system_error>
@@ -37,15 +38,6 @@ constexpr char kStatusPreview[] = "Preview";
 
 constexpr char kSucceededMarker[] = "Complete";
 constexpr char kRebootMarker[] = "reboot";
-
-// Reasons of failed downloads in the run report.
-constexpr char kImageMissingReason[] = "the image file was not found: ";
-constexpr char kToolFailedReason[] = "the tool did not report a completed download";
-constexpr char kSharedFailedReason[] =
-    "the download through another function of the same adapter failed";
-
-constexpr int kResultDownloaded = 0;
-constexpr int kResultFailed = 1;
 
 // What differs between a firmware and a boot code download.
 struct DownloadKind {
@@ -104,45 +96,42 @@ bool runDownloadCommand(RunState& run, const char* address, const char* source,
   return toolReported(run, kSucceededMarker);
 }
 
-void noteImageMissing(ImageOutcome& outcome, const char* imagePath) {
-  outcome.noteDownload(DownloadOutcome::kFailed, (kImageMissingReason + std::string(imagePath)).c_str());
-}
-
-// The run report's record of a download the tool was asked for (or, under
-// /p, only shown): the tool's reply names a failure; an image copy that was
-// refused names the file and why.
-void noteToolOutcome(const RunState& run, ImageOutcome& outcome, bool succeeded,
+// The record of a download the tool was asked for (or, under /p, only
+// shown): a failure keeps the tool's reply; an image copy that was refused
+// names the file and why.
+void noteToolOutcome(const RunState& run, ImageRecord& record, bool succeeded,
                      ImageCopyOutcome refusal, const char* imagePath) {
   if (run.sw.preview) {
-    outcome.noteDownload(DownloadOutcome::kPreviewed);
+    record.noteDownload(DownloadOutcome::previewed);
   } else if (succeeded) {
-    outcome.noteDownload(DownloadOutcome::kDownloaded);
+    record.noteDownload(DownloadOutcome::downloaded);
   } else if (refusal != ImageCopyOutcome::kReady) {
-    outcome.noteDownload(DownloadOutcome::kFailed,
-                         (imageCopyRefusal(refusal) + std::string(imagePath)).c_str());
+    record.noteDownload(DownloadOutcome::failed, imageCopyRefusal(refusal), imagePath);
   } else {
-    outcome.noteDownload(DownloadOutcome::kFailed, kToolFailedReason, run.toolOutput.c_str());
+    record.noteDownload(DownloadOutcome::failed, ImageReason::toolFailed, nullptr,
+                        run.toolOutput.c_str());
   }
 }
 
 // A converged function whose adapter was already downloaded through another
 // function: report the shared outcome without running the tool again.
-int reportSharedOutcome(RunState& run, Adapter& adapter, const ImageNode& image) {
+DownloadResult reportSharedOutcome(RunState& run, Adapter& adapter, const ImageNode& image) {
   Counters& c = run.counters;
   --c.cnaFwDownloadCount;
   formatResultLine(adapter.fwResultLine, adapter, image.decodedId.c_str(), kFirmwareDownload.label,
                    adapter.fwVersion.c_str(), image.actualFileName.c_str());
-  int result = kResultDownloaded;
+  DownloadResult result = DownloadResult::done;
   if (adapter.downloadStat == kDownloadSucceeded) {
     adapter.fwResultLine.append(run.sw.preview ? kStatusPreview : kStatusSuccess);
-    adapter.firmwareOutcome.noteDownload(run.sw.preview ? DownloadOutcome::kPreviewed
-                                                        : DownloadOutcome::kDownloaded);
+    adapter.firmwareRecord.noteDownload(run.sw.preview ? DownloadOutcome::previewed
+                                                        : DownloadOutcome::downloaded);
   } else {
-    adapter.firmwareOutcome.noteDownload(DownloadOutcome::kFailed, kSharedFailedReason);
+    adapter.firmwareRecord.noteDownload(DownloadOutcome::failed,
+                                        ImageReason::sharedDownloadFailed);
     adapter.fwResultLine.append(run.sw.preview ? kStatusPreview : kStatusError);
     ++c.downloadErrorCount;
     ++c.cnaFwErrorCount;
-    result = kResultFailed;
+    result = DownloadResult::failed;
   }
   adapter.fwResultLine.append("\n");
   run.out.consoleOut("%s", adapter.fwResultLine.c_str());
@@ -154,14 +143,14 @@ int reportSharedOutcome(RunState& run, Adapter& adapter, const ImageNode& image)
 // The download skeleton both kinds share. Firmware of the converged family
 // records its outcome for the whole physical adapter; boot code that was
 // found disabled is disabled again afterwards.
-int executeKindDownload(RunState& run, Adapter& adapter, const ImageNode& image,
-                        const DownloadKind& kind) {
+DownloadResult executeKindDownload(RunState& run, Adapter& adapter, const ImageNode& image,
+                                   const DownloadKind& kind) {
   Counters& c = run.counters;
   const bool firmware = kind.imageKind == ImageKind::firmware;
   const bool converged = firmware && isConvergedFamily(adapter);
   FixedText<256>& resultLine = firmware ? adapter.fwResultLine : adapter.bootResultLine;
   const char* installed = firmware ? adapter.fwVersion.c_str() : adapter.bcVersion.c_str();
-  ImageOutcome& reportOutcome = firmware ? adapter.firmwareOutcome : adapter.bootCodeOutcome;
+  ImageRecord& record = imageRecordOf(adapter, kind.imageKind);
   ++c.downloadCount;
   run.out.traceOut("%s", kind.heading);
   (firmware ? adapter.fwAttempted : adapter.bootAttempted) = 1;
@@ -179,10 +168,10 @@ int executeKindDownload(RunState& run, Adapter& adapter, const ImageNode& image,
       ++c.cnaFwErrorCount;
     }
     resultLine.append(kind.missingStatus);
-    noteImageMissing(reportOutcome, imagePath.c_str());
+    record.noteDownload(DownloadOutcome::failed, ImageReason::imageMissing, imagePath.c_str());
     run.out.consoleOut("%s", resultLine.c_str());
     if (firmware) run.out.traceOut("%s", resultLine.c_str());
-    return kResultFailed;
+    return DownloadResult::failed;
   }
 
   if (converged && adapter.downloadStat != kDownloadNone) {
@@ -197,13 +186,15 @@ int executeKindDownload(RunState& run, Adapter& adapter, const ImageNode& image,
     // Boot code goes to the port's WWN, firmware to the address the tool
     // knows the port by.
     const char* address = firmware ? adapterAddress(adapter) : adapter.wwn.c_str();
+    record.downloadStarted = std::time(nullptr);
     succeeded = runDownloadCommand(run, address, imagePath.c_str(), image, kind, refusal);
+    record.downloadEnded = std::time(nullptr);
   }
 
   formatResultLine(resultLine, adapter, image.decodedId.c_str(), kind.label, installed,
                    image.actualFileName.c_str());
-  noteToolOutcome(run, reportOutcome, succeeded, refusal, imagePath.c_str());
-  int result = kResultDownloaded;
+  noteToolOutcome(run, record, succeeded, refusal, imagePath.c_str());
+  DownloadResult result = DownloadResult::done;
   if (run.sw.preview) {
     if (firmware) adapter.downloadStat = kDownloadSucceeded;
     resultLine.append(kStatusPreview);
@@ -220,7 +211,7 @@ int executeKindDownload(RunState& run, Adapter& adapter, const ImageNode& image,
     }
     ++c.downloadErrorCount;
     resultLine.append(kStatusError);
-    result = kResultFailed;
+    result = DownloadResult::failed;
   }
   if (converged) updateCNAdownloadStatus(run, adapter);
   resultLine.append("\n");
@@ -234,16 +225,17 @@ int executeKindDownload(RunState& run, Adapter& adapter, const ImageNode& image,
 
 }  // namespace
 
-int executeDownload(RunState& run, Adapter& adapter, const ImageNode& image, ImageKind kind) {
+DownloadResult executeDownload(RunState& run, Adapter& adapter, const ImageNode& image,
+                               ImageKind kind) {
   return kind == ImageKind::firmware ? executeFwDownload(run, adapter, image)
                                      : executeBiosDownload(run, adapter, image);
 }
 
-int executeFwDownload(RunState& run, Adapter& adapter, const ImageNode& image) {
+DownloadResult executeFwDownload(RunState& run, Adapter& adapter, const ImageNode& image) {
   return executeKindDownload(run, adapter, image, kFirmwareDownload);
 }
 
-int executeBiosDownload(RunState& run, Adapter& adapter, const ImageNode& image) {
+DownloadResult executeBiosDownload(RunState& run, Adapter& adapter, const ImageNode& image) {
   return executeKindDownload(run, adapter, image, kBootCodeDownload);
 }
 

@@ -1,6 +1,7 @@
 #include "driver/run_files.h"
 
 #include <cstdio>
+#include <ctime>
 
 #include "core/paths.h"
 #include "driver/run_outcomes.h"
@@ -41,12 +42,21 @@ void shutdownRun(RunState& run) {
   interruptCleanupDone();
 }
 
-int endInterruptedRun(RunState& run) {
-  restoreBootCode(run);
-  const int exitCode = reportOutcome(run, DriverOutcome::interrupted);
-  finishRunReport(run, exitCode);
-  shutdownRun(run);
-  return exitCode;
+int endRun(RunState& run, RunExit exit) {
+  if (exit.ending == RunEnding::interrupted) {
+    // Before the status line, so that the line is the last one of the run.
+    restoreBootCode(run);
+    exit.exitCode = reportOutcome(run, DriverOutcome::interrupted);
+  }
+  RunRecord& record = run.record;
+  record.ending = exit.ending;
+  record.exitCode = exit.exitCode;
+  record.interrupted = exit.ending == RunEnding::interrupted;
+  record.rebootRequired = isRebootRequired(run);
+  record.ended = std::time(nullptr);
+  if (exit.writesReport) finishRunReport(run);
+  if (exit.shutsDown) shutdownRun(run);
+  return exit.exitCode;
 }
 
 }  // namespace vornup

@@ -7,6 +7,7 @@
 
 #include "core/exit_codes.h"
 #include "core/run_state.h"
+#include "core/status_line.h"
 #include "driver/run_files.h"
 #include "driver/switches.h"
 #include "selection/image_discovery_scan.h"
@@ -47,20 +48,16 @@ class RunOutcome {
   int value_;
 };
 
-// Where an outcome's message goes: the console (and the log), or standard
-// error for refusals that come before the run may touch its files.
-enum class Channel { console, standardError };
-
-// One row of the table. `message` is a printf format taking the program
-// name, then the detail when `withDetail` is set, then the exit code; null
-// for an outcome that prints nothing. ExitCode::interrupted stands for the
-// code of the interrupt that was recorded (128 + its signal on POSIX).
+// One row of the table. `line` is the status line, its text taking the
+// detail where it names one; no text for an outcome that prints nothing.
+// ExitCode::interrupted stands for the code of the interrupt that was
+// recorded (128 + its signal on POSIX). The channel is standard error for
+// refusals that come before the run may touch its files.
 struct OutcomeRow {
   RunOutcome outcome;
-  const char* message;
-  bool withDetail;
+  StatusLine line;
   ExitCode code;
-  Channel channel = Channel::console;
+  StatusChannel channel = StatusChannel::console;
 };
 
 // The row of `outcome`; null for outcomes that let the run go on.

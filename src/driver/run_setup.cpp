@@ -84,6 +84,9 @@ bool asksOnlyForUsage(int argc, char** argv) {
 
 HostClaim claimHost(RunState& run) {
   HostLockResult lock = run.platform.acquireHostLock();
+  run.record.lock = lock == HostLockResult::acquired           ? HostLockState::held
+                    : lock == HostLockResult::heldByAnotherRun ? HostLockState::heldByAnotherRun
+                                                               : HostLockState::unavailable;
   if (lock == HostLockResult::heldByAnotherRun) return HostClaim::anotherRun;
   // A run without administrator rights cannot make the lock file either; it
   // gets the rights error it always got.

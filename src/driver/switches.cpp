@@ -62,9 +62,9 @@ const SwitchName* findSwitch(const char* text) {
 }
 
 void applySwitch(RunState& run, const SwitchName& found) {
-  run.sw.*found.flag = 1;
-  if (found.alsoFlag != nullptr) run.sw.*found.alsoFlag = 1;
-  run.out.silent = run.sw.silent != 0;
+  run.sw.*found.flag = true;
+  if (found.alsoFlag != nullptr) run.sw.*found.alsoFlag = true;
+  run.out.silent = run.sw.silent;
 }
 
 bool isLogSwitch(const char* text) {
@@ -142,7 +142,7 @@ SwitchOutcome parseReportSwitch(RunState& run, const char* argument, int argc, c
 
 void requestDebugTrace(RunState& run) {
   if (run.sw.debugTraceRequested) return;
-  run.sw.debugTraceRequested = 1;
+  run.sw.debugTraceRequested = true;
   run.out.debugTrace = openFileForWriting(kDebugTraceName, WriteMode::truncate, true);
 }
 
@@ -155,8 +155,8 @@ void readSwitchesForReport(RunState& run, int argc, char** argv) {
     const char* text = argv[i][0] == '/' ? argv[i] + 1 : nullptr;
     if (text == nullptr) continue;
     if (const SwitchName* found = findSwitch(text)) {
-      run.sw.*found->flag = 1;
-      if (found->alsoFlag != nullptr) run.sw.*found->alsoFlag = 1;
+      run.sw.*found->flag = true;
+      if (found->alsoFlag != nullptr) run.sw.*found->alsoFlag = true;
     } else if (isReportSwitch(text) && !run.report.requested()) {
       std::string why;
       const char* fileName = std::strchr(text, '=') + 1;
@@ -204,7 +204,7 @@ SwitchOutcome parseSwitches(RunState& run, int argc, char** argv) {
   }
   if (run.out.debugTrace != nullptr) traceSwitches(run);
   if (argc <= 1) {
-    run.sw.help = 1;
+    run.sw.help = true;
     return SwitchOutcome::accepted;
   }
   return result;

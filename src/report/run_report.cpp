@@ -27,10 +27,10 @@ std::string systemReason() {
   return text != nullptr ? text : "unknown error";
 }
 
-// Writes `document` into a new temporary file and puts it in place of
-// `path`; false with the reason when any step fails (the temporary file is
-// then removed).
-bool writeInPlace(const std::string& path, const std::string& document, std::string& why) {
+// Writes the report of `run` into a new temporary file, one port at a time,
+// and puts it in place of `path`; false with the reason when any step fails
+// (the temporary file is then removed).
+bool writeInPlace(const RunState& run, const std::string& path, std::string& why) {
   const std::string temporary = temporaryPathOf(path);
   errno = 0;
   std::FILE* file = createReportFile(temporary);
@@ -38,7 +38,9 @@ bool writeInPlace(const std::string& path, const std::string& document, std::str
     why = "cannot create " + temporary + ": " + systemReason();
     return false;
   }
-  const bool written = std::fwrite(document.data(), 1, document.size(), file) == document.size();
+  const bool written = writeRunReport(run, [file](const std::string& text) {
+    return std::fwrite(text.data(), 1, text.size(), file) == text.size();
+  });
   const bool flushed = std::fflush(file) == 0;
   const bool closed = std::fclose(file) == 0;
   if (!written || !flushed || !closed) {
@@ -78,24 +80,16 @@ bool acceptRunReport(RunState& run, const std::string& path, int argc, char** ar
   removeReportFile(temporary);
 
   run.report.path = path;
-  run.report.arguments.assign(argv + 1, argv + argc);
-  run.report.started = std::time(nullptr);
   run.report.written = false;
+  run.record.arguments.assign(argv + 1, argv + argc);
   return true;
 }
 
-void finishRunReport(RunState& run, int exitCode, const char* statusText) {
+void finishRunReport(RunState& run) {
   if (!run.report.requested() || run.report.written) return;
   run.report.written = true;
-  RunEnd end;
-  end.exitCode = exitCode;
-  end.statusText = statusText != nullptr
-                       ? std::string(statusText)
-                       : statusTextOf(run.out.lastStatusLine(), run.programName);
-  end.rebootRequired = isRebootRequired(run);
-  end.ended = std::time(nullptr);
   std::string why;
-  if (!writeInPlace(run.report.path, runReportDocument(run, end), why)) {
+  if (!writeInPlace(run, run.report.path, why)) {
     run.out.errorOut(kNotWritten, run.programName, run.report.path.c_str(), why.c_str());
   }
 }

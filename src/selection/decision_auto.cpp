@@ -30,7 +30,7 @@ void decideAutoFirmware(RunState& run, Adapter& adapter) {
   run.out.traceOut(kFirmwareOperation);
   const auto candidate = findFirmwareCandidate(run, adapter);
   if (candidate == run.firmwareList.end()) {
-    noteImageDecision(run, adapter, ImageKind::firmware, ImageDecision::kNoCompatibleImage,
+    noteImageDecision(run, adapter, ImageKind::firmware, ImageDecision::noCompatibleImage,
                       nullptr);
     run.out.traceOut(kNoNewImage);
     printQueryLine(run, adapter, kNoneText, ImageKind::firmware);
@@ -82,16 +82,16 @@ void decideAutoUpdate(RunState& run, Adapter& adapter) {
   }
 }
 
-int updateBootCodeByKind(RunState& run, Adapter& adapter) {
-  int outcome = kDecisionNoImage;
+DecisionResult updateBootCodeByKind(RunState& run, Adapter& adapter) {
+  DecisionResult outcome = DecisionResult::noImage;
   for (const BootCodeKind& kind : kBootCodeKinds) {
     run.out.traceOut("%s", kind.trace);
     const char typeCode[] = {adapter.bcType.c_str()[0], kind.letter, '\0'};
     outcome = tryBootCodeKind(run, typeCode, adapter);
-    if (outcome != kDecisionNoImage && outcome != kDecisionNotNeeded) return outcome;
+    if (outcome != DecisionResult::noImage && outcome != DecisionResult::notNeeded) return outcome;
   }
-  if (outcome == kDecisionNoImage) {
-    noteImageDecision(run, adapter, ImageKind::bootCode, ImageDecision::kNoCompatibleImage,
+  if (outcome == DecisionResult::noImage) {
+    noteImageDecision(run, adapter, ImageKind::bootCode, ImageDecision::noCompatibleImage,
                       nullptr);
     printQueryLine(run, adapter, kNoneText, ImageKind::bootCode);
     if (run.sw.verbose) {
@@ -101,11 +101,11 @@ int updateBootCodeByKind(RunState& run, Adapter& adapter) {
   return outcome;
 }
 
-int tryBootCodeKind(RunState& run, const char* typeCode, Adapter& adapter) {
+DecisionResult tryBootCodeKind(RunState& run, const char* typeCode, Adapter& adapter) {
   const auto image = findImageByTypeCode(typeCode, run.bootList, false);
   if (image == run.bootList.end()) {
     run.out.traceOut(kBootCodeTypeNotFound, typeCode);
-    return kDecisionNoImage;
+    return DecisionResult::noImage;
   }
   ++run.counters.compatibleImageCount;
   run.out.traceOut(kNewImage, image->decodedId.c_str());

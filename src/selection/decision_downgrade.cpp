@@ -33,12 +33,12 @@ bool tryInWalk(RunState& run, Adapter& adapter, const ImageNode& image, ImageKin
                bool pastFailures, Walk& walk) {
   ++run.counters.compatibleImageCount;
   walk.lastTried = &image;
-  const int outcome = decideForImage(run, adapter, image, kind);
-  if (outcome == kDecisionDownloaded) {
+  const DecisionResult outcome = decideForImage(run, adapter, image, kind);
+  if (outcome == DecisionResult::downloaded) {
     walk.downloaded = true;
     return false;
   }
-  return outcome == kDecisionNotNeeded || pastFailures;
+  return outcome == DecisionResult::notNeeded || pastFailures;
 }
 
 // Nothing was downloaded: the query line with the last image tried, and the
@@ -51,7 +51,7 @@ void reportNoDowngrade(RunState& run, const Adapter& adapter, const Walk& walk, 
 
 // No image of the adapter's type at all.
 void reportNoImage(RunState& run, Adapter& adapter, ImageKind kind, const char* note) {
-  noteImageDecision(run, adapter, kind, ImageDecision::kNoCompatibleImage, nullptr);
+  noteImageDecision(run, adapter, kind, ImageDecision::noCompatibleImage, nullptr);
   printQueryLine(run, adapter, kNoneText, kind);
   if (run.sw.verbose) run.out.consoleOut(note, run.programName, adapter.model.c_str());
 }

@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "core/exit_codes.h"
+#include "core/status_line.h"
 #include "platform/host_names.h"
 #include "platform/platform.h"
 #include "tool/command_safety.h"
@@ -42,7 +43,6 @@ constexpr char kExecuteHeading[] = "\n[executeTandrel]\n";
 constexpr char kTraceCommand[] = "%s\n";
 constexpr char kExecuting[] = "\n%s : executing command : %s...";
 constexpr char kResponse[] = "\n%s : command response : \n%s\n";
-constexpr char kUnableToProcess[] = "\n%s : error - unable to process TANDREL - Return Code=%d\n\n";
 constexpr char kTimedOut[] =
     "%s: the command \"%s\" did not end within its time limit of %ld second(s) and was ended\n";
 constexpr char kNotStarted[] = "%s: the management tool could not be started for \"%s\"\n";
@@ -51,7 +51,7 @@ constexpr char kInterrupted[] = "%s: \"%s\" was not run or was ended: the run is
 
 // The step's own line: the run goes on as the rules for the failed step say.
 ToolStep failToolStep(RunState& run) {
-  run.out.consoleOut(kUnableToProcess, run.programName, exitStatus(ExitCode::toolFailure));
+  printStatusLine(run, kToolFailedLine, nullptr, exitStatus(ExitCode::toolFailure));
   return ToolStep{ToolStepOutcome::failed, 0};
 }
 
@@ -136,6 +136,7 @@ bool locateWindowsTandrel(RunState& run, const char* subkey, const char* valueNa
     return false;
   }
   run.toolPath.clear();
+  run.record.toolPath.clear();
   // A path that would not fit toolPath whole would name some other file.
   FixedText<256> file;
   FixedText<256> quoted;
@@ -158,6 +159,7 @@ bool locateWindowsTandrel(RunState& run, const char* subkey, const char* valueNa
     return false;
   }
   run.toolPath = quoted;
+  run.record.toolPath = file.c_str();
   run.out.traceOut(kTracePath, run.toolPath.c_str());
   return true;
 }

@@ -5,8 +5,13 @@
 #include <string>
 
 #include "core/run_state.h"
+#include "core/status_line.h"
 
 namespace vornup {
+
+// The status line of a tool that could not be run or whose reply could not
+// be read: printed where a step fails, and by the adapter list's outcome.
+inline constexpr StatusLine kToolFailedLine = {"\n", " : ", "error - unable to process TANDREL"};
 
 // Fills run.toolPath from the first registry key that names a usable tool;
 // false when neither does (where it looked then goes to standard error,
