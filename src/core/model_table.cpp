@@ -57,7 +57,7 @@ const ModelRow kModelRows[kModelRowCount] = {
 const ModelRow kUnknownModelRow = {kUnknownModelText, "XX", ImageFamily::none};
 
 // clang-format off
-const ModelRule kModelRules[kModelRuleCount] = {
+constexpr ModelRule kModelRules[kModelRuleCount] = {
     // First-generation converged adapter (KX2): one device ID per function.
     {0x3A00, ModelTest::kOtherwise, 0, 0, kRowKC2100},
     {0x3A02, ModelTest::kOtherwise, 0, 0, kRowKC2100},
@@ -128,6 +128,9 @@ const ModelRule kModelRules[kModelRuleCount] = {
     {0x7F10, ModelTest::kSubsystem, 0x1A5C, 0x7F24, kRowKF1604B},
     {0x7F10, ModelTest::kOtherwise, 0, 0, kRowKF1604},
 };
+// The count is written by hand in the header: a table shorter than it would
+// end in rules of zeros.
+static_assert(kModelRules[kModelRuleCount - 1].deviceId != 0, "kModelRuleCount exceeds the table");
 // clang-format on
 
 // clang-format off

@@ -16,6 +16,10 @@ struct StatusLine {
   const char* text;       // printf format of the text, with at most one %s (the detail)
 };
 
+// The text of the status line of a run that found no adapter of a known
+// model (its line ends differ by where the run ends).
+inline constexpr char kNoSupportedAdaptersText[] = "Error - no supported Korvane HBAs found";
+
 // Where a status line goes: the console (and the log), or standard error for
 // refusals that come before the run may touch its files.
 enum class StatusChannel { console, standardError };

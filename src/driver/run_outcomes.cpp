@@ -18,7 +18,7 @@ constexpr OutcomeRow kOutcomes[] = {
      {"\n", ": ", "Error - Korvane command line application kit not installed"},
      ExitCode::toolNotInstalled},
     {DriverOutcome::noAdapters,
-     {"\n", ": ", "Error - no supported Korvane HBAs found"},
+     {"\n", ": ", kNoSupportedAdaptersText},
      ExitCode::noAdapters},
     {DriverOutcome::operationComplete,
      {"\n\n", ": ", "Operation complete"}, ExitCode::success},

@@ -208,12 +208,7 @@ Json runFacts(const RunState& run) {
 
 std::string utcTimeText(std::time_t time) {
   std::tm parts{};
-#ifdef _WIN32
-  const bool known = gmtime_s(&parts, &time) == 0;
-#else
-  const bool known = gmtime_r(&time, &parts) != nullptr;
-#endif
-  if (!known) parts = std::tm{};
+  const bool known = utcCalendarTime(time, parts);
   char text[32];
   if (!known || std::strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%SZ", &parts) == 0) {
     return "1970-01-01T00:00:00Z";

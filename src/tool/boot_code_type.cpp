@@ -8,7 +8,7 @@
 namespace vornup {
 
 // clang-format off
-const BootCodeType kBootCodeTypes[kBootCodeTypeCount] = {
+constexpr BootCodeType kBootCodeTypes[kBootCodeTypeCount] = {
     {0x01, "FB"},
     {0x11, "SB"},
     {0x12, "SO"},
@@ -139,6 +139,9 @@ const BootCodeType kBootCodeTypes[kBootCodeTypeCount] = {
     {0xF6, "WP"},
     {0xF7, "WU"},
 };
+// The count is written by hand in the header: a table shorter than it would
+// end in codes of zeros.
+static_assert(kBootCodeTypes[kBootCodeTypeCount - 1].code != 0, "kBootCodeTypeCount exceeds the table");
 // clang-format on
 
 namespace {

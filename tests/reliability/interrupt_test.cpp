@@ -182,7 +182,7 @@ TEST(KilledRun, NextRunRemovesTheStalePrivateDirectory) {
   EXPECT_FALSE(install.host.tempDirectoryIsEmpty());
   // The tool in its own group finishes its call undisturbed.
   std::this_thread::sleep_for(std::chrono::milliseconds(1200));
-  RunOutcome next = install.run({"/q"});
+  ObservedRun next = install.run({"/q"});
   EXPECT_EQ(next.exitCode, 0) << next.console;
   EXPECT_TRUE(install.host.tempDirectoryIsEmpty());
 }
