@@ -43,7 +43,7 @@ void appendHistory(RunState& run, const RunFacts& facts) {
 
 void writeMetrics(RunState& run, const RunFacts& facts) {
   std::string directory =
-      run.hostRecords.refused ? std::string() : setting(run, kMetricsDirectorySetting);
+      run.record.ending == RunEnding::refused ? std::string() : setting(run, kMetricsDirectorySetting);
   if (!directory.empty() && directory.back() != kPathSeparator && directory.back() != '/') {
     directory += kPathSeparator;
   }
@@ -77,10 +77,10 @@ void sendAudit(RunState& run, const RunFacts& facts) {
 
 }  // namespace
 
-void writeHostRecords(RunState& run, const RunEnd& end) {
+void writeHostRecords(RunState& run) {
   if (run.hostRecords.written) return;
   run.hostRecords.written = true;
-  const RunFacts facts = runFactsOf(run, end);
+  const RunFacts facts = runFactsOf(run);
   if (facts.toolUsed) appendHistory(run, facts);
   writeMetrics(run, facts);
   if (facts.toolUsed) sendAudit(run, facts);

@@ -21,15 +21,13 @@ namespace {
 constexpr char kInitSkipping[] = "ERROR: [initFileImage] - Skipping invalid file = %s\n";
 constexpr char kNotRegularFile[] = "ERROR: [initFileImage] - Not a regular file = %s\n";
 
-bool contains(const char* text, const char* part) { return std::strstr(text, part) != nullptr; }
-
 // The sort key of an FC image: built from the identifier for ALL and PRG
 // names; a name that also says UFI gets none.
 void setFcSortKey(ImageNode& node) {
   const char* name = node.sortedFileName.c_str();
-  if (contains(name, ".UFI")) {
+  if (containsText(name, ".UFI")) {
     node.fcSortKey.set(kNotAvailableText);
-  } else if (contains(name, ".PRG") || contains(name, ".ALL")) {
+  } else if (containsText(name, ".PRG") || containsText(name, ".ALL")) {
     buildFcSortKey(node.decodedId.c_str(), node.fcSortKey);
   }
 }

@@ -396,7 +396,7 @@ class AutoDiscovery : public DecisionFixture {
  protected:
   void SetUp() override {
     DecisionFixture::SetUp();
-    c.run.sw.autoMode = 1;
+    c.run.sw.autoMode = true;
     writeAll(firmwarePath("tf.all"), testimages::kAllIdTF, "282A4");
     writePrg(bootPath("tu.prg"), testimages::kPrgIdTU, "510A3");
   }
@@ -407,7 +407,7 @@ class AutoDiscovery : public DecisionFixture {
 
 struct SwitchCase {
   const char* description;
-  int Switches::*flag;
+  bool Switches::*flag;
   bool firmware;
   bool boot;
 };
@@ -421,7 +421,7 @@ const SwitchCase kSwitchCases[] = {
 TEST_F(AutoDiscovery, SearchesOnlyTheDirectoriesTheOperationNeeds) {
   for (const SwitchCase& t : kSwitchCases) {
     c.run.sw = Switches();
-    c.run.sw.autoMode = 1;
+    c.run.sw.autoMode = true;
     c.run.sw.*t.flag = 1;
     c.run.firmwareList.clear();
     c.run.bootList.clear();
@@ -435,15 +435,15 @@ TEST_F(AutoDiscovery, SearchesOnlyTheDirectoriesTheOperationNeeds) {
 }
 
 TEST_F(AutoDiscovery, DoesNothingOutsideAutomaticMode) {
-  c.run.sw.autoMode = 0;
-  c.run.sw.update = 1;
+  c.run.sw.autoMode = false;
+  c.run.sw.update = true;
   EXPECT_EQ(autoDiscovery(c.run), AutoDiscoveryOutcome::done);
   EXPECT_TRUE(c.run.firmwareList.empty());
   EXPECT_EQ(c.trace(), "");
 }
 
 TEST_F(AutoDiscovery, TracesBothLists) {
-  c.run.sw.update = 1;
+  c.run.sw.update = true;
   ASSERT_EQ(autoDiscovery(c.run), AutoDiscoveryOutcome::done);
   const std::string trace = c.trace();
   EXPECT_TRUE(holds(trace, "\n[Firmware List]\nActual  = tf.all\nDecoded = TF282A4\n\n")) << trace;
@@ -453,7 +453,7 @@ TEST_F(AutoDiscovery, TracesBothLists) {
 TEST_F(AutoDiscovery, EmptyDirectoriesAreNoError) {
   std::filesystem::remove(firmwarePath("tf.all"));
   std::filesystem::remove(bootPath("tu.prg"));
-  c.run.sw.update = 1;
+  c.run.sw.update = true;
   EXPECT_EQ(autoDiscovery(c.run), AutoDiscoveryOutcome::done);
   EXPECT_TRUE(c.run.firmwareList.empty());
   EXPECT_TRUE(c.run.bootList.empty());
@@ -462,7 +462,7 @@ TEST_F(AutoDiscovery, EmptyDirectoriesAreNoError) {
 
 TEST_F(AutoDiscovery, AMissingFirmwareDirectoryEndsTheStep) {
   removeDirectory(c.run.firmwareDirectory);
-  c.run.sw.update = 1;
+  c.run.sw.update = true;
   EXPECT_EQ(autoDiscovery(c.run), AutoDiscoveryOutcome::firmwareDirectoryMissing);
   const std::string trace = c.trace();
   EXPECT_TRUE(holds(trace, "\n[Firmware List]\nFile List is null!\n")) << trace;
@@ -471,14 +471,14 @@ TEST_F(AutoDiscovery, AMissingFirmwareDirectoryEndsTheStep) {
 
 TEST_F(AutoDiscovery, AMissingBootDirectoryIsReported) {
   removeDirectory(c.run.bootDirectory);
-  c.run.sw.update = 1;
+  c.run.sw.update = true;
   EXPECT_EQ(autoDiscovery(c.run), AutoDiscoveryOutcome::bootDirectoryMissing);
   EXPECT_EQ(c.run.firmwareList.size(), 1u);
 }
 
 TEST_F(AutoDiscovery, AMissingDirectoryThatIsNotNeededDoesNotMatter) {
   removeDirectory(c.run.bootDirectory);
-  c.run.sw.forceFw = 1;
+  c.run.sw.forceFw = true;
   EXPECT_EQ(autoDiscovery(c.run), AutoDiscoveryOutcome::done);
 }
 
