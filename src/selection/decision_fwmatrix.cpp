@@ -95,17 +95,18 @@ bool loadNamedImage(RunState& run, const Adapter& adapter, const char* name,
   }
   const FixedText<256>& directory =
       step.kind == ImageKind::firmware ? run.firmwareDirectory : run.bootDirectory;
-  const int status = initFileImage(run, node, directory.c_str(), name, step.kind);
-  switch (status) {
-    case 0:
+  const ImageCheckResult checked = initFileImage(run, node, directory.c_str(), name, step.kind);
+  switch (checked.check) {
+    case ImageCheck::good:
       break;
-    case RM_STATUS_ERROR_READING_RESOURCE:
-      missing.note(ImageReason::imageReadError, step.readError, model, statusBits(status));
+    case ImageCheck::unreadable:
+      missing.note(ImageReason::imageReadError, step.readError, model, statusBits(checked.status));
       return false;
-    case OPEN_FILE_ERROR:
+    case ImageCheck::unopenable:
       missing.note(ImageReason::imageUnopenable, step.openFileError, model, openFileError);
       return false;
-    default:
+    case ImageCheck::notAnImageName:
+    case ImageCheck::invalid:
       missing.note(ImageReason::invalidImage, step.invalidFile, model, openFileError);
       return false;
   }

@@ -133,7 +133,7 @@ TEST_F(ImageFiles, VerifyImageFileRefusesAnUnknownKindAndBadFiles) {
 TEST_F(ImageFiles, InitFileImageFillsTheNodeOfAGoodFile) {
   writeAll(firmwarePath("Tf282a12.all"), testimages::kAllIdTF, "282A12");
   ImageNode node;
-  EXPECT_EQ(initFileImage(c.run, node, c.run.firmwareDirectory.c_str(), "Tf282a12.all", kFw), 0);
+  EXPECT_EQ(initFileImage(c.run, node, c.run.firmwareDirectory.c_str(), "Tf282a12.all", kFw).status, 0);
   EXPECT_STREQ(node.actualFileName.c_str(), "Tf282a12.all");
   EXPECT_STREQ(node.sortedFileName.c_str(), "TF282A12.ALL");
   EXPECT_STREQ(node.decodedId.c_str(), "TF282A12");
@@ -145,7 +145,7 @@ TEST_F(ImageFiles, InitFileImageFillsTheNodeOfAGoodFile) {
 TEST_F(ImageFiles, InitFileImageReadsConvergedVersionsWithMajorThreeAsTwo) {
   writeUfi(firmwarePath("kc.ufi"), "3.2.14.0");
   ImageNode node;
-  EXPECT_EQ(initFileImage(c.run, node, c.run.firmwareDirectory.c_str(), "kc.ufi", kFw), 0);
+  EXPECT_EQ(initFileImage(c.run, node, c.run.firmwareDirectory.c_str(), "kc.ufi", kFw).status, 0);
   EXPECT_STREQ(node.decodedId.c_str(), "3.2.14.0");
   EXPECT_STREQ(node.fcSortKey.c_str(), "N/A");
   EXPECT_EQ(node.imageType, ImageFamily::kx2);
@@ -161,7 +161,10 @@ TEST_F(ImageFiles, InitFileImageRejectsNamesOfTheWrongKindAndUnsafeNames) {
   for (const char* name : {"fw.PRG", "fw%1.all"}) {
     ImageNode node;
     node.actualFileName.set("untouched");
-    EXPECT_EQ(initFileImage(c.run, node, c.run.firmwareDirectory.c_str(), name, kFw), 1) << name;
+    const ImageCheckResult checked =
+        initFileImage(c.run, node, c.run.firmwareDirectory.c_str(), name, kFw);
+    EXPECT_EQ(checked.status, 1) << name;
+    EXPECT_EQ(checked.check, ImageCheck::notAnImageName) << name;
     EXPECT_STREQ(node.actualFileName.c_str(), "untouched");
     EXPECT_EQ(c.trace(),
               std::string("ERROR: [initFileImage] - Skipping invalid file = ") + name + "\n");
@@ -173,18 +176,21 @@ TEST_F(ImageFiles, InitFileImagePassesOnTheVerifierStatus) {
   ImageNode node;
   node.actualFileName.set("untouched");
   const char* dir = c.run.firmwareDirectory.c_str();
-  EXPECT_EQ(initFileImage(c.run, node, dir, "absent.all", kFw), OPEN_FILE_ERROR);
-  const int status = initFileImage(c.run, node, dir, "junk.all", kFw);
-  EXPECT_NE(status, 0);
-  EXPECT_NE(status, 1);
-  EXPECT_EQ(initFileImage(c.run, node, dir, "absent.ufi", kFw), RM_STATUS_ERROR_READING_RESOURCE);
+  EXPECT_EQ(initFileImage(c.run, node, dir, "absent.all", kFw).status, OPEN_FILE_ERROR);
+  const ImageCheckResult junk = initFileImage(c.run, node, dir, "junk.all", kFw);
+  EXPECT_NE(junk.status, 0);
+  EXPECT_NE(junk.status, 1);
+  EXPECT_EQ(junk.check, ImageCheck::invalid);
+  const ImageCheckResult absent = initFileImage(c.run, node, dir, "absent.ufi", kFw);
+  EXPECT_EQ(absent.status, RM_STATUS_ERROR_READING_RESOURCE);
+  EXPECT_EQ(absent.check, ImageCheck::unreadable);
   EXPECT_STREQ(node.actualFileName.c_str(), "untouched");
 }
 
 TEST_F(ImageFiles, InitFileImageNeverOpensADirectory) {
   ASSERT_TRUE(std::filesystem::create_directory(firmwarePath("dir.all")));
   ImageNode node;
-  EXPECT_EQ(initFileImage(c.run, node, c.run.firmwareDirectory.c_str(), "dir.all", kFw),
+  EXPECT_EQ(initFileImage(c.run, node, c.run.firmwareDirectory.c_str(), "dir.all", kFw).status,
             OPEN_FILE_ERROR);
 }
 
