@@ -56,7 +56,7 @@ python3 "$here/make_fleet.py" --scratch "$scratch" --source "$source" --build "$
 # echo's registry is held by another run for the whole test: a process that
 # takes the host's lock (its test lock, vornup-test.lock in the host's folder)
 # and waits (killing it frees the lock).
-( exec 9>>"$scratch/hosts/echo/vornup-test.lock"; flock 9; exec sleep 600 ) &
+( exec 9>>"$scratch/hosts/echo/vornup-test.lock"; flock 9; exec sleep 1800 ) &
 lock_pid=$!
 for _ in $(seq 50); do
   flock -n "$scratch/hosts/echo/vornup-test.lock" true || break
@@ -70,6 +70,11 @@ fi
 export ANSIBLE_LOCAL_TEMP=$scratch/ansible-tmp ANSIBLE_REMOTE_TEMP=$scratch/ansible-tmp
 export ANSIBLE_STDOUT_CALLBACK=json ANSIBLE_NOCOLOR=1 ANSIBLE_RETRY_FILES_ENABLED=0
 export ANSIBLE_HOST_KEY_CHECKING=0 ANSIBLE_DEPRECATION_WARNINGS=0 ANSIBLE_LOCALHOST_WARNING=0
+export ANSIBLE_ASYNC_DIR=$scratch/ansible-async
+# As the README advises for a fleet: modules through one pipe, a known Python.
+export ANSIBLE_PIPELINING=1 ANSIBLE_PYTHON_INTERPRETER=/usr/bin/python3
+# Every host of a batch at once.
+export ANSIBLE_FORKS=8
 
 # play NAME INVENTORY PLAYBOOK [ARGS...]: runs a playbook, keeps its JSON
 # output and exit code under $scratch/runs/NAME.
@@ -101,6 +106,25 @@ python3 "$here/check_fleet.py" quiet --scratch "$scratch"
 echo "== a failing canary"
 python3 "$here/make_fleet.py" --scratch "$scratch" --fresh
 play canary "$scratch/inventory-canary.yml" update-fleet.yml
+python3 "$here/check_fleet.py" canary --scratch "$scratch"
+echo "== a first batch of three with a failing host and two reboots; then the pending reboot"
+python3 "$here/make_fleet.py" --scratch "$scratch" --fresh
+play batch "$scratch/inventory-batch.yml" update-fleet.yml -e '{"vornup_serial": [3, "100%"], "vornup_reboot_allowed": true}'
+python3 "$here/check_fleet.py" batch --scratch "$scratch"
+# bravo's administrator has rebooted it since.
+echo boot-2 >"$scratch/hosts/bravo/boot_id"
+play pending "$scratch/inventory-batch.yml" update-fleet.yml -e '{"vornup_serial": [3, "100%"], "vornup_max_fail_percentage": 100}'
+python3 "$here/check_fleet.py" pending --scratch "$scratch"
+echo "== --limit with two hosts; a variable of the wrong type; a signed baseline"
+python3 "$here/make_fleet.py" --scratch "$scratch" --fresh
+play limit "$scratch/inventory.yml" update-fleet.yml --limit alpha,charlie
+play refused "$scratch/inventory.yml" update-fleet.yml --limit bravo -e vornup_lock_retries=abc
+python3 "$here/check_fleet.py" snapshot --scratch "$scratch" --name after-refused
+# bravo gets a trusted key and a signed baseline that blocks one image.
+signed=$scratch/controller/signed
+play signed "$scratch/inventory.yml" update-fleet.yml --limit bravo \
+  -e "{\"vornup_baseline_src\": \"$signed/baseline.json\", \"vornup_trusted_keys_src\": [\"$signed/fleet-key.pem\"]}"
+python3 "$here/check_fleet.py" limit --scratch "$scratch"
 
 echo "== summary page in Chromium"
 page=$scratch/reports/rollout/fleet-summary.html
@@ -113,6 +137,16 @@ timeout 120 "${chrome[@]}" --window-size=1400,1600 --screenshot="$artefacts/flee
   "file://$page" >/dev/null 2>>"$scratch/chromium.err"
 cp "$page" "$artefacts/fleet-summary.html"
 cp "$scratch/reports/rollout/fleet-summary.csv" "$artefacts/fleet-summary.csv"
+
+echo "== the summary page of 800 generated hosts in Chromium"
+python3 "$here/check_fleet.py" page800 --scratch "$scratch"
+big=$scratch/reports/page800/fleet-summary.html
+timeout 120 "${chrome[@]}" --dump-dom "file://$big" >"$scratch/page800-dom.html" 2>>"$scratch/chromium.err"
+timeout 120 "${chrome[@]}" --dump-dom "file://$big#filter=host0421" >"$scratch/page800-filtered.html" 2>>"$scratch/chromium.err"
+timeout 120 "${chrome[@]}" --window-size=1400,1600 --screenshot="$artefacts/fleet-summary-800.png" \
+  "file://$big" >/dev/null 2>>"$scratch/chromium.err"
+python3 "$here/check_fleet.py" page800 --scratch "$scratch" --dom "$scratch/page800-dom.html" \
+  --screenshot "$artefacts/fleet-summary-800.png"
 
 echo "== assertions"
 python3 "$here/check_fleet.py" check --scratch "$scratch" --dom "$scratch/summary-dom.html" \

@@ -8,14 +8,14 @@ its second line, a run with a completed and a failed download) must fail,
 and name the expected place.
 """
 
-import copy
 import json
 import os
 import sys
 
 import jsonschema
 
-DELETE = object()
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "support"))
+from json_changes import DELETE, changed  # noqa: E402
 
 # What, the path to change, the new value (or DELETE), the place named.
 CHANGES = [
@@ -58,14 +58,7 @@ def main(argv):
     failures = [f"valid line {n}: {e.message}" for n, line in enumerate(valid, 1)
                 for e in validator.iter_errors(line)]
     for name, path, value, expected in CHANGES:
-        line = copy.deepcopy(valid[1])
-        target = line
-        for part in path[:-1]:
-            target = target[part]
-        if value is DELETE:
-            del target[path[-1]]
-        else:
-            target[path[-1]] = value
+        line = changed(valid[1], path, value)
         places = {place(e) for e in validator.iter_errors(line)}
         if not places:
             failures.append(f"{name}: passed")

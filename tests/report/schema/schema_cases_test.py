@@ -20,6 +20,9 @@ import subprocess
 import sys
 import tempfile
 
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "support"))
+from json_changes import DELETE, changed as changed_at  # noqa: E402
+
 BASE = "fwmatrix_update_reboot.json"
 
 # Raw documents: file name, words the checker must print.
@@ -31,8 +34,6 @@ RAW = [
     ("truncated.json", "not JSON"),
     ("raw_control_character.json", "not JSON"),
 ]
-
-DELETE = object()
 
 # Changes to the base report: what, the path to change, the new value (or
 # DELETE), the place the checker must name, words it must print there.
@@ -145,17 +146,10 @@ def special_change(name, report):
 
 
 def changed(base, name, path, value):
+    if path is not None:
+        return changed_at(base, path, value)
     report = copy.deepcopy(base)
-    if path is None:
-        special_change(name, report)
-        return report
-    parent = report
-    for key in path[:-1]:
-        parent = parent[key]
-    if value is DELETE:
-        del parent[path[-1]]
-    else:
-        parent[path[-1]] = value
+    special_change(name, report)
     return report
 
 

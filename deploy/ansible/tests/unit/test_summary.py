@@ -70,10 +70,48 @@ class Summary(unittest.TestCase):
         query_port["images"]["boot_code"]["decision"] = "skipped"
         self.put("q.json", {"ports": [query_port], "exit_code": 0})
         self.put("q.verdict.json", {"changed": False, "failed": False})
+        summary.main(["--reports", self.path, "--skipped=bad"])
+        with open(os.path.join(self.path, "fleet-summary.csv"), newline="") as f:
+            self.assertEqual({r["host"]: r["host_state"] for r in csv.DictReader(f)},
+                             {"q": "nothing to do", "bad": "skipped"})
         summary.main(["--reports", self.path])
         page = self.read("fleet-summary.html")
         self.assertIn('id="below-unknown"', page)
         self.assertIn('data-host="q" data-state="nothing to do"', page)
+
+    def test_last_change_per_adapter(self):
+        def line(when, address, before, after, outcome="downloaded"):
+            return json.dumps({"time": when, "adapters": [{"address": address, "firmware": {
+                "before": before, "after": after, "outcome": outcome}, "boot_code": None}]})
+        history = "\n".join([
+            line("2026-01-01T00:00:00Z", "<10:00&1>", "A", "B"),
+            line("2026-02-01T00:00:00Z", "<10:00&1>", "B", "C"),
+            line("2026-03-01T00:00:00Z", "<10:00&1>", "C", None, "failed"),
+            '{"time": "2026-04-01T00:00:00Z", "adapters": [{"addr', "[1, 2]", ""])
+        downloaded = port(2, "update", "downloaded")
+        downloaded["images"]["firmware"]["refusal"] = None
+        refused = port(3, "update", "failed")
+        refused["images"]["firmware"]["refusal"] = {"reason": "not_listed", "signed_mode": True,
+                                                     "baseline": {"version": 7, "expires": "2027-06-30T00:00:00Z"}}
+        cases = [  # history file, port, last change, refusal
+            (history, port(1, "not_required", "none"), "2026-02-01T00:00:00Z: firmware B -> C", ""),
+            (history, downloaded, "2026-05-01T00:00:00Z: firmware ZF282A4 -> ZF290A1", ""),
+            (None, port(1, "not_required", "none"), "", ""),
+            (None, refused, "", "zf290a1.all: not listed (baseline version 7, expires 2027-06-30T00:00:00Z)"),
+        ]
+        for history_text, p, change, refusal in cases:
+            with self.subTest(port=p["number"], history=history_text is not None):
+                for name in os.listdir(self.path):
+                    os.unlink(os.path.join(self.path, name))
+                if history_text is not None:
+                    self.put("h.history.jsonl", history_text)
+                self.put("h.json", {"ports": [p], "exit_code": 0, "ended": "2026-05-01T00:00:00Z"})
+                summary.main(["--reports", self.path, "--host=h"])
+                with open(os.path.join(self.path, "fleet-summary.csv"), newline="") as f:
+                    row = list(csv.DictReader(f))[0]
+                self.assertEqual((row["last_change"], row["firmware_refusal"]), (change, refusal))
+                if change:
+                    self.assertIn(change.replace("->", "\u2192"), self.read("fleet-summary.html"))
 
 
 if __name__ == "__main__":

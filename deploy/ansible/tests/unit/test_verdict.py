@@ -30,6 +30,12 @@ def report(rc, *outcomes, text="status", reboot=False, interrupted=False, previe
 NONE = image("none", "not_required")
 
 
+def unknown_model(rep):
+    rep["ports"].append({"number": 9, "model": "UNKNOWN_MODEL", "support": "unknown",
+                         "firmware": {"before": "XX100A0"}, "images": {}})
+    return rep
+
+
 class VerdictTable(unittest.TestCase):
     def test_cases(self):
         # (name, report, rc, windows, check_mode, operation, changed, failed, words in msg)
@@ -72,6 +78,36 @@ class VerdictTable(unittest.TestCase):
                 self.assertEqual(v["failed"], failed, v["msg"])
                 for word in words:
                     self.assertIn(word, v["msg"])
+
+    def test_settings_and_what_the_message_shows(self):
+        # (name, report, rc, keyword arguments, failed, words in msg)
+        err = "vornup: the tool did not end within its time limit of 60 second(s)\n"
+        cases = [
+            ("stderr of a failure", report(2, (image("failed"), NONE)), 2, {"stderr": err}, True,
+             ["vornup said: vornup: the tool did not end within its time limit of 60 second(s)"]),
+            ("stderr without a report", None, 4, {"stderr": "a\nb\nc\nd\n"}, True, ["vornup said: b / c / d"]),
+            ("stopped at the time limit", report(143, (NONE, NONE), interrupted=True), 143,
+             {"time_limit": 60, "elapsed": "0:01:00.20"}, True, ["per-host time limit of 60 s"]),
+            ("killed", None, -9, {}, True, ["killed by signal 9"]),
+            ("137 is not an interrupt", None, 137, {}, True, ["does not document"]),
+            ("no adapters, setting off", report(5), 5, {"no_adapters_ok": False}, True, ["exit code 5"]),
+            ("query completed", report(0, (image("none", "skipped"), NONE)), 0, {"operation": "query"},
+             False, ["the query completed"]),
+            ("reboot still pending", report(1, (NONE, NONE)), 1, {"reboot_pending": True}, False, ["still pending"]),
+            ("query beside an unknown model", unknown_model(report(3, (image("none", "skipped"), NONE))), 3,
+             {"operation": "query"}, False, ["1 adapter port(s) of an unknown model"]),
+            ("query of unknown models only", unknown_model(report(2)), 2, {"operation": "query"}, False, ["unknown model"]),
+            ("... where adapters are expected", unknown_model(report(2)), 2,
+             {"operation": "query", "no_adapters_ok": False}, True, ["exit code 2"]),
+            ("query of an unread port", report(3, (image("none", "skipped"), NONE)), 3, {"operation": "query"}, True, []),
+        ]
+        for name, rep, rc, kwargs, failed, words in cases:
+            with self.subTest(name):
+                v = verdict.vornup_verdict(rep, rc, **kwargs)
+                self.assertEqual(v["failed"], failed, v["msg"])
+                for word in words:
+                    self.assertIn(word, v["msg"])
+        self.assertTrue(verdict.vornup_verdict(report(1, (NONE, NONE)), 1, reboot_pending=True)["reboot_required"])
 
     def test_reboot_and_lists(self):
         v = verdict.judge(report(0, (image("downloaded"), image("downloaded", file="zu512a3.prg")), reboot=True), 0)
