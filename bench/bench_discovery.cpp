@@ -25,8 +25,8 @@ using Clock = std::chrono::steady_clock;
 // One discovery as an /auto /update run does it; returns the images listed.
 std::size_t discover(const std::string& install, double& seconds) {
   vornup::RunState run(vornup::hostPlatform());
-  run.sw.autoMode = 1;
-  run.sw.update = 1;
+  run.sw.autoMode = true;
+  run.sw.update = true;
   run.firmwareDirectory.set((install + "/firmware/").c_str());
   run.bootDirectory.set((install + "/boot/").c_str());
   const Clock::time_point start = Clock::now();

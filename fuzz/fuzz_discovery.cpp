@@ -12,8 +12,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
   fuzz::ScriptedTool tool(fuzz::splitReplies(data, size));
   RunState run(tool.platform);
   fuzz::prepareRun(run);
-  run.sw.verbose = 1;
-  run.sw.remote = static_cast<int>(size % 2);
+  run.sw.verbose = true;
+  run.sw.remote = size % 2 != 0;
   if (discoverAdapters(run) == DiscoveryOutcome::listed) {
     if (run.adapterList.size() != run.counters.gHbaCount) fuzz::fail("count", "gHbaCount");
     settleNicPersonalities(run);

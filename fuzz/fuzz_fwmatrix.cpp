@@ -49,9 +49,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
   fuzz::prepareRun(run);
   run.firmwareDirectory.format("%sfirmware/", install.c_str());
   run.bootDirectory.format("%sboot/", install.c_str());
-  run.sw.verbose = 1;
-  run.sw.forceFw = 1;
-  run.sw.forceBios = 1;
+  run.sw.verbose = true;
+  run.sw.forceFw = true;
+  run.sw.forceBios = true;
   run.fwmatrixFile = std::fopen(table.c_str(), "r");
   if (run.fwmatrixFile == nullptr) fuzz::fail("cannot open", table);
 

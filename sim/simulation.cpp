@@ -43,10 +43,18 @@ bool sameField(const Port& a, const Port& b, const char* key) {
   return first != nullptr && second != nullptr && equalsIgnoringCase(*first, *second);
 }
 
-// Functions of one adapter (equal serial number and bus) share its firmware.
+// A serial number that names an adapter: an empty one or "N/A" names none.
+bool hasSerial(const Port& port) {
+  const std::string* serial = port.field("serial");
+  return serial != nullptr && !serial->empty() && *serial != "N/A";
+}
+
+// Functions of one adapter (equal serial number and bus) share its firmware;
+// a port without a serial number is an adapter of its own.
 void installFirmware(Host& host, Port& target, const std::string& version) {
   for (Port& port : host.ports) {
-    if (&port == &target || (sameField(port, target, "serial") && sameField(port, target, "bus"))) {
+    if (&port == &target || (hasSerial(target) && sameField(port, target, "serial") &&
+                             sameField(port, target, "bus"))) {
       port.fields["fw-version"] = version;
     }
   }

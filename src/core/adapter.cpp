@@ -10,6 +10,36 @@
 
 namespace vornup {
 
+namespace {
+
+struct PortTypeName {
+  int32_t cnaType;
+  const char* name;
+};
+
+constexpr PortTypeName kPortTypeNames[] = {
+    {kCnaTypeFc, "FC"},
+    {kCnaTypeNic, "NIC"},
+    {kCnaTypeIscsi, "iSCSI"},
+    {kCnaTypeFcoe, "FCoE"},
+};
+
+}  // namespace
+
+const char* portTypeNameOf(int32_t cnaType) {
+  for (const PortTypeName& entry : kPortTypeNames) {
+    if (entry.cnaType == cnaType) return entry.name;
+  }
+  return kPortTypeNames[0].name;
+}
+
+int32_t cnaTypeOfPortTypeName(const char* name) {
+  for (const PortTypeName& entry : kPortTypeNames) {
+    if (equalsIgnoringCase(name, entry.name)) return entry.cnaType;
+  }
+  return kCnaTypeFc;
+}
+
 Adapter* newAdapterRecord(RunState& run) {
   ++run.counters.gHbaCount;
   std::unique_ptr<Adapter> record(new (std::nothrow) Adapter());
@@ -48,7 +78,17 @@ const char* adapterAddress(const Adapter& a) {
   return portNaming(a) == PortNaming::kMac ? a.mac.c_str() : a.wwn.c_str();
 }
 
+bool hasReadableSerial(const Adapter& a) {
+  const char* serial = a.serialNumber.c_str();
+  return *serial != '\0' && !isPlaceholderText(serial);
+}
+
 bool isSameAdapter(const Adapter& a, const Adapter& b) {
+  if (&a == &b) return true;
+  // Two adapters whose serial numbers could not be read may share a bus
+  // number (other PCI device numbers or segments, which the tool does not
+  // report): without a serial number a record is an adapter of its own.
+  if (!hasReadableSerial(a) || !hasReadableSerial(b)) return false;
   return equalsIgnoringCase(a.serialNumber.c_str(), b.serialNumber.c_str()) && a.bus == b.bus &&
          a.domain == b.domain;
 }

@@ -8,15 +8,26 @@
 
 #include <cstdint>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "core/fixed_text.h"
 #include "core/image_family.h"
-#include "core/port_outcome.h"
+#include "core/image_record.h"
 
 namespace vornup {
 
 struct RunState;
+
+// A read of a port (attributes, PCI data, wakeup, boot code switch) that
+// gave no reply: the port's record then holds placeholders, so the port is a
+// failed port. The first failed read counts.
+struct PortReadFailure {
+  std::string command;  // the tool command, such as "hbaattrib"; empty: none failed
+  std::string reason;
+
+  bool failed() const { return !command.empty(); }
+};
 
 // Protocol of a port (`cnaType`, `personality`).
 enum : int32_t {
@@ -25,6 +36,14 @@ enum : int32_t {
   kCnaTypeIscsi = 4,
   kCnaTypeFcoe = 8,
 };
+
+// The name of a port protocol, as the adapter list's "Port Type" line and
+// the run's records write it ("FC", "NIC", "iSCSI", "FCoE"); "FC" for any
+// other value.
+const char* portTypeNameOf(int32_t cnaType);
+// The protocol a "Port Type" names (ignoring case); Fibre Channel for any
+// name but the converged ones.
+int32_t cnaTypeOfPortTypeName(const char* name);
 
 // Shared download status of the functions of one converged adapter.
 enum : int32_t {
@@ -74,8 +93,8 @@ struct Adapter {
   uint32_t subSysDevID = 0;
   uint32_t subVenDevID = 0;
   // What the run decided and did for each image kind (the run report).
-  ImageOutcome firmwareOutcome;
-  ImageOutcome bootCodeOutcome;
+  ImageRecord firmwareRecord;
+  ImageRecord bootCodeRecord;
   // The first read of the port that failed, if any.
   PortReadFailure readFailure;
 };
@@ -108,8 +127,13 @@ PortNaming portNaming(const Adapter& a);
 // The address the tool knows the port by: the MAC of a port named by MAC,
 // the WWN of every other port.
 const char* adapterAddress(const Adapter& a);
-// Whether two records are functions of one physical adapter: the same serial
-// number (ignoring case) at the same PCI bus and domain.
+// Whether the port's serial number was read: neither empty nor "N/A".
+bool hasReadableSerial(const Adapter& a);
+// Whether two records are functions of one physical adapter: one record, or
+// the same readable serial number (ignoring case) at the same PCI bus and
+// domain. The tool reports no PCI domain, so `domain` stays 0 and separates
+// nothing; a record without a readable serial number is never another
+// record's adapter.
 bool isSameAdapter(const Adapter& a, const Adapter& b);
 // A placeholder address, an unknown model or no firmware version.
 bool hasInvalidIdentity(const Adapter& a);

@@ -57,7 +57,7 @@ const ModelRow kModelRows[kModelRowCount] = {
 const ModelRow kUnknownModelRow = {kUnknownModelText, "XX", ImageFamily::none};
 
 // clang-format off
-const ModelRule kModelRules[kModelRuleCount] = {
+constexpr ModelRule kModelRules[kModelRuleCount] = {
     // First-generation converged adapter (KX2): one device ID per function.
     {0x3A00, ModelTest::kOtherwise, 0, 0, kRowKC2100},
     {0x3A02, ModelTest::kOtherwise, 0, 0, kRowKC2100},
@@ -80,7 +80,7 @@ const ModelRule kModelRules[kModelRuleCount] = {
     {0x5440, ModelTest::kOtherwise, 0, 0, kRowKF821},
     {0x5480, ModelTest::kOtherwise, 0, 0, kRowKF810RevB},
     {0x5500, ModelTest::kOtherwise, 0, 0, kRowKF840M},
-    {0x5540, ModelTest::kFlags, 0x7D8D, 0, kRowKF850F},
+    {0x5540, ModelTest::kFlags, kFamilyFFlags[1], 0, kRowKF850F},
     {0x5540, ModelTest::kOtherwise, 0, 0, kRowKF850},
     {0x5600, ModelTest::kMultiFunction, 0, 0, kRowKF1210},
     {0x5600, ModelTest::kOtherwise, 0, 0, kRowKF1200},
@@ -115,8 +115,8 @@ const ModelRule kModelRules[kModelRuleCount] = {
     {0x7E00, ModelTest::kSubsystem, 0x1734, 0x10F4, kRowKF3202M},
     {0x7E00, ModelTest::kSubsystem, 0x103C, 0x1708, kRowKF3202M},
     {0x7E00, ModelTest::kOtherwise, 0, 0, kRowKF3202},
-    {0x7E40, ModelTest::kFlags, 0x7D80, 0, kRowKF1610F},
-    {0x7E40, ModelTest::kFlags, 0x7D8D, 0, kRowKF1610F},
+    {0x7E40, ModelTest::kFlags, kFamilyFFlags[0], 0, kRowKF1610F},
+    {0x7E40, ModelTest::kFlags, kFamilyFFlags[1], 0, kRowKF1610F},
     {0x7E40, ModelTest::kOtherwise, 0, 0, kRowKF1610},
     // Two device IDs that share their rows.
     {0x7F00, ModelTest::kSubsystem, 0x1A5C, 0x7F22, kRowKF1604B},
@@ -128,6 +128,9 @@ const ModelRule kModelRules[kModelRuleCount] = {
     {0x7F10, ModelTest::kSubsystem, 0x1A5C, 0x7F24, kRowKF1604B},
     {0x7F10, ModelTest::kOtherwise, 0, 0, kRowKF1604},
 };
+// The count is written by hand in the header: a table shorter than it would
+// end in rules of zeros.
+static_assert(kModelRules[kModelRuleCount - 1].deviceId != 0, "kModelRuleCount exceeds the table");
 // clang-format on
 
 // clang-format off

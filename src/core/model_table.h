@@ -36,6 +36,10 @@ extern const ModelRow kModelRows[kModelRowCount];
 // The row of a device ID the table lacks.
 extern const ModelRow kUnknownModelRow;
 
+// The adapter flags that mark an 'F' family variant: its model rows, and
+// the boot code types of such ports (tool/boot_code_type.h).
+constexpr uint32_t kFamilyFFlags[] = {0x7D80, 0x7D8D};
+
 // The test of one rule line.
 enum class ModelTest : uint8_t {
   kSubsystem,        // subVenDevID is `first` and subSysDevID is `second`

@@ -13,27 +13,7 @@ Output::~Output() {
   closeTrace();
 }
 
-namespace {
-
-// Every status line that ends a run names its return code.
-constexpr char kStatusMarker[] = "Return Code=";
-
-}  // namespace
-
-void Output::noteStatusLine(const char* fmt, va_list args) {
-  if (std::strstr(fmt, kStatusMarker) == nullptr) return;
-  char line[512];
-  const int length = std::vsnprintf(line, sizeof line, fmt, args);
-  lastStatusLine_.assign(line, length < 0 ? 0 : std::strlen(line));
-}
-
 void Output::consoleOut(const char* fmt, ...) {
-  {
-    va_list args;
-    va_start(args, fmt);
-    noteStatusLine(fmt, args);
-    va_end(args);
-  }
   // Failed writes to any output are ignored: a full disk must not stop a
   // firmware run half way.
   if (!silent && console != nullptr) {
@@ -66,9 +46,6 @@ void Output::traceOut(const char* fmt, ...) {
 
 void Output::errorOut(const char* fmt, ...) {
   va_list args;
-  va_start(args, fmt);
-  noteStatusLine(fmt, args);
-  va_end(args);
   // A silent run with a log keeps them there; without one, standard error
   // is the only place they can go.
   if (errors != nullptr && !(silent && logFile != nullptr)) {

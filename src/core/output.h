@@ -30,11 +30,6 @@ class Output {
 
   bool tracing() const { return debugTrace != nullptr; }
 
-  // The last status line printed on the console or standard error (the one
-  // that names the return code), as formatted, silent runs included; ""
-  // before the first.
-  const std::string& lastStatusLine() const { return lastStatusLine_; }
-
   // Closes the log file and the trace (each only when open).
   void closeLog();
   void closeTrace();
@@ -51,10 +46,6 @@ class Output {
   // Flushes the console; a write that failed with EPIPE is recorded as an
   // interrupt (platform/interrupts.h).
   void flushConsole();
-  // Keeps a formatted status line (one that names its return code).
-  void noteStatusLine(const char* fmt, va_list args);
-
-  std::string lastStatusLine_;
 };
 
 }  // namespace vornup

@@ -11,13 +11,8 @@ RunState::~RunState() {
   removeTempDirectory(*this);
 }
 
-bool RunState::hasOperationSwitch() const {
-  return sw.rewrite || sw.downgrade || sw.update || sw.forceFw || sw.forceBios;
-}
+bool RunState::hasOperationSwitch() const { return record.hasOperationSwitch(); }
 
-bool RunState::isQueryOnly() const {
-  return sw.query && !(sw.rewrite || sw.downgrade || sw.forceBios || sw.forceFw || sw.update ||
-                       sw.help || sw.autoMode);
-}
+bool RunState::isQueryOnly() const { return record.isQueryOnly(); }
 
 }  // namespace vornup

@@ -15,29 +15,12 @@
 #include "core/image_node.h"
 #include "core/output.h"
 #include "core/report_request.h"
+#include "core/run_record.h"
 
 namespace vornup {
 
 class Platform;
 class ToolRunner;
-
-struct Switches {
-  int autoMode = 0;  // /auto (the word itself is taken by the language)
-  int downgrade = 0;
-  int forceFw = 0;
-  int forceBios = 0;
-  int preview = 0;
-  int query = 0;
-  int remote = 0;
-  int rewrite = 0;
-  int update = 0;
-  int verbose = 0;
-  int silent = 0;
-  int help = 0;
-  int debugTraceRequested = 0;
-  // /timeout=<minutes>: the time limit of one download; 0 when not given.
-  int timeoutMinutes = 0;
-};
 
 // How long one tool command may run: a download, and every other command
 // (a query). The switch /timeout= sets them (toolTimeLimitsFor).
@@ -82,7 +65,10 @@ struct RunState {
 
   Platform& platform;
   Output out;
-  Switches sw;
+  // The facts of the run (core/run_record.h); the switches and the adapter
+  // list below are its own.
+  RunRecord record;
+  Switches& sw = record.switches;
   Counters counters;
 
   // Names, set by initRunState.
@@ -132,7 +118,7 @@ struct RunState {
   // History, metrics and system log records, written when the run ends.
   HostRecords hostRecords;
 
-  AdapterList adapterList;
+  AdapterList& adapterList = record.ports;
   ImageList firmwareList;
   ImageList bootList;
 

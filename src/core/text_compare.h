@@ -1,7 +1,9 @@
-// ASCII text comparisons that ignore letter case. Only a-z and A-Z fold:
+// ASCII text comparisons, most of them ignoring letter case. Only a-z and A-Z fold:
 // serial numbers, model names and file names are compared byte for byte
 // otherwise, whatever the C library's locale says.
 #pragma once
+
+#include <cstring>
 
 namespace vornup {
 
@@ -21,6 +23,11 @@ inline bool equalsIgnoringCase(const char* a, const char* b) {
     ++b;
   }
   return asciiUpper(*a) == asciiUpper(*b);
+}
+
+// Whether `part` occurs in `text`, byte for byte.
+inline bool containsText(const char* text, const char* part) {
+  return std::strstr(text, part) != nullptr;
 }
 
 }  // namespace vornup

@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <ctime>
 #include <filesystem>
 #include <string>
 #include <system_error>
@@ -42,20 +43,10 @@ constexpr char kStatusPreview[] = "Preview";
 constexpr char kSucceededMarker[] = "Complete";
 constexpr char kRebootMarker[] = "reboot";
 
-// Reasons of failed downloads in the run report.
-constexpr char kImageMissingReason[] = "the image file was not found: ";
-constexpr char kToolFailedReason[] = "the tool did not report a completed download";
-constexpr char kNotAttemptedReason[] = "not attempted: the run was interrupted";
 constexpr char kNotAttemptedNote[] =
     "%s: the %s download of %s to %s was not attempted: the run was interrupted\n";
-constexpr char kSharedFailedReason[] =
-    "the download through another function of the same adapter failed";
-
 // An image the baseline refuses: the program, the file, the reason.
 constexpr char kRefusedNote[] = "%s: image %s refused: %s; it was not downloaded\n";
-
-constexpr int kResultDownloaded = 0;
-constexpr int kResultFailed = 1;
 
 // What differs between a firmware and a boot code download.
 struct DownloadKind {
@@ -109,13 +100,13 @@ const char* ownName(const char* path) {
 // downloaded.
 bool passesBaseline(RunState& run, const Adapter& adapter, const ImageNode& image,
                     const DownloadKind& kind, const char* bytes, const char* source,
-                    ImageOutcome& outcome) {
+                    ImageRecord& record) {
   Sha256Digest digest;
-  outcome.sha256 = sha256OfFile(bytes, digest) ? hexDigest(digest) : std::string();
-  outcome.refusal = judgeImage(run.baseline, outcome.sha256, ownName(image.actualFileName.c_str()),
-                               kind.imageKind, adapter.model.c_str());
-  if (outcome.refusal == ImageRefusal::none) return true;
-  const std::string why = refusalText(outcome.refusal, run.baseline);
+  record.sha256 = sha256OfFile(bytes, digest) ? hexDigest(digest) : std::string();
+  record.refusal = judgeImage(run.baseline, record.sha256, ownName(image.actualFileName.c_str()),
+                              kind.imageKind, adapter.model.c_str());
+  if (record.refusal == ImageRefusal::none) return true;
+  const std::string why = refusalText(record.refusal, run.baseline);
   run.out.errorOut(kRefusedNote, run.programName, source, why.c_str());
   run.out.traceOut(kRefusedNote, run.programName, source, why.c_str());
   return false;
@@ -125,11 +116,11 @@ bool passesBaseline(RunState& run, const Adapter& adapter, const ImageNode& imag
 // copy for `address`; the result is judged by the tool's output alone. A
 // copy that is not the verified image fails the download without the tool,
 // with `refusal` saying why, and so does a copy the baseline refuses
-// (outcome.refusal). After an interrupt nothing is copied or run and
+// (record.refusal). After an interrupt nothing is copied or run and
 // `notAttempted` is set.
 bool runDownloadCommand(RunState& run, const Adapter& adapter, const char* address,
                         const char* source, const ImageNode& image, const DownloadKind& kind,
-                        ImageCopyOutcome& refusal, ImageOutcome& outcome, bool& notAttempted) {
+                        ImageCopyOutcome& refusal, ImageRecord& record, bool& notAttempted) {
   notAttempted = interruptRequested();
   if (notAttempted) return false;
   ImageCopy copy;
@@ -138,7 +129,7 @@ bool runDownloadCommand(RunState& run, const Adapter& adapter, const char* addre
     reportImageCopyFailure(run, source, refusal);
     return false;
   }
-  if (!passesBaseline(run, adapter, image, kind, copy.path(), source, outcome)) return false;
+  if (!passesBaseline(run, adapter, image, kind, copy.path(), source, record)) return false;
   FixedText<512> shown;
   shown.format(kDownloadCommand, address, copy.path());
   run.out.traceOut(kind.commandTrace, run.toolFileName, shown.c_str());
@@ -148,49 +139,47 @@ bool runDownloadCommand(RunState& run, const Adapter& adapter, const char* addre
   return !notAttempted && toolReported(run, kSucceededMarker);
 }
 
-void noteImageMissing(ImageOutcome& outcome, const char* imagePath) {
-  outcome.noteDownload(DownloadOutcome::kFailed, (kImageMissingReason + std::string(imagePath)).c_str());
-}
-
-// The run report's record of a download the tool was asked for (or, under
-// /p, only shown): the tool's reply names a failure; an image copy that was
-// refused names the file and why.
-void noteToolOutcome(const RunState& run, ImageOutcome& outcome, bool succeeded,
+// The record of a download the tool was asked for (or, under /p, only
+// shown): a failure keeps the tool's reply; an image copy that was refused
+// names the file and why, an image the baseline refused the refusal.
+void noteToolOutcome(const RunState& run, ImageRecord& record, bool succeeded,
                      bool notAttempted, ImageCopyOutcome refusal, const char* imagePath) {
-  if (outcome.refusal != ImageRefusal::none) {
-    outcome.noteDownload(DownloadOutcome::kFailed, refusalText(outcome.refusal, run.baseline).c_str());
+  if (record.refusal != ImageRefusal::none) {
+    record.noteDownload(DownloadOutcome::failed, ImageReason::baselineRefused,
+                        refusalText(record.refusal, run.baseline).c_str());
   } else if (run.sw.preview) {
-    outcome.noteDownload(DownloadOutcome::kPreviewed);
+    record.noteDownload(DownloadOutcome::previewed);
   } else if (notAttempted) {
-    outcome.noteDownload(DownloadOutcome::kNotAttempted, kNotAttemptedReason);
+    record.noteDownload(DownloadOutcome::notAttempted, ImageReason::interrupted);
   } else if (succeeded) {
-    outcome.noteDownload(DownloadOutcome::kDownloaded);
+    record.noteDownload(DownloadOutcome::downloaded);
   } else if (refusal != ImageCopyOutcome::kReady) {
-    outcome.noteDownload(DownloadOutcome::kFailed,
-                         (imageCopyRefusal(refusal) + std::string(imagePath)).c_str());
+    record.noteDownload(DownloadOutcome::failed, imageCopyRefusal(refusal), imagePath);
   } else {
-    outcome.noteDownload(DownloadOutcome::kFailed, kToolFailedReason, run.toolOutput.c_str());
+    record.noteDownload(DownloadOutcome::failed, ImageReason::toolFailed, nullptr,
+                        run.toolOutput.c_str());
   }
 }
 
 // A converged function whose adapter was already downloaded through another
 // function: report the shared outcome without running the tool again.
-int reportSharedOutcome(RunState& run, Adapter& adapter, const ImageNode& image) {
+DownloadResult reportSharedOutcome(RunState& run, Adapter& adapter, const ImageNode& image) {
   Counters& c = run.counters;
   --c.cnaFwDownloadCount;
   formatResultLine(adapter.fwResultLine, adapter, image.decodedId.c_str(), kFirmwareDownload.label,
                    adapter.fwVersion.c_str(), image.actualFileName.c_str());
-  int result = kResultDownloaded;
+  DownloadResult result = DownloadResult::done;
   if (adapter.downloadStat == kDownloadSucceeded) {
     adapter.fwResultLine.append(run.sw.preview ? kStatusPreview : kStatusSuccess);
-    adapter.firmwareOutcome.noteDownload(run.sw.preview ? DownloadOutcome::kPreviewed
-                                                        : DownloadOutcome::kDownloaded);
+    adapter.firmwareRecord.noteDownload(run.sw.preview ? DownloadOutcome::previewed
+                                                       : DownloadOutcome::downloaded);
   } else {
-    adapter.firmwareOutcome.noteDownload(DownloadOutcome::kFailed, kSharedFailedReason);
+    adapter.firmwareRecord.noteDownload(DownloadOutcome::failed,
+                                        ImageReason::sharedDownloadFailed);
     adapter.fwResultLine.append(run.sw.preview ? kStatusPreview : kStatusError);
     ++c.downloadErrorCount;
     ++c.cnaFwErrorCount;
-    result = kResultFailed;
+    result = DownloadResult::failed;
   }
   adapter.fwResultLine.append("\n");
   run.out.consoleOut("%s", adapter.fwResultLine.c_str());
@@ -202,14 +191,14 @@ int reportSharedOutcome(RunState& run, Adapter& adapter, const ImageNode& image)
 // The download skeleton both kinds share. Firmware of the converged family
 // records its outcome for the whole physical adapter; boot code that was
 // found disabled is disabled again afterwards.
-int executeKindDownload(RunState& run, Adapter& adapter, const ImageNode& image,
-                        const DownloadKind& kind) {
+DownloadResult executeKindDownload(RunState& run, Adapter& adapter, const ImageNode& image,
+                                   const DownloadKind& kind) {
   Counters& c = run.counters;
   const bool firmware = kind.imageKind == ImageKind::firmware;
   const bool converged = firmware && isConvergedFamily(adapter);
   FixedText<256>& resultLine = firmware ? adapter.fwResultLine : adapter.bootResultLine;
   const char* installed = firmware ? adapter.fwVersion.c_str() : adapter.bcVersion.c_str();
-  ImageOutcome& reportOutcome = firmware ? adapter.firmwareOutcome : adapter.bootCodeOutcome;
+  ImageRecord& record = imageRecordOf(adapter, kind.imageKind);
   ++c.downloadCount;
   run.out.traceOut("%s", kind.heading);
   (firmware ? adapter.fwAttempted : adapter.bootAttempted) = 1;
@@ -227,10 +216,10 @@ int executeKindDownload(RunState& run, Adapter& adapter, const ImageNode& image,
       ++c.cnaFwErrorCount;
     }
     resultLine.append(kind.missingStatus);
-    noteImageMissing(reportOutcome, imagePath.c_str());
+    record.noteDownload(DownloadOutcome::failed, ImageReason::imageMissing, imagePath.c_str());
     run.out.consoleOut("%s", resultLine.c_str());
     if (firmware) run.out.traceOut("%s", resultLine.c_str());
-    return kResultFailed;
+    return DownloadResult::failed;
   }
 
   if (converged && adapter.downloadStat != kDownloadNone) {
@@ -243,24 +232,26 @@ int executeKindDownload(RunState& run, Adapter& adapter, const ImageNode& image,
   if (run.sw.preview) {
     run.out.traceOut("%s", kind.previewTrace);
     // What the baseline would refuse shows as a failed download.
-    passesBaseline(run, adapter, image, kind, imagePath.c_str(), imagePath.c_str(), reportOutcome);
+    passesBaseline(run, adapter, image, kind, imagePath.c_str(), imagePath.c_str(), record);
   } else {
     // Boot code goes to the port's WWN, firmware to the address the tool
     // knows the port by.
     const char* address = firmware ? adapterAddress(adapter) : adapter.wwn.c_str();
+    record.downloadStarted = std::time(nullptr);
     succeeded = runDownloadCommand(run, adapter, address, imagePath.c_str(), image, kind, refusal,
-                                   reportOutcome, notAttempted);
+                                   record, notAttempted);
+    record.downloadEnded = std::time(nullptr);
     if (notAttempted) {
       run.out.errorOut(kNotAttemptedNote, run.programName, firmware ? "firmware" : "boot code",
                        image.actualFileName.c_str(), address);
     }
   }
-  const bool refused = reportOutcome.refusal != ImageRefusal::none;
+  const bool refused = record.refusal != ImageRefusal::none;
 
   formatResultLine(resultLine, adapter, image.decodedId.c_str(), kind.label, installed,
                    image.actualFileName.c_str());
-  noteToolOutcome(run, reportOutcome, succeeded, notAttempted, refusal, imagePath.c_str());
-  int result = kResultDownloaded;
+  noteToolOutcome(run, record, succeeded, notAttempted, refusal, imagePath.c_str());
+  DownloadResult result = DownloadResult::done;
   if (run.sw.preview && !refused) {
     if (firmware) adapter.downloadStat = kDownloadSucceeded;
     resultLine.append(kStatusPreview);
@@ -277,7 +268,7 @@ int executeKindDownload(RunState& run, Adapter& adapter, const ImageNode& image,
     }
     ++c.downloadErrorCount;
     resultLine.append(kStatusError);
-    result = kResultFailed;
+    result = DownloadResult::failed;
   }
   if (converged) updateCNAdownloadStatus(run, adapter);
   resultLine.append("\n");
@@ -291,16 +282,17 @@ int executeKindDownload(RunState& run, Adapter& adapter, const ImageNode& image,
 
 }  // namespace
 
-int executeDownload(RunState& run, Adapter& adapter, const ImageNode& image, ImageKind kind) {
+DownloadResult executeDownload(RunState& run, Adapter& adapter, const ImageNode& image,
+                               ImageKind kind) {
   return kind == ImageKind::firmware ? executeFwDownload(run, adapter, image)
                                      : executeBiosDownload(run, adapter, image);
 }
 
-int executeFwDownload(RunState& run, Adapter& adapter, const ImageNode& image) {
+DownloadResult executeFwDownload(RunState& run, Adapter& adapter, const ImageNode& image) {
   return executeKindDownload(run, adapter, image, kFirmwareDownload);
 }
 
-int executeBiosDownload(RunState& run, Adapter& adapter, const ImageNode& image) {
+DownloadResult executeBiosDownload(RunState& run, Adapter& adapter, const ImageNode& image) {
   return executeKindDownload(run, adapter, image, kBootCodeDownload);
 }
 

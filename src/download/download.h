@@ -8,12 +8,16 @@
 
 namespace vornup {
 
-// Downloads the image of the kind `kind`: 0 when the image was downloaded (or
-// previewed, or already downloaded through another function of the same
-// converged adapter), 1 otherwise.
-int executeDownload(RunState& run, Adapter& adapter, const ImageNode& image, ImageKind kind);
-int executeFwDownload(RunState& run, Adapter& adapter, const ImageNode& image);
-int executeBiosDownload(RunState& run, Adapter& adapter, const ImageNode& image);
+// How a download ended: done when the image was downloaded (or previewed, or
+// already downloaded through another function of the same converged
+// adapter), failed otherwise. The port's image record says more.
+enum class DownloadResult { done, failed };
+
+// Downloads the image of the kind `kind`.
+DownloadResult executeDownload(RunState& run, Adapter& adapter, const ImageNode& image,
+                               ImageKind kind);
+DownloadResult executeFwDownload(RunState& run, Adapter& adapter, const ImageNode& image);
+DownloadResult executeBiosDownload(RunState& run, Adapter& adapter, const ImageNode& image);
 
 // Copies the adapter's downloadStat to every function of the same physical
 // adapter (isSameAdapter).

@@ -13,28 +13,28 @@ namespace vornup {
 
 namespace {
 
-// What a refused copy says: on standard error and in the trace (program
-// name, then the file), and in the run report (the file's path follows).
+// What a refused copy says on standard error and in the trace (program
+// name, then the file), and the reason the run record keeps.
 struct Refusal {
   ImageCopyOutcome outcome;
   const char* note;
-  const char* reason;
+  ImageReason reason;
 };
 
 // clang-format off
 constexpr Refusal kRefusals[] = {
     {ImageCopyOutcome::kMissing,
      "%s: image %s is gone; it was not downloaded\n",
-     "the image file was not found: "},
+     ImageReason::imageMissing},
     {ImageCopyOutcome::kUnreadable,
      "%s: image %s is no longer a readable regular file; it was not downloaded\n",
-     "the image file is no longer a readable regular file: "},
+     ImageReason::imageUnreadable},
     {ImageCopyOutcome::kCopyFailed,
      "%s: image %s could not be copied into the private directory; it was not downloaded\n",
-     "the image could not be copied into the private directory: "},
+     ImageReason::imageCopyFailed},
     {ImageCopyOutcome::kChanged,
      "%s: image %s changed after it was verified; it was not downloaded\n",
-     "the image changed after it was verified: "},
+     ImageReason::imageChanged},
 };
 // clang-format on
 
@@ -114,9 +114,9 @@ ImageCopyOutcome ImageCopy::make(RunState& run, const char* source, const ImageN
   return ImageCopyOutcome::kReady;
 }
 
-const char* imageCopyRefusal(ImageCopyOutcome outcome) {
+ImageReason imageCopyRefusal(ImageCopyOutcome outcome) {
   const Refusal* refusal = refusalOf(outcome);
-  return refusal != nullptr ? refusal->reason : "";
+  return refusal != nullptr ? refusal->reason : ImageReason::none;
 }
 
 void reportImageCopyFailure(RunState& run, const char* source, ImageCopyOutcome outcome) {

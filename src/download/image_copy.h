@@ -10,6 +10,7 @@
 
 #include "core/fixed_text.h"
 #include "core/image_node.h"
+#include "core/image_record.h"
 #include "images/image_formats.h"
 
 namespace vornup {
@@ -45,9 +46,9 @@ class ImageCopy {
   bool made_ = false;
 };
 
-// Why a copy was refused, for the run report: a text to which the image's
-// path is appended ("the image changed after it was verified: ").
-const char* imageCopyRefusal(ImageCopyOutcome outcome);
+// Why a copy was refused, as the run record keeps it (none for a copy that
+// is ready).
+ImageReason imageCopyRefusal(ImageCopyOutcome outcome);
 
 // Writes why the download of `source` was refused to standard error and to
 // the debug trace.

@@ -4,27 +4,24 @@
 
 #include "core/exit_codes.h"
 #include "core/run_state.h"
+#include "core/status_line.h"
 #include "report/run_report.h"
 
 namespace vornup {
 
 namespace {
 
-constexpr char kAllFailedLine[] = "\n\n%s: Error - all required %s failed - Return Code=%d\n\n";
-constexpr char kSomeFailedLine[] = "\n\n%s: Error - some required %s failed - Return Code=%d\n\n";
-constexpr char kAllSucceededLine[] = "\n\n%s: All required %s succeeded - Return Code=%d\n\n";
-constexpr char kNoneRequiredLine[] = "\n\n%s: No %s required - Return Code=%d\n\n";
-constexpr char kUnknownStatusLine[] = "\n%s: Unknown status - %s - Return Code=%d\n\n";
-constexpr char kNoSupportedHbaLine[] =
-    "\n\n%s: Error - no supported Korvane HBAs found - Return Code=%d\n\n";
-constexpr char kNoFirmwareLine[] = "\n\n%s: No compatible firmware found - Return Code=%d\n\n";
-constexpr char kNoFirmwareOrBootCodeLine[] =
-    "\n\n%s: No compatible firmware or boot code found - Return Code=%d\n\n";
-constexpr char kNoFirmwareAndOrBootCodeLine[] =
-    "\n\n%s: No compatible firmware and/or boot code found - Return Code=%d\n\n";
-constexpr char kNoBootCodeLine[] = "\n\n%s: No compatible boot code found - Return Code=%d\n\n";
-constexpr char kNoBootCodeSupportLine[] =
-    "\n\n%s: Installed adapters do not support boot code downloads - Return Code=%d\n\n";
+constexpr StatusLine kAllFailedLine = {"\n\n", ": ", "Error - all required %s failed"};
+constexpr StatusLine kSomeFailedLine = {"\n\n", ": ", "Error - some required %s failed"};
+constexpr StatusLine kAllSucceededLine = {"\n\n", ": ", "All required %s succeeded"};
+constexpr StatusLine kNoneRequiredLine = {"\n\n", ": ", "No %s required"};
+constexpr StatusLine kUnknownStatusLine = {"\n", ": ", "Unknown status - %s"};
+constexpr StatusLine kNoSupportedHbaLine = {"\n\n", ": ", kNoSupportedAdaptersText};
+constexpr StatusLine kNoFirmwareLine = {"\n\n", ": ", "No compatible firmware found"};
+constexpr StatusLine kNoFirmwareOrBootCodeLine = {"\n\n", ": ", "No compatible firmware or boot code found"};
+constexpr StatusLine kNoFirmwareAndOrBootCodeLine = {"\n\n", ": ", "No compatible firmware and/or boot code found"};
+constexpr StatusLine kNoBootCodeLine = {"\n\n", ": ", "No compatible boot code found"};
+constexpr StatusLine kNoBootCodeSupportLine = {"\n\n", ": ", "Installed adapters do not support boot code downloads"};
 constexpr char kRebootNotice[] = "Please reboot system to activate new firmware.\n";
 
 // One rule of the attempts-and-failures tables: the first rule whose
@@ -34,7 +31,7 @@ struct CountRule {
   bool (*holds)(uint16_t attempts, uint16_t failures);
   ExitCode code;
   ExitCode codeWithUnsupported;
-  const char* line;
+  StatusLine line;
 };
 
 bool allFailed(uint16_t attempts, uint16_t failures) {
@@ -71,29 +68,29 @@ struct OperationNoun {
 };
 
 constexpr OperationNoun kOperationNouns[] = {
-    {[](const Switches& sw) { return sw.update != 0; }, "updates"},
-    {[](const Switches& sw) { return sw.rewrite != 0; }, "rewrites"},
-    {[](const Switches& sw) { return sw.downgrade != 0; }, "downgrades"},
-    {[](const Switches& sw) { return sw.forceFw != 0 && sw.forceBios != 0; },
+    {[](const Switches& sw) { return sw.update; }, "updates"},
+    {[](const Switches& sw) { return sw.rewrite; }, "rewrites"},
+    {[](const Switches& sw) { return sw.downgrade; }, "downgrades"},
+    {[](const Switches& sw) { return sw.forceFw && sw.forceBios; },
      "firmware and/or boot code downloads"},
-    {[](const Switches& sw) { return sw.forceFw != 0; }, "firmware downloads"},
-    {[](const Switches& sw) { return sw.forceBios != 0; }, "boot code downloads"},
+    {[](const Switches& sw) { return sw.forceFw; }, "firmware downloads"},
+    {[](const Switches& sw) { return sw.forceBios; }, "boot code downloads"},
 };
 
 // The line of a run that found known adapters but no image for them, by the
 // force switches and by whether any adapter takes a separate boot code.
 struct NoImageLine {
-  int forceFw;
-  int forceBios;
-  const char* withoutBootCapable;
-  const char* withBootCapable;
+  bool forceFw;
+  bool forceBios;
+  StatusLine withoutBootCapable;
+  StatusLine withBootCapable;
 };
 
 constexpr NoImageLine kNoImageLines[] = {
-    {1, 1, kNoFirmwareLine, kNoFirmwareOrBootCodeLine},
-    {1, 0, kNoFirmwareLine, kNoFirmwareLine},
-    {0, 1, kNoBootCodeSupportLine, kNoBootCodeLine},
-    {0, 0, kNoFirmwareLine, kNoFirmwareAndOrBootCodeLine},
+    {true, true, kNoFirmwareLine, kNoFirmwareOrBootCodeLine},
+    {true, false, kNoFirmwareLine, kNoFirmwareLine},
+    {false, true, kNoBootCodeSupportLine, kNoBootCodeLine},
+    {false, false, kNoFirmwareLine, kNoFirmwareAndOrBootCodeLine},
 };
 
 template <std::size_t N>
@@ -108,7 +105,7 @@ int printCountStatus(RunState& run, const CountRule (&rules)[N], uint16_t attemp
   }
   ExitCode code =
       run.counters.unsupportedCount != 0 ? chosen->codeWithUnsupported : chosen->code;
-  run.out.consoleOut(chosen->line, run.programName, noun, exitStatus(code));
+  printStatusLine(run, chosen->line, noun, exitStatus(code));
   return exitStatus(code);
 }
 
@@ -122,21 +119,21 @@ const char* operationNoun(const Switches& sw) {
 int printNoImageStatus(RunState& run) {
   const Counters& c = run.counters;
   ExitCode code;
-  const char* line = kNoSupportedHbaLine;
+  StatusLine line = kNoSupportedHbaLine;
   if (c.knownHbaCount == 0) {
     code = ExitCode::noAdapters;
   } else if (c.gHbaCount == c.unsupportedCount) {
     code = ExitCode::everyAdapterUnsupported;
   } else {
     code = c.unsupportedCount != 0 ? ExitCode::noCompatibleImageWithUnsupported : ExitCode::noCompatibleImage;
-    int forceFw = run.sw.forceFw != 0 ? 1 : 0;
-    int forceBios = run.sw.forceBios != 0 ? 1 : 0;
+    const bool forceFw = run.sw.forceFw;
+    const bool forceBios = run.sw.forceBios;
     for (const NoImageLine& entry : kNoImageLines) {
       if (entry.forceFw != forceFw || entry.forceBios != forceBios) continue;
       line = c.bootCapableCount != 0 ? entry.withBootCapable : entry.withoutBootCapable;
     }
   }
-  run.out.consoleOut(line, run.programName, exitStatus(code));
+  printStatusLine(run, line, nullptr, exitStatus(code));
   return exitStatus(code);
 }
 

@@ -1,6 +1,8 @@
 #include "driver/run_files.h"
 
 #include <cstdio>
+#include <ctime>
+#include <string>
 
 #include "core/paths.h"
 #include "driver/reports_status.h"
@@ -42,14 +44,31 @@ void shutdownRun(RunState& run) {
   interruptCleanupDone();
 }
 
-int endInterruptedRun(RunState& run) {
-  restoreBootCode(run);
-  const int exitCode = reportOutcome(run, DriverOutcome::interrupted);
-  // A download that converged before the interrupt may still need a reboot.
-  rebootNotice(run);
-  const int code = endWithReport(run, exitCode);
-  shutdownRun(run);
-  return code;
+int endRun(RunState& run, RunExit exit) {
+  if (exit.ending == RunEnding::interrupted) {
+    // Before the status line, so that the line is the last one of the run.
+    restoreBootCode(run);
+    exit.exitCode = reportOutcome(run, DriverOutcome::interrupted);
+    // A download that converged before the interrupt may still need a reboot.
+    rebootNotice(run);
+  }
+  RunRecord& record = run.record;
+  record.ending = exit.ending;
+  record.exitCode = exit.exitCode;
+  record.interrupted = exit.ending == RunEnding::interrupted;
+  record.rebootRequired = isRebootRequired(run);
+  record.ended = std::time(nullptr);
+  const std::string reportPath = run.report.path;
+  if (exit.writesReport && !finishRunReport(run)) {
+    // Codes that a deployment tool reads as "try again" or "stopped" stand.
+    if (!record.interrupted && exit.exitCode != exitStatus(ExitCode::anotherRunInProgress)) {
+      record.exitCode = reportOutcome(run, SwitchOutcome::reportUnwritable, reportPath.c_str());
+    }
+    // The host's records, held back, tell the code the run ends with.
+    finishRunReport(run);
+  }
+  if (exit.shutsDown) shutdownRun(run);
+  return record.exitCode;
 }
 
 }  // namespace vornup

@@ -17,9 +17,20 @@ FwmatrixOutcome openFwmatrix(RunState& run);
 // directory.
 void shutdownRun(RunState& run);
 
-// The end of an interrupted run: boot code set back, the status line
-// "run interrupted" on the console and in the log, the shutdown step; returns
-// the interrupt's exit code (128 + signal on POSIX, 1602 on Windows).
-int endInterruptedRun(RunState& run);
+// How the steps of a run ended, for its one way out (endRun).
+struct RunExit {
+  RunEnding ending = RunEnding::completed;
+  // The exit code of the status line the steps printed (not used for an
+  // interrupted run: its own line gives it).
+  int exitCode = 0;
+  bool writesReport = true;   // a switch error or the usage text writes none
+  bool shutsDown = true;      // the shutdown step (refusals before the switches skip it)
+};
+
+// The one way out of every run: for an interrupted run sets back the boot
+// code and prints "run interrupted" (its code: 128 + signal on POSIX, 1602 on
+// Windows); notes the end, exit code, reboot and interrupt in the run record;
+// writes the run report once; then the shutdown step. Returns the exit code.
+int endRun(RunState& run, RunExit exit);
 
 }  // namespace vornup

@@ -1,7 +1,6 @@
 #include "driver/run_outcomes.h"
 
 #include "platform/interrupts.h"
-#include "report/run_report.h"
 
 namespace vornup {
 namespace {
@@ -9,89 +8,85 @@ namespace {
 // clang-format off
 constexpr OutcomeRow kOutcomes[] = {
     {DriverOutcome::insufficientPrivileges,
-     "\n%s: Error - insufficient privileges - Return Code=%d\n\n", false,
+     {"\n", ": ", "Error - insufficient privileges"},
      ExitCode::insufficientPrivileges},
     {DriverOutcome::invalidSwitchOptions,
-     "\n%s: Error - invalid switch options - Return Code=%d\n\n", false,
+     {"\n", ": ", "Error - invalid switch options"},
      ExitCode::invalidSwitchOptions},
     {DriverOutcome::toolNotInstalled,
-     "\n%s: Error - Korvane command line application kit not installed - Return Code=%d\n\n",
-     false, ExitCode::toolNotInstalled},
+     {"\n", ": ", "Error - Korvane command line application kit not installed"},
+     ExitCode::toolNotInstalled},
     {DriverOutcome::noAdapters,
-     "\n%s: Error - no supported Korvane HBAs found - Return Code=%d\n\n", false,
+     {"\n", ": ", kNoSupportedAdaptersText},
      ExitCode::noAdapters},
     {DriverOutcome::operationComplete,
-     "\n\n%s: Operation complete - Return Code=%d\n\n", false, ExitCode::success},
+     {"\n\n", ": ", "Operation complete"}, ExitCode::success},
     {DriverOutcome::anotherRunInProgress,
-     "\n%s: Error - another vornup run is in progress - Return Code=%d\n\n", false,
-     ExitCode::anotherRunInProgress, Channel::standardError},
+     {"\n", ": ", "Error - another vornup run is in progress"},
+     ExitCode::anotherRunInProgress, StatusChannel::standardError},
     {DriverOutcome::hostLockUnavailable,
-     "\n%s: Error - unable to take the host-wide lock %s - Return Code=%d\n\n", true,
-     ExitCode::hostLockUnusable, Channel::standardError},
+     {"\n", ": ", "Error - unable to take the host-wide lock %s"},
+     ExitCode::hostLockUnusable, StatusChannel::standardError},
     {DriverOutcome::programDirectoryUnusable,
-     "\n%s: Error - unusable program directory - Return Code=%d\n\n", false,
+     {"\n", ": ", "Error - unusable program directory"},
      ExitCode::programDirectoryUnusable},
     {DriverOutcome::interrupted,
-     "\n\n%s: Error - run interrupted - Return Code=%d\n\n", false, ExitCode::interrupted},
+     {"\n\n", ": ", "Error - run interrupted"}, ExitCode::interrupted},
 
     {SwitchOutcome::unknownSwitch,
-     "\n%s: Error - Unknown switch = %s - Return Code=%d\n\n", true, ExitCode::switchError},
+     {"\n", ": ", "Error - Unknown switch = %s"}, ExitCode::switchError},
     {SwitchOutcome::malformedLogSwitch,
-     "\n%s: Error - Unknow switch = %s - Return Code=%d\n\n", true, ExitCode::switchError},
+     {"\n", ": ", "Error - Unknow switch = %s"}, ExitCode::switchError},
     {SwitchOutcome::multipleLogFiles,
-     "\n%s: Error - cannot open multiple log files - Return Code=%d\n\n", false,
+     {"\n", ": ", "Error - cannot open multiple log files"},
      ExitCode::switchError},
     {SwitchOutcome::logFileUnopenable,
-     "\n%s: Error - unable to open logfile %s - Return Code=%d\n\n", true,
+     {"\n", ": ", "Error - unable to open logfile %s"},
      ExitCode::switchError},
     {SwitchOutcome::multipleReports,
-     "\n%s: Error - cannot write multiple run reports - Return Code=%d\n\n", false,
+     {"\n", ": ", "Error - cannot write multiple run reports"},
      ExitCode::switchError},
     {SwitchOutcome::reportUnwritable,
-     "\n%s: Error - unable to write run report %s - Return Code=%d\n\n", true,
+     {"\n", ": ", "Error - unable to write run report %s"},
      ExitCode::switchError},
     // Only the trace switch: the usage text follows, no message.
-    {SwitchOutcome::noSwitch, nullptr, false, ExitCode::switchError},
+    {SwitchOutcome::noSwitch, {}, ExitCode::switchError},
 
     {FwmatrixOutcome::notFound,
-     "\n%s: Error - fwmatrix update table not found - Return Code=%d\n\n", false,
+     {"\n", ": ", "Error - fwmatrix update table not found"},
      ExitCode::fwmatrixNotFound},
 
     {AutoDiscoveryOutcome::firmwareDirectoryMissing,
-     "\n%s: Error - the firmware subdirectory was not found - Return Code=%d\n\n", false,
+     {"\n", ": ", "Error - the firmware subdirectory was not found"},
      ExitCode::imageDirectoryMissing},
     {AutoDiscoveryOutcome::bootDirectoryMissing,
-     "\n%s: Error - the boot subdirectory was not found - Return Code=%d\n\n", false,
+     {"\n", ": ", "Error - the boot subdirectory was not found"},
      ExitCode::imageDirectoryMissing},
 
     {BaselineOutcome::missing,
-     "\n%s: Error - unusable baseline %s - Return Code=%d\n\n", true,
-     ExitCode::baselineUnusable},
+     {"\n", ": ", "Error - unusable baseline %s"}, ExitCode::baselineUnusable},
     {BaselineOutcome::unreadable,
-     "\n%s: Error - unusable baseline %s - Return Code=%d\n\n", true,
-     ExitCode::baselineUnusable},
+     {"\n", ": ", "Error - unusable baseline %s"}, ExitCode::baselineUnusable},
     {BaselineOutcome::malformed,
-     "\n%s: Error - unusable baseline %s - Return Code=%d\n\n", true,
-     ExitCode::baselineUnusable},
+     {"\n", ": ", "Error - unusable baseline %s"}, ExitCode::baselineUnusable},
     {BaselineOutcome::signatureUnreadable,
-     "\n%s: Error - unusable baseline %s - Return Code=%d\n\n", true,
-     ExitCode::baselineUnusable},
+     {"\n", ": ", "Error - unusable baseline %s"}, ExitCode::baselineUnusable},
 
     {DiscoveryOutcome::toolFailed,
-     "\n%s : error - unable to process TANDREL - Return Code=%d\n\n", false,
+     {"\n", " : ", "error - unable to process TANDREL"},
      ExitCode::toolFailure},
     {DiscoveryOutcome::replyUnreadable,
-     "\n%s : error - unable to open temp file - Return Code=%d\n\n", false,
+     {"\n", " : ", "error - unable to open temp file"},
      ExitCode::toolFailure},
     {DiscoveryOutcome::driverNotLoaded,
-     "\n%s: Error - QTRD driver is not loaded - Return Code=%d\n\n", false,
+     {"\n", ": ", "Error - QTRD driver is not loaded"},
      ExitCode::toolFailure},
     {DiscoveryOutcome::serviceNotRunning,
-     "\n%s: Error - brackmond is not running - Return Code=%d\n\n", false,
+     {"\n", ": ", "Error - brackmond is not running"},
      ExitCode::toolFailure},
     // The interrupted run's status line and code belong to the end of an
     // interrupted run.
-    {DiscoveryOutcome::interrupted, nullptr, false, ExitCode::interrupted},
+    {DiscoveryOutcome::interrupted, {}, ExitCode::interrupted},
 };
 // clang-format on
 
@@ -118,32 +113,7 @@ int reportOutcome(RunState& run, RunOutcome outcome, const char* detail) {
   const OutcomeRow* row = findOutcome(outcome);
   if (row == nullptr) return exitStatus(ExitCode::success);
   const int code = exitStatus(exitCodeOf(outcome));
-  if (row->message == nullptr) return code;
-  if (row->channel == Channel::standardError) {
-    if (row->withDetail) {
-      run.out.errorOut(row->message, run.programName, detail, code);
-    } else {
-      run.out.errorOut(row->message, run.programName, code);
-    }
-  } else if (row->withDetail) {
-    run.out.consoleOut(row->message, run.programName, detail, code);
-  } else {
-    run.out.consoleOut(row->message, run.programName, code);
-  }
-  return code;
-}
-
-int endWithReport(RunState& run, int exitCode) {
-  const std::string path = run.report.path;
-  if (finishRunReport(run, exitCode)) return exitCode;
-  // Codes that a deployment tool reads as "try again" or "stopped" stand.
-  int code = exitCode;
-  if (exitCode != exitStatus(exitCodeOf(DriverOutcome::interrupted)) &&
-      exitCode != exitStatus(ExitCode::anotherRunInProgress)) {
-    code = reportOutcome(run, SwitchOutcome::reportUnwritable, path.c_str());
-  }
-  // The host's records, held back, tell the code the run ends with.
-  finishRunReport(run, code);
+  if (row->line.text != nullptr) printStatusLine(run, row->line, detail, code, row->channel);
   return code;
 }
 

@@ -7,6 +7,7 @@
 
 #include "core/exit_codes.h"
 #include "core/run_state.h"
+#include "core/status_line.h"
 #include "download/baseline_load.h"
 #include "driver/run_files.h"
 #include "driver/switches.h"
@@ -49,20 +50,16 @@ class RunOutcome {
   int value_;
 };
 
-// Where an outcome's message goes: the console (and the log), or standard
-// error for refusals that come before the run may touch its files.
-enum class Channel { console, standardError };
-
-// One row of the table. `message` is a printf format taking the program
-// name, then the detail when `withDetail` is set, then the exit code; null
-// for an outcome that prints nothing. ExitCode::interrupted stands for the
-// code of the interrupt that was recorded (128 + its signal on POSIX).
+// One row of the table. `line` is the status line, its text taking the
+// detail where it names one; no text for an outcome that prints nothing.
+// ExitCode::interrupted stands for the code of the interrupt that was
+// recorded (128 + its signal on POSIX). The channel is standard error for
+// refusals that come before the run may touch its files.
 struct OutcomeRow {
   RunOutcome outcome;
-  const char* message;
-  bool withDetail;
+  StatusLine line;
   ExitCode code;
-  Channel channel = Channel::console;
+  StatusChannel channel = StatusChannel::console;
 };
 
 // The row of `outcome`; null for outcomes that let the run go on.
@@ -74,12 +71,5 @@ ExitCode exitCodeOf(RunOutcome outcome);
 // Prints the message of `outcome` (with `detail` where the message names
 // one) and returns its exit code as the process ends with it.
 int reportOutcome(RunState& run, RunOutcome outcome, const char* detail = "");
-
-// Writes the run report (when one is asked for) and returns the code the
-// run ends with: `exitCode`, or, when the report could not be written, the
-// code of a report that cannot be written (its line follows the status
-// line). An interrupted run, and one refused because another run holds the
-// host, keep their codes.
-int endWithReport(RunState& run, int exitCode);
 
 }  // namespace vornup

@@ -86,6 +86,9 @@ bool asksOnlyForUsage(int argc, char** argv) {
 
 HostClaim claimHost(RunState& run) {
   HostLockResult lock = run.platform.acquireHostLock();
+  run.record.lock = lock == HostLockResult::acquired           ? HostLockState::held
+                    : lock == HostLockResult::heldByAnotherRun ? HostLockState::heldByAnotherRun
+                                                               : HostLockState::unavailable;
   if (lock == HostLockResult::heldByAnotherRun) {
     const std::string holder = run.platform.hostLockHolder();
     if (!holder.empty()) run.out.errorOut(kToolStillRuns, run.programName, holder.c_str());

@@ -11,7 +11,7 @@ constexpr char kAutoAlone[] = "\nInvalid options: /auto requires an additional o
 
 struct TracedSwitch {
   const char* format;
-  int Switches::*flag;
+  bool Switches::*flag;
 };
 
 // The switch block of the debug trace, in its order; silent and help are
@@ -38,9 +38,9 @@ bool validateSwitches(RunState& run) {
   Switches& sw = run.sw;
   // A force switch overrides the comparing operations silently.
   if (sw.forceFw || sw.forceBios) {
-    sw.downgrade = 0;
-    sw.rewrite = 0;
-    sw.update = 0;
+    sw.downgrade = false;
+    sw.rewrite = false;
+    sw.update = false;
   }
   const char* conflict = nullptr;
   if (sw.rewrite && (sw.downgrade || sw.update)) {

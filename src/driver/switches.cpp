@@ -64,9 +64,9 @@ const SwitchName* findSwitch(const char* text) {
 }
 
 void applySwitch(RunState& run, const SwitchName& found) {
-  run.sw.*found.flag = 1;
-  if (found.alsoFlag != nullptr) run.sw.*found.alsoFlag = 1;
-  run.out.silent = run.sw.silent != 0;
+  run.sw.*found.flag = true;
+  if (found.alsoFlag != nullptr) run.sw.*found.alsoFlag = true;
+  run.out.silent = run.sw.silent;
 }
 
 bool isLogSwitch(const char* text) {
@@ -154,48 +154,42 @@ bool takeMetricsSwitch(RunState& run, const char* text) {
 
 // The report switch "/json=FILE": the file must be writable now, before the
 // run touches the host.
-SwitchOutcome parseReportSwitch(RunState& run, const char* argument, int argc, char** argv) {
+SwitchOutcome parseReportSwitch(RunState& run, const char* argument) {
   if (run.report.requested()) return rejectSwitch(run, SwitchOutcome::multipleReports);
   const char* fileName = std::strchr(argument, '=') + 1;
   std::string why;
-  if (!acceptRunReport(run, fileName, argc, argv, why)) {
+  if (!acceptRunReport(run, fileName, why)) {
     run.out.errorOut(kReportReason, run.programName, fileName, why.c_str());
     return rejectSwitch(run, SwitchOutcome::reportUnwritable, fileName);
   }
   return SwitchOutcome::accepted;
 }
 
-void requestDebugTrace(RunState& run) {
-  if (run.sw.debugTraceRequested) return;
-  run.sw.debugTraceRequested = 1;
-  run.out.debugTrace = openFileForWriting(kDebugTraceName, WriteMode::truncate, true);
-}
-
-}  // namespace
-
-void readSwitchesForReport(RunState& run, int argc, char** argv) {
-  run.sw = Switches();
-  run.report = ReportRequest();
-  run.hostRecords.metricsPath.clear();
-  for (int i = 1; i < argc; ++i) {
-    const char* text = argv[i][0] == '/' ? argv[i] + 1 : nullptr;
-    if (text == nullptr) continue;
-    if (const SwitchName* found = findSwitch(text)) {
-      run.sw.*found->flag = 1;
-      if (found->alsoFlag != nullptr) run.sw.*found->alsoFlag = 1;
-    } else if (takeMetricsSwitch(run, text)) {
-      // Taken: an early end writes its metrics too.
-    } else if (isReportSwitch(text) && !run.report.requested()) {
-      std::string why;
-      const char* fileName = std::strchr(text, '=') + 1;
-      if (!acceptRunReport(run, fileName, argc, argv, why)) {
-        run.out.errorOut(kReportReason, run.programName, fileName, why.c_str());
-      }
-    }
+// The first report switch of a refused run; later ones are passed over.
+void takeReportSwitchQuietly(RunState& run, const char* argument) {
+  if (run.report.requested()) return;
+  const char* fileName = std::strchr(argument, '=') + 1;
+  std::string why;
+  if (!acceptRunReport(run, fileName, why)) {
+    run.out.errorOut(kReportReason, run.programName, fileName, why.c_str());
   }
 }
 
-SwitchOutcome parseSwitches(RunState& run, int argc, char** argv) {
+void requestDebugTrace(RunState& run) {
+  if (run.sw.debugTraceRequested) return;
+  run.sw.debugTraceRequested = true;
+  run.out.debugTrace = openFileForWriting(kDebugTraceName, WriteMode::truncate, true);
+}
+
+// What a reading of the command line is for: the run itself, or only the
+// report and the host's records of a run refused before its switches.
+enum class SwitchReading { run, recordsOnly };
+
+// The one reading of the command line. For a refused run it opens no log or
+// trace and rejects nothing: a report path that cannot be written is named
+// on standard error only, and the switches it cannot use are passed over.
+SwitchOutcome readSwitches(RunState& run, int argc, char** argv, SwitchReading reading) {
+  const bool recordsOnly = reading == SwitchReading::recordsOnly;
   run.sw = Switches();
   run.report = ReportRequest();
   run.hostRecords.metricsPath.clear();
@@ -220,17 +214,28 @@ SwitchOutcome parseSwitches(RunState& run, int argc, char** argv) {
     } else if (text != nullptr && parseBaselineSwitch(run, text)) {
       result = SwitchOutcome::accepted;
     } else if (text != nullptr && isLogSwitch(text)) {
+      if (recordsOnly) continue;
       if (!parseLogSwitch(run, argument, result)) return result;
     } else if (text != nullptr && isReportSwitch(text)) {
-      result = parseReportSwitch(run, argument, argc, argv);
+      if (recordsOnly) {
+        takeReportSwitchQuietly(run, argument);
+        continue;
+      }
+      result = parseReportSwitch(run, argument);
       if (result != SwitchOutcome::accepted) return result;
     } else if (text != nullptr && takeMetricsSwitch(run, text)) {
+      // Taken: an early end writes its metrics too.
       result = SwitchOutcome::accepted;
     } else if (text != nullptr && equalsIgnoringCase(text, kDebugTraceSwitch)) {
-      requestDebugTrace(run);
-    } else {
+      if (!recordsOnly) requestDebugTrace(run);
+    } else if (!recordsOnly) {
       return rejectSwitch(run, SwitchOutcome::unknownSwitch, argument);
     }
+  }
+  if (recordsOnly) {
+    // A refused run printed its line already; /s silences nothing after it.
+    run.out.silent = false;
+    return result;
   }
 
   // The report would replace the log that holds the run's lines.
@@ -247,10 +252,20 @@ SwitchOutcome parseSwitches(RunState& run, int argc, char** argv) {
   }
   if (run.out.debugTrace != nullptr) traceSwitches(run);
   if (argc <= 1) {
-    run.sw.help = 1;
+    run.sw.help = true;
     return SwitchOutcome::accepted;
   }
   return result;
+}
+
+}  // namespace
+
+SwitchOutcome parseSwitches(RunState& run, int argc, char** argv) {
+  return readSwitches(run, argc, argv, SwitchReading::run);
+}
+
+void readSwitchesForReport(RunState& run, int argc, char** argv) {
+  readSwitches(run, argc, argv, SwitchReading::recordsOnly);
 }
 
 }  // namespace vornup

@@ -12,8 +12,8 @@ namespace vornup {
 // the flags it sets; `alsoFlag` is null for switches that set one flag.
 struct SwitchName {
   const char* name;
-  int Switches::*flag;
-  int Switches::*alsoFlag;
+  bool Switches::*flag;
+  bool Switches::*alsoFlag;
 };
 
 extern const SwitchName kSwitchTable[];

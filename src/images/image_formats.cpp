@@ -1,15 +1,10 @@
 #include "images/image_formats.h"
 
-#include <cstring>
 #include <iterator>
 
+#include "core/text_compare.h"
+
 namespace vornup {
-
-namespace {
-
-bool contains(const char* text, const char* part) { return std::strstr(text, part) != nullptr; }
-
-}  // namespace
 
 const ImageExtension kImageExtensions[] = {
     {ImageKind::firmware, ".ALL", ".all", ImageFileKind::kAll},
@@ -22,7 +17,7 @@ const std::size_t kImageExtensionCount = std::size(kImageExtensions);
 bool classifyImageName(const char* name, ImageKind imageKind, ImageFileKind& fileKind) {
   for (const ImageExtension& extension : kImageExtensions) {
     if (extension.imageKind != imageKind) continue;
-    if (contains(name, extension.upper) || contains(name, extension.lower)) {
+    if (containsText(name, extension.upper) || containsText(name, extension.lower)) {
       fileKind = extension.kind;
       return true;
     }

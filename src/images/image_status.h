@@ -3,7 +3,7 @@
 // UFI and GRP verification return small positive codes; ALL and PRG
 // verification return negative codes that carry a failure class in the upper
 // 16 bits and flags in the low bits (the trace prints them with %X, e.g.
-// 0xFFF90001). Callers test every status only for zero.
+// 0xFFF90001). Callers decide on the ImageCheck a status stands for.
 #pragma once
 
 namespace vornup {
@@ -30,5 +30,30 @@ constexpr int INVALID_IMAGE_END_OF_FILE = INVALID_IMAGE_ERROR + ERROR_END_OF_FIL
 
 // The bit pattern of a status, as the trace prints it with %X.
 constexpr unsigned statusBits(int status) { return static_cast<unsigned>(status); }
+
+// What the check of one image file came to, for the caller to decide on;
+// the product's status number stays beside it for the trace.
+enum class ImageCheck {
+  good,
+  notAnImageName,  // no extension of the kind's directory, or unsafe on a command line
+  unopenable,      // OPEN_FILE_ERROR: absent, or not a regular file
+  unreadable,      // RM_STATUS_ERROR_READING_RESOURCE
+  invalid,         // any other status of a reader
+};
+
+struct ImageCheckResult {
+  ImageCheck check = ImageCheck::good;
+  int status = RM_STATUS_OK;
+
+  bool good() const { return check == ImageCheck::good; }
+};
+
+// The result that a reader's status stands for.
+constexpr ImageCheckResult imageCheckOf(int status) {
+  return status == RM_STATUS_OK                       ? ImageCheckResult{ImageCheck::good, status}
+         : status == OPEN_FILE_ERROR                  ? ImageCheckResult{ImageCheck::unopenable, status}
+         : status == RM_STATUS_ERROR_READING_RESOURCE ? ImageCheckResult{ImageCheck::unreadable, status}
+                                                      : ImageCheckResult{ImageCheck::invalid, status};
+}
 
 }  // namespace vornup

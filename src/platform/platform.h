@@ -1,5 +1,13 @@
-// Everything that differs between Windows and POSIX hosts, behind one small
-// interface. Nothing outside src/platform knows which system it runs on.
+// The host services a run asks for through an object (registry, program
+// path, directory searches, tool commands, the host lock), so that tests can
+// put a stand-in in their place. The rest of what differs between Windows and
+// POSIX hosts sits beside it in src/platform as plain functions: interrupts
+// (interrupts.h), safe file opening (safe_files.h), file copies
+// (file_copy.h), what the run report needs (report_host.h: host name,
+// process number, UTC time, file replacement), host names and separators
+// (host_names.h), hashes and signatures (crypto.h), the run history's file
+// (history_file.h) and the system log (system_log.h). Nothing outside
+// src/platform knows which system it runs on.
 //
 // Windows: the registry, GetModuleFileNameA, FindFirstFileA/FindNextFileA and
 // CreateProcess.

@@ -9,6 +9,10 @@
 
 namespace vornup {
 
+bool utcCalendarTime(std::time_t time, std::tm& parts) {
+  return gmtime_r(&time, &parts) != nullptr;
+}
+
 std::string reportHostName() {
 #ifdef HOST_NAME_MAX
   char name[HOST_NAME_MAX + 1] = {};

@@ -1,8 +1,10 @@
 // What writing the run report needs of the host: its name, a process number
-// for a temporary file name, and creating and replacing files.
+// for a temporary file name, the calendar time in UTC, and creating and
+// replacing files.
 #pragma once
 
 #include <cstdio>
+#include <ctime>
 #include <string>
 
 namespace vornup {
@@ -13,6 +15,10 @@ std::string reportHostName();
 
 // The running process's number.
 unsigned long reportProcessId();
+
+// `time` as a calendar time in UTC (the thread-safe call of each host);
+// false when the host cannot express it.
+bool utcCalendarTime(std::time_t time, std::tm& parts);
 
 // Creates a new file for writing in binary mode; fails when anything, a link
 // included, already has that name. POSIX: readable by others as the umask

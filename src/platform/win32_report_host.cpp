@@ -7,6 +7,8 @@
 
 namespace vornup {
 
+bool utcCalendarTime(std::time_t time, std::tm& parts) { return gmtime_s(&parts, &time) == 0; }
+
 std::string reportHostName() {
   char name[256] = {};
   DWORD size = sizeof name;

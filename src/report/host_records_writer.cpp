@@ -1,6 +1,7 @@
 #include "report/host_records_writer.h"
 
 #include <string>
+#include <vector>
 
 #include "platform/host_names.h"
 #include "core/run_state.h"
@@ -41,18 +42,24 @@ void appendHistory(RunState& run, const RunFacts& facts) {
   }
 }
 
-void writeMetrics(RunState& run, const RunFacts& facts) {
+// Where the metrics go: /prom= and the host's metrics directory (none for a
+// refused run); empty names are skipped.
+std::vector<std::string> metricsPathsOf(RunState& run) {
   std::string directory =
-      run.hostRecords.refused ? std::string() : setting(run, kMetricsDirectorySetting);
+      run.record.ending == RunEnding::refused ? std::string() : setting(run, kMetricsDirectorySetting);
   if (!directory.empty() && directory.back() != kPathSeparator && directory.back() != '/') {
     directory += kPathSeparator;
   }
-  const std::string paths[] = {run.hostRecords.metricsPath,
-                               directory.empty() ? std::string() : directory + kMetricsFileName};
-  std::string text;
+  std::vector<std::string> paths;
+  if (!run.hostRecords.metricsPath.empty()) paths.push_back(run.hostRecords.metricsPath);
+  if (!directory.empty()) paths.push_back(directory + kMetricsFileName);
+  return paths;
+}
+
+void writeMetrics(RunState& run, const RunFacts& facts, const std::vector<std::string>& paths) {
+  if (paths.empty()) return;
+  const std::string text = metricsTextOf(facts);
   for (const std::string& path : paths) {
-    if (path.empty()) continue;
-    if (text.empty()) text = metricsTextOf(facts);
     std::string why;
     if (!replaceFileWith(path, text, why)) {
       run.out.errorOut(kMetricsNotWritten, run.programName, path.c_str(), why.c_str());
@@ -77,13 +84,17 @@ void sendAudit(RunState& run, const RunFacts& facts) {
 
 }  // namespace
 
-void writeHostRecords(RunState& run, const RunEnd& end) {
+void writeHostRecords(RunState& run) {
   if (run.hostRecords.written) return;
   run.hostRecords.written = true;
-  const RunFacts facts = runFactsOf(run, end);
-  if (facts.toolUsed) appendHistory(run, facts);
-  writeMetrics(run, facts);
-  if (facts.toolUsed) sendAudit(run, facts);
+  // The facts hold every port again: gathered only when a record is due.
+  const bool toolUsed = !run.record.toolPath.empty();
+  const std::vector<std::string> metricsPaths = metricsPathsOf(run);
+  if (!toolUsed && metricsPaths.empty()) return;
+  const RunFacts facts = runFactsOf(run);
+  if (toolUsed) appendHistory(run, facts);
+  writeMetrics(run, facts, metricsPaths);
+  if (toolUsed) sendAudit(run, facts);
 }
 
 }  // namespace vornup

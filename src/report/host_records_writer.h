@@ -18,12 +18,11 @@
 namespace vornup {
 
 struct RunState;
-struct RunEnd;
 
 // The history becomes history.jsonl.1 when it reaches this size.
 constexpr uint64_t kHistoryRotateBytes = 4 * 1024 * 1024;
 
 // Once per run; later calls do nothing.
-void writeHostRecords(RunState& run, const RunEnd& end);
+void writeHostRecords(RunState& run);
 
 }  // namespace vornup

@@ -20,7 +20,7 @@ std::string temporaryPathBeside(const std::string& path) {
   return path + "." + std::to_string(reportProcessId()) + ".tmp";
 }
 
-bool replaceFileWith(const std::string& path, const std::string& document, std::string& why) {
+bool replaceFileWith(const std::string& path, const FileContent& content, std::string& why) {
   const std::string temporary = temporaryPathBeside(path);
   errno = 0;
   std::FILE* file = createReportFile(temporary);
@@ -36,7 +36,9 @@ bool replaceFileWith(const std::string& path, const std::string& document, std::
     removeReportFile(temporary);
     return false;
   }
-  const bool written = std::fwrite(document.data(), 1, document.size(), file) == document.size();
+  const bool written = content([file](const std::string& text) {
+    return std::fwrite(text.data(), 1, text.size(), file) == text.size();
+  });
   const bool flushed = std::fflush(file) == 0;
   const bool closed = std::fclose(file) == 0;
   if (!written || !flushed || !closed) {
@@ -51,6 +53,11 @@ bool replaceFileWith(const std::string& path, const std::string& document, std::
     return false;
   }
   return true;
+}
+
+bool replaceFileWith(const std::string& path, const std::string& content, std::string& why) {
+  return replaceFileWith(
+      path, [&content](const FileSink& put) { return put(content); }, why);
 }
 
 }  // namespace vornup

@@ -3,6 +3,7 @@
 // so a reader finds the previous file or the new one, never a mix.
 #pragma once
 
+#include <functional>
 #include <string>
 
 namespace vornup {
@@ -12,9 +13,15 @@ namespace vornup {
 // apart.
 std::string temporaryPathBeside(const std::string& path);
 
-// Writes `content` into a new temporary file and puts it in place of `path`;
-// false with the reason when any step fails (the temporary file is then
-// removed).
+// Receives the content piece by piece; false when a piece was not written.
+using FileSink = std::function<bool(const std::string& text)>;
+// Hands the content to the sink; false stops the writing.
+using FileContent = std::function<bool(const FileSink& put)>;
+
+// Writes the content into a new temporary file and puts it in place of
+// `path`; false with the reason when any step fails (the temporary file is
+// then removed). A file replaced keeps its mode and owner.
+bool replaceFileWith(const std::string& path, const FileContent& content, std::string& why);
 bool replaceFileWith(const std::string& path, const std::string& content, std::string& why);
 
 }  // namespace vornup

@@ -15,46 +15,47 @@ std::string versionOrEmpty(const char* shown, const char* recorded) {
   return *recorded == '\0' || isPlaceholderText(recorded) ? std::string() : std::string(shown);
 }
 
-ImageFacts imageFacts(const RunState& run, const Adapter& a, const ImageOutcome& outcome,
+ImageFacts imageFacts(const RunState& run, const Adapter& a, const ImageRecord& record,
                       ImageKind kind, std::string before) {
   ImageFacts facts;
-  facts.decision = decisionName(run, a, outcome, kind);
-  facts.outcome = downloadOutcomeName(outcome.outcome);
-  facts.file = outcome.file;
-  facts.identifier = outcome.identifier;
-  facts.sha256 = outcome.sha256;
-  if (outcome.outcome == DownloadOutcome::kFailed ||
-      outcome.outcome == DownloadOutcome::kNotAttempted) {
-    facts.reason = outcome.reason;
+  facts.decision = decisionName(run, a, record, kind);
+  facts.outcome = downloadOutcomeName(record.outcome);
+  facts.file = record.file;
+  facts.identifier = record.identifier;
+  facts.sha256 = record.sha256;
+  if (record.outcome == DownloadOutcome::failed ||
+      record.outcome == DownloadOutcome::notAttempted) {
+    facts.reason = record.reasonText();
   }
   facts.before = std::move(before);
-  facts.after = outcome.after;
+  facts.after = record.after;
   return facts;
 }
 
 }  // namespace
 
-RunFacts runFactsOf(const RunState& run, const RunEnd& end) {
+RunFacts runFactsOf(const RunState& run) {
+  const RunRecord& record = run.record;
   RunFacts facts;
   facts.version = run.versionString.c_str();
   facts.host = reportHostName();
   facts.user = runningUserName();
-  facts.started = run.hostRecords.started;
-  facts.ended = end.ended;
-  facts.commandLine = run.hostRecords.arguments;
-  facts.mode = run.sw.autoMode ? "auto" : "fwmatrix";
-  facts.operation = operationName(run);
-  facts.preview = run.sw.preview != 0;
-  facts.toolUsed = !run.toolPath.empty();
-  facts.exitCode = end.exitCode;
-  facts.statusText = end.statusText;
-  if (facts.statusText.empty()) facts.statusText = "Return Code=" + std::to_string(end.exitCode);
-  facts.rebootRequired = end.rebootRequired;
-  facts.interrupted = isInterruptedExitCode(end.exitCode);
+  facts.started = record.started;
+  facts.ended = record.ended;
+  facts.commandLine = record.arguments;
+  facts.mode = record.switches.autoMode ? "auto" : "fwmatrix";
+  facts.operation = operationName(record.operation());
+  facts.preview = record.switches.preview;
+  facts.toolUsed = !record.toolPath.empty();
+  facts.exitCode = record.exitCode;
+  facts.statusText = record.statusText;
+  if (facts.statusText.empty()) facts.statusText = "Return Code=" + std::to_string(record.exitCode);
+  facts.rebootRequired = record.rebootRequired;
+  facts.interrupted = record.interrupted;
   facts.unsupportedAdapters = run.counters.unsupportedCount;
-  for (const auto& record : run.adapterList) {
-    if (record == nullptr) continue;
-    const Adapter& a = *record;
+  for (const auto& entry : record.ports) {
+    if (entry == nullptr) continue;
+    const Adapter& a = *entry;
     const AdapterVersionTexts versions = versionTextsOf(a);
     PortFacts port;
     port.address = adapterAddress(a);
@@ -62,9 +63,9 @@ RunFacts runFactsOf(const RunState& run, const RunEnd& end) {
     port.portType = portTypeName(a);
     port.serial = a.serialNumber.c_str();
     port.supported = a.supported != 0 && !a.model.equals(kUnknownModelText);
-    port.firmware = imageFacts(run, a, a.firmwareOutcome, ImageKind::firmware,
+    port.firmware = imageFacts(run, a, a.firmwareRecord, ImageKind::firmware,
                                versionOrEmpty(versions.firmware.c_str(), a.fwVersion.c_str()));
-    port.bootCode = imageFacts(run, a, a.bootCodeOutcome, ImageKind::bootCode,
+    port.bootCode = imageFacts(run, a, a.bootCodeRecord, ImageKind::bootCode,
                                versionOrEmpty(versions.bootCode.c_str(), a.bcVersion.c_str()));
     facts.ports.push_back(std::move(port));
   }

@@ -1,6 +1,6 @@
 // What the history line, the metrics file and the audit records say about a
-// run, gathered once at its end. They render these facts and nothing else,
-// so a change of where the facts come from stays in runFactsOf.
+// run, gathered once at its end from the run record. They render these facts
+// and nothing else.
 #pragma once
 
 #include <ctime>
@@ -10,7 +10,6 @@
 namespace vornup {
 
 struct RunState;
-struct RunEnd;
 
 // One image kind (firmware or boot code) of one port.
 struct ImageFacts {
@@ -57,7 +56,7 @@ struct RunFacts {
   std::vector<PortFacts> ports;
 };
 
-// The facts of `run`, which ended as `end` says.
-RunFacts runFactsOf(const RunState& run, const RunEnd& end);
+// The facts of `run`, read from its record (core/run_record.h) at its end.
+RunFacts runFactsOf(const RunState& run);
 
 }  // namespace vornup

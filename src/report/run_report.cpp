@@ -3,7 +3,6 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
-#include <ctime>
 
 #include "core/run_state.h"
 #include "platform/report_host.h"
@@ -24,8 +23,7 @@ std::string systemReason() {
 
 }  // namespace
 
-bool acceptRunReport(RunState& run, const std::string& path, int argc, char** argv,
-                     std::string& why) {
+bool acceptRunReport(RunState& run, const std::string& path, std::string& why) {
   if (path.empty()) {
     why = "no file name";
     return false;
@@ -55,8 +53,6 @@ bool acceptRunReport(RunState& run, const std::string& path, int argc, char** ar
   removeReportFile(temporary);
 
   run.report.path = path;
-  run.report.arguments.assign(argv + 1, argv + argc);
-  run.report.started = std::time(nullptr);
   run.report.written = false;
   return true;
 }
@@ -74,35 +70,23 @@ bool startRunReport(RunState& run) {
   return false;
 }
 
-bool finishRunReport(RunState& run, int exitCode, const char* statusText) {
-  const bool reportDue = run.report.requested() && !run.report.written;
-  if (!reportDue && run.hostRecords.written) return true;
-  RunEnd end;
-  end.exitCode = exitCode;
-  end.statusText = statusText != nullptr
-                       ? std::string(statusText)
-                       : statusTextOf(run.out.lastStatusLine(), run.programName);
-  end.rebootRequired = isRebootRequired(run);
-  end.ended = std::time(nullptr);
+bool finishRunReport(RunState& run) {
   bool reported = true;
-  if (reportDue) {
+  if (run.report.requested() && !run.report.written) {
     run.report.written = true;
     std::string why;
-    reported = replaceFileWith(run.report.path, runReportDocument(run, end), why);
+    // One port at a time: a host with thousands of ports never holds its
+    // report whole.
+    reported = replaceFileWith(
+        run.report.path, [&run](const FileSink& put) { return writeRunReport(run, put); }, why);
     if (!reported) {
       run.out.errorOut(kNotWritten, run.programName, run.report.path.c_str(), why.c_str());
     }
   }
   // A report that failed changes the run's exit code: the caller asks again
   // with that code, and the host's records are written then.
-  if (reported) writeHostRecords(run, end);
+  if (reported) writeHostRecords(run);
   return reported;
-}
-
-void noteRunStart(RunState& run, int argc, char** argv) {
-  run.hostRecords = HostRecords();
-  if (argc > 1) run.hostRecords.arguments.assign(argv + 1, argv + argc);
-  run.hostRecords.started = std::time(nullptr);
 }
 
 bool isRebootRequired(const RunState& run) {

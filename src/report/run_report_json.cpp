@@ -20,22 +20,6 @@ using Json = nlohmann::ordered_json;
 
 constexpr int kSchemaVersion = 1;
 constexpr char kProgram[] = "vornup";
-constexpr char kReturnCodeMarker[] = " - Return Code=";
-
-// The exit codes of an interrupted run (POSIX 128 + signal, Windows one code).
-constexpr int kInterruptedExitCodes[] = {129, 130, 141, 143, 1602};
-
-struct PortTypeName {
-  int32_t cnaType;
-  const char* name;
-};
-
-constexpr PortTypeName kPortTypeNames[] = {
-    {kCnaTypeFc, "FC"},
-    {kCnaTypeNic, "NIC"},
-    {kCnaTypeIscsi, "iSCSI"},
-    {kCnaTypeFcoe, "FCoE"},
-};
 
 std::string hexId(uint32_t value) {
   char text[16];
@@ -62,8 +46,8 @@ const char* downloadDecisionName(const Switches& sw, ImageKind kind) {
 }
 
 // Why the baseline refused an image, with the baseline it was judged by.
-Json refusalObject(const RunState& run, const ImageOutcome& outcome) {
-  if (outcome.refusal == ImageRefusal::none) return nullptr;
+Json refusalObject(const RunState& run, const ImageRecord& image) {
+  if (image.refusal == ImageRefusal::none) return nullptr;
   const BaselineState& state = run.baseline;
   Json baseline = nullptr;
   if (state.loaded) {
@@ -72,29 +56,29 @@ Json refusalObject(const RunState& run, const ImageOutcome& outcome) {
                     {"expires", state.baseline.expiresText},
                     {"key_id", orNull(state.keyId)}};
   }
-  return Json{{"reason", refusalName(outcome.refusal)},
+  return Json{{"reason", refusalName(image.refusal)},
               {"signed_mode", state.signedMode},
               {"baseline", baseline}};
 }
 
-Json imageResult(const RunState& run, const Adapter& a, const ImageOutcome& outcome,
+Json imageResult(const RunState& run, const Adapter& a, const ImageRecord& record,
                  ImageKind kind) {
   Json image = nullptr;
-  if (!outcome.file.empty()) {
-    image = Json{{"file", outcome.file},
-                 {"path", outcome.path},
-                 {"identifier", outcome.identifier},
-                 {"sha256", orNull(outcome.sha256)}};
+  if (!record.file.empty()) {
+    image = Json{{"file", record.file},
+                 {"path", record.path},
+                 {"identifier", record.identifier},
+                 {"sha256", orNull(record.sha256)}};
   }
-  const bool failed = outcome.outcome == DownloadOutcome::kFailed ||
-                      outcome.outcome == DownloadOutcome::kNotAttempted;
+  const bool failed = record.outcome == DownloadOutcome::failed ||
+                      record.outcome == DownloadOutcome::notAttempted;
   return Json{
       {"image", image},
-      {"decision", decisionName(run, a, outcome, kind)},
-      {"outcome", downloadOutcomeName(outcome.outcome)},
-      {"reason", failed ? orNull(outcome.reason) : Json(nullptr)},
-      {"tool_reply", failed ? orNull(outcome.toolReply) : Json(nullptr)},
-      {"refusal", refusalObject(run, outcome)},
+      {"decision", decisionName(run, a, record, kind)},
+      {"outcome", downloadOutcomeName(record.outcome)},
+      {"reason", failed ? orNull(record.reasonText()) : Json(nullptr)},
+      {"tool_reply", failed ? orNull(record.toolReply) : Json(nullptr)},
+      {"refusal", refusalObject(run, record)},
   };
 }
 
@@ -127,91 +111,123 @@ Json portObject(const RunState& run, const Adapter& a, std::size_t number) {
         {"subsystem_id", hexId(a.subSysDevID)}}},
       {"serial", a.serialNumber.c_str()},
       {"bus", a.bus},
-      {"firmware", {{"before", versions.firmware.c_str()}, {"after", orNull(a.firmwareOutcome.after)}}},
-      {"boot_code", {{"before", bootBefore}, {"after", orNull(a.bootCodeOutcome.after)}}},
+      {"firmware", {{"before", versions.firmware.c_str()}, {"after", orNull(a.firmwareRecord.after)}}},
+      {"boot_code", {{"before", bootBefore}, {"after", orNull(a.bootCodeRecord.after)}}},
       {"boot_code_enabled", a.bootEnabled != 0},
       {"support", supportName(a)},
       {"read_failure", readFailureObject(a)},
       {"images",
-       {{"firmware", imageResult(run, a, a.firmwareOutcome, ImageKind::firmware)},
-        {"boot_code", imageResult(run, a, a.bootCodeOutcome, ImageKind::bootCode)}}},
+       {{"firmware", imageResult(run, a, a.firmwareRecord, ImageKind::firmware)},
+        {"boot_code", imageResult(run, a, a.bootCodeRecord, ImageKind::bootCode)}}},
   };
 }
 
-// The tool path as located is quoted for the command interpreter.
-std::string unquoted(const char* path) {
-  std::string text(path);
-  if (text.size() >= 2 && text.front() == '"' && text.back() == '"') {
-    text = text.substr(1, text.size() - 2);
+// Where the ports go in the document: the array is written one port at a
+// time, so a host with thousands of ports never holds its report whole.
+constexpr char kPortsMarker[] = "\n  \"ports\": [],\n";
+// A port's lines inside the ports array.
+constexpr char kPortIndent[] = "    ";
+
+std::string dumped(const Json& value) {
+  return value.dump(2, ' ', false, Json::error_handler_t::replace);
+}
+
+// A port's object as it stands in the ports array: every line indented.
+std::string portText(const Json& port) {
+  const std::string text = dumped(port);
+  std::string indented = kPortIndent;
+  indented.reserve(text.size() + text.size() / 8);
+  for (char c : text) {
+    indented += c;
+    if (c == '\n') indented += kPortIndent;
   }
-  return text;
+  return indented;
+}
+
+// The run's own facts, the ports left out. While the run goes on its end
+// is not known yet.
+Json runFacts(const RunState& run, bool inProgress) {
+  const RunRecord& record = run.record;
+  std::string statusText = record.statusText;
+  if (statusText.empty()) statusText = "Return Code=" + std::to_string(record.exitCode);
+  const Json unknown = nullptr;
+  return Json{
+      {"schema_version", kSchemaVersion},
+      {"program", {{"name", kProgram}, {"version", run.versionString.c_str()}}},
+      {"host", reportHostName()},
+      {"started", utcTimeText(record.started)},
+      {"ended", inProgress ? unknown : Json(utcTimeText(record.ended))},
+      {"command_line", record.arguments},
+      {"mode", modeName(record.switches)},
+      {"operation", operationName(record.operation())},
+      {"preview", record.switches.preview},
+      {"tool_path", inProgress ? unknown : orNull(record.toolPath)},
+      {"ports", Json::array()},
+      {"status",
+       inProgress ? unknown : Json{{"text", statusText}, {"exit_code", record.exitCode}}},
+      {"exit_code", inProgress ? unknown : Json(record.exitCode)},
+      {"reboot_required", !inProgress && record.rebootRequired},
+      {"interrupted", !inProgress && record.interrupted},
+      {"in_progress", inProgress},
+  };
 }
 
 }  // namespace
 
-const char* operationName(const RunState& run) {
-  const Switches& sw = run.sw;
-  if (sw.update) return "update";
-  if (sw.rewrite) return "rewrite";
-  if (sw.downgrade) return "downgrade";
-  if (sw.forceFw || sw.forceBios) return "force";
-  if (run.isQueryOnly()) return "query";
+const char* operationName(RunOperation operation) {
+  switch (operation) {
+    case RunOperation::update:
+      return "update";
+    case RunOperation::rewrite:
+      return "rewrite";
+    case RunOperation::downgrade:
+      return "downgrade";
+    case RunOperation::force:
+      return "force";
+    case RunOperation::query:
+      return "query";
+    case RunOperation::none:
+      break;
+  }
   return "none";
 }
 
-const char* decisionName(const RunState& run, const Adapter& a, const ImageOutcome& outcome,
+const char* decisionName(const RunState& run, const Adapter& a, const ImageRecord& record,
                          ImageKind kind) {
-  switch (outcome.decision) {
-    case ImageDecision::kDownload:
+  switch (record.decision) {
+    case ImageDecision::download:
       return downloadDecisionName(run.sw, kind);
-    case ImageDecision::kNotRequired:
+    case ImageDecision::notRequired:
       return "not_required";
-    case ImageDecision::kNoCompatibleImage:
+    case ImageDecision::noCompatibleImage:
       return "no_compatible_image";
-    case ImageDecision::kSkipped:
+    case ImageDecision::skipped:
       break;
   }
   return a.supported == 0 ? "unsupported" : "skipped";
 }
 
-const char* portTypeName(const Adapter& a) {
-  for (const PortTypeName& entry : kPortTypeNames) {
-    if (entry.cnaType == a.cnaType) return entry.name;
-  }
-  return "FC";
-}
+const char* portTypeName(const Adapter& a) { return portTypeNameOf(a.cnaType); }
 
 const char* downloadOutcomeName(DownloadOutcome outcome) {
   switch (outcome) {
-    case DownloadOutcome::kDownloaded:
+    case DownloadOutcome::downloaded:
       return "downloaded";
-    case DownloadOutcome::kFailed:
+    case DownloadOutcome::failed:
       return "failed";
-    case DownloadOutcome::kPreviewed:
+    case DownloadOutcome::previewed:
       return "previewed";
-    case DownloadOutcome::kNotAttempted:
+    case DownloadOutcome::notAttempted:
       return "not_attempted";
-    case DownloadOutcome::kNone:
+    case DownloadOutcome::none:
       break;
   }
   return "none";
 }
 
-bool isInterruptedExitCode(int code) {
-  for (int interrupted : kInterruptedExitCodes) {
-    if (code == interrupted) return true;
-  }
-  return false;
-}
-
 std::string utcTimeText(std::time_t time) {
   std::tm parts{};
-#ifdef _WIN32
-  const bool known = gmtime_s(&parts, &time) == 0;
-#else
-  const bool known = gmtime_r(&time, &parts) != nullptr;
-#endif
-  if (!known) parts = std::tm{};
+  const bool known = utcCalendarTime(time, parts);
   char text[32];
   if (!known || std::strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%SZ", &parts) == 0) {
     return "1970-01-01T00:00:00Z";
@@ -219,74 +235,36 @@ std::string utcTimeText(std::time_t time) {
   return text;
 }
 
-std::string statusTextOf(const std::string& line, const char* programName) {
-  std::size_t begin = line.find_first_not_of("\r\n ");
-  if (begin == std::string::npos) return std::string();
-  std::size_t end = line.rfind(kReturnCodeMarker);
-  if (end == std::string::npos || end < begin) end = line.find_last_not_of("\r\n ") + 1;
-  std::string text = line.substr(begin, end - begin);
-  // "vornup: ..." and "vornup : ..." both occur.
-  const std::string name(programName);
-  if (!name.empty() && text.compare(0, name.size(), name) == 0) {
-    const std::size_t colon = text.find_first_not_of(' ', name.size());
-    if (colon != std::string::npos && text[colon] == ':') {
-      const std::size_t rest = text.find_first_not_of(' ', colon + 1);
-      text.erase(0, rest == std::string::npos ? text.size() : rest);
+bool writeRunReport(const RunState& run, const ReportSink& put) {
+  const std::string facts = dumped(runFacts(run, false));
+  const std::size_t marker = facts.find(kPortsMarker);
+  if (marker == std::string::npos) return put(facts + "\n");
+  // Up to and with "ports": , then the array, then the rest after "[]".
+  const std::size_t arrayAt = marker + std::strlen(kPortsMarker) - std::strlen("[],\n");
+  if (!put(facts.substr(0, arrayAt))) return false;
+  std::size_t number = 0;
+  for (const auto& record : run.record.ports) {
+    if (record == nullptr) continue;
+    if (!put((number == 0 ? "[\n" : ",\n") + portText(portObject(run, *record, number + 1)))) {
+      return false;
     }
+    ++number;
   }
-  return text;
+  if (!put(number == 0 ? "[]" : "\n  ]")) return false;
+  return put(facts.substr(arrayAt + std::strlen("[]")) + "\n");
 }
 
-std::string runReportDocument(const RunState& run, const RunEnd& end) {
-  Json ports = Json::array();
-  std::size_t number = 0;
-  for (const auto& record : run.adapterList) {
-    if (record != nullptr) ports.push_back(portObject(run, *record, ++number));
-  }
-  const std::string toolPath = unquoted(run.toolPath.c_str());
-  std::string statusText = end.statusText;
-  if (statusText.empty()) statusText = "Return Code=" + std::to_string(end.exitCode);
-  Json document = {
-      {"schema_version", kSchemaVersion},
-      {"program", {{"name", kProgram}, {"version", run.versionString.c_str()}}},
-      {"host", reportHostName()},
-      {"started", utcTimeText(run.report.started)},
-      {"ended", utcTimeText(end.ended)},
-      {"command_line", run.report.arguments},
-      {"mode", modeName(run.sw)},
-      {"operation", operationName(run)},
-      {"preview", run.sw.preview != 0},
-      {"tool_path", orNull(toolPath)},
-      {"ports", ports},
-      {"status", {{"text", statusText}, {"exit_code", end.exitCode}}},
-      {"exit_code", end.exitCode},
-      {"reboot_required", end.rebootRequired},
-      {"interrupted", isInterruptedExitCode(end.exitCode)},
-      {"in_progress", false},
-  };
-  return document.dump(2, ' ', false, Json::error_handler_t::replace) + "\n";
+std::string runReportDocument(const RunState& run) {
+  std::string document;
+  writeRunReport(run, [&document](const std::string& text) {
+    document += text;
+    return true;
+  });
+  return document;
 }
 
 std::string runInProgressDocument(const RunState& run) {
-  Json document = {
-      {"schema_version", kSchemaVersion},
-      {"program", {{"name", kProgram}, {"version", run.versionString.c_str()}}},
-      {"host", reportHostName()},
-      {"started", utcTimeText(run.report.started)},
-      {"ended", nullptr},
-      {"command_line", run.report.arguments},
-      {"mode", modeName(run.sw)},
-      {"operation", operationName(run)},
-      {"preview", run.sw.preview != 0},
-      {"tool_path", nullptr},
-      {"ports", Json::array()},
-      {"status", nullptr},
-      {"exit_code", nullptr},
-      {"reboot_required", false},
-      {"interrupted", false},
-      {"in_progress", true},
-  };
-  return document.dump(2, ' ', false, Json::error_handler_t::replace) + "\n";
+  return dumped(runFacts(run, true)) + "\n";
 }
 
 }  // namespace vornup

@@ -30,13 +30,9 @@ void decideAutoFirmware(RunState& run, Adapter& adapter) {
   run.out.traceOut(kFirmwareOperation);
   const auto candidate = findFirmwareCandidate(run, adapter);
   if (candidate == run.firmwareList.end()) {
-    noteImageDecision(run, adapter, ImageKind::firmware, ImageDecision::kNoCompatibleImage,
-                      nullptr);
     run.out.traceOut(kNoNewImage);
-    printQueryLine(run, adapter, kNoneText, ImageKind::firmware);
-    if (run.sw.verbose) {
-      run.out.consoleOut(kNoMatchingFirmware, run.programName, adapter.model.c_str());
-    }
+    reportNoCompatibleImage(run, adapter, ImageKind::firmware, kNoMatchingFirmware,
+                            adapter.model.c_str());
     return;
   }
   ++run.counters.compatibleImageCount;
@@ -82,22 +78,22 @@ void decideAutoUpdate(RunState& run, Adapter& adapter) {
   }
 }
 
-int updateBootCodeByKind(RunState& run, Adapter& adapter) {
-  int outcome = kDecisionNoImage;
+DecisionResult updateBootCodeByKind(RunState& run, Adapter& adapter) {
+  DecisionResult outcome = DecisionResult::noImage;
   bool imageNotNeeded = false;
   for (const BootCodeKind& kind : kBootCodeKinds) {
     run.out.traceOut("%s", kind.trace);
     const char typeCode[] = {adapter.bcType.c_str()[0], kind.letter, '\0'};
     outcome = tryBootCodeKind(run, typeCode, adapter);
-    if (outcome == kDecisionNotNeeded) imageNotNeeded = true;
-    if (outcome != kDecisionNoImage && outcome != kDecisionNotNeeded) return outcome;
+    if (outcome == DecisionResult::notNeeded) imageNotNeeded = true;
+    if (outcome != DecisionResult::noImage && outcome != DecisionResult::notNeeded) return outcome;
   }
-  if (outcome == kDecisionNoImage) {
+  if (outcome == DecisionResult::noImage) {
     // The console speaks of the last kind, x86, which has no image; the
     // report keeps the decision on an earlier kind's image that was found
     // and not needed (a current boot code reads as in fwmatrix mode).
     if (!imageNotNeeded) {
-      noteImageDecision(run, adapter, ImageKind::bootCode, ImageDecision::kNoCompatibleImage,
+      noteImageDecision(run, adapter, ImageKind::bootCode, ImageDecision::noCompatibleImage,
                         nullptr);
     }
     printQueryLine(run, adapter, kNoneText, ImageKind::bootCode);
@@ -108,11 +104,11 @@ int updateBootCodeByKind(RunState& run, Adapter& adapter) {
   return outcome;
 }
 
-int tryBootCodeKind(RunState& run, const char* typeCode, Adapter& adapter) {
+DecisionResult tryBootCodeKind(RunState& run, const char* typeCode, Adapter& adapter) {
   const auto image = findImageByTypeCode(typeCode, run.bootList, false);
   if (image == run.bootList.end()) {
     run.out.traceOut(kBootCodeTypeNotFound, typeCode);
-    return kDecisionNoImage;
+    return DecisionResult::noImage;
   }
   ++run.counters.compatibleImageCount;
   run.out.traceOut(kNewImage, image->decodedId.c_str());

@@ -5,6 +5,7 @@
 #include <cstddef>
 
 #include "core/image_node.h"
+#include "selection/decision_rule.h"
 
 namespace vornup {
 
@@ -35,11 +36,11 @@ void decideAutoUpdate(RunState& run, Adapter& adapter);
 // Tries the boot code kinds universal, pair, open, EFI and x86 in this order
 // and decides the highest image of the first kind that has one and needs it;
 // the outcome of the last kind tried.
-int updateBootCodeByKind(RunState& run, Adapter& adapter);
+DecisionResult updateBootCodeByKind(RunState& run, Adapter& adapter);
 
 // Decides the highest boot code image of the two-letter type code `typeCode`:
-// kDecisionNoImage when the boot code list has none, else decideForImage's
+// DecisionResult::noImage when the boot code list has none, else decideForImage's
 // outcome.
-int tryBootCodeKind(RunState& run, const char* typeCode, Adapter& adapter);
+DecisionResult tryBootCodeKind(RunState& run, const char* typeCode, Adapter& adapter);
 
 }  // namespace vornup

@@ -33,12 +33,12 @@ bool tryInWalk(RunState& run, Adapter& adapter, const ImageNode& image, ImageKin
                bool pastFailures, Walk& walk) {
   ++run.counters.compatibleImageCount;
   walk.lastTried = &image;
-  const int outcome = decideForImage(run, adapter, image, kind);
-  if (outcome == kDecisionDownloaded) {
+  const DecisionResult outcome = decideForImage(run, adapter, image, kind);
+  if (outcome == DecisionResult::downloaded) {
     walk.downloaded = true;
     return false;
   }
-  return outcome == kDecisionNotNeeded || pastFailures;
+  return outcome == DecisionResult::notNeeded || pastFailures;
 }
 
 // Nothing was downloaded: the query line with the last image tried, and the
@@ -49,19 +49,12 @@ void reportNoDowngrade(RunState& run, const Adapter& adapter, const Walk& walk, 
   if (run.sw.verbose) printNotRequired(run, adapter, kind);
 }
 
-// No image of the adapter's type at all.
-void reportNoImage(RunState& run, Adapter& adapter, ImageKind kind, const char* note) {
-  noteImageDecision(run, adapter, kind, ImageDecision::kNoCompatibleImage, nullptr);
-  printQueryLine(run, adapter, kNoneText, kind);
-  if (run.sw.verbose) run.out.consoleOut(note, run.programName, adapter.model.c_str());
-}
-
 void downgradeFirmware(RunState& run, Adapter& adapter) {
   run.out.traceOut(kFirmwareDowngrade);
   const ImageList& list = run.firmwareList;
   auto image = findFirmwareCandidate(run, adapter);
   if (image == list.end()) {
-    reportNoImage(run, adapter, ImageKind::firmware, kNoFirmware);
+    reportNoCompatibleImage(run, adapter, ImageKind::firmware, kNoFirmware, adapter.model.c_str());
     return;
   }
   const bool gated = isFpgaGatedAdapter(adapter);
@@ -80,7 +73,7 @@ void downgradeBootCode(RunState& run, Adapter& adapter) {
   const char* bcType = adapter.bcType.c_str();
   auto image = findImageByTypeCode(bcType, list, false);
   if (image == list.end()) {
-    reportNoImage(run, adapter, ImageKind::bootCode, kNoBootCode);
+    reportNoCompatibleImage(run, adapter, ImageKind::bootCode, kNoBootCode, adapter.model.c_str());
     return;
   }
   // First pass: the images of the adapter's own boot code type.

@@ -27,15 +27,17 @@ constexpr char kOperationHeading[] = "\n[Operation]\n";
 constexpr char kUpdateNeededHeading[] = "\n[Update Needed]\n";
 constexpr char kTrue[] = "true\n";
 constexpr char kFalse[] = "false\n";
-constexpr char kIncompatibleFirmware[] =
-    "\n%s: Error - Incompatible firmware image for HBA = %s, status = %X\n";
+// A reason the line's file gives no usable image, printed under /v with the
+// program name before it: "\n<program>: <text>\n".
+constexpr char kMissingImageLine[] = "\n%s: %s\n";
+constexpr char kIncompatibleFirmware[] = "Error - Incompatible firmware image for HBA = %s, status = %X";
 
 // What differs between the firmware and the boot code step.
 struct FwmatrixKind {
   ImageKind kind;
   bool fpgaGate;  // a gated adapter takes no image below the fpga version
   const char* operationTrace;
-  // Messages, each with the program name, the model and the status.
+  // Reasons, each with the model and the status.
   const char* noEntry;
   const char* invalidEntry;
   const char* readError;
@@ -47,82 +49,79 @@ const FwmatrixKind kFirmwareStep = {
     ImageKind::firmware,
     true,
     "forceFw || downgradeFw || rewriteFw || updateFw\n",
-    "\n%s: No firmware entry found for HBA = %s, status = %X\n",
-    "\n%s: Invalid firmware entry found for HBA = %s, status = %X\n",
-    "\n%s: Error - reading firmware image for HBA = %s, status = %X\n",
-    "\n%s: Error - unable to open firmware file for HBA = %s, status = %X\n",
-    "\n%s: Error - invalid firmware file found for HBA = %s, status = %X\n",
+    "No firmware entry found for HBA = %s, status = %X",
+    "Invalid firmware entry found for HBA = %s, status = %X",
+    "Error - reading firmware image for HBA = %s, status = %X",
+    "Error - unable to open firmware file for HBA = %s, status = %X",
+    "Error - invalid firmware file found for HBA = %s, status = %X",
 };
 
 const FwmatrixKind kBootCodeStep = {
     ImageKind::bootCode,
     false,
     "forceBc || downgradeFw || rewriteFw || updateFw\n",
-    "\n%s: No boot code entry found for HBA = %s, status = %X\n",
-    "\n%s: Invalid boot code entry found for HBA = %s, status = %X\n",
-    "\n%s: Error - reading boot code image for HBA = %s, status = %X\n",
-    "\n%s: Error - unable to open boot code file for HBA = %s, status = %X\n",
-    "\n%s: Error - invalid boot code file found for HBA = %s, status = %X\n",
+    "No boot code entry found for HBA = %s, status = %X",
+    "Invalid boot code entry found for HBA = %s, status = %X",
+    "Error - reading boot code image for HBA = %s, status = %X",
+    "Error - unable to open boot code file for HBA = %s, status = %X",
+    "Error - invalid boot code file found for HBA = %s, status = %X",
 };
 
-using Message = FixedText<256>;
+// Why the line's file gives no usable image: the reason and its words.
+struct MissingImage {
+  ImageReason reason = ImageReason::none;
+  FixedText<256> text;
 
-// Loads the file `name` into `node`; false with the reason in `message` when
-// there is no usable image.
+  template <typename... Args>
+  void note(ImageReason why, const char* format, Args... args) {
+    reason = why;
+    text.format(format, args...);
+  }
+};
+
+// Loads the file `name` into `node`; false with the reason in `missing`
+// when there is no usable image.
 bool loadNamedImage(RunState& run, const Adapter& adapter, const char* name,
-                    const FwmatrixKind& step, ImageNode& node, Message& message) {
-  const char* program = run.programName;
+                    const FwmatrixKind& step, ImageNode& node, MissingImage& missing) {
   const char* model = adapter.model.c_str();
   const unsigned openFileError = statusBits(OPEN_FILE_ERROR);
   if (std::strcmp(name, kNoneText) == 0) {
-    message.format(step.noEntry, program, model, openFileError);
+    missing.note(ImageReason::noImageEntry, step.noEntry, model, openFileError);
     return false;
   }
   if (std::strcmp(name, kInvalidFileText) == 0) {
-    message.format(step.invalidEntry, program, model, openFileError);
+    missing.note(ImageReason::invalidImageEntry, step.invalidEntry, model, openFileError);
     return false;
   }
   const FixedText<256>& directory =
       step.kind == ImageKind::firmware ? run.firmwareDirectory : run.bootDirectory;
-  const int status = initFileImage(run, node, directory.c_str(), name, step.kind);
-  switch (status) {
-    case 0:
+  const ImageCheckResult checked = initFileImage(run, node, directory.c_str(), name, step.kind);
+  switch (checked.check) {
+    case ImageCheck::good:
       break;
-    case RM_STATUS_ERROR_READING_RESOURCE:
-      message.format(step.readError, program, model, statusBits(status));
+    case ImageCheck::unreadable:
+      missing.note(ImageReason::imageReadError, step.readError, model, statusBits(checked.status));
       return false;
-    case OPEN_FILE_ERROR:
-      message.format(step.openFileError, program, model, openFileError);
+    case ImageCheck::unopenable:
+      missing.note(ImageReason::imageUnopenable, step.openFileError, model, openFileError);
       return false;
-    default:
-      message.format(step.invalidFile, program, model, openFileError);
+    case ImageCheck::notAnImageName:
+    case ImageCheck::invalid:
+      missing.note(ImageReason::invalidImage, step.invalidFile, model, openFileError);
       return false;
   }
   if (step.fpgaGate && isFpgaGatedAdapter(adapter) && !isCompatibleKX2FirmwareVersion(run, node)) {
-    message.format(kIncompatibleFirmware, program, model, 0u);
+    missing.note(ImageReason::incompatibleFirmware, kIncompatibleFirmware, model, 0u);
     return false;
   }
   ++run.counters.compatibleImageCount;
   return true;
 }
 
-// The run report's record of a missing image: no compatible image, and the
-// failed download the counters take it for, with the message as its reason.
-void noteMissingImage(const RunState& run, Adapter& adapter, ImageKind kind, const char* message) {
-  noteImageDecision(run, adapter, kind, ImageDecision::kNoCompatibleImage, nullptr);
-  std::string reason(message);
-  const std::string prefix = std::string(run.programName) + ": ";
-  const std::size_t start = reason.find(prefix);
-  reason = reason.substr(start == std::string::npos ? 0 : start + prefix.size());
-  while (!reason.empty() && (reason.back() == '\n' || reason.back() == '\r')) reason.pop_back();
-  ImageOutcome& outcome =
-      kind == ImageKind::firmware ? adapter.firmwareOutcome : adapter.bootCodeOutcome;
-  outcome.noteDownload(DownloadOutcome::kFailed, reason.c_str());
-}
-
-// No usable image: the operation counts as a failed download.
+// No usable image: the operation counts as a failed download, which the run
+// record keeps with the reason.
 void countMissingImage(RunState& run, Adapter& adapter, const FwmatrixKind& step,
-                       const Message& message) {
+                       const MissingImage& missing) {
   Counters& c = run.counters;
   ++c.downloadErrorCount;
   ++c.downloadCount;
@@ -130,9 +129,9 @@ void countMissingImage(RunState& run, Adapter& adapter, const FwmatrixKind& step
     ++c.cnaFwErrorCount;
     ++c.cnaFwDownloadCount;
   }
-  printQueryLine(run, adapter, kNoneText, step.kind);
-  if (run.sw.verbose) run.out.consoleOut("%s", message.c_str());
-  noteMissingImage(run, adapter, step.kind, message.c_str());
+  reportNoCompatibleImage(run, adapter, step.kind, kMissingImageLine, missing.text.c_str());
+  imageRecordOf(adapter, step.kind)
+      .noteDownload(DownloadOutcome::failed, missing.reason, missing.text.c_str());
 }
 
 // One step of the decision: the firmware or the boot code file of the line.
@@ -140,14 +139,14 @@ void decideNamedImage(RunState& run, Adapter& adapter, const char* name, const F
   run.out.traceOut(kOperationHeading);
   run.out.traceOut("%s", step.operationTrace);
   ImageNode node;
-  Message message;
-  if (!loadNamedImage(run, adapter, name, step, node, message)) {
-    countMissingImage(run, adapter, step, message);
+  MissingImage missing;
+  if (!loadNamedImage(run, adapter, name, step, node, missing)) {
+    countMissingImage(run, adapter, step, missing);
     return;
   }
   const bool wanted = isDownloadWanted(run, adapter, node, step.kind);
   noteImageDecision(run, adapter, step.kind,
-                    wanted ? ImageDecision::kDownload : ImageDecision::kNotRequired, &node);
+                    wanted ? ImageDecision::download : ImageDecision::notRequired, &node);
   run.out.traceOut(kUpdateNeededHeading);
   run.out.traceOut(wanted ? kTrue : kFalse);
   printQueryLine(run, adapter, node.decodedId.c_str(), step.kind);

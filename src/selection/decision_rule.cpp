@@ -2,6 +2,7 @@
 // the discovered lists.
 #include "selection/decision_rule.h"
 
+#include "core/placeholder_text.h"
 #include "core/run_state.h"
 #include "core/versions.h"
 #include "download/download.h"
@@ -23,26 +24,36 @@ bool isDownloadWanted(const RunState& run, const Adapter& adapter, const ImageNo
   const char* installed = firmware ? adapter.fwVersion.c_str() : adapter.bcVersion.c_str();
   bool need = isUpdateNeeded(run, adapter, image, installed);
   if (sw.downgrade) need = !need;
-  const bool forced = firmware ? sw.forceFw != 0 : sw.forceBios != 0;
+  const bool forced = firmware ? sw.forceFw : sw.forceBios;
   return forced || ((sw.downgrade || sw.update || sw.rewrite) && need);
 }
 
 void noteImageDecision(const RunState& run, Adapter& adapter, ImageKind kind,
                        ImageDecision decision, const ImageNode* image) {
   const bool firmware = kind == ImageKind::firmware;
-  ImageOutcome& outcome = firmware ? adapter.firmwareOutcome : adapter.bootCodeOutcome;
-  outcome.noteDecision(decision, image,
-                       firmware ? run.firmwareDirectory.c_str() : run.bootDirectory.c_str());
+  imageRecordOf(adapter, kind).noteDecision(decision, image,
+                                            firmware ? run.firmwareDirectory.c_str() : run.bootDirectory.c_str());
 }
 
-int decideForImage(RunState& run, Adapter& adapter, const ImageNode& image, ImageKind kind) {
+void reportNoCompatibleImage(RunState& run, Adapter& adapter, ImageKind kind, const char* note,
+                             const char* detail) {
+  noteImageDecision(run, adapter, kind, ImageDecision::noCompatibleImage, nullptr);
+  printQueryLine(run, adapter, kNoneText, kind);
+  if (run.sw.verbose) run.out.consoleOut(note, run.programName, detail);
+}
+
+DecisionResult decisionResultOf(DownloadResult result) {
+  return result == DownloadResult::done ? DecisionResult::downloaded : DecisionResult::failed;
+}
+
+DecisionResult decideForImage(RunState& run, Adapter& adapter, const ImageNode& image, ImageKind kind) {
   const bool wanted = isDownloadWanted(run, adapter, image, kind);
   noteImageDecision(run, adapter, kind,
-                    wanted ? ImageDecision::kDownload : ImageDecision::kNotRequired, &image);
+                    wanted ? ImageDecision::download : ImageDecision::notRequired, &image);
   if (wanted) {
     run.out.traceOut(kNeededTrace);
     printQueryLine(run, adapter, image.sortedFileName.c_str(), kind);
-    return executeDownload(run, adapter, image, kind);
+    return decisionResultOf(executeDownload(run, adapter, image, kind));
   }
   // Under /downgrade the caller reports once it has tried every candidate.
   if (!run.sw.downgrade) {
@@ -52,7 +63,7 @@ int decideForImage(RunState& run, Adapter& adapter, const ImageNode& image, Imag
     }
     if (run.sw.verbose) printNotRequired(run, adapter, kind);
   }
-  return kDecisionNotNeeded;
+  return DecisionResult::notNeeded;
 }
 
 }  // namespace vornup

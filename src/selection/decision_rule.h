@@ -4,7 +4,8 @@
 
 #include "core/image_kind.h"
 #include "core/image_node.h"
-#include "core/port_outcome.h"
+#include "core/image_record.h"
+#include "download/download.h"
 
 namespace vornup {
 
@@ -19,20 +20,29 @@ bool isDownloadWanted(const RunState& run, const Adapter& adapter, const ImageNo
 
 // Outcomes of deciding one image (decideForImage, tryBootCodeKind): the
 // download step's results, and two of the decision's own.
-enum : int {
-  kDecisionDownloaded = 0,  // downloaded, or previewed
-  kDecisionFailed = 1,      // the download failed
-  kDecisionNotNeeded = 2,   // the image is not needed: no download
-  kDecisionNoImage = 3,     // the list holds no image of the type code
+enum class DecisionResult {
+  downloaded,  // downloaded, or previewed
+  failed,      // the download failed
+  notNeeded,   // the image is not needed: no download
+  noImage,     // the list holds no image of the type code
 };
 
-// Records for the run report what was decided on the image kind `kind` of
-// the adapter: `image` (null: none) from that kind's directory.
+// The decision's result of a download's result.
+DecisionResult decisionResultOf(DownloadResult result);
+
+// Records what was decided on the image kind `kind` of the adapter: `image`
+// (null: none) from that kind's directory.
 void noteImageDecision(const RunState& run, Adapter& adapter, ImageKind kind,
                        ImageDecision decision, const ImageNode* image);
 
+// No usable image of the kind `kind`: recorded as such, the query line names
+// none, and under /v the printf format `note` follows with the program name
+// and `detail`.
+void reportNoCompatibleImage(RunState& run, Adapter& adapter, ImageKind kind, const char* note,
+                             const char* detail);
+
 // Decides one image of the kind `kind` and downloads it when needed:
-// kDecisionNotNeeded, or the download's result.
-int decideForImage(RunState& run, Adapter& adapter, const ImageNode& image, ImageKind kind);
+// notNeeded, or the download's result.
+DecisionResult decideForImage(RunState& run, Adapter& adapter, const ImageNode& image, ImageKind kind);
 
 }  // namespace vornup

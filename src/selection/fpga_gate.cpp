@@ -3,12 +3,14 @@
 #include "core/adapter.h"
 #include "core/image_node.h"
 #include "core/run_state.h"
+#include "core/versions.h"
 
 namespace vornup {
 
 namespace {
 
-constexpr uint32_t kFpgaVersion[] = {4, 0, 360, 15};
+// The family does not take part: the gate compares the four numbers.
+constexpr VersionBlock kFpgaVersion = {ImageFamily::kx2, 4, 0, 360, 15};
 
 constexpr char kFieldBelowLine[] = "curVersion < fpgaVersion - Supported = FALSE\n";
 constexpr char kFieldAboveLine[] = "curVersion > fpgaVersion - Supported = TRUE\n";
@@ -60,19 +62,21 @@ constexpr GateWording kAdapterWording = {
 // The trace prints the numbers with %d, as the product always has.
 int asTraced(uint32_t value) { return static_cast<int>(value); }
 
-bool passesGate(RunState& run, const GateWording& wording, const uint32_t (&version)[4]) {
+bool passesGate(RunState& run, const GateWording& wording, VersionBlock version) {
+  version.imageType = kFpgaVersion.imageType;
+  const uint32_t numbers[4] = {version.major, version.minor, version.release, version.build};
+  const uint32_t fpga[4] = {kFpgaVersion.major, kFpgaVersion.minor, kFpgaVersion.release,
+                            kFpgaVersion.build};
   run.out.traceOut("%s", wording.heading);
-  for (int i = 0; i < 4; ++i) run.out.traceOut(wording.valueLines[i], asTraced(version[i]));
+  for (int i = 0; i < 4; ++i) run.out.traceOut(wording.valueLines[i], asTraced(numbers[i]));
 
-  bool equal = true;
-  for (int i = 0; i < 4; ++i) equal = equal && version[i] == kFpgaVersion[i];
-  if (equal) {
+  if (compareConvergedVersions(version, kFpgaVersion) == 0) {
     run.out.traceOut("%s", wording.equalLine);
     return true;
   }
   for (int i = 0; i < 4; ++i) {
-    run.out.traceOut(wording.compareLines[i], asTraced(version[i]), asTraced(kFpgaVersion[i]));
-    int field = compareVersionField(run, version[i], kFpgaVersion[i]);
+    run.out.traceOut(wording.compareLines[i], asTraced(numbers[i]), asTraced(fpga[i]));
+    int field = compareVersionField(run, numbers[i], fpga[i]);
     if (field != kFieldEqualToFpga) return field == kFieldAboveFpga;
   }
   return true;  // not reached: a version that differs differs in some field
@@ -87,15 +91,11 @@ bool isFpgaGatedAdapter(const Adapter& adapter) {
 }
 
 bool isCompatibleKX2FirmwareVersion(RunState& run, const ImageNode& newFwVersion) {
-  const uint32_t version[4] = {newFwVersion.CNAMajorVer, newFwVersion.CNAMinorVer,
-                               newFwVersion.CNAReleaseVer, newFwVersion.CNABuildVer};
-  return passesGate(run, kImageWording, version);
+  return passesGate(run, kImageWording, versionBlockOf(newFwVersion));
 }
 
 bool hasSupportedKX2FirmwareVersion(RunState& run, const Adapter& currentHba) {
-  const uint32_t version[4] = {currentHba.CNAMajorVer, currentHba.CNAMinorVer,
-                               currentHba.CNAReleaseVer, currentHba.CNABuildVer};
-  return passesGate(run, kAdapterWording, version);
+  return passesGate(run, kAdapterWording, versionBlockOf(currentHba));
 }
 
 int compareVersionField(RunState& run, uint32_t value, uint32_t fpgaValue) {

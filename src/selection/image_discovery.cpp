@@ -21,15 +21,13 @@ namespace {
 constexpr char kInitSkipping[] = "ERROR: [initFileImage] - Skipping invalid file = %s\n";
 constexpr char kNotRegularFile[] = "ERROR: [initFileImage] - Not a regular file = %s\n";
 
-bool contains(const char* text, const char* part) { return std::strstr(text, part) != nullptr; }
-
 // The sort key of an FC image: built from the identifier for ALL and PRG
 // names; a name that also says UFI gets none.
 void setFcSortKey(ImageNode& node) {
   const char* name = node.sortedFileName.c_str();
-  if (contains(name, ".UFI")) {
+  if (containsText(name, ".UFI")) {
     node.fcSortKey.set(kNotAvailableText);
-  } else if (contains(name, ".PRG") || contains(name, ".ALL")) {
+  } else if (containsText(name, ".PRG") || containsText(name, ".ALL")) {
     buildFcSortKey(node.decodedId.c_str(), node.fcSortKey);
   }
 }
@@ -82,28 +80,29 @@ void insertImageSorted(ImageList& list, const ImageNode& node) {
 // own sort is stable and relinks the nodes without moving them.
 void sortImageList(ImageList& list) { list.sort(imageGoesBefore); }
 
-int initFileImage(RunState& run, ImageNode& node, const char* directory, const char* name,
-                  ImageKind kind) {
+ImageCheckResult initFileImage(RunState& run, ImageNode& node, const char* directory,
+                               const char* name, ImageKind kind) {
+  constexpr ImageCheckResult kNotAnImageName = {ImageCheck::notAnImageName, RM_STATUS_ERROR};
   ImageFileKind fileKind;
   if (!classifyImageName(name, kind, fileKind) || !isSafeFileName(name)) {
     run.out.traceOut(kInitSkipping, name);
-    return 1;
+    return kNotAnImageName;
   }
   FixedText<512> path(directory);
   if (!path.append(name)) {
     run.out.traceOut(kInitSkipping, name);
-    return 1;
+    return kNotAnImageName;
   }
   if (isPresentButNotRegular(path.c_str())) {
     run.out.traceOut(kNotRegularFile, path.c_str());
-    return OPEN_FILE_ERROR;
+    return imageCheckOf(OPEN_FILE_ERROR);
   }
   ImageIdText result;
   ImageFamily family = ImageFamily::none;
-  const int status = verifyImageFile(run.out, path.c_str(), result, fileKind, family);
-  if (status != 0) return status;
-  fillImageNode(node, name, result, family);
-  return 0;
+  const ImageCheckResult checked =
+      imageCheckOf(verifyImageFile(run.out, path.c_str(), result, fileKind, family));
+  if (checked.good()) fillImageNode(node, name, result, family);
+  return checked;
 }
 
 }  // namespace vornup

@@ -10,6 +10,7 @@
 
 #include "core/image_node.h"
 #include "images/image_formats.h"
+#include "images/image_status.h"
 
 namespace vornup {
 
@@ -34,12 +35,13 @@ void insertImageSorted(ImageList& list, const ImageNode& node);
 // insertImageSorted gives (equal nodes keep their order).
 void sortImageList(ImageList& list);
 
-// Loads the file `name` of `directory` into `node` for fwmatrix mode. Returns
-// 1 when the name has no extension of the kind's directory or cannot safely
-// stand on a tool command line, OPEN_FILE_ERROR when the path names something
-// other than a regular file, otherwise the verifier's status (0 = good; only
-// then is the node filled).
-int initFileImage(RunState& run, ImageNode& node, const char* directory, const char* name,
-                  ImageKind kind);
+// Loads the file `name` of `directory` into `node` for fwmatrix mode:
+// notAnImageName (status 1) when the name has no extension of the kind's
+// directory or cannot safely stand on a tool command line, unopenable
+// (OPEN_FILE_ERROR) when the path names something other than a regular file,
+// otherwise what the reader's status stands for (only a good image fills the
+// node).
+ImageCheckResult initFileImage(RunState& run, ImageNode& node, const char* directory,
+                               const char* name, ImageKind kind);
 
 }  // namespace vornup

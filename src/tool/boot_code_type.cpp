@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "core/model_table.h"
 #include "tool/command_safety.h"
 #include "tool/label_reader.h"
 #include "tool/port_reads.h"
@@ -9,7 +10,7 @@
 namespace vornup {
 
 // clang-format off
-const BootCodeType kBootCodeTypes[kBootCodeTypeCount] = {
+constexpr BootCodeType kBootCodeTypes[kBootCodeTypeCount] = {
     {0x01, "FB"},
     {0x11, "SB"},
     {0x12, "SO"},
@@ -140,6 +141,9 @@ const BootCodeType kBootCodeTypes[kBootCodeTypeCount] = {
     {0xF6, "WP"},
     {0xF7, "WU"},
 };
+// The count is written by hand in the header: a table shorter than it would
+// end in codes of zeros.
+static_assert(kBootCodeTypes[kBootCodeTypeCount - 1].code != 0, "kBootCodeTypeCount exceeds the table");
 // clang-format on
 
 namespace {
@@ -151,7 +155,6 @@ constexpr char kInvalidType[] = "XX";
 // The code's two digits are the value's fourth and fifth characters.
 constexpr std::size_t kCodeOffset = 3;
 constexpr std::size_t kCodeDigits = 2;
-constexpr uint32_t kFamilyFFlags[] = {0x7D80, 0x7D8D};
 
 bool isValueEnd(char c) { return c == '\0' || c == ' ' || c == '\t' || c == '\n' || c == '\r'; }
 

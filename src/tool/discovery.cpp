@@ -1,12 +1,12 @@
 #include "tool/discovery.h"
 
-#include <chrono>
 #include <cstdint>
 #include <cstring>
 
 #include "core/placeholder_text.h"
 #include "core/text_compare.h"
 #include "tool/label_reader.h"
+#include "tool/tandrel.h"
 #include "tool/tool_runner.h"
 
 namespace vornup {
@@ -15,9 +15,6 @@ namespace {
 constexpr char kListLocal[] = "listhbas local";
 constexpr char kListAll[] = "listhbas";
 constexpr char kExecuting[] = "\n%s : executing command : %s %s ...";
-constexpr char kTimedOut[] =
-    "%s: the command \"%s\" did not end within its time limit of %ld second(s) and was ended\n";
-constexpr char kNotStarted[] = "%s: the management tool could not be started for \"%s\": %s: %s\n";
 constexpr char kTooManyPorts[] =
     "%s: warning - the adapter list names more than %u ports; the rest of it is ignored\n";
 
@@ -35,17 +32,6 @@ constexpr std::size_t kWwnLength = 23;
 constexpr std::size_t kMacLength = 17;
 
 using ListLine = FixedText<kToolReplyLineSize>;
-
-struct PortTypeName {
-  const char* name;
-  int32_t cnaType;
-};
-// Any other port type is Fibre Channel.
-const PortTypeName kConvergedPortTypes[] = {
-    {"iSCSI", kCnaTypeIscsi},
-    {"FCoE", kCnaTypeFcoe},
-    {"NIC", kCnaTypeNic},
-};
 
 bool isEntryLine(const char* line) {
   return std::strstr(line, kPortWwnLabel) != nullptr ||
@@ -173,15 +159,9 @@ class EntryReader {
   }
 
   static void setPortType(Adapter& a, const char* name) {
-    FixedText<32> portType("FC");
-    int32_t cnaType = kCnaTypeFc;
-    for (const PortTypeName& known : kConvergedPortTypes) {
-      if (equalsIgnoringCase(name, known.name)) {
-        portType.set(known.name);
-        cnaType = known.cnaType;
-      }
-    }
-    a.portType = portType;
+    // Any other port type is Fibre Channel.
+    const int32_t cnaType = cnaTypeOfPortTypeName(name);
+    a.portType.set(portTypeNameOf(cnaType));
     a.cnaType = cnaType;
     a.personality = cnaType;
   }
@@ -282,13 +262,8 @@ DiscoveryOutcome readAdapterList(RunState& run, const char* args) {
     case ToolRunEnd::exited:
       return reader.finish();
     case ToolRunEnd::timedOut:
-      run.out.errorOut(
-          kTimedOut, run.programName, args,
-          static_cast<long>(std::chrono::duration_cast<std::chrono::seconds>(result.limit).count()));
-      return DiscoveryOutcome::toolFailed;
     case ToolRunEnd::notStarted:
-      run.out.errorOut(kNotStarted, run.programName, args, run.toolPath.c_str(),
-                       result.startError.c_str());
+      explainUnfinishedCommand(run, result, args);
       return DiscoveryOutcome::toolFailed;
     case ToolRunEnd::refused:
       return DiscoveryOutcome::toolFailed;

@@ -94,16 +94,10 @@ class TandrelReply : public ToolOutput {
 
 // Explains on standard error why a command gave no reply.
 void explainFailure(RunState& run, const ToolRunResult& result, const char* args) {
+  if (explainUnfinishedCommand(run, result, args)) return;
   switch (result.end) {
     case ToolRunEnd::timedOut:
-      run.out.errorOut(
-            kTimedOut, run.programName, args,
-            static_cast<long>(
-                std::chrono::duration_cast<std::chrono::seconds>(result.limit).count()));
-      break;
     case ToolRunEnd::notStarted:
-      run.out.errorOut(kNotStarted, run.programName, args, run.toolPath.c_str(),
-                       result.startError.c_str());
       break;
     case ToolRunEnd::replyUnreadable:
       run.out.errorOut(kReplyUnreadable, run.programName, args);
@@ -118,6 +112,20 @@ void explainFailure(RunState& run, const ToolRunResult& result, const char* args
 }
 
 }  // namespace
+
+bool explainUnfinishedCommand(RunState& run, const ToolRunResult& result, const char* args) {
+  if (result.end == ToolRunEnd::timedOut) {
+    const auto seconds = std::chrono::duration_cast<std::chrono::seconds>(result.limit).count();
+    run.out.errorOut(kTimedOut, run.programName, args, static_cast<long>(seconds));
+    return true;
+  }
+  if (result.end == ToolRunEnd::notStarted) {
+    run.out.errorOut(kNotStarted, run.programName, args, run.toolPath.c_str(),
+                     result.startError.c_str());
+    return true;
+  }
+  return false;
+}
 
 bool locateTandrel(RunState& run) {
   std::string refusals[sizeof kToolKeys / sizeof kToolKeys[0]];
@@ -150,6 +158,7 @@ bool locateWindowsTandrel(RunState& run, const char* subkey, const char* valueNa
     return false;
   }
   run.toolPath.clear();
+  run.record.toolPath.clear();
   // A path that would not fit toolPath whole would name some other file.
   FixedText<256> file;
   FixedText<256> quoted;
@@ -172,6 +181,7 @@ bool locateWindowsTandrel(RunState& run, const char* subkey, const char* valueNa
     return false;
   }
   run.toolPath = quoted;
+  run.record.toolPath = file.c_str();
   run.out.traceOut(kTracePath, run.toolPath.c_str());
   return true;
 }

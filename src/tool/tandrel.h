@@ -5,6 +5,7 @@
 #include <string>
 
 #include "core/run_state.h"
+#include "tool/tool_runner.h"
 
 namespace vornup {
 
@@ -36,6 +37,10 @@ struct ToolStep {
   // Why a failed step failed, for the run report; "" otherwise.
   const char* reason = "";
 };
+
+// Names on standard error a command that passed its time limit or could not
+// be started; false, naming nothing, when `result` says neither.
+bool explainUnfinishedCommand(RunState& run, const ToolRunResult& result, const char* args);
 
 // Runs the tool with `args`, leaving its whole output (cut to the buffer) in
 // run.toolOutput. Unless the tool ran, the output is empty and why goes to

@@ -192,11 +192,11 @@ TEST(IsFcUpdateNeeded, EveryTieBreak) {
     EXPECT_EQ(isFcUpdateNeeded(plain.run, c.newVersion, c.installed), c.plain)
         << c.newVersion << " over " << c.installed;
     CapturedRun rewrite;
-    rewrite.run.sw.rewrite = 1;
+    rewrite.run.sw.rewrite = true;
     EXPECT_EQ(isFcUpdateNeeded(rewrite.run, c.newVersion, c.installed), c.rewrite)
         << c.newVersion << " over " << c.installed << " /rewrite";
     CapturedRun downgrade;
-    downgrade.run.sw.downgrade = 1;
+    downgrade.run.sw.downgrade = true;
     EXPECT_EQ(isFcUpdateNeeded(downgrade.run, c.newVersion, c.installed), c.downgrade)
         << c.newVersion << " over " << c.installed << " /downgrade";
   }
@@ -258,10 +258,10 @@ TEST(IsConvergedUpdateNeeded, ComparesTheFiveValueBlocks) {
     EXPECT_EQ(isConvergedUpdateNeeded(plain.run, c.image, c.adapter), c.plain);
     EXPECT_EQ(isUpdateNeeded(plain.run, c.adapter, c.image, "ignored"), c.plain);
     CapturedRun rewrite;
-    rewrite.run.sw.rewrite = 1;
+    rewrite.run.sw.rewrite = true;
     EXPECT_EQ(isConvergedUpdateNeeded(rewrite.run, c.image, c.adapter), c.rewrite);
     CapturedRun downgrade;
-    downgrade.run.sw.downgrade = 1;
+    downgrade.run.sw.downgrade = true;
     EXPECT_EQ(isConvergedUpdateNeeded(downgrade.run, c.image, c.adapter), c.downgrade);
   }
 }
@@ -279,7 +279,7 @@ TEST(IsUpdateNeeded, FcAdaptersCompareTheIdentifierWithoutItsTypeCode) {
   EXPECT_FALSE(isUpdateNeeded(r.run, fc, image, "NONE"));
   image.decodedId.set("X");  // shorter than a type code: compared as empty
   EXPECT_FALSE(isUpdateNeeded(r.run, fc, image, "282A4"));
-  r.run.sw.rewrite = 1;
+  r.run.sw.rewrite = true;
   image.decodedId.set("XY290A1");
   EXPECT_TRUE(isUpdateNeeded(r.run, fc, image, "290A1"));
 }

@@ -63,7 +63,7 @@ TEST_F(DownloadTest, FirmwareIsNamedByTheFullPathOfItsVerifiedPrivateCopy) {
   Adapter& fc = add(sampleFcAdapter());
   ImageNode node = image("kf290a1.all", "KF290A1");
   ASSERT_FALSE(c.run.tempDirectory.empty());
-  EXPECT_EQ(executeDownload(c.run, fc, node, ImageKind::firmware), 0);
+  EXPECT_EQ(executeDownload(c.run, fc, node, ImageKind::firmware), DownloadResult::done);
   ASSERT_EQ(toolCalls().size(), 1u);
   EXPECT_EQ(toolCalls()[0],
             "download 10:00:00:00:5E:AA:BB:01 \"" + copyPath("kf290a1.all") + "\"");
@@ -99,7 +99,7 @@ TEST_F(DownloadTest, AnImageNamedWithFoldersIsCopiedUnderItsOwnName) {
     }
     node.actualFileName.set(named);
     runner.calls.clear();
-    EXPECT_EQ(executeDownload(c.run, fc, node, ImageKind::firmware), 0);
+    EXPECT_EQ(executeDownload(c.run, fc, node, ImageKind::firmware), DownloadResult::done);
     ASSERT_EQ(toolCalls().size(), 1u);
     EXPECT_EQ(toolCalls()[0],
               "download 10:00:00:00:5E:AA:BB:01 \"" + copyPath("kf290a1.all") + "\"");
@@ -110,11 +110,11 @@ TEST_F(DownloadTest, AnImageNamedWithFoldersIsCopiedUnderItsOwnName) {
 TEST_F(DownloadTest, MissingImageFileFailsWithoutRunningTheTool) {
   Adapter& fc = add(sampleFcAdapter());
   ImageNode fw = image("absent.all", "KF290A1", false);
-  EXPECT_EQ(executeFwDownload(c.run, fc, fw), 1);
+  EXPECT_EQ(executeFwDownload(c.run, fc, fw), DownloadResult::failed);
   EXPECT_NE(c.console().find("Status=Error: Firmware file not found!\n"), std::string::npos);
   EXPECT_NE(c.trace().find("Status=Error: Firmware file not found!\n"), std::string::npos);
   ImageNode boot = image("absent.prg", "KU520A1", false);
-  EXPECT_EQ(executeBiosDownload(c.run, fc, boot), 1);
+  EXPECT_EQ(executeBiosDownload(c.run, fc, boot), DownloadResult::failed);
   EXPECT_NE(c.console().find("Status=Error: Boot code file not found!\n"), std::string::npos);
   EXPECT_TRUE(runner.calls.empty());
   EXPECT_EQ(c.run.counters.downloadCount, 2);
@@ -125,7 +125,7 @@ TEST_F(DownloadTest, MissingImageFileFailsWithoutRunningTheTool) {
 // attempt, whether or not the download gets further.
 TEST_F(DownloadTest, EachKindTracesItsHeadingAndMarksOnlyItsAttempt) {
   const struct {
-    int (*download)(RunState&, Adapter&, const ImageNode&);
+    DownloadResult (*download)(RunState&, Adapter&, const ImageNode&);
     const char* fileName;
     const char* decodedId;
     bool present;
@@ -154,14 +154,14 @@ TEST_F(DownloadTest, EachKindTracesItsHeadingAndMarksOnlyItsAttempt) {
 TEST_F(DownloadTest, OutcomeIsJudgedByTheWordCompleteAlone) {
   struct Case {
     const char* reply;
-    int result;
+    DownloadResult result;
     uint16_t errors;
   };
   const Case cases[] = {
-      {"Download Complete\n", 0, 0},
-      {"download complete\n", 1, 1},  // lower case is no success
-      {"", 1, 1},
-      {"Error: adapter busy\n", 1, 1},
+      {"Download Complete\n", DownloadResult::done, 0},
+      {"download complete\n", DownloadResult::failed, 1},  // lower case is no success
+      {"", DownloadResult::failed, 1},
+      {"Error: adapter busy\n", DownloadResult::failed, 1},
   };
   for (const Case& k : cases) {
     c.run.counters = Counters();
@@ -241,7 +241,7 @@ TEST_F(DownloadTest, ConvergedDownloadWithoutRebootRequestIsCounted) {
   reply = "Complete\n";
   Adapter& nic = add(sampleNicFunction());
   ImageNode node = image("kc20.ufi", "4.1.0.0");
-  EXPECT_EQ(executeFwDownload(c.run, nic, node), 0);
+  EXPECT_EQ(executeFwDownload(c.run, nic, node), DownloadResult::done);
   EXPECT_EQ(nic.downloadStat, kDownloadSucceeded);
   EXPECT_EQ(c.run.counters.cnaFwDownloadCount, 1);
   EXPECT_EQ(c.run.counters.cnaNoRebootCount, 1);
@@ -251,14 +251,14 @@ TEST_F(DownloadTest, ConvergedDownloadWithoutRebootRequestIsCounted) {
 }
 
 TEST_F(DownloadTest, PreviewRunsNoDownloadButStillDisablesBootCode) {
-  c.run.sw.preview = 1;
+  c.run.sw.preview = true;
   Adapter fcSample = sampleFcAdapter();
   fcSample.bootEnabled = 0;
   Adapter& fc = add(fcSample);
   ImageNode fw = image("kf290a1.all", "KF290A1");
   ImageNode boot = image("ku520a1.prg", "KU520A1", true, true);
-  EXPECT_EQ(executeFwDownload(c.run, fc, fw), 0);
-  EXPECT_EQ(executeBiosDownload(c.run, fc, boot), 0);
+  EXPECT_EQ(executeFwDownload(c.run, fc, fw), DownloadResult::done);
+  EXPECT_EQ(executeBiosDownload(c.run, fc, boot), DownloadResult::done);
   std::vector<std::string> calls = toolCalls();
   ASSERT_EQ(calls.size(), 1u);
   EXPECT_EQ(calls[0], "enablebootcode 10:00:00:00:5E:AA:BB:01 D");
@@ -323,7 +323,7 @@ TEST_F(DownloadTest, ImageChangedAfterVerificationIsNotDownloaded) {
     std::filesystem::remove_all(firmwarePath(name), ignored);
     ImageNode node = image(name.c_str(), "TF290A1");
     k.change(firmwarePath(name));
-    EXPECT_EQ(executeFwDownload(c.run, fc, node), 1);
+    EXPECT_EQ(executeFwDownload(c.run, fc, node), DownloadResult::failed);
     EXPECT_TRUE(c.platform.commands.empty());
     const std::string console = c.console();
     EXPECT_NE(console.find("Image=" + name + ", New=290A1, Old=282A4, " + k.status),
@@ -338,14 +338,13 @@ TEST_F(DownloadTest, ImageChangedAfterVerificationIsNotDownloaded) {
     EXPECT_EQ(c.run.counters.downloadCount, 1);
     EXPECT_EQ(c.run.counters.downloadErrorCount, 1);
     // The run report names the file and why, and no tool reply.
-    EXPECT_EQ(fc.firmwareOutcome.outcome, DownloadOutcome::kFailed);
-    EXPECT_NE(fc.firmwareOutcome.reason.find(firmwarePath(name)), std::string::npos)
-        << fc.firmwareOutcome.reason;
+    EXPECT_EQ(fc.firmwareRecord.outcome, DownloadOutcome::failed);
+    const std::string reason = fc.firmwareRecord.reasonText();
+    EXPECT_NE(reason.find(firmwarePath(name)), std::string::npos) << reason;
     if (*k.note != '\0') {
-      EXPECT_NE(fc.firmwareOutcome.reason.find(k.note), std::string::npos)
-          << fc.firmwareOutcome.reason;
+      EXPECT_NE(reason.find(k.note), std::string::npos) << reason;
     }
-    EXPECT_TRUE(fc.firmwareOutcome.toolReply.empty());
+    EXPECT_TRUE(fc.firmwareRecord.toolReply.empty());
     EXPECT_FALSE(std::filesystem::exists(copyPath(name)));
     std::filesystem::remove_all(firmwarePath(name), ignored);
   }
@@ -359,7 +358,7 @@ TEST_F(DownloadTest, ChangedBootCodeAndConvergedImagesFailTheirDownload) {
   Adapter& fc = add(fcSample);
   ImageNode boot = image("tu520a1.prg", "TU520A1", true, true);
   testimages::writePrg(bootPath("tu520a1.prg"), testimages::kPrgIdTU, "510A3");
-  EXPECT_EQ(executeBiosDownload(c.run, fc, boot), 1);
+  EXPECT_EQ(executeBiosDownload(c.run, fc, boot), DownloadResult::failed);
   EXPECT_NE(c.console().find("Update=Boot Code, Image=tu520a1.prg, New=520A1, Old=510A3, "
                              "Status=Error\n"),
             std::string::npos);
@@ -367,7 +366,7 @@ TEST_F(DownloadTest, ChangedBootCodeAndConvergedImagesFailTheirDownload) {
   Adapter& nic = add(sampleNicFunction());
   ImageNode node = image("kc20.ufi", "4.1.0.0");
   testimages::writeUfi(firmwarePath("kc20.ufi"), "4.0.0.0");
-  EXPECT_EQ(executeFwDownload(c.run, nic, node), 1);
+  EXPECT_EQ(executeFwDownload(c.run, nic, node), DownloadResult::failed);
   EXPECT_EQ(nic.downloadStat, kDownloadFailed);
   EXPECT_EQ(c.run.counters.cnaFwErrorCount, 1);
   EXPECT_TRUE(c.platform.commands.empty());
@@ -379,7 +378,7 @@ TEST_F(DownloadTest, UnsafeAddressIsNeverPlacedOnACommandLine) {
   fcSample.wwn.set("10:00;reboot");
   Adapter& fc = add(fcSample);
   ImageNode node = image("kf290a1.all", "KF290A1");
-  EXPECT_EQ(executeFwDownload(c.run, fc, node), 1);
+  EXPECT_EQ(executeFwDownload(c.run, fc, node), DownloadResult::failed);
   EXPECT_TRUE(runner.calls.empty());
   EXPECT_EQ(c.run.counters.downloadErrorCount, 1);
 }

@@ -33,7 +33,7 @@ TEST(OperationStatus, DownloadCountRulesInOrder) {
   };
   for (const OperationCase& c : cases) {
     CapturedRun r;
-    r.run.sw.update = 1;
+    r.run.sw.update = true;
     r.run.counters.gHbaCount = 3;
     r.run.counters.knownHbaCount = 2;
     r.run.counters.compatibleImageCount = 1;
@@ -150,7 +150,7 @@ TEST(QueryStatus, QueryCountRulesInOrder) {
   };
   for (const auto& c : cases) {
     CapturedRun r;
-    r.run.sw.query = 1;
+    r.run.sw.query = true;
     r.run.counters.queryCount = c.queries;
     r.run.counters.queryErrorCount = c.errors;
     r.run.counters.unsupportedCount = c.unsupported;

@@ -78,7 +78,7 @@ TEST(UnsupportedSummary, ListsEveryUnsupportedPortWithItsTrailingBlanks) {
 
 TEST(UnsupportedSummary, AutoModeIntro) {
   CapturedRun r;
-  r.run.sw.autoMode = 1;
+  r.run.sw.autoMode = true;
   Adapter a = sampleFcAdapter();
   a.supported = 0;
   a.fwVersion.set("N/A");

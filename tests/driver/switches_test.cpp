@@ -27,7 +27,7 @@ std::string flagsOf(const Switches& sw) {
   return text;
 }
 
-Switches only(int Switches::*flag, int Switches::*alsoFlag = nullptr) {
+Switches only(bool Switches::*flag, bool Switches::*alsoFlag = nullptr) {
   Switches sw;
   sw.*flag = 1;
   if (alsoFlag != nullptr) sw.*alsoFlag = 1;
@@ -91,8 +91,8 @@ TEST(ParseSwitches, EmptyCommandLineAsksForHelp) {
 
 TEST(ParseSwitches, FlagsAreClearedWhenParsingBegins) {
   CapturedRun captured;
-  captured.run.sw.update = 1;
-  captured.run.sw.silent = 1;
+  captured.run.sw.update = true;
+  captured.run.sw.silent = true;
   Arguments args{"/q"};
   EXPECT_EQ(parseSwitches(captured.run, args.argc(), args.argv()), SwitchOutcome::accepted);
   EXPECT_EQ(flagsOf(captured.run.sw), flagsOf(only(&Switches::query)));

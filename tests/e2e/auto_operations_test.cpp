@@ -171,6 +171,33 @@ TEST_F(AutoOperations, ForcedDownloadsWithAFailedConvergedAdapter) {
   EXPECT_FALSE(contains(result.console, "Please reboot"));
 }
 
+// Two converged adapters on one bus number whose serial numbers read "N/A"
+// (or nothing) are two adapters: each gets its own download and its own
+// outcome.
+TEST_F(AutoOperations, PortsWithoutASerialNumberAreAdaptersOfTheirOwn) {
+  for (const char* serial : {"N/A", ""}) {
+    SimulatedPort first = kKc2100Fcoe;
+    SimulatedPort second = kKc2100Fcoe;
+    for (SimulatedPort* port : {&first, &second}) {
+      port->block.replace(port->block.find("KC2100B0007"), 11, serial);
+    }
+    const std::string secondWwn = "10:00:00:90:FA:3A:00:03";
+    second.block.replace(second.block.find("3a:00:02"), 8, "3a:00:03");
+    second.discovery = {"hbaattrib " + secondWwn};
+    describeHost({first, withSetting(second, "download = fail")});
+    RunResult result = host.run({"/auto", "/update"});
+    EXPECT_EQ(result.exitCode, 3) << serial << result.console;
+    EXPECT_EQ(takeToolCommands(),
+              discoveryAnd({downloadCommand("10:00:00:90:FA:3A:00:02", firmwarePath("kc21-4100.ufi")),
+                            downloadCommand(secondWwn, firmwarePath("kc21-4100.ufi"))}))
+        << serial;
+    const std::vector<std::string> lines = resultLines(result.console);
+    ASSERT_EQ(lines.size(), 2u) << result.console;
+    EXPECT_TRUE(contains(lines[0], "Status=Success")) << lines[0];
+    EXPECT_TRUE(contains(lines[1], "Status=Error")) << lines[1];
+  }
+}
+
 TEST_F(AutoOperations, ForcedBootCodeOnly) {
   describeHost({kKf1602, kKf810, kKc2100Nic, kKc2100Fcoe});
   RunResult result = host.run({"/auto", "/fb"});

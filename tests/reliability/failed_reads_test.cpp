@@ -70,7 +70,7 @@ TEST(FailedPortReads, CountAsFailedAndSayWhichReadFailedAndWhy) {
       ASSERT_GT(call, 0u);
       fault = std::to_string(call) + " no-output";
     }
-    const RunOutcome run = install.run(args, fault);
+    const ObservedRun run = install.run(args, fault);
     EXPECT_EQ(run.exitCode, c.exitCode) << run.console;
     // One status line, the last: none from the failed read. Silent runs
     // show only standard error; the log gets everything.

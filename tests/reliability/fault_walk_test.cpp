@@ -60,7 +60,7 @@ TEST_P(FaultWalk, EveryCallOfTheRunMayFail) {
   const Scenario& scenario = std::get<0>(GetParam());
   const FaultMode mode = std::get<1>(GetParam());
   InProcessInstall install;
-  const RunOutcome clean = install.run(scenario.args);
+  const ObservedRun clean = install.run(scenario.args);
   ASSERT_EQ(clean.exitCode, 0) << clean.console;
   for (const char* image : kImageNames) EXPECT_TRUE(downloads(clean, image)) << image;
   expectSoundEnd(clean, install.installDirectory(), "faultless");
@@ -68,7 +68,7 @@ TEST_P(FaultWalk, EveryCallOfTheRunMayFail) {
   // How the damaged runs ended, exit code by exit code, for the record.
   std::map<int, int> endings;
   for (unsigned long call = 1; call <= clean.calls.size(); call += kCallStep) {
-    const RunOutcome damaged = install.run(scenario.args, call, mode);
+    const ObservedRun damaged = install.run(scenario.args, call, mode);
     expectSoundEnd(damaged, install.installDirectory(),
                    std::string(tandrelsim::faultModeName(mode)) + " at call " +
                        std::to_string(call) + " of " + std::to_string(clean.calls.size()));
@@ -94,7 +94,7 @@ INSTANTIATE_TEST_SUITE_P(MixedHost, FaultWalk,
 TEST(ProcessFaultWalk, CutOffAndNulFfRepliesOverEveryCall) {
   ProcessInstall install;
   const std::string& installDirectory = install.host.installDirectory();
-  const RunOutcome clean = install.run({"/auto", "/update"});
+  const ObservedRun clean = install.run({"/auto", "/update"});
   ASSERT_EQ(clean.exitCode, 0) << clean.console;
   expectSoundEnd(clean, installDirectory, "faultless");
   const std::vector<std::string> modes =
@@ -110,7 +110,7 @@ TEST(ProcessFaultWalk, CutOffAndNulFfRepliesOverEveryCall) {
     std::map<int, int> endings;
     for (std::size_t call : calls) {
       const std::string fault = std::to_string(call) + " " + mode;
-      const RunOutcome damaged = install.run({"/auto", "/update"}, fault);
+      const ObservedRun damaged = install.run({"/auto", "/update"}, fault);
       expectSoundEnd(damaged, installDirectory, fault);
       ++endings[damaged.exitCode];
     }

@@ -155,7 +155,7 @@ TEST(HostRecordsOfARun, AKilledRunLeavesWholeLinesAndACutLineStaysApart) {
   killed.signalGroup(SIGKILL);
   killed.wait();
   // The killed run's download holds the host until the tool ends.
-  RunOutcome after;
+  ObservedRun after;
   for (int attempt = 0; attempt < 40 && (attempt == 0 || after.exitCode == 75); ++attempt) {
     if (attempt > 0) std::this_thread::sleep_for(std::chrono::milliseconds(250));
     after = install.run({"/q"});

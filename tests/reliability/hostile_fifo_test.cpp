@@ -23,7 +23,7 @@ TEST(HostileFifo, AutomaticRunSkipsFifosNamedLikeImages) {
                            "boot/fifo.prg"}) {
     makeFifo(install, name);
   }
-  RunOutcome run = install.run({"/auto", "/update"});
+  ObservedRun run = install.run({"/auto", "/update"});
   expectSoundEnd(run, install.installDirectory(), "fifos in the image directories");
   EXPECT_EQ(run.exitCode, 0) << run.console;
   EXPECT_TRUE(downloads(run, "zf290a1.all"));
@@ -36,7 +36,7 @@ TEST(HostileFifo, FwmatrixNamingFifosFailsThoseDownloadsWithoutBlocking) {
   makeFifo(install, "firmware/fifo.all");
   makeFifo(install, "boot/fifo.prg");
   install.write("fwmatrix.txt", withFirstLine("KF1602 fifo.all fifo.prg\n"));
-  RunOutcome run = install.run({"/f"});
+  ObservedRun run = install.run({"/f"});
   expectSoundEnd(run, install.installDirectory(), "fwmatrix naming fifos");
   EXPECT_FALSE(downloads(run, "fifo."));
   EXPECT_TRUE(downloads(run, "bf220a1.all"));
@@ -48,7 +48,7 @@ TEST(HostileFifo, FwmatrixTxtThatIsAFifoIsNotFound) {
   InProcessInstall install;
   std::remove(install.path("fwmatrix.txt").c_str());
   makeFifo(install, "fwmatrix.txt");
-  RunOutcome run = install.run({"/f"});
+  ObservedRun run = install.run({"/f"});
   expectSoundEnd(run, install.installDirectory(), "fwmatrix.txt a fifo");
   EXPECT_EQ(run.exitCode, 2) << run.console;
   EXPECT_TRUE(run.calls.empty());

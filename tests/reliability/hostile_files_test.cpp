@@ -18,7 +18,7 @@ const std::vector<std::string> kForce = {"/f"};
 const std::vector<std::string> kAutoUpdate = {"/auto", "/update"};
 
 // Every image of the mixed install is downloaded and the run succeeds.
-void expectEveryImageDownloaded(const RunOutcome& run, const InProcessInstall& install,
+void expectEveryImageDownloaded(const ObservedRun& run, const InProcessInstall& install,
                                 const std::string& label) {
   expectSoundEnd(run, install.installDirectory(), label);
   EXPECT_EQ(run.exitCode, 0) << label << "\n" << run.console;
@@ -84,7 +84,7 @@ TEST(HostileFwmatrix, TablesWithoutAGoodLineEndSoundly) {
   for (const TableCase& c : cases) {
     InProcessInstall install;
     install.write("fwmatrix.txt", c.text);
-    RunOutcome run = install.run(kForce);
+    ObservedRun run = install.run(kForce);
     expectSoundEnd(run, install.installDirectory(), c.name);
     EXPECT_NE(run.exitCode, 0) << c.name;
   }
@@ -103,7 +103,7 @@ TEST(HostileFwmatrix, TheWholeTableTwoThousandTimesOverStillDownloadsEveryImage)
 TEST(HostileFwmatrix, SoManyMatchingLinesThatTheKnownCountWouldWrap) {
   InProcessInstall install;
   install.write("fwmatrix.txt", withFirstLine(repeated("KF1602 zf290a1.all zu520a0.prg\n", 65527)));
-  RunOutcome run = install.run(kForce);
+  ObservedRun run = install.run(kForce);
   expectEveryImageDownloaded(run, install, "65,527 matching lines");
 }
 
@@ -136,7 +136,7 @@ TEST(HostileImageDirectories, EmptyFilesAndDirectoriesNamedLikeImagesAreSkipped)
     std::filesystem::create_directories(std::filesystem::u8path(install.path(name) + "/inner.all"),
                                         ignored);
   }
-  RunOutcome run = install.run(kAutoUpdate);
+  ObservedRun run = install.run(kAutoUpdate);
   expectEveryImageDownloaded(run, install, "empty files and folders");
   EXPECT_FALSE(downloads(run, "empty.")) << run.console;
   EXPECT_FALSE(downloads(run, "folder.")) << run.console;
@@ -149,7 +149,7 @@ TEST(HostileImageDirectories, FwmatrixNamingEmptyFilesAndFoldersFailsThoseDownlo
   std::filesystem::create_directories(std::filesystem::u8path(install.path("boot/folder.prg")),
                                       ignored);
   install.write("fwmatrix.txt", withFirstLine("KF1602 empty.all folder.prg\n"));
-  RunOutcome run = install.run(kForce);
+  ObservedRun run = install.run(kForce);
   expectSoundEnd(run, install.installDirectory(), "empty file and folder named");
   EXPECT_FALSE(downloads(run, "empty.all"));
   EXPECT_FALSE(downloads(run, "folder.prg"));
@@ -174,7 +174,7 @@ TEST(HostileImageDirectories, NamesOf31CharactersAreTakenAnd32Skipped) {
                                       "firmware/" + kName32 + " all --sub dwc,7,225,0x2951,64",
                                       error))
       << error;
-  RunOutcome run = install.run(kAutoUpdate);
+  ObservedRun run = install.run(kAutoUpdate);
   expectSoundEnd(run, install.installDirectory(), "31 and 32 characters");
   EXPECT_EQ(run.exitCode, 0) << run.console;
   EXPECT_TRUE(downloads(run, kName31)) << run.console;
@@ -190,7 +190,7 @@ TEST(HostileImageDirectories, FwmatrixNamesOf31CharactersAreTakenAnd32Refused) {
   install.write("fwmatrix.txt", "KF1602 " + kName31 + " zu520a0.prg\nKF810 " + kName32 +
                                     " bb440a0.prg\nKC2100-NIC kc2100.ufi\n"
                                     "KC2100-FCoE kc2100.ufi\nKH3201 kh3201.grp\n");
-  RunOutcome run = install.run(kForce);
+  ObservedRun run = install.run(kForce);
   expectSoundEnd(run, install.installDirectory(), "fwmatrix names of 31 and 32 characters");
   EXPECT_TRUE(downloads(run, kName31)) << run.console;
   EXPECT_FALSE(downloads(run, kName32)) << run.console;

@@ -56,7 +56,7 @@ TEST(InstallPaths, ProgramInADirectoryWithBlanksUpdatesEverything) {
   ASSERT_NE(directory.find(' '), std::string::npos);
   for (auto args : {std::initializer_list<std::string>{"/auto", "/update"},
                     std::initializer_list<std::string>{"/f"}}) {
-    const RunOutcome run = install.run(args);
+    const ObservedRun run = install.run(args);
     expectSoundEnd(run, directory, "install dir");
     EXPECT_EQ(run.exitCode, 0) << run.console;
     EXPECT_TRUE(downloads(run, directory + "firmware" + kPathSeparator + "zf290a1.all"));
@@ -75,7 +75,7 @@ TEST(InstallPaths, ADirectoryOf220CharactersIsTheProgramsOwn) {
   // the first argument would mean the current directory on its own.
   work.argv0 = kProgramName;
   CurrentDirectory inWork(work.installDirectory());
-  const RunOutcome run = work.run({"/f"});
+  const ObservedRun run = work.run({"/f"});
   expectSoundEnd(run, directory, "220 characters");
   EXPECT_EQ(run.exitCode, 0) << run.console;
   EXPECT_TRUE(downloads(run, directory + "firmware" + kPathSeparator + "zf290a1.all"));
@@ -92,7 +92,7 @@ TEST(InstallPaths, ALongerDirectoryMeansTheCurrentOne) {
   work.argv0 = kProgramName;
   CurrentDirectory inWork(work.installDirectory());
   for (const char* args : {"/f", "/auto"}) {
-    const RunOutcome run =
+    const ObservedRun run =
         args == std::string("/f") ? work.run({"/f"}) : work.run({"/auto", "/update"});
     expectSoundEnd(run, kCurrentDirectory, args);
     EXPECT_EQ(run.exitCode, 0) << run.console;
@@ -107,7 +107,7 @@ TEST(InstallPaths, AFirstArgumentLongerThan220CharactersMeansTheCurrentDirectory
   work.argv0 = std::string(kLongestBinDirectory + 1, 'v');
   CurrentDirectory inElsewhere(elsewhere.path());
   // The current directory holds no fwmatrix.txt, the program's does.
-  const RunOutcome run = work.run({"/f"});
+  const ObservedRun run = work.run({"/f"});
   expectSoundEnd(run, kCurrentDirectory, "long first argument");
   EXPECT_EQ(run.exitCode, 2) << run.console;
   EXPECT_NE(run.console.find("fwmatrix update table not found"), std::string::npos);
@@ -141,7 +141,7 @@ TEST(InstallPaths, InstalledProgramInALongDirectoryWorksFromTheCurrentOne) {
                               "' TANDREL_SIM_LOG='" + temp + "../tool.log'" +
                               " TANDREL_SIM_FAIL_CALL= '" + directory + kProgramName + "' /f > '" +
                               scratch.file("console.txt") + "' 2>&1";
-  RunOutcome run;
+  ObservedRun run;
   run.exitCode = hostPlatform().runCommand(command);
   run.console = scratch.read("console.txt");
   run.calls = ProcessInstall::lines(scratch.read("tool.log"));

@@ -251,7 +251,7 @@ TEST(KilledRun, NextRunRemovesTheStalePrivateDirectory) {
   EXPECT_FALSE(install.host.tempDirectoryIsEmpty());
   // The tool in its own group finishes its call undisturbed.
   std::this_thread::sleep_for(std::chrono::milliseconds(1200));
-  RunOutcome next = install.run({"/q"});
+  ObservedRun next = install.run({"/q"});
   EXPECT_EQ(next.exitCode, 0) << next.console;
   EXPECT_TRUE(install.host.tempDirectoryIsEmpty());
 }
@@ -270,14 +270,14 @@ TEST(KilledRun, ItsRunningDownloadHoldsTheHostUntilItEnds) {
   }
   const std::vector<std::string> copies = privateFiles(install);
   ASSERT_GE(copies.size(), 2u) << "the reply file and the image copy";
-  RunOutcome retry = install.run({"/f"});
+  ObservedRun retry = install.run({"/f"});
   EXPECT_EQ(retry.exitCode, 75) << retry.console;
   EXPECT_NE(retry.console.find("earlier run (process group "), std::string::npos) << retry.console;
   EXPECT_TRUE(retry.calls.empty() || (retry.calls.size() == 1 && retry.calls[0].empty()));
   EXPECT_EQ(privateFiles(install), copies);
 
   // Once the tool has ended, the host is free again.
-  RunOutcome next;
+  ObservedRun next;
   for (int attempt = 0; attempt < 40 && (attempt == 0 || next.exitCode == 75); ++attempt) {
     std::this_thread::sleep_for(std::chrono::milliseconds(500));
     next = install.run({"/f"});

@@ -63,7 +63,7 @@ inline std::string withFirstLine(const std::string& lines) {
   return table.substr(0, first) + lines + table.substr(next + 1);
 }
 
-struct RunOutcome {
+struct ObservedRun {
   int exitCode = -1;
   std::string console;
   // The tool calls, one line each, arguments joined by blanks.
@@ -97,7 +97,7 @@ inline bool isPrivateCopy(const std::string& path, std::string& name) {
 // tool was given the private copy of a file whose name holds it), or a path
 // of the install (the copy of a file of that name, and the file at that
 // path is a good image).
-inline bool downloads(const RunOutcome& run, const std::string& image) {
+inline bool downloads(const ObservedRun& run, const std::string& image) {
   std::string directory;
   std::string wanted;
   splitLastTwo(image, directory, wanted);
@@ -117,7 +117,7 @@ inline bool downloads(const RunOutcome& run, const std::string& image) {
 // temporary file left, and every download naming the private copy (in a
 // run's private directory, under the same name) of an image of the
 // install's firmware or boot directory that the readers accept.
-inline void expectSoundEnd(const RunOutcome& run, const std::string& installDirectory,
+inline void expectSoundEnd(const ObservedRun& run, const std::string& installDirectory,
                            const std::string& label) {
   EXPECT_TRUE(outcomes::isDocumentedExitCode(run.exitCode)) << label << ": " << run.exitCode;
   EXPECT_TRUE(outcomes::endsWithDocumentedStatus(run.console, run.exitCode))
@@ -166,7 +166,7 @@ class InProcessInstall {
 
   // One run with `args` on a fresh simulated host whose `failCall`-th call
   // fails in `mode` (0: no call fails).
-  RunOutcome run(const std::vector<std::string>& args, unsigned long failCall = 0,
+  ObservedRun run(const std::vector<std::string>& args, unsigned long failCall = 0,
                  tandrelsim::FaultMode mode = tandrelsim::FaultMode::kNone) {
     tandrelsim::Simulation simulation;
     std::string error;
@@ -185,7 +185,7 @@ class InProcessInstall {
     for (std::string& arg : argvText) argv.push_back(&arg[0]);
     argv.push_back(nullptr);
 
-    RunOutcome outcome;
+    ObservedRun outcome;
     std::FILE* console = std::tmpfile();
     EXPECT_NE(console, nullptr);
     if (console == nullptr) return outcome;
@@ -227,10 +227,10 @@ class ProcessInstall {
 
   // One run from a fresh simulated host whose call is damaged as `fault`
   // says ("N mode", or "" for none).
-  RunOutcome run(std::initializer_list<std::string> args, const std::string& fault = "") {
+  ObservedRun run(std::initializer_list<std::string> args, const std::string& fault = "") {
     return run(std::vector<std::string>(args), fault);
   }
-  RunOutcome run(const std::vector<std::string>& args, const std::string& fault = "") {
+  ObservedRun run(const std::vector<std::string>& args, const std::string& fault = "") {
     std::error_code ignored;
     std::filesystem::remove(std::filesystem::u8path(host.installDirectory() + "Quenmar" +
                                                     kPathSeparator + "host.txt.state"),
@@ -238,7 +238,7 @@ class ProcessInstall {
     std::filesystem::remove(std::filesystem::u8path(host.workDirectory() + "tool.log"), ignored);
     host.setEnvironment("TANDREL_SIM_FAIL_CALL", fault);
     RunResult result = host.run(args);
-    RunOutcome outcome;
+    ObservedRun outcome;
     outcome.exitCode = result.exitCode;
     outcome.console = result.console;
     outcome.calls = lines(host.readWorkFile("tool.log"));

@@ -119,7 +119,7 @@ TEST(RunReportTargets, OnlyARegularFileIsReplacedAndKeepsItsModeAndOwner) {
     const std::string target = c.make(work);
     struct stat before;
     ASSERT_EQ(::lstat(target.c_str(), &before), 0);
-    const RunOutcome run = install.run({"/q", "/log=" + work + "run.log", "/json=" + target});
+    const ObservedRun run = install.run({"/q", "/log=" + work + "run.log", "/json=" + target});
     EXPECT_EQ(run.exitCode, c.exitCode) << run.console;
     struct stat after;
     ASSERT_EQ(::lstat(target.c_str(), &after), 0);

@@ -50,7 +50,7 @@ TEST(HostLockHeld, RunEndsAtOnceAndTouchesNothing) {
   HostLock lock;
   ASSERT_EQ(lock.acquire(), HostLockResult::acquired) << HostLock::name();
 
-  RunOutcome refused = install.run({"/f", "/log=" + work + "run.log", "/xv"});
+  ObservedRun refused = install.run({"/f", "/log=" + work + "run.log", "/xv"});
   EXPECT_EQ(refused.exitCode, kHostBusyExitCode);
   EXPECT_EQ(refused.console, statusLine("another vornup run is in progress", kHostBusyExitCode));
   EXPECT_TRUE(refused.calls.empty() || (refused.calls.size() == 1 && refused.calls[0].empty()));
@@ -58,12 +58,12 @@ TEST(HostLockHeld, RunEndsAtOnceAndTouchesNothing) {
   EXPECT_FALSE(exists(work + "dbg.log"));
   EXPECT_TRUE(refused.tempDirectoryEmpty);
 
-  RunOutcome usage = install.run({"/?"});
+  ObservedRun usage = install.run({"/?"});
   EXPECT_EQ(usage.exitCode, 0);
   EXPECT_TRUE(contains(usage.console, "Korvane Firmware Update Utility")) << usage.console;
 
   lock.release();
-  RunOutcome next = install.run({"/q"});
+  ObservedRun next = install.run({"/q"});
   EXPECT_EQ(next.exitCode, 0) << next.console;
 #ifndef _WIN32
   ::unsetenv("VORNUP_REGISTRY_ROOT");
@@ -93,7 +93,7 @@ TEST(HostLockUnusable, RunEndsWithASetupErrorNamingTheLock) {
     fs::remove_all(fs::u8path(lockFile), ignored);
     ASSERT_EQ(std::system((c.second + " '" + lockFile + "'").c_str()), 0);
     install.host.setEnvironment("VORNUP_TEST_LOCK_DIRECTORY", c.first);
-    RunOutcome run = install.run({"/f", "/log=" + work + "run.log"});
+    ObservedRun run = install.run({"/f", "/log=" + work + "run.log"});
     EXPECT_EQ(run.exitCode, 4) << run.console;
     EXPECT_EQ(run.console,
               statusLine("unable to take the host-wide lock " + c.first + "/vornup-test.lock", 4));
@@ -133,7 +133,7 @@ TEST(HostileTemp, IsNeverOnACommandLine) {
     const std::string temp = work + c.name;
     if (c.exists) fs::create_directories(fs::u8path(temp));
     install.host.setEnvironment("TEMP", temp);
-    RunOutcome run = install.run({"/f"});
+    ObservedRun run = install.run({"/f"});
     EXPECT_EQ(run.exitCode, 4) << run.console;
     EXPECT_TRUE(contains(run.console, "unable to process TANDREL")) << run.console;
     EXPECT_TRUE(contains(run.console, "temporary directory " + temp + " cannot be used"))
@@ -174,7 +174,7 @@ TEST(HostileInstallDirectory, StopsTheRunBeforeAnyToolCommand) {
     fs::copy_file(fs::u8path(install.host.installPath("fwmatrix.txt")),
                   fs::u8path(directory + "fwmatrix.txt"), error);
     install.host.useProgramAt(directory + kProgramName);
-    RunOutcome run = install.run({"/f"});
+    ObservedRun run = install.run({"/f"});
     EXPECT_EQ(run.exitCode, 4) << run.console;
     EXPECT_TRUE(contains(run.console, statusLine("unusable program directory", 4))) << run.console;
     EXPECT_TRUE(contains(run.console, "program directory " + directory)) << run.console;
@@ -227,7 +227,7 @@ TEST(PlantedTraceLink, OnlyTheUsersOwnLinkIsFollowed) {
     install.host.writeWorkFile("target.txt", "keep\n");
     ASSERT_EQ(::symlink((work + "target.txt").c_str(), (work + "dbg.log").c_str()), 0);
     ASSERT_EQ(::lchown((work + "dbg.log").c_str(), c.owner, c.owner), 0);
-    RunOutcome run = install.run({"/q", "/xv"});
+    ObservedRun run = install.run({"/q", "/xv"});
     EXPECT_EQ(run.exitCode, 0) << run.console;
     const std::string target = install.host.readWorkFile("target.txt");
     EXPECT_EQ(target != "keep\n", c.followed) << target;

@@ -44,7 +44,7 @@ TEST(TimeLimits, TheSwitchSetsTheLimitOfEveryCommand) {
     InProcessInstall install;
     std::vector<std::string> args = {"/update"};
     if (*c.timeout != '\0') args.push_back(c.timeout);
-    const RunOutcome run = install.run(args);
+    const ObservedRun run = install.run(args);
     EXPECT_EQ(run.exitCode, 0) << run.console;
     ASSERT_EQ(run.limits.size(), run.calls.size());
     int downloads = 0;
@@ -77,7 +77,7 @@ TEST(TimeLimits, SwappedReplyFilesAreToolFailuresThatNeverBlock) {
     SCOPED_TRACE(c.swap);
     ProcessInstall install;
     install.host.setEnvironment("TANDREL_SIM_SWAP_OUTPUT", c.swap);
-    const RunOutcome run = install.run({"/q", "/v"});
+    const ObservedRun run = install.run({"/q", "/v"});
     EXPECT_EQ(run.exitCode, c.exitCode) << run.console;
     EXPECT_NE(run.console.find(c.console), std::string::npos) << run.console;
     EXPECT_TRUE(run.tempDirectoryEmpty);

@@ -51,7 +51,7 @@ const Sample kSamples[] = {
 TEST(QueryLine, EveryPortKindAndEveryKind) {
   for (const Sample& s : kSamples) {
     CapturedRun plain;
-    plain.run.sw.query = 1;
+    plain.run.sw.query = true;
     printPlainQueryLine(plain.run, s.make());
     EXPECT_EQ(plain.console(), std::string(s.body) + s.plainSuffix) << "plain";
     EXPECT_EQ(plain.trace(), "");
@@ -61,7 +61,7 @@ TEST(QueryLine, EveryPortKindAndEveryKind) {
     } kinds[] = {{ImageKind::firmware, s.firmwareSuffix}, {ImageKind::bootCode, s.bootCodeSuffix}};
     for (const auto& k : kinds) {
       CapturedRun r;
-      r.run.sw.query = 1;
+      r.run.sw.query = true;
       printQueryLine(r.run, s.make(), "IMG.ALL", k.kind);
       EXPECT_EQ(r.console(), std::string(s.body) + k.suffix) << k.suffix;
       EXPECT_EQ(r.trace(), "");
@@ -72,7 +72,7 @@ TEST(QueryLine, EveryPortKindAndEveryKind) {
 TEST(QueryLine, NothingWithoutTheQuerySwitch) {
   for (const Sample& s : kSamples) {
     CapturedRun r;
-    r.run.sw.update = 1;
+    r.run.sw.update = true;
     printQueryLine(r.run, s.make(), "NONE", ImageKind::firmware);
     printPlainQueryLine(r.run, s.make());
     EXPECT_EQ(r.console(), "");
@@ -86,7 +86,7 @@ TEST(QueryLine, PortOfNoKnownKindHasNoLine) {
   EXPECT_FALSE(formatAdapterBody(a, body));
   EXPECT_STREQ(body.c_str(), "");
   CapturedRun r;
-  r.run.sw.query = 1;
+  r.run.sw.query = true;
   printQueryLine(r.run, a, "IMG.ALL", ImageKind::firmware);
   printPlainQueryLine(r.run, a);
   EXPECT_EQ(r.console(), "");
@@ -94,7 +94,7 @@ TEST(QueryLine, PortOfNoKnownKindHasNoLine) {
 
 TEST(QueryLine, GoesToTheLogFileEvenWhenSilent) {
   CapturedRun r;
-  r.run.sw.query = 1;
+  r.run.sw.query = true;
   r.run.out.silent = true;
   r.run.out.logFile = std::fopen(r.scratch.file("log.txt").c_str(), "wb");
   ASSERT_NE(r.run.out.logFile, nullptr);
@@ -281,7 +281,7 @@ TEST(NotRequired, OperationSwitchChoosesTheWord) {
     r.run.sw.rewrite = c.rewrite;
     r.run.sw.update = c.update;
     r.run.sw.downgrade = c.downgrade;
-    r.run.sw.forceBios = 1;
+    r.run.sw.forceBios = true;
     printNotRequired(r.run, sampleFcAdapter(), c.kind);
     EXPECT_EQ(r.console(), c.expected);
   }

@@ -13,6 +13,7 @@
 
 #include "core/image_node.h"
 #include "core/run_state.h"
+#include "core/status_line.h"
 #include "platform/host_names.h"
 #include "report/run_report_json.h"
 #include "support/captured_run.h"
@@ -24,12 +25,11 @@ namespace {
 using Json = nlohmann::json;
 
 // The document, read back with the strict parser.
-Json documentOf(const RunState& run, int exitCode = 0, const std::string& status = "Done") {
-  RunEnd end;
-  end.exitCode = exitCode;
-  end.statusText = status;
-  end.ended = 1796766003;
-  const std::string text = runReportDocument(run, end);
+Json documentOf(RunState& run, int exitCode = 0, const std::string& status = "Done") {
+  run.record.exitCode = exitCode;
+  run.record.statusText = status;
+  run.record.ended = 1796766003;
+  const std::string text = runReportDocument(run);
   Json parsed = Json::parse(text, nullptr, false);
   EXPECT_FALSE(parsed.is_discarded()) << text;
   return parsed;
@@ -51,27 +51,37 @@ bool isCleanUtf8(const std::string& text) {
   return true;
 }
 
+// Every status line's bytes, and the text the run record keeps of it.
 TEST(RunReportStatusText, IsTheLineWithoutProgramNameAndReturnCode) {
   struct Case {
-    const char* line;
-    const char* program;
+    StatusLine line;
+    const char* detail;
+    int code;
+    const char* printed;
     const char* text;
   };
   const Case cases[] = {
-      {"\n\nvornup: All required updates succeeded - Return Code=0\n\n", "vornup",
+      {{"\n\n", ": ", "All required %s succeeded"}, "updates", 0,
+       "\n\nvornup: All required updates succeeded - Return Code=0\n\n",
        "All required updates succeeded"},
-      {"\nvornup.exe: Error - insufficient privileges - Return Code=2\n\n", "vornup.exe",
+      {{"\n", ": ", "Error - insufficient privileges"}, nullptr, 2,
+       "\nvornup: Error - insufficient privileges - Return Code=2\n\n",
        "Error - insufficient privileges"},
-      {"\nvornup : error - unable to open temp file - Return Code=4\n\n", "vornup",
+      {{"\n", " : ", "error - unable to open temp file"}, "", 4,
+       "\nvornup : error - unable to open temp file - Return Code=4\n\n",
        "error - unable to open temp file"},
-      {"\n%s: Unknown status - updates - Return Code=0\n", "%s", "Unknown status - updates"},
-      // Another program name stays, and so does a line without a code.
-      {"\nother: Error - x - Return Code=3\n", "vornup", "other: Error - x"},
-      {"\nvornup: Error - run interrupted\n", "vornup", "Error - run interrupted"},
-      {"\n\n", "vornup", ""},
-      {"", "vornup", ""},
+      // A detail is taken as it is, however it reads.
+      {{"\n", ": ", "Error - Unknown switch = %s"}, "/%s - Return Code=9", 4,
+       "\nvornup: Error - Unknown switch = /%s - Return Code=9 - Return Code=4\n\n",
+       "Error - Unknown switch = /%s - Return Code=9"},
   };
-  for (const Case& c : cases) EXPECT_EQ(statusTextOf(c.line, c.program), c.text) << c.line;
+  for (const Case& c : cases) {
+    CapturedRun captured;
+    captured.run.programName = "vornup";
+    printStatusLine(captured.run, c.line, c.detail, c.code);
+    EXPECT_EQ(captured.console(), c.printed) << c.text;
+    EXPECT_EQ(captured.run.record.statusText, c.text);
+  }
 }
 
 TEST(RunReportTimes, AreUtcWithZ) {
@@ -84,9 +94,9 @@ class RunReportDocument : public ::testing::Test {
  protected:
   RunReportDocument() {
     run().versionString.set("6.0.23.1");
-    run().report.arguments = {"/update", "/json=r.json"};
-    run().report.started = 1796766000;
-    run().sw.update = 1;
+    run().record.arguments = {"/update", "/json=r.json"};
+    run().record.started = 1796766000;
+    run().sw.update = true;
   }
   RunState& run() { return captured.run; }
   Adapter& add(const Adapter& sample) {
@@ -97,7 +107,7 @@ class RunReportDocument : public ::testing::Test {
 };
 
 TEST_F(RunReportDocument, RunFacts) {
-  run().toolPath.set("\"/opt/korvane/Quenmar/Tandrel\"");
+  run().record.toolPath = "/opt/korvane/Quenmar/Tandrel";
   const Json report = documentOf(run(), 3, "Error - some required updates failed");
   EXPECT_EQ(report["schema_version"], 1);
   EXPECT_EQ(report["program"], (Json{{"name", "vornup"}, {"version", "6.0.23.1"}}));
@@ -116,8 +126,8 @@ TEST_F(RunReportDocument, RunFacts) {
 
 TEST_F(RunReportDocument, OperationModeAndInterruption) {
   struct Case {
-    int Switches::*flag;
-    int Switches::*also;
+    bool Switches::*flag;
+    bool Switches::*also;
     const char* operation;
   };
   const Case cases[] = {
@@ -133,18 +143,19 @@ TEST_F(RunReportDocument, OperationModeAndInterruption) {
   };
   for (const Case& c : cases) {
     run().sw = Switches();
-    run().sw.*c.flag = 1;
-    if (c.also != nullptr) run().sw.*c.also = 1;
+    run().sw.*c.flag = true;
+    if (c.also != nullptr) run().sw.*c.also = true;
     EXPECT_EQ(documentOf(run())["operation"], c.operation) << c.operation;
   }
-  run().sw.autoMode = 1;
-  run().sw.preview = 1;
+  run().sw.autoMode = true;
+  run().sw.preview = true;
   const Json report = documentOf(run());
   EXPECT_EQ(report["mode"], "auto");
   EXPECT_EQ(report["preview"], true);
   EXPECT_EQ(report["tool_path"], nullptr);
-  for (int code : {129, 130, 141, 143, 1602}) EXPECT_EQ(documentOf(run(), code)["interrupted"], true) << code;
-  for (int code : {0, 2, 4, 75, 1618}) EXPECT_EQ(documentOf(run(), code)["interrupted"], false) << code;
+  EXPECT_EQ(report["interrupted"], false);
+  run().record.interrupted = true;
+  EXPECT_EQ(documentOf(run(), 143)["interrupted"], true);
 }
 
 TEST_F(RunReportDocument, PortFacts) {
@@ -192,50 +203,61 @@ TEST_F(RunReportDocument, DecisionsAndOutcomes) {
   image.decodedId.set("ZF290A1");
   struct Case {
     const char* name;
-    int Switches::*flag;
+    bool Switches::*flag;
     ImageDecision decision;
     DownloadOutcome outcome;
-    const char* reason;
+    ImageReason reason;
     const char* reply;
     Json expected;
   };
   const Json image290 = {{"file", "zf290a1.all"}, {"path", "/fw/zf290a1.all"}, {"identifier", "ZF290A1"},
                          {"sha256", nullptr}};
   const Case cases[] = {
-      {"update downloaded", &Switches::update, ImageDecision::kDownload, DownloadOutcome::kDownloaded,
-       nullptr, nullptr,
+      {"update downloaded", &Switches::update, ImageDecision::download, DownloadOutcome::downloaded,
+       ImageReason::none, nullptr,
        {{"image", image290}, {"decision", "update"}, {"outcome", "downloaded"}, {"reason", nullptr},
         {"tool_reply", nullptr}, {"refusal", nullptr}}},
-      {"rewrite previewed", &Switches::rewrite, ImageDecision::kDownload, DownloadOutcome::kPreviewed,
-       nullptr, nullptr,
+      {"rewrite previewed", &Switches::rewrite, ImageDecision::download, DownloadOutcome::previewed,
+       ImageReason::none, nullptr,
        {{"image", image290}, {"decision", "rewrite"}, {"outcome", "previewed"}, {"reason", nullptr},
         {"tool_reply", nullptr}, {"refusal", nullptr}}},
-      {"downgrade failed", &Switches::downgrade, ImageDecision::kDownload, DownloadOutcome::kFailed,
-       "the tool did not report a completed download", "Download failed: no\n",
+      {"downgrade failed", &Switches::downgrade, ImageDecision::download, DownloadOutcome::failed,
+       ImageReason::toolFailed, "Download failed: no\n",
        {{"image", image290}, {"decision", "downgrade"}, {"outcome", "failed"},
         {"reason", "the tool did not report a completed download"},
         {"tool_reply", "Download failed: no\n"}, {"refusal", nullptr}}},
-      {"forced", &Switches::forceFw, ImageDecision::kDownload, DownloadOutcome::kDownloaded, nullptr,
-       nullptr,
+      {"forced", &Switches::forceFw, ImageDecision::download, DownloadOutcome::downloaded,
+       ImageReason::none, nullptr,
        {{"image", image290}, {"decision", "force"}, {"outcome", "downloaded"}, {"reason", nullptr},
         {"tool_reply", nullptr}, {"refusal", nullptr}}},
-      {"not required", &Switches::update, ImageDecision::kNotRequired, DownloadOutcome::kNone,
-       nullptr, nullptr,
+      {"not attempted", &Switches::update, ImageDecision::download, DownloadOutcome::notAttempted,
+       ImageReason::interrupted, nullptr,
+       {{"image", image290}, {"decision", "update"}, {"outcome", "not_attempted"},
+        {"reason", "not attempted: the run was interrupted"}, {"tool_reply", nullptr},
+        {"refusal", nullptr}}},
+      {"image gone", &Switches::update, ImageDecision::download, DownloadOutcome::failed,
+       ImageReason::imageMissing, nullptr,
+       {{"image", image290}, {"decision", "update"}, {"outcome", "failed"},
+        {"reason", "the image file was not found: /fw/zf290a1.all"}, {"tool_reply", nullptr},
+        {"refusal", nullptr}}},
+      {"not required", &Switches::update, ImageDecision::notRequired, DownloadOutcome::none,
+       ImageReason::none, nullptr,
        {{"image", image290}, {"decision", "not_required"}, {"outcome", "none"}, {"reason", nullptr},
         {"tool_reply", nullptr}, {"refusal", nullptr}}},
   };
   for (const Case& c : cases) {
     run().sw = Switches();
-    run().sw.*c.flag = 1;
+    run().sw.*c.flag = true;
     run().adapterList.clear();
     Adapter& a = add(sampleFcAdapter());
-    a.firmwareOutcome.noteDecision(c.decision, &image, "/fw/");
-    if (c.outcome != DownloadOutcome::kNone) a.firmwareOutcome.noteDownload(c.outcome, c.reason, c.reply);
+    a.firmwareRecord.noteDecision(c.decision, &image, "/fw/");
+    const char* detail = c.reason == ImageReason::imageMissing ? "/fw/zf290a1.all" : nullptr;
+    if (c.outcome != DownloadOutcome::none) a.firmwareRecord.noteDownload(c.outcome, c.reason, detail, c.reply);
     const Json port = documentOf(run())["ports"][0];
     EXPECT_EQ(port["images"]["firmware"], c.expected) << c.name;
     // A refusal names its reason and the baseline it was judged by.
-    a.firmwareOutcome.sha256 = std::string(64, 'a');
-    a.firmwareOutcome.refusal = ImageRefusal::expired;
+    a.firmwareRecord.sha256 = std::string(64, 'a');
+    a.firmwareRecord.refusal = ImageRefusal::expired;
     run().baseline.signedMode = true;
     run().baseline.loaded = true;
     run().baseline.file = "/opt/vornup/baseline.json";
@@ -249,36 +271,36 @@ TEST_F(RunReportDocument, DecisionsAndOutcomes) {
         << c.name;
     run().baseline = BaselineState();
     EXPECT_EQ(port["firmware"]["after"],
-              c.outcome == DownloadOutcome::kDownloaded ? Json("ZF290A1") : Json(nullptr))
+              c.outcome == DownloadOutcome::downloaded ? Json("ZF290A1") : Json(nullptr))
         << c.name;
   }
   // No image at all.
   run().adapterList.clear();
   Adapter& a = add(sampleFcAdapter());
-  a.bootCodeOutcome.noteDecision(ImageDecision::kNoCompatibleImage, nullptr, "/boot/");
+  a.bootCodeRecord.noteDecision(ImageDecision::noCompatibleImage, nullptr, "/boot/");
   EXPECT_EQ(documentOf(run())["ports"][0]["images"]["boot_code"],
             (Json{{"image", nullptr}, {"decision", "no_compatible_image"}, {"outcome", "none"},
                   {"reason", nullptr}, {"tool_reply", nullptr}, {"refusal", nullptr}}));
 }
 
-TEST(RunReportImageOutcome, ALaterCandidateDoesNotUndoADownload) {
+TEST(RunReportImageRecord, ALaterCandidateDoesNotUndoADownload) {
   ImageNode tried;
   tried.actualFileName.set("bb420a0.prg");
   ImageNode later;
   later.actualFileName.set("bb410a0.prg");
-  ImageOutcome outcome;
-  outcome.noteDecision(ImageDecision::kDownload, &tried, "/boot/");
-  outcome.noteDownload(DownloadOutcome::kFailed, "refused", "no");
-  outcome.noteDecision(ImageDecision::kNotRequired, &later, "/boot/");
-  EXPECT_EQ(outcome.decision, ImageDecision::kDownload);
+  ImageRecord outcome;
+  outcome.noteDecision(ImageDecision::download, &tried, "/boot/");
+  outcome.noteDownload(DownloadOutcome::failed, ImageReason::toolFailed, nullptr, "no");
+  outcome.noteDecision(ImageDecision::notRequired, &later, "/boot/");
+  EXPECT_EQ(outcome.decision, ImageDecision::download);
   EXPECT_EQ(outcome.file, "bb420a0.prg");
-  EXPECT_EQ(outcome.outcome, DownloadOutcome::kFailed);
+  EXPECT_EQ(outcome.outcome, DownloadOutcome::failed);
   // The next download attempt takes its place.
-  outcome.noteDecision(ImageDecision::kDownload, &later, "/boot/");
+  outcome.noteDecision(ImageDecision::download, &later, "/boot/");
   EXPECT_EQ(outcome.file, "bb410a0.prg");
-  EXPECT_EQ(outcome.outcome, DownloadOutcome::kNone);
-  EXPECT_EQ(outcome.reason, "");
-  outcome.noteDownload(DownloadOutcome::kDownloaded);
+  EXPECT_EQ(outcome.outcome, DownloadOutcome::none);
+  EXPECT_EQ(outcome.reason, ImageReason::none);
+  outcome.noteDownload(DownloadOutcome::downloaded);
   EXPECT_EQ(outcome.path, "/boot/bb410a0.prg");
 }
 
@@ -289,13 +311,12 @@ TEST_F(RunReportDocument, BytesThatAreNoUtf8TextStayValidJson) {
   Adapter& a = add(sampleFcAdapter());
   a.model.set(hostile.c_str());
   a.serialNumber.set(hostile.c_str());
-  a.firmwareOutcome.noteDecision(ImageDecision::kDownload, nullptr, "/fw/");
-  a.firmwareOutcome.noteDownload(DownloadOutcome::kFailed, "refused");
-  a.firmwareOutcome.toolReply = std::string("x\0y", 3) + hostile;
-  run().report.arguments = {hostile};
-  RunEnd end;
-  end.statusText = hostile;
-  const std::string text = runReportDocument(run(), end);
+  a.firmwareRecord.noteDecision(ImageDecision::download, nullptr, "/fw/");
+  a.firmwareRecord.noteDownload(DownloadOutcome::failed, ImageReason::toolFailed);
+  a.firmwareRecord.toolReply = std::string("x\0y", 3) + hostile;
+  run().record.arguments = {hostile};
+  run().record.statusText = hostile;
+  const std::string text = runReportDocument(run());
   EXPECT_TRUE(isCleanUtf8(text)) << text;
   const Json report = Json::parse(text, nullptr, false);
   ASSERT_FALSE(report.is_discarded()) << text;
@@ -313,11 +334,7 @@ class RunReportFile : public ::testing::Test {
   RunReportFile() { captured.run.versionString.set("6.0.23.1"); }
   std::string path(const std::string& name) const { return captured.scratch.file(name); }
   bool accept(const std::string& file, std::string& why) {
-    char program[] = "vornup";
-    char update[] = "/update";
-    std::string json = "/json=" + file;
-    char* argv[] = {program, update, &json[0]};
-    return acceptRunReport(captured.run, file, 3, argv, why);
+    return acceptRunReport(captured.run, file, why);
   }
   std::vector<std::string> names() const {
     std::vector<std::string> found;
@@ -333,18 +350,19 @@ TEST_F(RunReportFile, ReplacesTheOldReportAndLeavesNothingElse) {
   captured.scratch.write("run report.json", "old report");
   std::string why;
   ASSERT_TRUE(accept(path("run report.json"), why)) << why;
-  EXPECT_EQ(captured.run.report.arguments, (std::vector<std::string>{"/update", "/json=" + path("run report.json")}));
   // The check left no temporary file behind, and the old report is whole.
   EXPECT_EQ(captured.scratch.read("run report.json"), "old report");
-  captured.run.out.consoleOut("\n\n%s: No %s required - Return Code=%d\n\n", "vornup.exe", "updates", 1);
-  finishRunReport(captured.run, 1);
+  printStatusLine(captured.run, {"\n\n", ": ", "No %s required"}, "updates", 1);
+  captured.run.record.exitCode = 1;
+  finishRunReport(captured.run);
   const Json report = Json::parse(captured.scratch.read("run report.json"), nullptr, false);
   ASSERT_FALSE(report.is_discarded());
   EXPECT_EQ(report["status"]["text"], "No updates required");
   EXPECT_EQ(report["exit_code"], 1);
   // Written once: a second call changes nothing.
   captured.scratch.write("run report.json", "kept");
-  finishRunReport(captured.run, 2);
+  captured.run.record.exitCode = 2;
+  finishRunReport(captured.run);
   EXPECT_EQ(captured.scratch.read("run report.json"), "kept");
   std::vector<std::string> found = names();
   for (const std::string& name : found) EXPECT_EQ(name.find(".tmp"), std::string::npos) << name;
@@ -376,7 +394,8 @@ TEST_F(RunReportFile, AFolderGoneBeforeTheEndKeepsNothingHalfWritten) {
   std::string why;
   ASSERT_TRUE(accept(file, why)) << why;
   std::filesystem::remove_all(std::filesystem::u8path(path("reports")));
-  finishRunReport(captured.run, 0, "All required updates succeeded");
+  captured.run.record.statusText = "All required updates succeeded";
+  finishRunReport(captured.run);
   EXPECT_FALSE(std::filesystem::exists(std::filesystem::u8path(path("reports"))));
   EXPECT_TRUE(captured.run.report.written);
 }

@@ -28,7 +28,7 @@ class AutoDecision : public DecisionFixture {
  protected:
   void SetUp() override {
     DecisionFixture::SetUp();
-    c.run.sw.autoMode = 1;
+    c.run.sw.autoMode = true;
   }
 
   std::string fcDownload(const std::string& path) const { return download(kFcWwn, path); }
@@ -56,7 +56,7 @@ TEST_F(AutoDecision, AnUpdateTakesTheHighestImageOfTheAdaptersFamily) {
   writeUfi(firmwarePath("kc4100.ufi"), "4.1.0.0");
   writeUfi(firmwarePath("kx3.ufi"), "4.9.0.0", imagemaker::UfiChip::kKx3);
   discover();
-  c.run.sw.update = 1;
+  c.run.sw.update = true;
   Adapter& fcoe = add(sampleFcoeFunction());
   decideAutoUpdate(c.run, fcoe);
   EXPECT_EQ(toolCalls(),
@@ -74,9 +74,9 @@ TEST_F(AutoDecision, OnlyTheHighestImageIsEverConsidered) {
   writeUfi(firmwarePath("kc4036015.ufi"), "4.0.360.15");
   writeUfi(firmwarePath("kc4100.ufi"), "4.1.0.0");
   discover();
-  c.run.sw.update = 1;
-  c.run.sw.verbose = 1;
-  c.run.sw.query = 1;
+  c.run.sw.update = true;
+  c.run.sw.verbose = true;
+  c.run.sw.query = true;
   Adapter fcoeRecord = sampleFcoeFunction();
   setConvergedVersion(fcoeRecord, "4.1.0.0", 4, 1, 0, 0);
   Adapter& fcoe = add(fcoeRecord);
@@ -96,7 +96,7 @@ TEST_F(AutoDecision, OnlyTheHighestImageIsEverConsidered) {
 TEST_F(AutoDecision, AForcedDownloadTakesAnEqualImage) {
   writeAll(firmwarePath("tf282a4.all"), testimages::kAllIdTF, "282A4");
   discover();
-  c.run.sw.forceFw = 1;
+  c.run.sw.forceFw = true;
   Adapter& fc = add(tfAdapter());
   decideAutoUpdate(c.run, fc);
   EXPECT_EQ(toolCalls(), (std::vector<std::string>{fcDownload(firmwarePath("tf282a4.all"))}));
@@ -107,7 +107,7 @@ TEST_F(AutoDecision, TheHalvardAdapterTakesGrpImages) {
   writeGrp(firmwarePath("kh.grp"), "1.3.0.0");
   writeUfi(firmwarePath("kc.ufi"), "9.0.0.0");
   discover();
-  c.run.sw.rewrite = 1;
+  c.run.sw.rewrite = true;
   Adapter& halvard = add(sampleHalvardAdapter());
   decideAutoUpdate(c.run, halvard);
   EXPECT_EQ(
@@ -118,9 +118,9 @@ TEST_F(AutoDecision, TheHalvardAdapterTakesGrpImages) {
 TEST_F(AutoDecision, AGatedAdapterHasNoCandidateBelowTheFpgaVersion) {
   writeUfi(firmwarePath("old.ufi"), "4.0.360.14");
   discover();
-  c.run.sw.update = 1;
-  c.run.sw.query = 1;
-  c.run.sw.verbose = 1;
+  c.run.sw.update = true;
+  c.run.sw.query = true;
+  c.run.sw.verbose = true;
   Adapter fcoeRecord = gatedFcoeFunction();
   setConvergedVersion(fcoeRecord, "4.0.360.1", 4, 0, 360, 1);
   Adapter& fcoe = add(fcoeRecord);
@@ -139,8 +139,8 @@ TEST_F(AutoDecision, AGatedAdapterHasNoCandidateBelowTheFpgaVersion) {
 TEST_F(AutoDecision, NoFirmwareOfTheTypeIsOnlyReported) {
   writeAll(firmwarePath("lf.all"), testimages::kAllIdLF, "390A1");
   discover();
-  c.run.sw.forceFw = 1;
-  c.run.sw.verbose = 1;
+  c.run.sw.forceFw = true;
+  c.run.sw.verbose = true;
   Adapter& fc = add(tfAdapter());
   decideAutoUpdate(c.run, fc);
   EXPECT_TRUE(toolCalls().empty());
@@ -151,7 +151,7 @@ TEST_F(AutoDecision, NoFirmwareOfTheTypeIsOnlyReported) {
 TEST_F(AutoDecision, BothFunctionsOfAConvergedAdapterShareOneDownload) {
   writeUfi(firmwarePath("kc4100.ufi"), "4.1.0.0");
   discover();
-  c.run.sw.update = 1;
+  c.run.sw.update = true;
   Adapter& fcoe = add(sampleFcoeFunction());
   Adapter nicRecord = sampleNicFunction();
   Adapter& nic = add(nicRecord);
@@ -171,9 +171,9 @@ TEST_F(AutoDecision, BootCodeTriesTheKindsInOrderPastImagesNotNeeded) {
   writePrg(bootPath("tp.prg"), testimages::kPrgIdTP, "510A3");  // equal: not needed
   writePrg(bootPath("tb.prg"), testimages::kPrgIdTB, "511A1");
   discover();
-  c.run.sw.update = 1;
+  c.run.sw.update = true;
   Adapter& fc = add(tfAdapter());
-  EXPECT_EQ(updateBootCodeByKind(c.run, fc), kDecisionDownloaded);
+  EXPECT_EQ(updateBootCodeByKind(c.run, fc), DecisionResult::downloaded);
   EXPECT_EQ(toolCalls(), (std::vector<std::string>{fcDownload(bootPath("tb.prg"))}));
   EXPECT_EQ(c.run.counters.compatibleImageCount, 2);
 }
@@ -182,7 +182,7 @@ TEST_F(AutoDecision, BootCodeTraceShowsEveryKindTried) {
   writePrg(bootPath("tp.prg"), testimages::kPrgIdTP, "510A3");
   writePrg(bootPath("tb.prg"), testimages::kPrgIdTB, "511A1");
   discover();
-  c.run.sw.update = 1;
+  c.run.sw.update = true;
   Adapter& fc = add(tfAdapter());
   decideAutoUpdate(c.run, fc);
   const std::string trace = c.trace();
@@ -209,7 +209,7 @@ TEST_F(AutoDecision, TheFirstKindWhoseImageIsNeededEndsTheSearch) {
   writePrg(bootPath("tu.prg"), testimages::kPrgIdTU, "511A1");
   writePrg(bootPath("tp.prg"), testimages::kPrgIdTP, "600A1");
   discover();
-  c.run.sw.update = 1;
+  c.run.sw.update = true;
   Adapter& fc = add(tfAdapter());
   decideAutoUpdate(c.run, fc);
   EXPECT_EQ(toolCalls(), (std::vector<std::string>{fcDownload(bootPath("tu.prg"))}));
@@ -221,9 +221,9 @@ TEST_F(AutoDecision, AFailedBootCodeDownloadAlsoEndsTheSearch) {
   writePrg(bootPath("tb.prg"), testimages::kPrgIdTB, "600A1");
   discover();
   reply = "Download failed.\n";
-  c.run.sw.update = 1;
+  c.run.sw.update = true;
   Adapter& fc = add(tfAdapter());
-  EXPECT_EQ(updateBootCodeByKind(c.run, fc), kDecisionFailed);
+  EXPECT_EQ(updateBootCodeByKind(c.run, fc), DecisionResult::failed);
   EXPECT_EQ(toolCalls(), (std::vector<std::string>{fcDownload(bootPath("tu.prg"))}));
   EXPECT_EQ(c.run.counters.downloadErrorCount, 1);
 }
@@ -231,22 +231,22 @@ TEST_F(AutoDecision, AFailedBootCodeDownloadAlsoEndsTheSearch) {
 TEST_F(AutoDecision, NoX86ImageIsReportedEvenAfterAnImageNotNeeded) {
   writePrg(bootPath("tp.prg"), testimages::kPrgIdTP, "510A3");
   discover();
-  c.run.sw.update = 1;
-  c.run.sw.verbose = 1;
+  c.run.sw.update = true;
+  c.run.sw.verbose = true;
   Adapter& fc = add(tfAdapter());
-  EXPECT_EQ(updateBootCodeByKind(c.run, fc), kDecisionNoImage);
+  EXPECT_EQ(updateBootCodeByKind(c.run, fc), DecisionResult::noImage);
   EXPECT_EQ(c.console(),
             "\nvornup.exe: A boot code update was not required on HBA: KV7100\n"
             "\nvornup.exe: No compatible boot code found for HBA = KV7100\n");
   EXPECT_TRUE(toolCalls().empty());
   // The report says the boot code is current, not that no image fits.
-  EXPECT_EQ(fc.bootCodeOutcome.decision, ImageDecision::kNotRequired);
+  EXPECT_EQ(fc.bootCodeRecord.decision, ImageDecision::notRequired);
 }
 
 TEST_F(AutoDecision, NoBootCodeAtAllShowsNoneInTheQueryLine) {
   discover();
-  c.run.sw.forceBios = 1;
-  c.run.sw.query = 1;
+  c.run.sw.forceBios = true;
+  c.run.sw.query = true;
   Adapter& fc = add(tfAdapter());
   decideAutoUpdate(c.run, fc);
   EXPECT_EQ(c.console(),
@@ -257,21 +257,21 @@ TEST_F(AutoDecision, NoBootCodeAtAllShowsNoneInTheQueryLine) {
 TEST_F(AutoDecision, TryBootCodeKindLooksUpBothLetters) {
   writePrg(bootPath("tc.prg"), testimages::kPrgIdTC, "600A1");
   discover();
-  c.run.sw.update = 1;
+  c.run.sw.update = true;
   Adapter& fc = add(tfAdapter());
-  EXPECT_EQ(tryBootCodeKind(c.run, "TU", fc), kDecisionNoImage);
+  EXPECT_EQ(tryBootCodeKind(c.run, "TU", fc), DecisionResult::noImage);
   EXPECT_EQ(c.trace(), "boot code type \"TU\" not found\n");
-  EXPECT_EQ(tryBootCodeKind(c.run, "TC", fc), kDecisionDownloaded);
+  EXPECT_EQ(tryBootCodeKind(c.run, "TC", fc), DecisionResult::downloaded);
   EXPECT_EQ(toolCalls(), (std::vector<std::string>{fcDownload(bootPath("tc.prg"))}));
 }
 
 TEST_F(AutoDecision, ANotNeededX86ImageEndsTheSearchWithoutTheNoImageNote) {
   writePrg(bootPath("tb.prg"), testimages::kPrgIdTB, "400A1");
   discover();
-  c.run.sw.update = 1;
-  c.run.sw.verbose = 1;
+  c.run.sw.update = true;
+  c.run.sw.verbose = true;
   Adapter& fc = add(tfAdapter());
-  EXPECT_EQ(updateBootCodeByKind(c.run, fc), kDecisionNotNeeded);
+  EXPECT_EQ(updateBootCodeByKind(c.run, fc), DecisionResult::notNeeded);
   EXPECT_EQ(c.console(), "\nvornup.exe: A boot code update was not required on HBA: KV7100\n");
 }
 
@@ -280,12 +280,12 @@ TEST_F(AutoDecision, ANotNeededX86ImageEndsTheSearchWithoutTheNoImageNote) {
 TEST_F(AutoDecision, AnImageNotNeededUnderRewriteIsReported) {
   writeAll(firmwarePath("tf100a1.all"), testimages::kAllIdTF, "100A1");
   discover();
-  c.run.sw.rewrite = 1;
-  c.run.sw.query = 1;
-  c.run.sw.verbose = 1;
+  c.run.sw.rewrite = true;
+  c.run.sw.query = true;
+  c.run.sw.verbose = true;
   Adapter& fc = add(tfAdapter());
   EXPECT_EQ(decideForImage(c.run, fc, c.run.firmwareList.front(), ImageKind::firmware),
-            kDecisionNotNeeded);
+            DecisionResult::notNeeded);
   EXPECT_EQ(c.console(), std::string(kTfAdapterQueryBody) +
                              ", Supported Firmware=TF100A1.ALL, Boot Code Enabled=1"
                              "\nvornup.exe: A firmware rewrite was not required on HBA: KV7100\n");
@@ -295,12 +295,12 @@ TEST_F(AutoDecision, AnImageNotNeededUnderRewriteIsReported) {
 TEST_F(AutoDecision, AnImageNotNeededUnderDowngradeIsLeftToTheCaller) {
   writeAll(firmwarePath("tf290a1.all"), testimages::kAllIdTF, "290A1");
   discover();
-  c.run.sw.downgrade = 1;
-  c.run.sw.query = 1;
-  c.run.sw.verbose = 1;
+  c.run.sw.downgrade = true;
+  c.run.sw.query = true;
+  c.run.sw.verbose = true;
   Adapter& fc = add(tfAdapter());
   EXPECT_EQ(decideForImage(c.run, fc, c.run.firmwareList.front(), ImageKind::firmware),
-            kDecisionNotNeeded);
+            DecisionResult::notNeeded);
   EXPECT_EQ(c.console(), "");
   EXPECT_EQ(c.trace(), "");
 }
@@ -311,8 +311,8 @@ TEST_F(AutoDecision, TheQueryLineNamesTheUpperCasedFileName) {
   writeAll(firmwarePath("tf290a1.all"), testimages::kAllIdTF, "290A1");
   writePrg(bootPath("Tu511a1.prg"), testimages::kPrgIdTU, "511A1");
   discover();
-  c.run.sw.update = 1;
-  c.run.sw.query = 1;
+  c.run.sw.update = true;
+  c.run.sw.query = true;
   Adapter& fc = add(tfAdapter());
   decideAutoUpdate(c.run, fc);
   const std::string console = c.console();
@@ -326,8 +326,8 @@ TEST_F(AutoDecision, TheQueryLineNamesTheUpperCasedFileName) {
 TEST_F(AutoDecision, APreviewIsDecidedLikeARealDownloadButRunsNothing) {
   writeAll(firmwarePath("tf290a1.all"), testimages::kAllIdTF, "290A1");
   discover();
-  c.run.sw.update = 1;
-  c.run.sw.preview = 1;
+  c.run.sw.update = true;
+  c.run.sw.preview = true;
   Adapter& fc = add(tfAdapter());
   decideAutoUpdate(c.run, fc);
   EXPECT_TRUE(toolCalls().empty());

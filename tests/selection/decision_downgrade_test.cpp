@@ -23,8 +23,8 @@ class Downgrade : public DecisionFixture {
  protected:
   void SetUp() override {
     DecisionFixture::SetUp();
-    c.run.sw.autoMode = 1;
-    c.run.sw.downgrade = 1;
+    c.run.sw.autoMode = true;
+    c.run.sw.downgrade = true;
   }
 
   Adapter& addConverged(Adapter record, const char* version, uint32_t major, uint32_t minor,
@@ -65,8 +65,8 @@ TEST_F(Downgrade, FirmwareTakesTheNextLowerVersion) {
 TEST_F(Downgrade, NothingOlderIsNotRequired) {
   writeConvergedSet();
   discover();
-  c.run.sw.query = 1;
-  c.run.sw.verbose = 1;
+  c.run.sw.query = true;
+  c.run.sw.verbose = true;
   Adapter& fcoe = addConverged(sampleFcoeFunction(), "2.0.0.0", 2, 0, 0, 0);
   decideAutoUpdate(c.run, fcoe);
   EXPECT_TRUE(toolCalls().empty());
@@ -82,7 +82,7 @@ TEST_F(Downgrade, AFailedFirmwareDownloadEndsTheWalk) {
   writeConvergedSet();
   discover();
   reply = "Download failed.\n";
-  c.run.sw.verbose = 1;
+  c.run.sw.verbose = true;
   Adapter& fcoe = addConverged(sampleFcoeFunction(), "4.1.0.0", 4, 1, 0, 0);
   decideAutoUpdate(c.run, fcoe);
   EXPECT_EQ(toolCalls(), (std::vector<std::string>{fcoeDownload("kc4036015.ufi")}));
@@ -124,8 +124,8 @@ TEST_F(Downgrade, FcFirmwareWalksItsOwnTypeCodeOnly) {
 
 TEST_F(Downgrade, NoFirmwareOfTheTypeIsReported) {
   discover();
-  c.run.sw.verbose = 1;
-  c.run.sw.query = 1;
+  c.run.sw.verbose = true;
+  c.run.sw.query = true;
   Adapter& fcoe = add(sampleFcoeFunction());
   decideAutoUpdate(c.run, fcoe);
   EXPECT_TRUE(holds(c.console(),
@@ -168,8 +168,8 @@ TEST_F(Downgrade, BootCodeSecondPassGoesOnPastFailures) {
   writePrg(bootPath("lu100.prg"), testimages::kPrgIdLU, "100A1");
   discover();
   reply = "Download failed.\n";
-  c.run.sw.query = 1;
-  c.run.sw.verbose = 1;
+  c.run.sw.query = true;
+  c.run.sw.verbose = true;
   Adapter& fc = add(tfAdapter());
   decideAutoUpdate(c.run, fc);
   EXPECT_EQ(toolCalls(),
@@ -187,7 +187,7 @@ TEST_F(Downgrade, BootCodeSecondPassGoesOnPastFailures) {
 TEST_F(Downgrade, NoBootCodeOfTheTypeIsReported) {
   writePrg(bootPath("tp400.prg"), testimages::kPrgIdTP, "400A1");
   discover();
-  c.run.sw.verbose = 1;
+  c.run.sw.verbose = true;
   Adapter& fc = add(tfAdapter());
   decideAutoUpdate(c.run, fc);
   EXPECT_TRUE(toolCalls().empty());

@@ -46,7 +46,7 @@ class FwmatrixDecision : public DecisionFixture {
 
   // Starts a new decision on the same files: the table `content`, only the
   // switch `flag` (and `second`), no counts and no commands run so far.
-  void restart(const std::string& content, int Switches::*flag, int Switches::*second = nullptr) {
+  void restart(const std::string& content, bool Switches::*flag, bool Switches::*second = nullptr) {
     runner.calls.clear();
     c.run.counters = Counters();
     c.run.sw = Switches();
@@ -63,8 +63,8 @@ class FwmatrixDecision : public DecisionFixture {
 
 struct RuleCase {
   const char* description;
-  int Switches::*flag;
-  int Switches::*secondFlag;
+  bool Switches::*flag;
+  bool Switches::*secondFlag;
   const char* firmwareVersion;  // of the image; installed is 282A4
   const char* bootVersion;      // of the image; installed is 510A3
   bool downloaded;
@@ -110,8 +110,8 @@ TEST_F(FwmatrixDecision, AnEqualImageUnderUpdateIsNotRequired) {
   writeAll(firmwarePath("tf.all"), testimages::kAllIdTF, "282A4");
   writePrg(bootPath("tu.prg"), testimages::kPrgIdTU, "510A3");
   useTable("KV7100 tf.all tu.prg\n");
-  c.run.sw.update = 1;
-  c.run.sw.verbose = 1;
+  c.run.sw.update = true;
+  c.run.sw.verbose = true;
   Adapter& fc = add(tfAdapter());
   decideFwmatrixUpdate(c.run, fc);
   EXPECT_EQ(c.console(),
@@ -130,8 +130,8 @@ TEST_F(FwmatrixDecision, AnEqualImageUnderUpdateIsNotRequired) {
 TEST_F(FwmatrixDecision, AnEqualImageUnderDowngradeIsNotRequired) {
   writeAll(firmwarePath("tf.all"), testimages::kAllIdTF, "282A4");
   useTable("KV7100 tf.all\n");
-  c.run.sw.downgrade = 1;
-  c.run.sw.verbose = 1;
+  c.run.sw.downgrade = true;
+  c.run.sw.verbose = true;
   Adapter& fc = add(tfAdapter());
   decideFwmatrixUpdate(c.run, fc);
   EXPECT_TRUE(
@@ -141,8 +141,8 @@ TEST_F(FwmatrixDecision, AnEqualImageUnderDowngradeIsNotRequired) {
 
 TEST_F(FwmatrixDecision, TheQueryLineNamesTheImageIdentifier) {
   useTable("KV7100 tf.all tu.prg\n");
-  c.run.sw.update = 1;
-  c.run.sw.query = 1;
+  c.run.sw.update = true;
+  c.run.sw.query = true;
   Adapter& fc = add(tfAdapter());
   decideFwmatrixUpdate(c.run, fc);
   const std::string console = c.console();
@@ -156,9 +156,9 @@ TEST_F(FwmatrixDecision, TheQueryLineNamesTheImageIdentifier) {
 
 TEST_F(FwmatrixDecision, AnAdapterWithoutALineIsOnlyReported) {
   useTable("KV9999 tf.all tu.prg\n");
-  c.run.sw.update = 1;
-  c.run.sw.query = 1;
-  c.run.sw.verbose = 1;
+  c.run.sw.update = true;
+  c.run.sw.query = true;
+  c.run.sw.verbose = true;
   Adapter& fc = add(tfAdapter());
   decideFwmatrixUpdate(c.run, fc);
   EXPECT_EQ(c.console(), std::string(kTfAdapterQueryBody) +
@@ -175,7 +175,7 @@ struct MissingCase {
   const char* description;
   Adapter (*make)();
   const char* table;
-  int Switches::*flag;
+  bool Switches::*flag;
   const char* message;
   uint16_t cnaCount;  // converged download and error counts
 };
@@ -233,9 +233,9 @@ TEST_F(FwmatrixDecision, AnEntryWithoutUsableImageCountsAsAFailedDownload) {
 
 TEST_F(FwmatrixDecision, AMissingImageShowsNoneInTheQueryLine) {
   useTable("KV7100\n");
-  c.run.sw.forceFw = 1;
-  c.run.sw.forceBios = 1;
-  c.run.sw.query = 1;
+  c.run.sw.forceFw = true;
+  c.run.sw.forceBios = true;
+  c.run.sw.query = true;
   Adapter& fc = add(tfAdapter());
   decideFwmatrixUpdate(c.run, fc);
   const std::string console = c.console();
@@ -250,7 +250,7 @@ TEST_F(FwmatrixDecision, AMissingImageShowsNoneInTheQueryLine) {
 
 TEST_F(FwmatrixDecision, AGatedAdapterTakesAnImageFromTheFpgaVersionOn) {
   useTable("KC20-FCoE new.ufi\n");
-  c.run.sw.update = 1;
+  c.run.sw.update = true;
   Adapter& fcoe = add(gatedFcoeFunction());
   decideFwmatrixUpdate(c.run, fcoe);
   EXPECT_EQ(toolCalls(), (std::vector<std::string>{download(kFcoeWwn, firmwarePath("new.ufi"))}));
@@ -261,7 +261,7 @@ TEST_F(FwmatrixDecision, AGatedAdapterTakesAnImageFromTheFpgaVersionOn) {
 
 TEST_F(FwmatrixDecision, AConvergedLineWithAThirdColumnRunsNoBootCodeStep) {
   useTable("KC20-NIC new.ufi tu.prg\n");
-  c.run.sw.update = 1;
+  c.run.sw.update = true;
   Adapter& nic = add(sampleNicFunction());
   decideFwmatrixUpdate(c.run, nic);
   EXPECT_EQ(toolCalls(),
@@ -273,8 +273,8 @@ TEST_F(FwmatrixDecision, AConvergedLineWithAThirdColumnRunsNoBootCodeStep) {
 
 TEST_F(FwmatrixDecision, AnOlderConvergedImageIsNotRequiredUnderUpdate) {
   useTable("KC20-FCoE old.ufi\n");
-  c.run.sw.update = 1;
-  c.run.sw.verbose = 1;
+  c.run.sw.update = true;
+  c.run.sw.verbose = true;
   Adapter& fcoe = add(sampleFcoeFunction());
   decideFwmatrixUpdate(c.run, fcoe);
   EXPECT_TRUE(toolCalls().empty());

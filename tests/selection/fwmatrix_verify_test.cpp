@@ -29,7 +29,7 @@ TEST(VerifyFwmatrixEntries, EveryKnownModelRowIsKnownInAnyCase) {
     expected += known(row.type) + known(lower);
   }
   FwmatrixRun r(content);
-  r.run.sw.verbose = 1;
+  r.run.sw.verbose = true;
   verifyFWmatrixEntries(r.run);
   EXPECT_EQ(r.trace(), expected);
   EXPECT_EQ(r.console(), "");
@@ -57,7 +57,7 @@ TEST(VerifyFwmatrixEntries, UnknownEntriesAreReportedCommentsSkipped) {
 
 TEST(VerifyFwmatrixEntries, VerboseRunsShowUnknownEntriesOnTheConsole) {
   FwmatrixRun r(std::string(kKnownModels[0].type) + " fw.all\nKQ9999 x.all\n");
-  r.run.sw.verbose = 1;
+  r.run.sw.verbose = true;
   verifyFWmatrixEntries(r.run);
   EXPECT_EQ(r.console(), unknown("KQ9999"));
   EXPECT_EQ(r.trace(), kHeading + known(kKnownModels[0].type) + unknown("KQ9999"));
@@ -65,8 +65,8 @@ TEST(VerifyFwmatrixEntries, VerboseRunsShowUnknownEntriesOnTheConsole) {
 
 TEST(VerifyFwmatrixEntries, NothingInAutomaticMode) {
   FwmatrixRun r("KQ9999 x.all\n");
-  r.run.sw.autoMode = 1;
-  r.run.sw.verbose = 1;
+  r.run.sw.autoMode = true;
+  r.run.sw.verbose = true;
   verifyFWmatrixEntries(r.run);
   EXPECT_EQ(r.console(), "");
   EXPECT_EQ(r.trace(), "");

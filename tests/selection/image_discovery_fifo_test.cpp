@@ -39,7 +39,8 @@ TEST_F(FifoImage, DiscoverySkipsAFifoNamedLikeAnImage) {
 TEST_F(FifoImage, FwmatrixModeRefusesAFifoWithoutOpeningIt) {
   ImageNode node;
   EXPECT_EQ(
-      initFileImage(c.run, node, c.run.firmwareDirectory.c_str(), "pipe.all", ImageKind::firmware),
+      initFileImage(c.run, node, c.run.firmwareDirectory.c_str(), "pipe.all", ImageKind::firmware)
+          .status,
       OPEN_FILE_ERROR);
   EXPECT_TRUE(node.actualFileName.empty());
 }

@@ -133,7 +133,7 @@ TEST_F(ImageFiles, VerifyImageFileRefusesAnUnknownKindAndBadFiles) {
 TEST_F(ImageFiles, InitFileImageFillsTheNodeOfAGoodFile) {
   writeAll(firmwarePath("Tf282a12.all"), testimages::kAllIdTF, "282A12");
   ImageNode node;
-  EXPECT_EQ(initFileImage(c.run, node, c.run.firmwareDirectory.c_str(), "Tf282a12.all", kFw), 0);
+  EXPECT_EQ(initFileImage(c.run, node, c.run.firmwareDirectory.c_str(), "Tf282a12.all", kFw).status, 0);
   EXPECT_STREQ(node.actualFileName.c_str(), "Tf282a12.all");
   EXPECT_STREQ(node.sortedFileName.c_str(), "TF282A12.ALL");
   EXPECT_STREQ(node.decodedId.c_str(), "TF282A12");
@@ -145,7 +145,7 @@ TEST_F(ImageFiles, InitFileImageFillsTheNodeOfAGoodFile) {
 TEST_F(ImageFiles, InitFileImageReadsConvergedVersionsWithMajorThreeAsTwo) {
   writeUfi(firmwarePath("kc.ufi"), "3.2.14.0");
   ImageNode node;
-  EXPECT_EQ(initFileImage(c.run, node, c.run.firmwareDirectory.c_str(), "kc.ufi", kFw), 0);
+  EXPECT_EQ(initFileImage(c.run, node, c.run.firmwareDirectory.c_str(), "kc.ufi", kFw).status, 0);
   EXPECT_STREQ(node.decodedId.c_str(), "3.2.14.0");
   EXPECT_STREQ(node.fcSortKey.c_str(), "N/A");
   EXPECT_EQ(node.imageType, ImageFamily::kx2);
@@ -161,7 +161,10 @@ TEST_F(ImageFiles, InitFileImageRejectsNamesOfTheWrongKindAndUnsafeNames) {
   for (const char* name : {"fw.PRG", "fw%1.all"}) {
     ImageNode node;
     node.actualFileName.set("untouched");
-    EXPECT_EQ(initFileImage(c.run, node, c.run.firmwareDirectory.c_str(), name, kFw), 1) << name;
+    const ImageCheckResult checked =
+        initFileImage(c.run, node, c.run.firmwareDirectory.c_str(), name, kFw);
+    EXPECT_EQ(checked.status, 1) << name;
+    EXPECT_EQ(checked.check, ImageCheck::notAnImageName) << name;
     EXPECT_STREQ(node.actualFileName.c_str(), "untouched");
     EXPECT_EQ(c.trace(),
               std::string("ERROR: [initFileImage] - Skipping invalid file = ") + name + "\n");
@@ -173,18 +176,21 @@ TEST_F(ImageFiles, InitFileImagePassesOnTheVerifierStatus) {
   ImageNode node;
   node.actualFileName.set("untouched");
   const char* dir = c.run.firmwareDirectory.c_str();
-  EXPECT_EQ(initFileImage(c.run, node, dir, "absent.all", kFw), OPEN_FILE_ERROR);
-  const int status = initFileImage(c.run, node, dir, "junk.all", kFw);
-  EXPECT_NE(status, 0);
-  EXPECT_NE(status, 1);
-  EXPECT_EQ(initFileImage(c.run, node, dir, "absent.ufi", kFw), RM_STATUS_ERROR_READING_RESOURCE);
+  EXPECT_EQ(initFileImage(c.run, node, dir, "absent.all", kFw).status, OPEN_FILE_ERROR);
+  const ImageCheckResult junk = initFileImage(c.run, node, dir, "junk.all", kFw);
+  EXPECT_NE(junk.status, 0);
+  EXPECT_NE(junk.status, 1);
+  EXPECT_EQ(junk.check, ImageCheck::invalid);
+  const ImageCheckResult absent = initFileImage(c.run, node, dir, "absent.ufi", kFw);
+  EXPECT_EQ(absent.status, RM_STATUS_ERROR_READING_RESOURCE);
+  EXPECT_EQ(absent.check, ImageCheck::unreadable);
   EXPECT_STREQ(node.actualFileName.c_str(), "untouched");
 }
 
 TEST_F(ImageFiles, InitFileImageNeverOpensADirectory) {
   ASSERT_TRUE(std::filesystem::create_directory(firmwarePath("dir.all")));
   ImageNode node;
-  EXPECT_EQ(initFileImage(c.run, node, c.run.firmwareDirectory.c_str(), "dir.all", kFw),
+  EXPECT_EQ(initFileImage(c.run, node, c.run.firmwareDirectory.c_str(), "dir.all", kFw).status,
             OPEN_FILE_ERROR);
 }
 
@@ -396,7 +402,7 @@ class AutoDiscovery : public DecisionFixture {
  protected:
   void SetUp() override {
     DecisionFixture::SetUp();
-    c.run.sw.autoMode = 1;
+    c.run.sw.autoMode = true;
     writeAll(firmwarePath("tf.all"), testimages::kAllIdTF, "282A4");
     writePrg(bootPath("tu.prg"), testimages::kPrgIdTU, "510A3");
   }
@@ -407,7 +413,7 @@ class AutoDiscovery : public DecisionFixture {
 
 struct SwitchCase {
   const char* description;
-  int Switches::*flag;
+  bool Switches::*flag;
   bool firmware;
   bool boot;
 };
@@ -421,7 +427,7 @@ const SwitchCase kSwitchCases[] = {
 TEST_F(AutoDiscovery, SearchesOnlyTheDirectoriesTheOperationNeeds) {
   for (const SwitchCase& t : kSwitchCases) {
     c.run.sw = Switches();
-    c.run.sw.autoMode = 1;
+    c.run.sw.autoMode = true;
     c.run.sw.*t.flag = 1;
     c.run.firmwareList.clear();
     c.run.bootList.clear();
@@ -435,15 +441,15 @@ TEST_F(AutoDiscovery, SearchesOnlyTheDirectoriesTheOperationNeeds) {
 }
 
 TEST_F(AutoDiscovery, DoesNothingOutsideAutomaticMode) {
-  c.run.sw.autoMode = 0;
-  c.run.sw.update = 1;
+  c.run.sw.autoMode = false;
+  c.run.sw.update = true;
   EXPECT_EQ(autoDiscovery(c.run), AutoDiscoveryOutcome::done);
   EXPECT_TRUE(c.run.firmwareList.empty());
   EXPECT_EQ(c.trace(), "");
 }
 
 TEST_F(AutoDiscovery, TracesBothLists) {
-  c.run.sw.update = 1;
+  c.run.sw.update = true;
   ASSERT_EQ(autoDiscovery(c.run), AutoDiscoveryOutcome::done);
   const std::string trace = c.trace();
   EXPECT_TRUE(holds(trace, "\n[Firmware List]\nActual  = tf.all\nDecoded = TF282A4\n\n")) << trace;
@@ -453,7 +459,7 @@ TEST_F(AutoDiscovery, TracesBothLists) {
 TEST_F(AutoDiscovery, EmptyDirectoriesAreNoError) {
   std::filesystem::remove(firmwarePath("tf.all"));
   std::filesystem::remove(bootPath("tu.prg"));
-  c.run.sw.update = 1;
+  c.run.sw.update = true;
   EXPECT_EQ(autoDiscovery(c.run), AutoDiscoveryOutcome::done);
   EXPECT_TRUE(c.run.firmwareList.empty());
   EXPECT_TRUE(c.run.bootList.empty());
@@ -462,7 +468,7 @@ TEST_F(AutoDiscovery, EmptyDirectoriesAreNoError) {
 
 TEST_F(AutoDiscovery, AMissingFirmwareDirectoryEndsTheStep) {
   removeDirectory(c.run.firmwareDirectory);
-  c.run.sw.update = 1;
+  c.run.sw.update = true;
   EXPECT_EQ(autoDiscovery(c.run), AutoDiscoveryOutcome::firmwareDirectoryMissing);
   const std::string trace = c.trace();
   EXPECT_TRUE(holds(trace, "\n[Firmware List]\nFile List is null!\n")) << trace;
@@ -471,14 +477,14 @@ TEST_F(AutoDiscovery, AMissingFirmwareDirectoryEndsTheStep) {
 
 TEST_F(AutoDiscovery, AMissingBootDirectoryIsReported) {
   removeDirectory(c.run.bootDirectory);
-  c.run.sw.update = 1;
+  c.run.sw.update = true;
   EXPECT_EQ(autoDiscovery(c.run), AutoDiscoveryOutcome::bootDirectoryMissing);
   EXPECT_EQ(c.run.firmwareList.size(), 1u);
 }
 
 TEST_F(AutoDiscovery, AMissingDirectoryThatIsNotNeededDoesNotMatter) {
   removeDirectory(c.run.bootDirectory);
-  c.run.sw.forceFw = 1;
+  c.run.sw.forceFw = true;
   EXPECT_EQ(autoDiscovery(c.run), AutoDiscoveryOutcome::done);
 }
 

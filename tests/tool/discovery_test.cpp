@@ -257,8 +257,8 @@ TEST_F(RawListing, NoTemporaryFileMeansTheCommandIsNotRun) {
 
 TEST_F(RawListing, CommandLineQuotesTheOutputFileAndTellsUnderVerbose) {
   play("");
-  run.sw.verbose = 1;
-  run.sw.remote = 1;
+  run.sw.verbose = true;
+  run.sw.remote = true;
   EXPECT_EQ(discoverAdapters(run), DiscoveryOutcome::listed);
   ASSERT_EQ(captured.platform.commands.size(), 1u);
   EXPECT_EQ(captured.platform.commands[0],
@@ -280,7 +280,7 @@ remote = yes
   EXPECT_EQ(discoverAdapters(local.run), DiscoveryOutcome::listed);
   EXPECT_EQ(local.run.adapterList.size(), 1u);
   SimulatedRun remote(host);
-  remote.run.sw.remote = 1;
+  remote.run.sw.remote = true;
   EXPECT_EQ(discoverAdapters(remote.run), DiscoveryOutcome::listed);
   EXPECT_EQ(remote.run.adapterList.size(), 2u);
   EXPECT_EQ(remote.calls(), std::vector<std::string>{"listhbas"});

@@ -131,7 +131,7 @@ TEST_F(ExecuteTandrel, TracesTheCommandLine) {
 }
 
 TEST_F(ExecuteTandrel, VerboseShowsCommandAndResponse) {
-  run.sw.verbose = 1;
+  run.sw.verbose = true;
   replyWith("Complete\n");
   executeTandrel(run, "wakeup 10:00:00:00:5E:AA:BB:CC");
   EXPECT_EQ(captured.console(), "\nvornup.exe : executing command : " + platform.commands.at(0) +
