@@ -13,6 +13,8 @@ python3 "$here/make_fleet.py" --scratch "$scratch" --source "$source" --build "$
   --program "$build/vornup" --scale "$count" --delay "$delay"
 export ANSIBLE_LOCAL_TEMP=$scratch/ansible-tmp ANSIBLE_REMOTE_TEMP=$scratch/ansible-tmp
 export ANSIBLE_ASYNC_DIR=$scratch/ansible-async ANSIBLE_RETRY_FILES_ENABLED=0 ANSIBLE_LOCALHOST_WARNING=0
+# As the README advises for a fleet.
+export ANSIBLE_PIPELINING=1 ANSIBLE_PYTHON_INTERPRETER=/usr/bin/python3
 for forks in "$@"; do
   rm -f "$scratch"/hosts/*/korvane/Quenmar/host.txt.state
   start=$(date +%s.%N)
@@ -20,6 +22,6 @@ for forks in "$@"; do
      -e '{"vornup_serial": ["100%"], "vornup_poll_interval": 2}' -e "vornup_report_dir=$scratch/reports" >/dev/null) || true
   end=$(date +%s.%N)
   changed=$(grep -c '"changed": true' "$scratch"/reports/*.verdict.json | grep -c ':1' || true)
-  printf 'hosts %d, download %d ms, forks %d: %.0f s (%d hosts changed)\n' \
-    "$count" "$delay" "$forks" "$(echo "$end - $start" | bc)" "$changed"
+  printf 'hosts %d, download %d ms, forks %d: %.0f s (%d hosts changed; load %s)\n' \
+    "$count" "$delay" "$forks" "$(echo "$end - $start" | bc)" "$changed" "$(cut -d' ' -f1-3 /proc/loadavg)"
 done
