@@ -54,7 +54,7 @@ int verify(Format format, const char* path) {
     case Format::kGrp:
       return vornup::verifyGRP_file(out, path, result, family);
     case Format::kAll:
-      return vornup::verifyALL_file(out, path, result);
+      return vornup::verifyAllFile(out, path, result);
     case Format::kPrg:
       return vornup::verifyPRG_file(out, path, result);
     case Format::kOther:

@@ -43,8 +43,8 @@ void fillPort(vornup::Adapter& a, unsigned number) {
   a.serialNumber.format("KF1602A%05u", number);
   a.fwType.set("ZF");
   a.fwVersion.set("2.82A4");
-  a.bcType.set("ZU");
-  a.bcVersion.set("5.12A0");
+  a.bootCodeType.set("ZU");
+  a.bootCodeVersion.set("5.12A0");
   a.bootEnabled = 1;
   a.supported = 1;
   a.bus = number % 256;

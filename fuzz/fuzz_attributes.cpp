@@ -37,7 +37,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
   fuzz::ScriptedTool tool(replies);
   RunState run(tool.platform);
   fuzz::prepareRun(run);
-  run.sw.forceBios = (choice >> 2) & 1;
+  run.sw.forceBootCode = (choice >> 2) & 1;
   run.sw.verbose = (choice >> 3) & 1;
 
   Adapter* a = newAdapterRecord(run);

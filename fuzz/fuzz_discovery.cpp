@@ -15,7 +15,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
   run.sw.verbose = true;
   run.sw.remote = size % 2 != 0;
   if (discoverAdapters(run) == DiscoveryOutcome::listed) {
-    if (run.adapterList.size() != run.counters.gHbaCount) fuzz::fail("count", "gHbaCount");
+    if (run.adapterList.size() != run.counters.portCount) fuzz::fail("count", "portCount");
     settleNicPersonalities(run);
     applyPortSuffixes(run);
   }

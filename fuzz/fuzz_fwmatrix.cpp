@@ -16,7 +16,7 @@ struct AdapterKind {
   const char* fwType;
   int32_t cnaType;
   uint32_t pciID;
-  vornup::ImageFamily imageType;
+  vornup::ImageFamily imageFamily;
   const char* address;
 };
 
@@ -51,7 +51,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
   run.bootDirectory.format("%sboot/", install.c_str());
   run.sw.verbose = true;
   run.sw.forceFw = true;
-  run.sw.forceBios = true;
+  run.sw.forceBootCode = true;
   run.fwmatrixFile = std::fopen(table.c_str(), "r");
   if (run.fwmatrixFile == nullptr) fuzz::fail("cannot open", table);
 
@@ -65,14 +65,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
     a->cnaType = kind.cnaType;
     a->personality = kind.cnaType;
     a->pciID = kind.pciID;
-    a->imageType = kind.imageType;
+    a->imageFamily = kind.imageFamily;
     (kind.cnaType == kCnaTypeNic ? a->mac : a->wwn).set(kind.address);
     a->serialNumber.set("KC2100B0007");
-    a->fwVersion.set(kind.imageType == ImageFamily::none ? "282A4" : "4.0.360.15");
-    a->bcType.set("ZU");
+    a->fwVersion.set(kind.imageFamily == ImageFamily::none ? "282A4" : "4.0.360.15");
+    a->bootCodeType.set("ZU");
     FixedText<32> fwFile;
-    FixedText<32> bcFile;
-    getFwMatrixMatch(run, *a, fwFile, bcFile);
+    FixedText<32> bootCodeFile;
+    getFwMatrixMatch(run, *a, fwFile, bootCodeFile);
     decideFwmatrixUpdate(run, *a);
   }
   std::fclose(run.fwmatrixFile);

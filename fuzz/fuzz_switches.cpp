@@ -82,7 +82,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
     if ((sw.rewrite && (sw.downgrade || sw.update)) || (sw.downgrade && sw.update)) {
       fuzz::fail("conflicting switches accepted", "");
     }
-    if ((sw.forceFw || sw.forceBios) && (sw.update || sw.rewrite || sw.downgrade)) {
+    if ((sw.forceFw || sw.forceBootCode) && (sw.update || sw.rewrite || sw.downgrade)) {
       fuzz::fail("force switch left a comparing operation", "");
     }
   }

@@ -33,7 +33,7 @@ int verifyGrp(Output& out, const char* path, ImageIdText& result) {
 // marks.
 const ImageReader kImageReaders[] = {
     {vornup::verifyPRG_file, true, true},
-    {vornup::verifyALL_file, true, false},
+    {vornup::verifyAllFile, true, false},
     {verifyUfi, false, false},
     {verifyGrp, false, false},
 };

@@ -41,10 +41,10 @@ int32_t cnaTypeOfPortTypeName(const char* name) {
 }
 
 Adapter* newAdapterRecord(RunState& run) {
-  ++run.counters.gHbaCount;
+  ++run.counters.portCount;
   std::unique_ptr<Adapter> record(new (std::nothrow) Adapter());
   if (record == nullptr) return nullptr;
-  record->adapterNumber = run.counters.gHbaCount;
+  record->adapterNumber = run.counters.portCount;
   run.adapterList.push_back(std::move(record));
   return run.adapterList.back().get();
 }

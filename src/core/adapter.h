@@ -58,7 +58,7 @@ struct Adapter {
   FixedText<32> model;
   FixedText<32> vornupType;
   FixedText<32> fwVersion;
-  FixedText<96> bcVersion;
+  FixedText<96> bootCodeVersion;
   FixedText<32> wwn;
   FixedText<32> portType;
   int32_t fwAttempted = 0;
@@ -66,17 +66,17 @@ struct Adapter {
   FixedText<256> fwResultLine;
   FixedText<256> bootResultLine;
   FixedText<8> fwType;
-  FixedText<8> bcType;
+  FixedText<8> bootCodeType;
   int32_t supported = 0;
   int32_t cnaType = kCnaTypeFc;
   int32_t CNA_KXNumber = 0;
   int32_t personality = kCnaTypeNic;
   int32_t downloadStat = kDownloadNone;
-  // imageType and the four converged numbers form one block that compares
+  // imageFamily and the four converged numbers form one block that compares
   // field by field with the same block of an image list node. The family is
   // set with the converged version (decodeConvergedVersion); until then, and
   // for Fibre Channel adapters always, it is none.
-  ImageFamily imageType = ImageFamily::none;
+  ImageFamily imageFamily = ImageFamily::none;
   uint32_t CNAMajorVer = 0;
   uint32_t CNAMinorVer = 0;
   uint32_t CNAReleaseVer = 0;
@@ -103,7 +103,7 @@ struct Adapter {
 // ever appended and live until the run ends.
 using AdapterList = std::vector<std::unique_ptr<Adapter>>;
 
-// Counts a new record in gHbaCount and appends it, cleared and numbered with
+// Counts a new record in portCount and appends it, cleared and numbered with
 // the new count, to run.adapterList. Null when no memory is left; the count
 // stays advanced, so the numbering shows the gap.
 Adapter* newAdapterRecord(RunState& run);

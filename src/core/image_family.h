@@ -1,6 +1,6 @@
 // The image family: which kind of image file a node holds, and which images a
 // converged-family adapter takes. The image list node and the adapter record
-// both hold one (their `imageType`), and the two compare as equals.
+// both hold one (their `imageFamily`), and the two compare as equals.
 #pragma once
 
 #include <cstdint>

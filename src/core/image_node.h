@@ -14,9 +14,9 @@ struct ImageNode {
   FixedText<32> actualFileName;  // file name as found or named
   FixedText<32> decodedId;       // FC: type code + encoded version; converged: a.b.c.d
   FixedText<32> fcSortKey;       // FC: 13-character sort key; otherwise "N/A"
-  // The same block, in the same order, as the adapter record's imageType and
+  // The same block, in the same order, as the adapter record's imageFamily and
   // converged numbers.
-  ImageFamily imageType = ImageFamily::none;
+  ImageFamily imageFamily = ImageFamily::none;
   uint32_t CNAMajorVer = 0;
   uint32_t CNAMinorVer = 0;
   uint32_t CNAReleaseVer = 0;

@@ -4,7 +4,7 @@ namespace vornup {
 
 bool RunRecord::hasOperationSwitch() const {
   const Switches& sw = switches;
-  return sw.rewrite || sw.downgrade || sw.update || sw.forceFw || sw.forceBios;
+  return sw.rewrite || sw.downgrade || sw.update || sw.forceFw || sw.forceBootCode;
 }
 
 bool RunRecord::isQueryOnly() const {
@@ -17,7 +17,7 @@ RunOperation RunRecord::operation() const {
   if (sw.update) return RunOperation::update;
   if (sw.rewrite) return RunOperation::rewrite;
   if (sw.downgrade) return RunOperation::downgrade;
-  if (sw.forceFw || sw.forceBios) return RunOperation::force;
+  if (sw.forceFw || sw.forceBootCode) return RunOperation::force;
   if (isQueryOnly()) return RunOperation::query;
   return RunOperation::none;
 }

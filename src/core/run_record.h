@@ -23,7 +23,7 @@ struct Switches {
   bool autoMode = false;  // /auto (the word itself is taken by the language)
   bool downgrade = false;
   bool forceFw = false;
-  bool forceBios = false;
+  bool forceBootCode = false;
   bool preview = false;
   bool query = false;
   bool remote = false;

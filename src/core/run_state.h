@@ -31,8 +31,8 @@ struct ToolTimeLimits {
 
 // Run counters: 16-bit unsigned, compared as unsigned values.
 struct Counters {
-  uint16_t gHbaCount = 0;
-  uint16_t knownHbaCount = 0;
+  uint16_t portCount = 0;
+  uint16_t knownPortCount = 0;
   uint16_t downloadCount = 0;
   uint16_t downloadErrorCount = 0;
   uint16_t cnaFwDownloadCount = 0;

@@ -73,18 +73,18 @@ void parseConvergedVersion(const char* text, uint32_t& major, uint32_t& minor, u
 }
 
 VersionBlock versionBlockOf(const Adapter& adapter) {
-  return {adapter.imageType, adapter.CNAMajorVer, adapter.CNAMinorVer, adapter.CNAReleaseVer,
+  return {adapter.imageFamily, adapter.CNAMajorVer, adapter.CNAMinorVer, adapter.CNAReleaseVer,
           adapter.CNABuildVer};
 }
 
 VersionBlock versionBlockOf(const ImageNode& node) {
-  return {node.imageType, node.CNAMajorVer, node.CNAMinorVer, node.CNAReleaseVer, node.CNABuildVer};
+  return {node.imageFamily, node.CNAMajorVer, node.CNAMinorVer, node.CNAReleaseVer, node.CNABuildVer};
 }
 
 int compareConvergedVersions(const VersionBlock& a, const VersionBlock& b) {
-  const uint32_t left[] = {static_cast<uint32_t>(a.imageType), a.major, a.minor, a.release,
+  const uint32_t left[] = {static_cast<uint32_t>(a.imageFamily), a.major, a.minor, a.release,
                            a.build};
-  const uint32_t right[] = {static_cast<uint32_t>(b.imageType), b.major, b.minor, b.release,
+  const uint32_t right[] = {static_cast<uint32_t>(b.imageFamily), b.major, b.minor, b.release,
                             b.build};
   for (std::size_t i = 0; i < 5; ++i) {
     if (left[i] != right[i]) return left[i] > right[i] ? 1 : -1;

@@ -27,7 +27,7 @@ void parseConvergedVersion(const char* text, uint32_t& major, uint32_t& minor, u
 // The image family and the four converged numbers, as held by both the
 // adapter record and the image list node. The family orders by its number.
 struct VersionBlock {
-  ImageFamily imageType;
+  ImageFamily imageFamily;
   uint32_t major;
   uint32_t minor;
   uint32_t release;

@@ -23,13 +23,13 @@ namespace {
 constexpr char kUpdateStatusHeading[] = "\n[updateCNAdownloadStatus]\n";
 constexpr char kSkippingTrace[] = "Skipping adapter...\n";
 // Each line starts with the record's role: "currentHba" or "updatedHba".
-constexpr char kHbaStatusTrace[] =
+constexpr char kAdapterStatusTrace[] =
     "%s adapterNumber = %d\n"
     "%s serialNumber  = %s\n"
     "%s busNumber     = %X\n"
     "%s downloadStat  = %X\n\n";
-constexpr char kCurrentHba[] = "currentHba";
-constexpr char kUpdatedHba[] = "updatedHba";
+constexpr char kCurrentAdapterRole[] = "currentHba";
+constexpr char kUpdatedAdapterRole[] = "updatedHba";
 
 // The image is named by the full path of the verified private copy, so the
 // tool flashes exactly the bytes that were checked, whatever the current
@@ -80,7 +80,7 @@ bool toolReported(const RunState& run, const char* word) {
 }
 
 void traceAdapterStatus(RunState& run, const char* role, const Adapter& adapter) {
-  run.out.traceOut(kHbaStatusTrace, role, static_cast<int>(adapter.adapterNumber), role,
+  run.out.traceOut(kAdapterStatusTrace, role, static_cast<int>(adapter.adapterNumber), role,
                    adapter.serialNumber.c_str(), role, adapter.bus, role,
                    static_cast<unsigned>(adapter.downloadStat));
 }
@@ -184,7 +184,7 @@ DownloadResult reportSharedOutcome(RunState& run, Adapter& adapter, const ImageN
   adapter.fwResultLine.append("\n");
   run.out.consoleOut("%s", adapter.fwResultLine.c_str());
   run.out.traceOut(kSkippingTrace);
-  traceAdapterStatus(run, kCurrentHba, adapter);
+  traceAdapterStatus(run, kCurrentAdapterRole, adapter);
   return result;
 }
 
@@ -197,7 +197,7 @@ DownloadResult executeKindDownload(RunState& run, Adapter& adapter, const ImageN
   const bool firmware = kind.imageKind == ImageKind::firmware;
   const bool converged = firmware && isConvergedFamily(adapter);
   FixedText<256>& resultLine = firmware ? adapter.fwResultLine : adapter.bootResultLine;
-  const char* installed = firmware ? adapter.fwVersion.c_str() : adapter.bcVersion.c_str();
+  const char* installed = firmware ? adapter.fwVersion.c_str() : adapter.bootCodeVersion.c_str();
   ImageRecord& record = imageRecordOf(adapter, kind.imageKind);
   ++c.downloadCount;
   run.out.traceOut("%s", kind.heading);
@@ -285,24 +285,24 @@ DownloadResult executeKindDownload(RunState& run, Adapter& adapter, const ImageN
 DownloadResult executeDownload(RunState& run, Adapter& adapter, const ImageNode& image,
                                ImageKind kind) {
   return kind == ImageKind::firmware ? executeFwDownload(run, adapter, image)
-                                     : executeBiosDownload(run, adapter, image);
+                                     : executeBootCodeDownload(run, adapter, image);
 }
 
 DownloadResult executeFwDownload(RunState& run, Adapter& adapter, const ImageNode& image) {
   return executeKindDownload(run, adapter, image, kFirmwareDownload);
 }
 
-DownloadResult executeBiosDownload(RunState& run, Adapter& adapter, const ImageNode& image) {
+DownloadResult executeBootCodeDownload(RunState& run, Adapter& adapter, const ImageNode& image) {
   return executeKindDownload(run, adapter, image, kBootCodeDownload);
 }
 
 void updateCNAdownloadStatus(RunState& run, const Adapter& adapter) {
   run.out.traceOut(kUpdateStatusHeading);
-  traceAdapterStatus(run, kCurrentHba, adapter);
+  traceAdapterStatus(run, kCurrentAdapterRole, adapter);
   for (auto& other : run.adapterList) {
     if (!isSameAdapter(*other, adapter)) continue;
     other->downloadStat = adapter.downloadStat;
-    traceAdapterStatus(run, kUpdatedHba, *other);
+    traceAdapterStatus(run, kUpdatedAdapterRole, *other);
   }
 }
 

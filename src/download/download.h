@@ -17,7 +17,7 @@ enum class DownloadResult { done, failed };
 DownloadResult executeDownload(RunState& run, Adapter& adapter, const ImageNode& image,
                                ImageKind kind);
 DownloadResult executeFwDownload(RunState& run, Adapter& adapter, const ImageNode& image);
-DownloadResult executeBiosDownload(RunState& run, Adapter& adapter, const ImageNode& image);
+DownloadResult executeBootCodeDownload(RunState& run, Adapter& adapter, const ImageNode& image);
 
 // Copies the adapter's downloadStat to every function of the same physical
 // adapter (isSameAdapter).

@@ -107,7 +107,7 @@ ImageCopyOutcome ImageCopy::make(RunState& run, const char* source, const ImageN
   ImageIdText identifier;
   ImageFamily family = ImageFamily::none;
   if (verifyImageFile(quiet, path_.c_str(), identifier, fileKind, family) != 0 ||
-      !identifier.equals(image.decodedId.c_str()) || family != image.imageType) {
+      !identifier.equals(image.decodedId.c_str()) || family != image.imageFamily) {
     remove();
     return ImageCopyOutcome::kChanged;
   }

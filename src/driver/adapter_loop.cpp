@@ -33,11 +33,11 @@ void traceAdapter(RunState& run, const Adapter& a) {
                    a.portType.c_str());
   if (isFcAdapter(a) && !isHalvardFcAdapter(a)) {
     run.out.traceOut(kFcFwVersionTrace, a.fwType.c_str(), a.fwVersion.c_str());
-    run.out.traceOut(kFcBcVersionTrace, a.bcType.c_str(), a.bcVersion.c_str());
+    run.out.traceOut(kFcBcVersionTrace, a.bootCodeType.c_str(), a.bootCodeVersion.c_str());
   } else {
     run.out.traceOut(kFwVersionTrace, a.fwVersion.c_str());
   }
-  run.out.traceOut(kImageTypeTrace, static_cast<int>(a.imageType));
+  run.out.traceOut(kImageTypeTrace, static_cast<int>(a.imageFamily));
 }
 
 // A gated converged adapter whose installed firmware is below the supported

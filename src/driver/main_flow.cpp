@@ -73,7 +73,7 @@ RunExit readAdapters(RunState& run) {
   const DiscoveryOutcome discovered = discoverAdapters(run);
   if (interruptRequested()) return interrupted();
   if (discovered != DiscoveryOutcome::listed) return stopped(run, discovered);
-  if (run.counters.gHbaCount == 0) return stopped(run, DriverOutcome::noAdapters);
+  if (run.counters.portCount == 0) return stopped(run, DriverOutcome::noAdapters);
   for (auto& adapter : run.adapterList) {
     if (interruptRequested()) break;
     readAdapterAttributes(run, *adapter);

@@ -8,8 +8,8 @@ namespace vornup {
 namespace {
 
 constexpr char kHeading[] = "\n[Discovered HBA List]\n";
-constexpr char kHbaCountLine[] = "gHbaCount     = %d\n";
-constexpr char kKnownHbaCountLine[] = "knownHbaCount = %d\n\n";
+constexpr char kPortCountLine[] = "gHbaCount     = %d\n";
+constexpr char kKnownPortCountLine[] = "knownHbaCount = %d\n\n";
 
 constexpr char kAdapterNumberLine[] = "adapterNumber = %d\n";
 constexpr char kModelLine[] = "model         = %s\n";
@@ -43,8 +43,8 @@ void traceIdentity(Output& out, const Adapter& a) {
 void traceConvergedFields(Output& out, const Adapter& a) {
   traceIdentity(out, a);
   out.traceOut(kFwVersionLine, a.fwVersion.c_str());
-  out.traceOut(kBcVersionLine, a.bcVersion.c_str());
-  out.traceOut(kImageTypeLine, static_cast<int>(a.imageType));
+  out.traceOut(kBcVersionLine, a.bootCodeVersion.c_str());
+  out.traceOut(kImageTypeLine, static_cast<int>(a.imageFamily));
   out.traceOut(kPortTypeLine, a.portType.c_str());
   out.traceOut(kKxNumberLine, a.CNA_KXNumber);
   out.traceOut(kCnaTypeLine, a.cnaType);
@@ -59,9 +59,9 @@ void traceFcFields(Output& out, const Adapter& a) {
   traceIdentity(out, a);
   out.traceOut(kWwnLine, a.wwn.c_str());
   out.traceOut(kFwVersionLine, a.fwVersion.c_str());
-  out.traceOut(kBcVersionLine, a.bcVersion.c_str());
+  out.traceOut(kBcVersionLine, a.bootCodeVersion.c_str());
   out.traceOut(kFwTypeLine, a.fwType.c_str());
-  out.traceOut(kBcTypeLine, a.bcType.c_str());
+  out.traceOut(kBcTypeLine, a.bootCodeType.c_str());
   out.traceOut(kPortTypeLine, a.portType.c_str());
 }
 
@@ -83,8 +83,8 @@ void traceAdapterList(RunState& run) {
   Output& out = run.out;
   if (!out.tracing()) return;
   out.traceOut("%s", kHeading);
-  out.traceOut(kHbaCountLine, run.counters.gHbaCount);
-  out.traceOut(kKnownHbaCountLine, run.counters.knownHbaCount);
+  out.traceOut(kPortCountLine, run.counters.portCount);
+  out.traceOut(kKnownPortCountLine, run.counters.knownPortCount);
   for (const auto& adapter : run.adapterList) {
     if (isConvergedFamily(*adapter)) {
       traceConvergedFields(out, *adapter);

@@ -16,7 +16,7 @@ constexpr StatusLine kSomeFailedLine = {"\n\n", ": ", "Error - some required %s 
 constexpr StatusLine kAllSucceededLine = {"\n\n", ": ", "All required %s succeeded"};
 constexpr StatusLine kNoneRequiredLine = {"\n\n", ": ", "No %s required"};
 constexpr StatusLine kUnknownStatusLine = {"\n", ": ", "Unknown status - %s"};
-constexpr StatusLine kNoSupportedHbaLine = {"\n\n", ": ", kNoSupportedAdaptersText};
+constexpr StatusLine kNoSupportedAdapterLine = {"\n\n", ": ", kNoSupportedAdaptersText};
 constexpr StatusLine kNoFirmwareLine = {"\n\n", ": ", "No compatible firmware found"};
 constexpr StatusLine kNoFirmwareOrBootCodeLine = {"\n\n", ": ", "No compatible firmware or boot code found"};
 constexpr StatusLine kNoFirmwareAndOrBootCodeLine = {"\n\n", ": ", "No compatible firmware and/or boot code found"};
@@ -71,17 +71,17 @@ constexpr OperationNoun kOperationNouns[] = {
     {[](const Switches& sw) { return sw.update; }, "updates"},
     {[](const Switches& sw) { return sw.rewrite; }, "rewrites"},
     {[](const Switches& sw) { return sw.downgrade; }, "downgrades"},
-    {[](const Switches& sw) { return sw.forceFw && sw.forceBios; },
+    {[](const Switches& sw) { return sw.forceFw && sw.forceBootCode; },
      "firmware and/or boot code downloads"},
     {[](const Switches& sw) { return sw.forceFw; }, "firmware downloads"},
-    {[](const Switches& sw) { return sw.forceBios; }, "boot code downloads"},
+    {[](const Switches& sw) { return sw.forceBootCode; }, "boot code downloads"},
 };
 
 // The line of a run that found known adapters but no image for them, by the
 // force switches and by whether any adapter takes a separate boot code.
 struct NoImageLine {
   bool forceFw;
-  bool forceBios;
+  bool forceBootCode;
   StatusLine withoutBootCapable;
   StatusLine withBootCapable;
 };
@@ -119,17 +119,17 @@ const char* operationNoun(const Switches& sw) {
 int printNoImageStatus(RunState& run) {
   const Counters& c = run.counters;
   ExitCode code;
-  StatusLine line = kNoSupportedHbaLine;
-  if (c.knownHbaCount == 0) {
+  StatusLine line = kNoSupportedAdapterLine;
+  if (c.knownPortCount == 0) {
     code = ExitCode::noAdapters;
-  } else if (c.gHbaCount == c.unsupportedCount) {
+  } else if (c.portCount == c.unsupportedCount) {
     code = ExitCode::everyAdapterUnsupported;
   } else {
     code = c.unsupportedCount != 0 ? ExitCode::noCompatibleImageWithUnsupported : ExitCode::noCompatibleImage;
     const bool forceFw = run.sw.forceFw;
-    const bool forceBios = run.sw.forceBios;
+    const bool forceBootCode = run.sw.forceBootCode;
     for (const NoImageLine& entry : kNoImageLines) {
-      if (entry.forceFw != forceFw || entry.forceBios != forceBios) continue;
+      if (entry.forceFw != forceFw || entry.forceBootCode != forceBootCode) continue;
       line = c.bootCapableCount != 0 ? entry.withBootCapable : entry.withoutBootCapable;
     }
   }
@@ -142,7 +142,7 @@ int printNoImageStatus(RunState& run) {
 int operationStatus(RunState& run) {
   const Counters& c = run.counters;
   // A port that could not be read is a failed download, not a missing image.
-  if (c.failedReadCount == 0 && (c.knownHbaCount == 0 || c.compatibleImageCount == 0)) {
+  if (c.failedReadCount == 0 && (c.knownPortCount == 0 || c.compatibleImageCount == 0)) {
     return printNoImageStatus(run);
   }
   return printCountStatus(run, kOperationRules, c.downloadCount, c.downloadErrorCount,

@@ -21,7 +21,7 @@ const TracedSwitch kTracedSwitches[] = {
     {"auto      : %d\n", &Switches::autoMode},
     {"downgrade : %d\n", &Switches::downgrade},
     {"forceFw   : %d\n", &Switches::forceFw},
-    {"forceBios : %d\n", &Switches::forceBios},
+    {"forceBios : %d\n", &Switches::forceBootCode},
     {"preview   : %d\n", &Switches::preview},
     {"query     : %d\n", &Switches::query},
     {"remote    : %d\n", &Switches::remote},
@@ -37,7 +37,7 @@ constexpr char kSwitchHeading[] = "[Command line switches]\n";
 bool validateSwitches(RunState& run) {
   Switches& sw = run.sw;
   // A force switch overrides the comparing operations silently.
-  if (sw.forceFw || sw.forceBios) {
+  if (sw.forceFw || sw.forceBootCode) {
     sw.downgrade = false;
     sw.rewrite = false;
     sw.update = false;

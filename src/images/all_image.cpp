@@ -55,16 +55,16 @@ void traceEncodedVersion(Output& out, uint32_t idWord, ImageIdText& result) {
 }
 
 int verifyDwcSubImage(Output& out, uint32_t idWord, ImageIdText& result) {
-  uint32_t imageType = imageTypeOf(idWord);
+  uint32_t imageFamily = imageTypeOf(idWord);
   out.traceOut(kDwcImageId, imageIdOf(idWord));
-  out.traceOut(kDwcImageType, imageType);
+  out.traceOut(kDwcImageType, imageFamily);
   bool listed;
-  if (imageType == kDwcImageType7) {
+  if (imageFamily == kDwcImageType7) {
     listed = lookupDwcType7Code(out, imageIdOf(idWord), result);
-  } else if (imageType == kDwcImageType11) {
+  } else if (imageFamily == kDwcImageType11) {
     listed = lookupDwcType11Code(out, imageIdOf(idWord), result);
   } else {
-    out.traceOut(kUnknownImageType, imageType, statusBits(INVALID_IMAGE_READ_ERROR));
+    out.traceOut(kUnknownImageType, imageFamily, statusBits(INVALID_IMAGE_READ_ERROR));
     return INVALID_IMAGE_READ_ERROR;
   }
   if (!listed) return INVALID_IMAGE_READ_ERROR;
@@ -149,7 +149,7 @@ bool isAifFileName(const char* path) {
   return std::strcmp(dot + 1, "aif") == 0 || std::strcmp(dot + 1, "AIF") == 0;
 }
 
-int verifyALL_file(Output& out, const char* path, ImageIdText& result) {
+int verifyAllFile(Output& out, const char* path, ImageIdText& result) {
   ImageFile file;
   uint32_t firstWord = 0;
   int status = openFcImage(out, kVerifyAllHeading, kReadingAllHeader, path, file, firstWord);

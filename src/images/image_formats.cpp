@@ -32,7 +32,7 @@ int verifyImageFile(Output& out, const char* path, ImageIdText& result, ImageFil
   switch (kind) {
     case ImageFileKind::kAll:
       family = ImageFamily::fc;
-      return verifyALL_file(out, path, result);
+      return verifyAllFile(out, path, result);
     case ImageFileKind::kPrg:
       family = ImageFamily::fc;
       return verifyPRG_file(out, path, result);

@@ -18,7 +18,7 @@ int verifyUFI_file(Output& out, const char* path, ImageIdText& result, ImageFami
 // GRP files of the Halvard adapter; a good file sets `family` to halvard.
 int verifyGRP_file(Output& out, const char* path, ImageIdText& result, ImageFamily& family);
 // ALL files (Fibre Channel firmware).
-int verifyALL_file(Output& out, const char* path, ImageIdText& result);
+int verifyAllFile(Output& out, const char* path, ImageIdText& result);
 // PRG files (Fibre Channel boot code).
 int verifyPRG_file(Output& out, const char* path, ImageIdText& result);
 

@@ -128,7 +128,7 @@ int verifyChipFirmware(Output& out, const UfiChip& chip, ImageIdText& version, c
 
 }  // namespace
 
-int VerifyKX2Firmware(Output& out, ImageIdText& version, const char* path) {
+int verifyKx2Firmware(Output& out, ImageIdText& version, const char* path) {
   ImageFile file;
   file.open(path);
   return verifyChipFirmware(out, kKx2Chip, version, path, file);

@@ -47,7 +47,7 @@ struct UfiFlashDirectory {
 // Each returns 0 for a well-formed image of its chip and writes the build
 // version text into `version` (also on some failures: the caller uses it only
 // with status 0).
-int VerifyKX2Firmware(Output& out, ImageIdText& version, const char* path);
+int verifyKx2Firmware(Output& out, ImageIdText& version, const char* path);
 int VerifyKX3Firmware(Output& out, ImageIdText& version, const char* path);
 
 // Writes the eight device ids of the flash directory to the trace.

@@ -76,7 +76,7 @@ void setVersionText(FixedText<N>& text, const Adapter& a, const char* type, cons
 AdapterVersionTexts versionTextsOf(const Adapter& adapter) {
   AdapterVersionTexts texts;
   setVersionText(texts.firmware, adapter, adapter.fwType.c_str(), adapter.fwVersion.c_str());
-  setVersionText(texts.bootCode, adapter, adapter.bcType.c_str(), adapter.bcVersion.c_str());
+  setVersionText(texts.bootCode, adapter, adapter.bootCodeType.c_str(), adapter.bootCodeVersion.c_str());
   return texts;
 }
 

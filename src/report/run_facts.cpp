@@ -66,7 +66,7 @@ RunFacts runFactsOf(const RunState& run) {
     port.firmware = imageFacts(run, a, a.firmwareRecord, ImageKind::firmware,
                                versionOrEmpty(versions.firmware.c_str(), a.fwVersion.c_str()));
     port.bootCode = imageFacts(run, a, a.bootCodeRecord, ImageKind::bootCode,
-                               versionOrEmpty(versions.bootCode.c_str(), a.bcVersion.c_str()));
+                               versionOrEmpty(versions.bootCode.c_str(), a.bootCodeVersion.c_str()));
     facts.ports.push_back(std::move(port));
   }
   return facts;

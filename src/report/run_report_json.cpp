@@ -38,7 +38,7 @@ const char* modeName(const Switches& sw) { return sw.autoMode ? "auto" : "fwmatr
 // The word for a download decision: forced kinds are "force", the others
 // are named by the operation.
 const char* downloadDecisionName(const Switches& sw, ImageKind kind) {
-  if (kind == ImageKind::firmware ? sw.forceFw : sw.forceBios) return "force";
+  if (kind == ImageKind::firmware ? sw.forceFw : sw.forceBootCode) return "force";
   if (sw.update) return "update";
   if (sw.rewrite) return "rewrite";
   if (sw.downgrade) return "downgrade";
@@ -97,7 +97,7 @@ Json portObject(const RunState& run, const Adapter& a, std::size_t number) {
   // The versions as the query line shows them.
   const AdapterVersionTexts versions = versionTextsOf(a);
   const Json bootBefore =
-      isPlaceholderVersion(a.bcVersion.c_str()) ? Json(nullptr) : Json(versions.bootCode.c_str());
+      isPlaceholderVersion(a.bootCodeVersion.c_str()) ? Json(nullptr) : Json(versions.bootCode.c_str());
   return Json{
       {"number", number},
       {"model", a.model.c_str()},

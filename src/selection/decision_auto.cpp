@@ -56,7 +56,7 @@ const std::size_t kBootCodeKindCount = std::size(kBootCodeKinds);
 ImageList::const_iterator findFirmwareCandidate(RunState& run, const Adapter& adapter) {
   const ImageList& list = run.firmwareList;
   const auto candidate = isConvergedFamily(adapter)
-                             ? findImageByFamily(adapter.imageType, list)
+                             ? findImageByFamily(adapter.imageFamily, list)
                              : findImageByTypeCode(adapter.fwType.c_str(), list, false);
   if (candidate != list.end() && isFpgaGatedAdapter(adapter) &&
       !isCompatibleKX2FirmwareVersion(run, *candidate)) {
@@ -72,7 +72,7 @@ void decideAutoUpdate(RunState& run, Adapter& adapter) {
     return;
   }
   if (sw.forceFw || sw.update || sw.rewrite) decideAutoFirmware(run, adapter);
-  if (!isConvergedFamily(adapter) && (sw.forceBios || sw.update || sw.rewrite)) {
+  if (!isConvergedFamily(adapter) && (sw.forceBootCode || sw.update || sw.rewrite)) {
     run.out.traceOut(kBootCodeOperation);
     updateBootCodeByKind(run, adapter);
   }
@@ -83,7 +83,7 @@ DecisionResult updateBootCodeByKind(RunState& run, Adapter& adapter) {
   bool imageNotNeeded = false;
   for (const BootCodeKind& kind : kBootCodeKinds) {
     run.out.traceOut("%s", kind.trace);
-    const char typeCode[] = {adapter.bcType.c_str()[0], kind.letter, '\0'};
+    const char typeCode[] = {adapter.bootCodeType.c_str()[0], kind.letter, '\0'};
     outcome = tryBootCodeKind(run, typeCode, adapter);
     if (outcome == DecisionResult::notNeeded) imageNotNeeded = true;
     if (outcome != DecisionResult::noImage && outcome != DecisionResult::notNeeded) return outcome;

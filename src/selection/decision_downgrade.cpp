@@ -70,8 +70,8 @@ void downgradeFirmware(RunState& run, Adapter& adapter) {
 void downgradeBootCode(RunState& run, Adapter& adapter) {
   run.out.traceOut(kBootCodeDowngrade);
   const ImageList& list = run.bootList;
-  const char* bcType = adapter.bcType.c_str();
-  auto image = findImageByTypeCode(bcType, list, false);
+  const char* bootCodeType = adapter.bootCodeType.c_str();
+  auto image = findImageByTypeCode(bootCodeType, list, false);
   if (image == list.end()) {
     reportNoCompatibleImage(run, adapter, ImageKind::bootCode, kNoBootCode, adapter.model.c_str());
     return;
@@ -85,8 +85,8 @@ void downgradeBootCode(RunState& run, Adapter& adapter) {
   // Second pass: the boot images of every kind of the adapter's family, past
   // failed downloads too.
   if (!walk.downloaded) {
-    image = findImageByTypeCode(bcType, list, true);
-    for (; image != list.end() && image->fcSortKey.c_str()[0] == bcType[0]; ++image) {
+    image = findImageByTypeCode(bootCodeType, list, true);
+    for (; image != list.end() && image->fcSortKey.c_str()[0] == bootCodeType[0]; ++image) {
       if (!tryInWalk(run, adapter, *image, ImageKind::bootCode, true, walk)) break;
     }
   }

@@ -175,7 +175,7 @@ void decideFwmatrixUpdate(RunState& run, Adapter& adapter) {
     decideNamedImage(run, adapter, firmwareFile.c_str(), kFirmwareStep);
   }
   if (isFcAdapter(adapter) && !isConvergedFamily(adapter) &&
-      (sw.forceBios || sw.downgrade || sw.rewrite || sw.update)) {
+      (sw.forceBootCode || sw.downgrade || sw.rewrite || sw.update)) {
     decideNamedImage(run, adapter, bootCodeFile.c_str(), kBootCodeStep);
   }
 }

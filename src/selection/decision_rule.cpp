@@ -21,10 +21,10 @@ bool isDownloadWanted(const RunState& run, const Adapter& adapter, const ImageNo
                       ImageKind kind) {
   const Switches& sw = run.sw;
   const bool firmware = kind == ImageKind::firmware;
-  const char* installed = firmware ? adapter.fwVersion.c_str() : adapter.bcVersion.c_str();
+  const char* installed = firmware ? adapter.fwVersion.c_str() : adapter.bootCodeVersion.c_str();
   bool need = isUpdateNeeded(run, adapter, image, installed);
   if (sw.downgrade) need = !need;
-  const bool forced = firmware ? sw.forceFw : sw.forceBios;
+  const bool forced = firmware ? sw.forceFw : sw.forceBootCode;
   return forced || ((sw.downgrade || sw.update || sw.rewrite) && need);
 }
 

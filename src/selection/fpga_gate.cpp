@@ -63,7 +63,7 @@ constexpr GateWording kAdapterWording = {
 int asTraced(uint32_t value) { return static_cast<int>(value); }
 
 bool passesGate(RunState& run, const GateWording& wording, VersionBlock version) {
-  version.imageType = kFpgaVersion.imageType;
+  version.imageFamily = kFpgaVersion.imageFamily;
   const uint32_t numbers[4] = {version.major, version.minor, version.release, version.build};
   const uint32_t fpga[4] = {kFpgaVersion.major, kFpgaVersion.minor, kFpgaVersion.release,
                             kFpgaVersion.build};
@@ -94,8 +94,8 @@ bool isCompatibleKX2FirmwareVersion(RunState& run, const ImageNode& newFwVersion
   return passesGate(run, kImageWording, versionBlockOf(newFwVersion));
 }
 
-bool hasSupportedKX2FirmwareVersion(RunState& run, const Adapter& currentHba) {
-  return passesGate(run, kAdapterWording, versionBlockOf(currentHba));
+bool hasSupportedKX2FirmwareVersion(RunState& run, const Adapter& currentAdapter) {
+  return passesGate(run, kAdapterWording, versionBlockOf(currentAdapter));
 }
 
 int compareVersionField(RunState& run, uint32_t value, uint32_t fpgaValue) {

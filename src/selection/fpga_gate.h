@@ -28,7 +28,7 @@ bool isCompatibleKX2FirmwareVersion(RunState& run, const ImageNode& newFwVersion
 
 // Whether the adapter's installed version is at least the fpga version;
 // traced.
-bool hasSupportedKX2FirmwareVersion(RunState& run, const Adapter& currentHba);
+bool hasSupportedKX2FirmwareVersion(RunState& run, const Adapter& currentAdapter);
 
 // Compares one field and traces the outcome: kFieldBelowFpga, kFieldAboveFpga
 // or kFieldEqualToFpga.

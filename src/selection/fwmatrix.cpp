@@ -67,7 +67,7 @@ bool getFwMatrixMatch(RunState& run, Adapter& adapter, FixedText<32>& fwmatrixFw
     run.out.traceOut(kMatchVornupType, adapter.vornupType.c_str());
     run.out.traceOut(kMatchToken, token.text.c_str());
 
-    raiseCounter(run.counters.knownHbaCount);
+    raiseCounter(run.counters.knownPortCount);
     adapter.supported = 1;
     matched = true;
 

@@ -46,7 +46,7 @@ bool isPresentButNotRegular(const char* path) {
 void fillImageNode(ImageNode& node, const char* name, const ImageIdText& decodedId,
                    ImageFamily family) {
   node = ImageNode();
-  node.imageType = family;
+  node.imageFamily = family;
   node.decodedId.set(decodedId.c_str());
   node.actualFileName.set(name);
   node.sortedFileName.set(name);

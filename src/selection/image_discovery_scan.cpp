@@ -81,7 +81,7 @@ AutoDiscoveryOutcome autoDiscovery(RunState& run) {
       return AutoDiscoveryOutcome::firmwareDirectoryMissing;
     }
   }
-  if (sw.downgrade || sw.forceBios || sw.rewrite || sw.update) {
+  if (sw.downgrade || sw.forceBootCode || sw.rewrite || sw.update) {
     if (!discoverInto(run, kBootDiscoveryHeading, kBootListHeading, run.bootDirectory,
                       ImageKind::bootCode, run.bootList)) {
       return AutoDiscoveryOutcome::bootDirectoryMissing;

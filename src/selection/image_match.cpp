@@ -17,13 +17,13 @@ bool sameTypeCode(const char* a, const char* b, std::size_t count) {
 
 }  // namespace
 
-bool isFcImage(const ImageNode& node) { return node.imageType == ImageFamily::fc; }
+bool isFcImage(const ImageNode& node) { return node.imageFamily == ImageFamily::fc; }
 
 bool isKxImage(const ImageNode& node) {
-  return node.imageType == ImageFamily::kx2 || node.imageType == ImageFamily::kx3;
+  return node.imageFamily == ImageFamily::kx2 || node.imageFamily == ImageFamily::kx3;
 }
 
-bool isHalvardImage(const ImageNode& node) { return node.imageType == ImageFamily::halvard; }
+bool isHalvardImage(const ImageNode& node) { return node.imageFamily == ImageFamily::halvard; }
 
 bool isConvergedImage(const ImageNode& node) { return isKxImage(node) || isHalvardImage(node); }
 
@@ -38,15 +38,15 @@ ImageList::const_iterator findImageByTypeCode(const char* typeCode, const ImageL
 
 ImageList::const_iterator findImageByFamily(ImageFamily family, const ImageList& list) {
   for (auto it = list.begin(); it != list.end(); ++it) {
-    if (it->imageType == family) return it;
+    if (it->imageFamily == family) return it;
   }
   return list.end();
 }
 
 bool imageMatchesAdapter(const Adapter& adapter, const ImageNode& node, ImageKind kind) {
   if (kind == ImageKind::bootCode)
-    return sameTypeCode(node.decodedId.c_str(), adapter.bcType.c_str(), kTypeCodeLength);
-  if (isConvergedFamily(adapter)) return node.imageType == adapter.imageType;
+    return sameTypeCode(node.decodedId.c_str(), adapter.bootCodeType.c_str(), kTypeCodeLength);
+  if (isConvergedFamily(adapter)) return node.imageFamily == adapter.imageFamily;
   return sameTypeCode(node.decodedId.c_str(), adapter.fwType.c_str(), kTypeCodeLength);
 }
 

@@ -111,7 +111,7 @@ void readFcBootCode(RunState& run, Adapter& a) {
   const bool halvard = isHalvardFcAdapter(a);
   if (!halvard) ++run.counters.bootCapableCount;
   if (std::strstr(run.toolOutput.c_str(), kBootCodeLabel) == nullptr) {
-    a.bcVersion.set(kNoneText);
+    a.bootCodeVersion.set(kNoneText);
     return;
   }
   FixedText<32> state;
@@ -120,14 +120,14 @@ void readFcBootCode(RunState& run, Adapter& a) {
   if (switchedOn) {
     enableBootCodeForReading(run, a);
     readPort(run, a, kAttributesCommand, a.wwn.c_str());
-    getLabelValue(kBootVersionLabel, run.toolOutput.c_str(), a.bcVersion);
+    getLabelValue(kBootVersionLabel, run.toolOutput.c_str(), a.bootCodeVersion);
     a.bootEnabled = 0;
   } else if (!equalsIgnoringCase(state.c_str(), "NONE") &&
              !equalsIgnoringCase(state.c_str(), "NOT")) {
-    getLabelValue(kBootVersionLabel, run.toolOutput.c_str(), a.bcVersion);
+    getLabelValue(kBootVersionLabel, run.toolOutput.c_str(), a.bootCodeVersion);
     a.bootEnabled = 1;
   } else {
-    a.bcVersion.set(kNoneText);
+    a.bootCodeVersion.set(kNoneText);
   }
   if (!halvard) readBootCodeType(run, a);
   // Switching it off again counts as a read of the port only when this run
@@ -182,7 +182,7 @@ void readAdapterAttributes(RunState& run, Adapter& a) {
   if (isFcAdapter(a)) {
     readFcBootCode(run, a);
   } else {
-    getLabelToken(kBootCodeLabel, run.toolOutput.c_str(), a.bcVersion);
+    getLabelToken(kBootCodeLabel, run.toolOutput.c_str(), a.bootCodeVersion);
   }
   identifyModel(run, a);
   a.vornupType = a.model;
@@ -208,7 +208,7 @@ void decodeConvergedVersion(Adapter& a) {
   // Fibre Channel images go by type code, so a converged function on a Fibre
   // Channel device ID takes no image by family.
   const ImageFamily family = familyOfDeviceId(a.pciID);
-  a.imageType = family == ImageFamily::fc ? ImageFamily::none : family;
+  a.imageFamily = family == ImageFamily::fc ? ImageFamily::none : family;
 }
 
 }  // namespace vornup

@@ -26,7 +26,7 @@ void setBootCodeBack(RunState& run, const char* address, Adapter* port = nullptr
 void restoreBootCode(RunState& run);
 
 // Decodes the converged firmware version into the four numbers (a first or
-// second generation version x.0.y.z is read as x.1.y.z) and sets imageType.
+// second generation version x.0.y.z is read as x.1.y.z) and sets imageFamily.
 void decodeConvergedVersion(Adapter& a);
 
 }  // namespace vornup

@@ -201,9 +201,9 @@ void decodeBootCodeType(const char* value, Adapter& a) {
     if (digit < 0) break;
     code = code * 16 + static_cast<uint32_t>(digit);
   }
-  a.bcType.set(bootCodeTypeOf(code));
+  a.bootCodeType.set(bootCodeTypeOf(code));
   for (uint32_t flags : kFamilyFFlags) {
-    if (a.flags == flags) a.bcType.replaceAt(0, 'F');
+    if (a.flags == flags) a.bootCodeType.replaceAt(0, 'F');
   }
 }
 

@@ -24,10 +24,10 @@ extern const BootCodeType kBootCodeTypes[kBootCodeTypeCount];
 // The type of a code, or "XX" for a code no boot code has.
 const char* bootCodeTypeOf(uint32_t code);
 
-// Runs "wakeup" for the adapter's WWN and sets its bcType from the output.
+// Runs "wakeup" for the adapter's WWN and sets its bootCodeType from the output.
 void readBootCodeType(RunState& run, Adapter& a);
 
-// Sets a.bcType from the value of the "wakeup" output's "Boot Code" label
+// Sets a.bootCodeType from the value of the "wakeup" output's "Boot Code" label
 // (the token without its first character): its fourth and fifth characters
 // are the code. Flags 0x7D80 and 0x7D8D mark an 'F' family variant.
 void decodeBootCodeType(const char* value, Adapter& a);

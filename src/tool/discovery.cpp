@@ -224,7 +224,7 @@ class ListReader : public ToolOutput {
   bool take(const char* text) {
     if (isEntryLine(text)) {
       if (entry_.open()) entry_.end(run_);
-      if (run_.counters.gHbaCount == UINT16_MAX) {
+      if (run_.counters.portCount == UINT16_MAX) {
         run_.out.errorOut(kTooManyPorts, run_.programName,
                                static_cast<unsigned>(UINT16_MAX));
         stopped_ = true;
@@ -254,7 +254,7 @@ DiscoveryOutcome discoverAdapters(RunState& run) {
 }
 
 DiscoveryOutcome readAdapterList(RunState& run, const char* args) {
-  run.counters.gHbaCount = 0;
+  run.counters.portCount = 0;
   run.toolOutput.clear();
   ListReader reader(run, args);
   const ToolRunResult result = runTool(run, ToolCommand{ToolCommandKind::query, args}, reader);

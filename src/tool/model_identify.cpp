@@ -48,12 +48,12 @@ bool identifyModel(RunState& run, Adapter& a) {
   a.fwType.truncate(isConvergedFamily(a) ? 1 : 2);
   if (&row == &kUnknownModelRow) {
     a.supported = 0;
-    a.bcType = a.fwType;
+    a.bootCodeType = a.fwType;
     return false;
   }
-  ++run.counters.knownHbaCount;
+  ++run.counters.knownPortCount;
   a.supported = 1;
-  if (a.bcVersion.equals(kNoneText) && run.sw.forceBios) a.bcType.assign(a.fwType.c_str(), 1);
+  if (a.bootCodeVersion.equals(kNoneText) && run.sw.forceBootCode) a.bootCodeType.assign(a.fwType.c_str(), 1);
   return true;
 }
 

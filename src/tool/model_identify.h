@@ -8,7 +8,7 @@
 
 namespace vornup {
 
-// Sets model, fwType and supported (and bcType where the rules say) from the
+// Sets model, fwType and supported (and bootCodeType where the rules say) from the
 // model table and counts known models. False when the device ID is not in
 // the table (the model is then "UNKNOWN_MODEL").
 bool identifyModel(RunState& run, Adapter& a);

@@ -68,13 +68,13 @@ TEST(CompareConvergedVersions, FirstDifferingValueDecides) {
 
 TEST(VersionBlock, AdapterAndNodeGiveTheSameBlock) {
   Adapter a;
-  a.imageType = ImageFamily::kx3;
+  a.imageFamily = ImageFamily::kx3;
   a.CNAMajorVer = 4;
   a.CNAMinorVer = 1;
   a.CNAReleaseVer = 2;
   a.CNABuildVer = 3;
   ImageNode n;
-  n.imageType = ImageFamily::kx3;
+  n.imageFamily = ImageFamily::kx3;
   n.CNAMajorVer = 4;
   n.CNAMinorVer = 1;
   n.CNAReleaseVer = 2;
@@ -202,12 +202,12 @@ TEST(IsFcUpdateNeeded, EveryTieBreak) {
   }
 }
 
-Adapter convergedAdapter(int32_t cnaType, uint32_t pciID, ImageFamily imageType, uint32_t major,
+Adapter convergedAdapter(int32_t cnaType, uint32_t pciID, ImageFamily imageFamily, uint32_t major,
                          uint32_t minor, uint32_t release, uint32_t build) {
   Adapter a;
   a.cnaType = cnaType;
   a.pciID = pciID;
-  a.imageType = imageType;
+  a.imageFamily = imageFamily;
   a.CNAMajorVer = major;
   a.CNAMinorVer = minor;
   a.CNAReleaseVer = release;
@@ -215,10 +215,10 @@ Adapter convergedAdapter(int32_t cnaType, uint32_t pciID, ImageFamily imageType,
   return a;
 }
 
-ImageNode convergedImage(ImageFamily imageType, uint32_t major, uint32_t minor, uint32_t release,
+ImageNode convergedImage(ImageFamily imageFamily, uint32_t major, uint32_t minor, uint32_t release,
                          uint32_t build) {
   ImageNode n;
-  n.imageType = imageType;
+  n.imageFamily = imageFamily;
   n.CNAMajorVer = major;
   n.CNAMinorVer = minor;
   n.CNAReleaseVer = release;
@@ -272,7 +272,7 @@ TEST(IsUpdateNeeded, FcAdaptersCompareTheIdentifierWithoutItsTypeCode) {
   fc.cnaType = kCnaTypeFc;
   fc.pciID = 0x7D00;
   ImageNode image;
-  image.imageType = ImageFamily::fc;
+  image.imageFamily = ImageFamily::fc;
   image.decodedId.set("XY290A1");
   EXPECT_TRUE(isUpdateNeeded(r.run, fc, image, "282A4"));
   EXPECT_FALSE(isUpdateNeeded(r.run, fc, image, "290A1"));

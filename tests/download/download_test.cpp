@@ -114,7 +114,7 @@ TEST_F(DownloadTest, MissingImageFileFailsWithoutRunningTheTool) {
   EXPECT_NE(c.console().find("Status=Error: Firmware file not found!\n"), std::string::npos);
   EXPECT_NE(c.trace().find("Status=Error: Firmware file not found!\n"), std::string::npos);
   ImageNode boot = image("absent.prg", "KU520A1", false);
-  EXPECT_EQ(executeBiosDownload(c.run, fc, boot), DownloadResult::failed);
+  EXPECT_EQ(executeBootCodeDownload(c.run, fc, boot), DownloadResult::failed);
   EXPECT_NE(c.console().find("Status=Error: Boot code file not found!\n"), std::string::npos);
   EXPECT_TRUE(runner.calls.empty());
   EXPECT_EQ(c.run.counters.downloadCount, 2);
@@ -135,12 +135,12 @@ TEST_F(DownloadTest, EachKindTracesItsHeadingAndMarksOnlyItsAttempt) {
   } cases[] = {
       {executeFwDownload, "absent.all", "KF290A1", false, "\n[executeFwDownload]\n", 1, 0},
       {executeFwDownload, "kf290a1.all", "KF290A1", true, "\n[executeFwDownload]\n", 1, 0},
-      {executeBiosDownload, "absent.prg", "KU520A1", false, "\n[executeBiosDownload]\n", 0, 1},
-      {executeBiosDownload, "ku520a1.prg", "KU520A1", true, "\n[executeBiosDownload]\n", 0, 1},
+      {executeBootCodeDownload, "absent.prg", "KU520A1", false, "\n[executeBiosDownload]\n", 0, 1},
+      {executeBootCodeDownload, "ku520a1.prg", "KU520A1", true, "\n[executeBiosDownload]\n", 0, 1},
   };
   for (const auto& k : cases) {
     Adapter& fc = add(sampleFcAdapter());
-    const bool boot = k.download == executeBiosDownload;
+    const bool boot = k.download == executeBootCodeDownload;
     ImageNode node = image(k.fileName, k.decodedId, k.present, boot);
     c.trace();  // what the image's making traced
     k.download(c.run, fc, node);
@@ -258,7 +258,7 @@ TEST_F(DownloadTest, PreviewRunsNoDownloadButStillDisablesBootCode) {
   ImageNode fw = image("kf290a1.all", "KF290A1");
   ImageNode boot = image("ku520a1.prg", "KU520A1", true, true);
   EXPECT_EQ(executeFwDownload(c.run, fc, fw), DownloadResult::done);
-  EXPECT_EQ(executeBiosDownload(c.run, fc, boot), DownloadResult::done);
+  EXPECT_EQ(executeBootCodeDownload(c.run, fc, boot), DownloadResult::done);
   std::vector<std::string> calls = toolCalls();
   ASSERT_EQ(calls.size(), 1u);
   EXPECT_EQ(calls[0], "enablebootcode 10:00:00:00:5E:AA:BB:01 D");
@@ -358,7 +358,7 @@ TEST_F(DownloadTest, ChangedBootCodeAndConvergedImagesFailTheirDownload) {
   Adapter& fc = add(fcSample);
   ImageNode boot = image("tu520a1.prg", "TU520A1", true, true);
   testimages::writePrg(bootPath("tu520a1.prg"), testimages::kPrgIdTU, "510A3");
-  EXPECT_EQ(executeBiosDownload(c.run, fc, boot), DownloadResult::failed);
+  EXPECT_EQ(executeBootCodeDownload(c.run, fc, boot), DownloadResult::failed);
   EXPECT_NE(c.console().find("Update=Boot Code, Image=tu520a1.prg, New=520A1, Old=510A3, "
                              "Status=Error\n"),
             std::string::npos);

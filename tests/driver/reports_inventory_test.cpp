@@ -12,8 +12,8 @@ namespace {
 
 TEST(AdapterListTrace, EveryRecordFieldByField) {
   CapturedRun r;
-  r.run.counters.gHbaCount = 4;
-  r.run.counters.knownHbaCount = 3;
+  r.run.counters.portCount = 4;
+  r.run.counters.knownPortCount = 3;
   r.run.adapterList.push_back(std::make_unique<Adapter>(sampleFcAdapter()));
   r.run.adapterList.push_back(std::make_unique<Adapter>(sampleNicFunction()));
   r.run.adapterList.push_back(std::make_unique<Adapter>(sampleFcoeFunction()));

@@ -34,8 +34,8 @@ TEST(OperationStatus, DownloadCountRulesInOrder) {
   for (const OperationCase& c : cases) {
     CapturedRun r;
     r.run.sw.update = true;
-    r.run.counters.gHbaCount = 3;
-    r.run.counters.knownHbaCount = 2;
+    r.run.counters.portCount = 3;
+    r.run.counters.knownPortCount = 2;
     r.run.counters.compatibleImageCount = 1;
     r.run.counters.downloadCount = c.downloads;
     r.run.counters.downloadErrorCount = c.errors;
@@ -47,7 +47,7 @@ TEST(OperationStatus, DownloadCountRulesInOrder) {
 
 TEST(OperationStatus, NounByTheFirstSwitchThatHolds) {
   const struct {
-    int update, rewrite, downgrade, forceFw, forceBios;
+    int update, rewrite, downgrade, forceFw, forceBootCode;
     const char* noun;
   } cases[] = {
       {1, 1, 1, 1, 1, "updates"},
@@ -63,8 +63,8 @@ TEST(OperationStatus, NounByTheFirstSwitchThatHolds) {
     r.run.sw.rewrite = c.rewrite;
     r.run.sw.downgrade = c.downgrade;
     r.run.sw.forceFw = c.forceFw;
-    r.run.sw.forceBios = c.forceBios;
-    r.run.counters.knownHbaCount = 1;
+    r.run.sw.forceBootCode = c.forceBootCode;
+    r.run.counters.knownPortCount = 1;
     r.run.counters.compatibleImageCount = 1;
     r.run.counters.downloadCount = 1;
     EXPECT_EQ(operationStatus(r.run), 0);
@@ -81,7 +81,7 @@ constexpr char kNoSupported15[] =
 TEST(OperationStatus, NoKnownAdapterOrNoImage) {
   const struct {
     uint16_t known, compatible, hbas, unsupported, bootCapable;
-    int forceFw, forceBios, update;
+    int forceFw, forceBootCode, update;
     int code;
     const char* line;
   } cases[] = {
@@ -118,11 +118,11 @@ TEST(OperationStatus, NoKnownAdapterOrNoImage) {
   for (const auto& c : cases) {
     CapturedRun r;
     r.run.sw.forceFw = c.forceFw;
-    r.run.sw.forceBios = c.forceBios;
+    r.run.sw.forceBootCode = c.forceBootCode;
     r.run.sw.update = c.update;
-    r.run.counters.knownHbaCount = c.known;
+    r.run.counters.knownPortCount = c.known;
     r.run.counters.compatibleImageCount = c.compatible;
-    r.run.counters.gHbaCount = c.hbas;
+    r.run.counters.portCount = c.hbas;
     r.run.counters.unsupportedCount = c.unsupported;
     r.run.counters.bootCapableCount = c.bootCapable;
     r.run.counters.downloadCount = 2;

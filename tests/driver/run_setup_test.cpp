@@ -78,14 +78,14 @@ TEST(RecordBinDirectory, OverlongProgramArgumentMeansTheCurrentDirectory) {
 TEST(InitRunState, SetsTheNamesAndClearsTheCounters) {
   CapturedRun captured;
   RunState& run = captured.run;
-  run.counters.gHbaCount = 3;
+  run.counters.portCount = 3;
   run.counters.unsupportedCount = 1;
   run.counters.bootCapableCount = 2;
   initRunState(run);
   EXPECT_STREQ(run.programName, kProgramName);
   EXPECT_STREQ(run.toolFileName, kToolFileName);
   EXPECT_STREQ(run.programTitle, "vornupOnline");
-  EXPECT_EQ(run.counters.gHbaCount + run.counters.unsupportedCount +
+  EXPECT_EQ(run.counters.portCount + run.counters.unsupportedCount +
                 run.counters.bootCapableCount,
             0);
 }

@@ -58,7 +58,7 @@ TEST(ValidateSwitches, ForceClearsTheComparingOperations) {
   EXPECT_TRUE(validateSwitches(captured.run));
   const Switches& sw = captured.run.sw;
   EXPECT_EQ(sw.update + sw.rewrite + sw.downgrade, 0);
-  EXPECT_EQ(sw.forceBios, 1);
+  EXPECT_EQ(sw.forceBootCode, 1);
   EXPECT_EQ(sw.forceFw, 0);
 }
 

@@ -20,7 +20,7 @@ namespace {
 // The flags as one comparable text, in a fixed order.
 std::string flagsOf(const Switches& sw) {
   std::string text;
-  const int flags[] = {sw.autoMode, sw.downgrade, sw.forceFw, sw.forceBios, sw.preview,
+  const int flags[] = {sw.autoMode, sw.downgrade, sw.forceFw, sw.forceBootCode, sw.preview,
                        sw.query,    sw.remote,    sw.rewrite, sw.update,    sw.verbose,
                        sw.silent,   sw.help,      sw.debugTraceRequested};
   for (int flag : flags) text += static_cast<char>('0' + flag);
@@ -62,8 +62,8 @@ TEST(ParseSwitches, EveryNameSetsItsFlagsWithoutRegardToCase) {
       {"/downgrade", only(&Switches::downgrade)}, {"/Down", only(&Switches::downgrade)},
       {"/d", only(&Switches::downgrade)},        {"/G", only(&Switches::downgrade)},
       {"/rewrite", only(&Switches::rewrite)},    {"/e", only(&Switches::rewrite)},
-      {"/FF", only(&Switches::forceFw)},         {"/fb", only(&Switches::forceBios)},
-      {"/f", only(&Switches::forceFw, &Switches::forceBios)},
+      {"/FF", only(&Switches::forceFw)},         {"/fb", only(&Switches::forceBootCode)},
+      {"/f", only(&Switches::forceFw, &Switches::forceBootCode)},
       {"/remote", only(&Switches::remote)},      {"/Preview", only(&Switches::preview)},
       {"/p", only(&Switches::preview)},          {"/Update", only(&Switches::update)},
       {"/UP", only(&Switches::update)},          {"/u", only(&Switches::update)},

@@ -19,10 +19,10 @@ using testing_images::ScratchDir;
 using testing_images::TraceCapture;
 using testing_images::Verdict;
 
-AllSubImageLayout sub(uint32_t kind, uint8_t imageType, uint8_t imageId, uint16_t version) {
+AllSubImageLayout sub(uint32_t kind, uint8_t imageFamily, uint8_t imageId, uint16_t version) {
   AllSubImageLayout s;
   s.kind = kind;
-  s.imageType = imageType;
+  s.imageFamily = imageFamily;
   s.imageId = imageId;
   s.version = version;
   return s;

@@ -37,7 +37,7 @@ TEST(VerifyGrpFile, GoodFileTracesEveryStep) {
   std::string path = dir.file("fw.grp");
   Verdict o = verify(dir, imagemaker::makeGrp(grp("1.1.43.3 build 7")));
   EXPECT_EQ(o.status, RM_STATUS_OK);
-  EXPECT_EQ(o.imageType, 4);
+  EXPECT_EQ(o.imageFamily, 4);
   EXPECT_EQ(o.id, "1.1.43.3");
   EXPECT_EQ(o.trace,
             "\n[verifyGRP_file]\n"
@@ -96,7 +96,7 @@ TEST(VerifyGrpFile, StatusesAndTraceLines) {
   for (const Case& c : cases) {
     Verdict o = verify(dir, imagemaker::makeGrp(c.layout));
     EXPECT_EQ(o.status, c.status) << c.what;
-    EXPECT_EQ(o.imageType, c.status == 0 ? 4 : -1) << c.what;
+    EXPECT_EQ(o.imageFamily, c.status == 0 ? 4 : -1) << c.what;
     EXPECT_EQ(o.id, c.result) << c.what;
     expectTraced(o, c.traced, c.what);
     expectNotTraced(o, c.notTraced, c.what);

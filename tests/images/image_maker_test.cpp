@@ -53,7 +53,7 @@ TEST(ImageMaker, CommandLinesMakeTheImagesTheyName) {
     std::vector<std::string> args;
     const char* name;
     int status;
-    int imageType;  // -1: not set by the reader
+    int imageFamily;  // -1: not set by the reader
     const char* id;
   };
   const Case cases[] = {
@@ -96,7 +96,7 @@ TEST(ImageMaker, CommandLinesMakeTheImagesTheyName) {
     std::string line;
     for (const std::string& a : c.args) line += a + " ";
     EXPECT_EQ(v.status, c.status) << line;
-    EXPECT_EQ(v.imageType, c.imageType) << line;
+    EXPECT_EQ(v.imageFamily, c.imageFamily) << line;
     if (c.status == 0) {
       EXPECT_EQ(v.id, c.id) << line;
     }

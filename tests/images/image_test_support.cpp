@@ -20,13 +20,13 @@ Verdict verifyImagePath(Reader reader, const std::string& path) {
       verdict.status = verifyGRP_file(trace.out, path.c_str(), id, family);
       break;
     case Reader::kAll:
-      verdict.status = verifyALL_file(trace.out, path.c_str(), id);
+      verdict.status = verifyAllFile(trace.out, path.c_str(), id);
       break;
     case Reader::kPrg:
       verdict.status = verifyPRG_file(trace.out, path.c_str(), id);
       break;
   }
-  if (family != unset) verdict.imageType = static_cast<int>(family);
+  if (family != unset) verdict.imageFamily = static_cast<int>(family);
   EXPECT_LT(id.length(), ImageIdText::kCapacity);
   verdict.id = id.c_str();
   verdict.trace = trace.text();

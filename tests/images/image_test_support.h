@@ -75,7 +75,7 @@ enum class Reader { kUfi, kGrp, kAll, kPrg };
 // What a reader said about one file.
 struct Verdict {
   int status = 0;
-  int imageType = -1;  // the family number the UFI and GRP readers set; -1 when they left it
+  int imageFamily = -1;  // the family number the UFI and GRP readers set; -1 when they left it
   std::string id;      // the result text
   std::string trace;
 };

@@ -36,7 +36,7 @@ TEST(VerifyUfiFile, GoodKx2FileTracesEveryStep) {
   std::string path = dir.file("fw.ufi");
   Verdict o = verify(dir, imagemaker::makeUfi(ufi(UfiChip::kKx2)));
   EXPECT_EQ(o.status, RM_STATUS_OK);
-  EXPECT_EQ(o.imageType, 2);
+  EXPECT_EQ(o.imageFamily, 2);
   EXPECT_EQ(o.id, "4.1.0.0");
   EXPECT_EQ(o.trace,
             "\n[verifyUFI_file]\n"
@@ -60,7 +60,7 @@ TEST(VerifyUfiFile, Kx3FileIsTriedAsKx2First) {
   ScratchDir dir;
   Verdict o = verify(dir, imagemaker::makeUfi(ufi(UfiChip::kKx3, {0x3A12})));
   EXPECT_EQ(o.status, RM_STATUS_OK);
-  EXPECT_EQ(o.imageType, 3);
+  EXPECT_EQ(o.imageFamily, 3);
   EXPECT_NE(o.trace.find("\n[VerifyKX2Firmware]\nRM_STATUS_OK - Length = 2368B, Status = 0\n"
                          "UFI buildVersionString = 4.1.0.0\nCLU buildVersionString = 4.1.0.0\n"
                          "RM_STATUS_ERROR_INCOMP_IMAGE - KX2 gmIdentifier not found!\n"
@@ -75,7 +75,7 @@ TEST(VerifyUfiFile, StatusesAndTraceLines) {
     const char* what;
     UfiLayout layout;
     int status;
-    int imageType;
+    int imageFamily;
     std::vector<std::string> traced;
   };
   auto withLength = [](uint32_t length) {
@@ -129,7 +129,7 @@ TEST(VerifyUfiFile, StatusesAndTraceLines) {
   for (const Case& c : cases) {
     Verdict o = verify(dir, imagemaker::makeUfi(c.layout));
     EXPECT_EQ(o.status, c.status) << c.what;
-    EXPECT_EQ(o.imageType, c.imageType) << c.what;
+    EXPECT_EQ(o.imageFamily, c.imageFamily) << c.what;
     expectTraced(o, c.traced, c.what);
   }
 }
@@ -158,7 +158,7 @@ TEST(VerifyUfiFile, CookieBlocksDifferBetweenTheChips) {
     std::string path = dir.write("fw.ufi", imagemaker::makeUfi(layout));
     TraceCapture trace;
     ImageIdText version;
-    EXPECT_EQ(VerifyKX2Firmware(trace.out, version, path.c_str()), c.kx2Status) << c.cookieOffset;
+    EXPECT_EQ(verifyKx2Firmware(trace.out, version, path.c_str()), c.kx2Status) << c.cookieOffset;
     EXPECT_EQ(VerifyKX3Firmware(trace.out, version, path.c_str()), c.kx3Status) << c.cookieOffset;
   }
 }
@@ -221,14 +221,14 @@ TEST(VerifyUfiFile, LargestKx2FileAndOneByteMore) {
   layout.size = 8388704;
   Verdict o = verify(dir, imagemaker::makeUfi(layout));
   EXPECT_EQ(o.status, RM_STATUS_OK);
-  EXPECT_EQ(o.imageType, 2);
+  EXPECT_EQ(o.imageFamily, 2);
   // One byte more is too long for KX2, and goes on to the KX3 checks.
   layout.size = 8388705;
   layout.deviceIds = {0x3A00, 0x3A10};
   layout.cookieOffset = 112;
   o = verify(dir, imagemaker::makeUfi(layout));
   EXPECT_EQ(o.status, RM_STATUS_OK);
-  EXPECT_EQ(o.imageType, 3);
+  EXPECT_EQ(o.imageFamily, 3);
   EXPECT_NE(o.trace.find("RM_STATUS_ERROR_LONG_FWIMAGE - Invalid KX2 length! Status = 196\n"
                          "Invalid KX2 Image! Not a Brindle Image!\n\n[VerifyKX3Firmware]\n"
                          "RM_STATUS_OK - Length = 8388705B, Status = 0\n"),

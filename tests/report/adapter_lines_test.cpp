@@ -108,7 +108,7 @@ TEST(VersionTexts, TypeCodeOnlyBeforeRealFcVersions) {
   const struct {
     Adapter (*make)();
     const char* fwVersion;
-    const char* bcVersion;
+    const char* bootCodeVersion;
     const char* firmware;
     const char* bootCode;
   } cases[] = {
@@ -122,7 +122,7 @@ TEST(VersionTexts, TypeCodeOnlyBeforeRealFcVersions) {
   for (const auto& c : cases) {
     Adapter a = c.make();
     a.fwVersion.set(c.fwVersion);
-    a.bcVersion.set(c.bcVersion);
+    a.bootCodeVersion.set(c.bootCodeVersion);
     AdapterVersionTexts texts = versionTextsOf(a);
     EXPECT_STREQ(texts.firmware.c_str(), c.firmware);
     EXPECT_STREQ(texts.bootCode.c_str(), c.bootCode);
@@ -132,7 +132,7 @@ TEST(VersionTexts, TypeCodeOnlyBeforeRealFcVersions) {
 TEST(VersionTexts, LongestBootCodeVersionIsKeptWhole) {
   Adapter a = sampleFcAdapter();
   std::string longest(95, '7');
-  a.bcVersion.set(longest.c_str());
+  a.bootCodeVersion.set(longest.c_str());
   EXPECT_EQ(std::string(versionTextsOf(a).bootCode.c_str()), "KU" + longest);
 }
 
@@ -281,7 +281,7 @@ TEST(NotRequired, OperationSwitchChoosesTheWord) {
     r.run.sw.rewrite = c.rewrite;
     r.run.sw.update = c.update;
     r.run.sw.downgrade = c.downgrade;
-    r.run.sw.forceBios = true;
+    r.run.sw.forceBootCode = true;
     printNotRequired(r.run, sampleFcAdapter(), c.kind);
     EXPECT_EQ(r.console(), c.expected);
   }

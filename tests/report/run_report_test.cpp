@@ -135,7 +135,7 @@ TEST_F(RunReportDocument, OperationModeAndInterruption) {
       {&Switches::rewrite, nullptr, "rewrite"},
       {&Switches::downgrade, nullptr, "downgrade"},
       {&Switches::forceFw, nullptr, "force"},
-      {&Switches::forceBios, nullptr, "force"},
+      {&Switches::forceBootCode, nullptr, "force"},
       {&Switches::query, nullptr, "query"},
       {&Switches::query, &Switches::update, "update"},  // /q with an operation performs it
       {&Switches::query, &Switches::autoMode, "none"},  // /auto /q lists nothing
@@ -163,7 +163,7 @@ TEST_F(RunReportDocument, PortFacts) {
   fc.bootEnabled = 0;
   add(sampleNicFunction());
   Adapter& noBoot = add(sampleHalvardAdapter());
-  noBoot.bcVersion.set("NONE");
+  noBoot.bootCodeVersion.set("NONE");
   Adapter& unknown = add(sampleFcAdapter());
   unknown.model.set("UNKNOWN_MODEL");
   unknown.supported = 0;

@@ -9,9 +9,9 @@ namespace vornup {
 inline Adapter tfAdapter() {
   Adapter a = sampleFcAdapter();
   a.fwType.set("TF");
-  a.bcType.set("TU");
+  a.bootCodeType.set("TU");
   a.fwVersion.set("282A4");
-  a.bcVersion.set("510A3");
+  a.bootCodeVersion.set("510A3");
   return a;
 }
 

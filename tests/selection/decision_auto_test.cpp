@@ -245,7 +245,7 @@ TEST_F(AutoDecision, NoX86ImageIsReportedEvenAfterAnImageNotNeeded) {
 
 TEST_F(AutoDecision, NoBootCodeAtAllShowsNoneInTheQueryLine) {
   discover();
-  c.run.sw.forceBios = true;
+  c.run.sw.forceBootCode = true;
   c.run.sw.query = true;
   Adapter& fc = add(tfAdapter());
   decideAutoUpdate(c.run, fc);

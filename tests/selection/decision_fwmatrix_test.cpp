@@ -80,9 +80,9 @@ const RuleCase kRuleCases[] = {
     {"downgrade, newer", &Switches::downgrade, nullptr, "290A1", "511A1", false},
     {"downgrade, equal", &Switches::downgrade, nullptr, "282A4", "510A3", false},
     {"downgrade, older", &Switches::downgrade, nullptr, "282A3", "510A2", true},
-    {"/f, newer", &Switches::forceFw, &Switches::forceBios, "290A1", "511A1", true},
-    {"/f, equal", &Switches::forceFw, &Switches::forceBios, "282A4", "510A3", true},
-    {"/f, older", &Switches::forceFw, &Switches::forceBios, "282A3", "510A2", true},
+    {"/f, newer", &Switches::forceFw, &Switches::forceBootCode, "290A1", "511A1", true},
+    {"/f, equal", &Switches::forceFw, &Switches::forceBootCode, "282A4", "510A3", true},
+    {"/f, older", &Switches::forceFw, &Switches::forceBootCode, "282A3", "510A2", true},
 };
 
 TEST_F(FwmatrixDecision, EachSwitchTakesTheImagesItAsksFor) {
@@ -199,16 +199,16 @@ const MissingCase kMissingCases[] = {
     {"gated adapter, image below the fpga version", gatedFcoeFunction, "KC20-FCoE old.ufi\n",
      &Switches::update,
      "\nvornup.exe: Error - Incompatible firmware image for HBA = KC20-FCoE, status = 0\n", 1},
-    {"no boot code column", tfAdapter, "KV7100 tf.all\n", &Switches::forceBios,
+    {"no boot code column", tfAdapter, "KV7100 tf.all\n", &Switches::forceBootCode,
      "\nvornup.exe: No boot code entry found for HBA = KV7100, status = FFFA0000\n", 0},
     {"boot code name too long", tfAdapter, "KV7100 tf.all nnnnnnnnnnnnnnnnnnnnnnnnnnnn.prg\n",
-     &Switches::forceBios,
+     &Switches::forceBootCode,
      "\nvornup.exe: Invalid boot code entry found for HBA = KV7100, status = FFFA0000\n", 0},
-    {"boot code file absent", tfAdapter, "KV7100 tf.all absent.prg\n", &Switches::forceBios,
+    {"boot code file absent", tfAdapter, "KV7100 tf.all absent.prg\n", &Switches::forceBootCode,
      "\nvornup.exe: Error - unable to open boot code file for HBA = KV7100, status = FFFA0000\n",
      0},
     {"boot code name of the firmware kind", tfAdapter, "KV7100 tf.all x.ALL\n",
-     &Switches::forceBios,
+     &Switches::forceBootCode,
      "\nvornup.exe: Error - invalid boot code file found for HBA = KV7100, status = FFFA0000\n", 0},
 };
 
@@ -234,7 +234,7 @@ TEST_F(FwmatrixDecision, AnEntryWithoutUsableImageCountsAsAFailedDownload) {
 TEST_F(FwmatrixDecision, AMissingImageShowsNoneInTheQueryLine) {
   useTable("KV7100\n");
   c.run.sw.forceFw = true;
-  c.run.sw.forceBios = true;
+  c.run.sw.forceBootCode = true;
   c.run.sw.query = true;
   Adapter& fc = add(tfAdapter());
   decideFwmatrixUpdate(c.run, fc);

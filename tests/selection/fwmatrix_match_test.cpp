@@ -12,7 +12,7 @@ namespace {
 struct MatchResult {
   int matched;
   std::string fwFile;
-  std::string bcFile;
+  std::string bootCodeFile;
   uint16_t known;
   int supported;
 };
@@ -23,8 +23,8 @@ MatchResult match(FwmatrixRun& r, Adapter& adapter) {
   MatchResult result;
   result.matched = getFwMatrixMatch(r.run, adapter, fw, bc);
   result.fwFile = fw.c_str();
-  result.bcFile = bc.c_str();
-  result.known = r.run.counters.knownHbaCount;
+  result.bootCodeFile = bc.c_str();
+  result.known = r.run.counters.knownPortCount;
   result.supported = adapter.supported;
   return result;
 }
@@ -35,7 +35,7 @@ struct MatchCase {
   std::string content;
   int matched;
   const char* fwFile;
-  const char* bcFile;
+  const char* bootCodeFile;
   uint16_t known;
 };
 
@@ -92,7 +92,7 @@ TEST(FwMatrixMatch, EveryRule) {
     MatchResult result = match(r, adapter);
     EXPECT_EQ(result.matched, c.matched) << c.description;
     EXPECT_EQ(result.fwFile, c.fwFile) << c.description;
-    EXPECT_EQ(result.bcFile, c.bcFile) << c.description;
+    EXPECT_EQ(result.bootCodeFile, c.bootCodeFile) << c.description;
     EXPECT_EQ(result.known, c.known) << c.description;
     EXPECT_EQ(result.supported, c.matched) << c.description;
     EXPECT_EQ(r.console(), "") << c.description;
@@ -142,14 +142,14 @@ TEST(FwMatrixMatch, EveryCallReadsTheWholeTable) {
   EXPECT_EQ(match(r, fc).fwFile, "a.all");
   EXPECT_EQ(match(r, nic).fwFile, "c.ufi");
   EXPECT_EQ(match(r, fc).fwFile, "a.all");
-  EXPECT_EQ(r.run.counters.knownHbaCount, 3);
+  EXPECT_EQ(r.run.counters.knownPortCount, 3);
 }
 
 TEST(FwMatrixMatch, KnownCountStopsAtItsLargestValue) {
   // A wrapped count would read 0: "no supported adapters" after a match.
   FwmatrixRun r("KV7100 kv71.all kv71.prg\nKV7100 kv71.all kv71.prg\n");
   Adapter adapter = sampleFcAdapter();
-  r.run.counters.knownHbaCount = 0xFFFE;
+  r.run.counters.knownPortCount = 0xFFFE;
   EXPECT_EQ(match(r, adapter).known, 0xFFFF);
   EXPECT_EQ(match(r, adapter).known, 0xFFFF);
 }

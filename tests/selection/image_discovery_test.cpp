@@ -138,7 +138,7 @@ TEST_F(ImageFiles, InitFileImageFillsTheNodeOfAGoodFile) {
   EXPECT_STREQ(node.sortedFileName.c_str(), "TF282A12.ALL");
   EXPECT_STREQ(node.decodedId.c_str(), "TF282A12");
   EXPECT_STREQ(node.fcSortKey.c_str(), "TF282A0000012");
-  EXPECT_EQ(node.imageType, ImageFamily::fc);
+  EXPECT_EQ(node.imageFamily, ImageFamily::fc);
   EXPECT_EQ(node.CNAMajorVer + node.CNAMinorVer + node.CNAReleaseVer + node.CNABuildVer, 0u);
 }
 
@@ -148,7 +148,7 @@ TEST_F(ImageFiles, InitFileImageReadsConvergedVersionsWithMajorThreeAsTwo) {
   EXPECT_EQ(initFileImage(c.run, node, c.run.firmwareDirectory.c_str(), "kc.ufi", kFw).status, 0);
   EXPECT_STREQ(node.decodedId.c_str(), "3.2.14.0");
   EXPECT_STREQ(node.fcSortKey.c_str(), "N/A");
-  EXPECT_EQ(node.imageType, ImageFamily::kx2);
+  EXPECT_EQ(node.imageFamily, ImageFamily::kx2);
   EXPECT_EQ(node.CNAMajorVer, 2u);
   EXPECT_EQ(node.CNAMinorVer, 2u);
   EXPECT_EQ(node.CNAReleaseVer, 14u);
@@ -419,7 +419,7 @@ struct SwitchCase {
 };
 
 const SwitchCase kSwitchCases[] = {
-    {"/ff", &Switches::forceFw, true, false},         {"/fb", &Switches::forceBios, false, true},
+    {"/ff", &Switches::forceFw, true, false},         {"/fb", &Switches::forceBootCode, false, true},
     {"/update", &Switches::update, true, true},       {"/rewrite", &Switches::rewrite, true, true},
     {"/downgrade", &Switches::downgrade, true, true}, {"/q alone", &Switches::query, false, false},
 };

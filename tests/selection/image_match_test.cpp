@@ -11,7 +11,7 @@ namespace {
 
 TEST(ImagePredicates, ByImageFamily) {
   const struct {
-    uint32_t imageType;
+    uint32_t imageFamily;
     bool fc, kx, halvard, converged;
   } cases[] = {
       {0, false, false, false, false}, {1, true, false, false, false},
@@ -20,18 +20,18 @@ TEST(ImagePredicates, ByImageFamily) {
   };
   for (const auto& c : cases) {
     ImageNode n;
-    n.imageType = static_cast<ImageFamily>(c.imageType);
-    EXPECT_EQ(isFcImage(n), c.fc) << c.imageType;
-    EXPECT_EQ(isKxImage(n), c.kx) << c.imageType;
-    EXPECT_EQ(isHalvardImage(n), c.halvard) << c.imageType;
-    EXPECT_EQ(isConvergedImage(n), c.converged) << c.imageType;
+    n.imageFamily = static_cast<ImageFamily>(c.imageFamily);
+    EXPECT_EQ(isFcImage(n), c.fc) << c.imageFamily;
+    EXPECT_EQ(isKxImage(n), c.kx) << c.imageFamily;
+    EXPECT_EQ(isHalvardImage(n), c.halvard) << c.imageFamily;
+    EXPECT_EQ(isConvergedImage(n), c.converged) << c.imageFamily;
   }
 }
 
 ImageList sampleList() {
   const struct {
     const char* id;
-    uint32_t imageType;
+    uint32_t imageFamily;
   } images[] = {
       {"KF290A1", 1}, {"KF282A4", 1},    {"KU310A2", 1}, {"KP300A1", 1},
       {"4.1.0.0", 2}, {"4.0.360.15", 2}, {"2.3.1.0", 4},
@@ -40,7 +40,7 @@ ImageList sampleList() {
   for (const auto& i : images) {
     ImageNode n;
     n.decodedId.set(i.id);
-    n.imageType = static_cast<ImageFamily>(i.imageType);
+    n.imageFamily = static_cast<ImageFamily>(i.imageFamily);
     list.push_back(n);
   }
   return list;
@@ -66,13 +66,13 @@ TEST(ImageLookups, FindByTypeCodeTakesTheFirstInListOrder) {
 TEST(ImageLookups, FindByFamily) {
   const ImageList list = sampleList();
   const struct {
-    uint32_t imageType;
+    uint32_t imageFamily;
     int position;
   } cases[] = {{1, 0}, {2, 4}, {4, 6}, {3, -1}, {0, -1}};
   for (const auto& c : cases) {
-    auto found = findImageByFamily(static_cast<ImageFamily>(c.imageType), list);
+    auto found = findImageByFamily(static_cast<ImageFamily>(c.imageFamily), list);
     int position = found == list.end() ? -1 : static_cast<int>(std::distance(list.begin(), found));
-    EXPECT_EQ(position, c.position) << c.imageType;
+    EXPECT_EQ(position, c.position) << c.imageFamily;
   }
 }
 
@@ -86,9 +86,9 @@ TEST(ImageMatchesAdapter, ByKindAndFamily) {
   const struct {
     int32_t cnaType;
     uint32_t pciID;
-    uint32_t imageType;
+    uint32_t imageFamily;
     const char* fwType;
-    const char* bcType;
+    const char* bootCodeType;
     const char* decodedId;
     uint32_t nodeImageType;
     ImageKind kind;
@@ -114,12 +114,12 @@ TEST(ImageMatchesAdapter, ByKindAndFamily) {
     Adapter a;
     a.cnaType = c.cnaType;
     a.pciID = c.pciID;
-    a.imageType = static_cast<ImageFamily>(c.imageType);
+    a.imageFamily = static_cast<ImageFamily>(c.imageFamily);
     a.fwType.set(c.fwType);
-    a.bcType.set(c.bcType);
+    a.bootCodeType.set(c.bootCodeType);
     ImageNode n;
     n.decodedId.set(c.decodedId);
-    n.imageType = static_cast<ImageFamily>(c.nodeImageType);
+    n.imageFamily = static_cast<ImageFamily>(c.nodeImageType);
     EXPECT_EQ(imageMatchesAdapter(a, n, c.kind), c.matches) << c.decodedId << " " << c.fwType;
   }
 }

@@ -17,8 +17,8 @@ inline Adapter sampleFcAdapter() {
   a.serialNumber.set("KV71A0001");
   a.fwType.set("KF");
   a.fwVersion.set("282A4");
-  a.bcType.set("KU");
-  a.bcVersion.set("510A3");
+  a.bootCodeType.set("KU");
+  a.bootCodeVersion.set("510A3");
   a.bootEnabled = 1;
   a.supported = 1;
   a.bus = 0x0B;
@@ -41,9 +41,9 @@ inline Adapter sampleFcoeFunction() {
   a.serialNumber.set("KC20B0002");
   a.fwType.set("C");
   a.fwVersion.set("4.0.360.15");
-  a.bcVersion.set("2.1.3.0");
+  a.bootCodeVersion.set("2.1.3.0");
   a.supported = 1;
-  a.imageType = ImageFamily::kx2;
+  a.imageFamily = ImageFamily::kx2;
   a.CNAMajorVer = 4;
   a.CNAReleaseVer = 360;
   a.CNABuildVer = 15;
@@ -78,8 +78,8 @@ inline Adapter sampleIscsiFunction() {
   a.mac.set("00-11-22-33-44-66");
   a.fwType.set("D");
   a.fwVersion.set("4.1.0.0");
-  a.bcVersion.set("N/A");
-  a.imageType = ImageFamily::kx3;
+  a.bootCodeVersion.set("N/A");
+  a.imageFamily = ImageFamily::kx3;
   a.pciID = 0x3A10;
   return a;
 }
@@ -96,9 +96,9 @@ inline Adapter sampleHalvardAdapter() {
   a.serialNumber.set("KH16C0005");
   a.fwType.set("H");
   a.fwVersion.set("1.2.30.4");
-  a.bcVersion.set("NONE");
+  a.bootCodeVersion.set("NONE");
   a.supported = 1;
-  a.imageType = ImageFamily::halvard;
+  a.imageFamily = ImageFamily::halvard;
   a.CNAMajorVer = 1;
   a.CNAMinorVer = 2;
   a.CNAReleaseVer = 30;

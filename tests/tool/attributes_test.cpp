@@ -54,16 +54,16 @@ TEST(ReadAdapterAttributes, DisabledBootCodeIsEnabledForTheReadingAndDisabledAga
   EXPECT_EQ(a.subSysDevID, 0x7D99u);
   EXPECT_EQ(a.subVenDevID, 0x1A5Cu);
   EXPECT_STREQ(a.fwVersion.c_str(), "282A4");
-  EXPECT_STREQ(a.bcVersion.c_str(), "512A0");
+  EXPECT_STREQ(a.bootCodeVersion.c_str(), "512A0");
   EXPECT_EQ(a.bootEnabled, 0);
-  EXPECT_STREQ(a.bcType.c_str(), "ZU");
+  EXPECT_STREQ(a.bootCodeType.c_str(), "ZU");
   EXPECT_STREQ(a.model.c_str(), "KF1602");
   EXPECT_STREQ(a.vornupType.c_str(), "KF1602");
   EXPECT_STREQ(a.fwType.c_str(), "ZF");
   EXPECT_EQ(a.supported, 1);
   EXPECT_EQ(a.flags, 0x7E0Du);
   EXPECT_EQ(sim.run.counters.bootCapableCount, 1u);
-  EXPECT_EQ(sim.run.counters.knownHbaCount, 1u);
+  EXPECT_EQ(sim.run.counters.knownPortCount, 1u);
   EXPECT_TRUE(sim.simulation.host.ports[0].fields["boot-code"] == "Disabled");
   EXPECT_NE(sim.captured.trace().find("\n[isCindralBlade]\nadapterNumber = 1\n"
                                       "deviceID      = 7D00\nsubSystemID   = 7D99\n"
@@ -74,9 +74,9 @@ TEST(ReadAdapterAttributes, DisabledBootCodeIsEnabledForTheReadingAndDisabledAga
 struct BootCase {
   const char* bootCode;  // the port's "Boot Code" value, or null for no label
   std::vector<std::string> commands;  // after the first hbaattrib
-  const char* bcVersion;
+  const char* bootCodeVersion;
   int32_t bootEnabled;
-  const char* bcType;
+  const char* bootCodeType;
 };
 
 TEST(ReadAdapterAttributes, BootCodeStatesAndTheirCommands) {
@@ -103,9 +103,9 @@ TEST(ReadAdapterAttributes, BootCodeStatesAndTheirCommands) {
     std::vector<std::string> expected = {"listhbas local", "hbaattrib " + w};
     expected.insert(expected.end(), c.commands.begin(), c.commands.end());
     EXPECT_EQ(sim.calls(), expected);
-    EXPECT_STREQ(a.bcVersion.c_str(), c.bcVersion);
+    EXPECT_STREQ(a.bootCodeVersion.c_str(), c.bootCodeVersion);
     EXPECT_EQ(a.bootEnabled, c.bootEnabled);
-    EXPECT_STREQ(a.bcType.c_str(), c.bcType);
+    EXPECT_STREQ(a.bootCodeType.c_str(), c.bootCodeType);
     EXPECT_STREQ(a.model.c_str(), "KF210");
     EXPECT_EQ(sim.run.counters.bootCapableCount, 1u);
   }
@@ -189,10 +189,10 @@ TEST(ReadAdapterAttributes, HalvardListedAsFcoeIsReadAsFibreChannel) {
   EXPECT_STREQ(a.fwVersion.c_str(), "1.2.3.4");
   EXPECT_EQ(a.CNAMajorVer, 1u);
   EXPECT_EQ(a.CNABuildVer, 4u);
-  EXPECT_EQ(a.imageType, ImageFamily::halvard);
-  EXPECT_STREQ(a.bcVersion.c_str(), "110");
+  EXPECT_EQ(a.imageFamily, ImageFamily::halvard);
+  EXPECT_STREQ(a.bootCodeVersion.c_str(), "110");
   EXPECT_EQ(a.bootEnabled, 1);
-  EXPECT_STREQ(a.bcType.c_str(), "");
+  EXPECT_STREQ(a.bootCodeType.c_str(), "");
   EXPECT_STREQ(a.model.c_str(), "KH3201");
   EXPECT_STREQ(a.fwType.c_str(), "G");
   EXPECT_EQ(sim.run.counters.bootCapableCount, 0u);
@@ -205,7 +205,7 @@ struct ConvergedCase {
   const char* fwVersion;
   const char* expected;
   uint32_t numbers[4];
-  ImageFamily imageType;
+  ImageFamily imageFamily;
 };
 
 TEST(ReadAdapterAttributes, ConvergedVersionsKeepTheirDots) {
@@ -230,8 +230,8 @@ TEST(ReadAdapterAttributes, ConvergedVersionsKeepTheirDots) {
     EXPECT_EQ(a.CNAMinorVer, c.numbers[1]);
     EXPECT_EQ(a.CNAReleaseVer, c.numbers[2]);
     EXPECT_EQ(a.CNABuildVer, c.numbers[3]);
-    EXPECT_EQ(a.imageType, c.imageType);
-    EXPECT_STREQ(a.bcVersion.c_str(), "4.0.1.0");
+    EXPECT_EQ(a.imageFamily, c.imageFamily);
+    EXPECT_STREQ(a.bootCodeVersion.c_str(), "4.0.1.0");
     EXPECT_EQ(sim.calls(), calls({"hbaattrib 00-90-FA-3A-00-01"}));
   }
 }
@@ -240,7 +240,7 @@ TEST(ReadAdapterAttributes, ConvergedFunctionWithoutBootCodeLabel) {
   SimulatedRun sim("[port]\nmac = 00-90-fa-3a-00-01\nport-type = iSCSI\ndevice-id = 3A02\n"
                    "fw-version = 4.1.0.0\n");
   Adapter& a = readFirstPort(sim);
-  EXPECT_STREQ(a.bcVersion.c_str(), "N/A");
+  EXPECT_STREQ(a.bootCodeVersion.c_str(), "N/A");
   EXPECT_STREQ(a.model.c_str(), "KC2100");
   EXPECT_STREQ(a.fwType.c_str(), "C");
   EXPECT_EQ(a.supported, 1);
@@ -257,7 +257,7 @@ TEST(ReadAdapterAttributes, PlaceholdersMakeAKnownModelUnsupported) {
     Adapter& a = readFirstPort(sim);
     EXPECT_STREQ(a.model.c_str(), a.cnaType == kCnaTypeNic ? "KC2100" : "KF210") << host;
     EXPECT_EQ(a.supported, 0) << host;
-    EXPECT_EQ(sim.run.counters.knownHbaCount, 1u) << host;
+    EXPECT_EQ(sim.run.counters.knownPortCount, 1u) << host;
   }
 }
 
@@ -266,11 +266,11 @@ TEST(ReadAdapterAttributes, UnknownDeviceKeepsTheDefaultsOfAnEmptyReply) {
   Adapter& a = readFirstPort(sim);
   EXPECT_EQ(a.pciID, 0u);
   EXPECT_STREQ(a.fwVersion.c_str(), "N/A");
-  EXPECT_STREQ(a.bcVersion.c_str(), "NONE");
+  EXPECT_STREQ(a.bootCodeVersion.c_str(), "NONE");
   EXPECT_STREQ(a.model.c_str(), "UNKNOWN_MODEL");
-  EXPECT_STREQ(a.bcType.c_str(), "XX");
+  EXPECT_STREQ(a.bootCodeType.c_str(), "XX");
   EXPECT_EQ(a.supported, 0);
-  EXPECT_EQ(sim.run.counters.knownHbaCount, 0u);
+  EXPECT_EQ(sim.run.counters.knownPortCount, 0u);
 }
 
 // The 16G port with every attribute reply damaged in the way `mode` names.
@@ -288,8 +288,8 @@ TEST(ReadAdapterAttributes, DamagedRepliesNeverOverrunARecord) {
     SCOPED_TRACE(mode);
     Adapter& a = readFirstPort(sim);
     EXPECT_LT(a.fwVersion.length(), 32u);
-    EXPECT_LT(a.bcVersion.length(), 96u);
-    EXPECT_LE(a.bcType.length(), 2u);
+    EXPECT_LT(a.bootCodeVersion.length(), 96u);
+    EXPECT_LE(a.bootCodeType.length(), 2u);
     EXPECT_LE(a.fwType.length(), 2u);
   }
 }
@@ -302,9 +302,9 @@ TEST(ReadAdapterAttributes, ReplyShapesThatKeepTheirValues) {
     SCOPED_TRACE(mode);
     Adapter& a = readFirstPort(sim);
     EXPECT_STREQ(a.fwVersion.c_str(), "282A4");
-    EXPECT_STREQ(a.bcVersion.c_str(), "512A0");
+    EXPECT_STREQ(a.bootCodeVersion.c_str(), "512A0");
     EXPECT_STREQ(a.model.c_str(), "KF1602");
-    EXPECT_STREQ(a.bcType.c_str(), "ZU");
+    EXPECT_STREQ(a.bootCodeType.c_str(), "ZU");
   }
 }
 

@@ -64,7 +64,7 @@ TEST(BootCodeTypeTable, EntriesAreOrderedUniqueAndTwoCapitals) {
 struct DecodeCase {
   const char* value;
   uint32_t flags;
-  const char* bcType;
+  const char* bootCodeType;
 };
 
 TEST(DecodeBootCodeType, FourthAndFifthCharactersAreTheCode) {
@@ -80,13 +80,13 @@ TEST(DecodeBootCodeType, FourthAndFifthCharactersAreTheCode) {
     Adapter a;
     a.flags = c.flags;
     decodeBootCodeType(c.value, a);
-    EXPECT_STREQ(a.bcType.c_str(), c.bcType) << c.value << " " << std::hex << c.flags;
+    EXPECT_STREQ(a.bootCodeType.c_str(), c.bootCodeType) << c.value << " " << std::hex << c.flags;
   }
 }
 
 struct WakeupCase {
   const char* token;  // the wakeup-token of the simulated port, or null
-  const char* bcType;
+  const char* bootCodeType;
 };
 
 TEST(ReadBootCodeType, TokenFifthAndSixthCharactersAreTheCode) {
@@ -101,7 +101,7 @@ TEST(ReadBootCodeType, TokenFifthAndSixthCharactersAreTheCode) {
     Adapter a;
     a.wwn.set("10:00:00:00:C9:00:00:01");
     readBootCodeType(sim.run, a);
-    EXPECT_STREQ(a.bcType.c_str(), c.bcType) << (c.token ? c.token : "(no label)");
+    EXPECT_STREQ(a.bootCodeType.c_str(), c.bootCodeType) << (c.token ? c.token : "(no label)");
     EXPECT_EQ(sim.calls(), std::vector<std::string>{"wakeup 10:00:00:00:C9:00:00:01"});
   }
 }
@@ -117,7 +117,7 @@ TEST(ReadBootCodeType, FirstBootCodeLabelOfTheOutputCounts) {
   a.wwn.set("10:00:00:00:C9:00:00:01");
   readBootCodeType(captured.run, a);
   // Blanks and tabs are skipped, then one more character: value "0001200".
-  EXPECT_STREQ(a.bcType.c_str(), "SO");
+  EXPECT_STREQ(a.bootCodeType.c_str(), "SO");
 }
 
 TEST(ReadBootCodeType, UnsafeAddressRunsNothing) {
@@ -126,7 +126,7 @@ TEST(ReadBootCodeType, UnsafeAddressRunsNothing) {
   a.wwn.set("N/A");
   readBootCodeType(sim.run, a);
   EXPECT_TRUE(sim.calls().empty());
-  EXPECT_STREQ(a.bcType.c_str(), "XX");
+  EXPECT_STREQ(a.bootCodeType.c_str(), "XX");
 }
 
 }  // namespace

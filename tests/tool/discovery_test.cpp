@@ -51,7 +51,7 @@ TEST(Discovery, OneRecordPerPortInListOrder) {
   SimulatedRun sim(kMixedHost);
   EXPECT_EQ(discoverAdapters(sim.run), DiscoveryOutcome::listed);
   ASSERT_EQ(sim.run.adapterList.size(), 5u);
-  EXPECT_EQ(sim.run.counters.gHbaCount, 5u);
+  EXPECT_EQ(sim.run.counters.portCount, 5u);
   EXPECT_EQ(sim.calls(), std::vector<std::string>{"listhbas local"});
   const struct {
     const char* wwn;
@@ -236,7 +236,7 @@ TEST_F(RawListing, FieldsOnTheEntryLineItselfCount) {
 TEST_F(RawListing, EmptyListIsNoErrorHere) {
   play("Manageable HBA List\n\n");
   EXPECT_EQ(discoverAdapters(run), DiscoveryOutcome::listed);
-  EXPECT_EQ(run.counters.gHbaCount, 0u);
+  EXPECT_EQ(run.counters.portCount, 0u);
   EXPECT_TRUE(run.adapterList.empty());
 }
 
@@ -348,7 +348,7 @@ TEST(Discovery, UndamagedShapesOfTheListReadTheSame) {
 
 TEST(NewAdapterRecord, NumbersFollowTheCount) {
   CapturedRun captured;
-  captured.run.counters.gHbaCount = 6;
+  captured.run.counters.portCount = 6;
   Adapter* a = newAdapterRecord(captured.run);
   ASSERT_NE(a, nullptr);
   EXPECT_EQ(a->adapterNumber, 7u);

@@ -39,7 +39,7 @@ void checkCase(const ModelCase& c) {
   EXPECT_STREQ(a.model.c_str(), c.model);
   EXPECT_STREQ(a.fwType.c_str(), c.fwType);
   EXPECT_EQ(a.supported, 1);
-  EXPECT_EQ(sim.run.counters.knownHbaCount, 1u);
+  EXPECT_EQ(sim.run.counters.knownPortCount, 1u);
   std::vector<std::string> expected;
   if (c.runsPciData) expected.push_back(std::string("pcidata ") + kWwn);
   EXPECT_EQ(sim.calls(), expected);
@@ -119,35 +119,35 @@ TEST(IdentifyModel, ConvergedAndHalvardTypeCodesHaveOneLetter) {
   EXPECT_STREQ(halvard.model.c_str(), "KH3202");
   EXPECT_STREQ(halvard.fwType.c_str(), "G");
   EXPECT_EQ(sim.calls(), std::vector<std::string>{"pcidata 10:00:00:00:C9:6C:00:01"});
-  EXPECT_EQ(sim.run.counters.knownHbaCount, 2u);
+  EXPECT_EQ(sim.run.counters.knownPortCount, 2u);
 }
 
 TEST(IdentifyModel, UnknownDeviceIsUnsupportedAndNotCounted) {
   CapturedRun captured;
   Adapter fc;
   fc.pciID = 0x1234;
-  fc.bcType.set("ZU");
+  fc.bootCodeType.set("ZU");
   EXPECT_FALSE(identifyModel(captured.run, fc));
   EXPECT_STREQ(fc.model.c_str(), "UNKNOWN_MODEL");
   EXPECT_STREQ(fc.fwType.c_str(), "XX");
-  EXPECT_STREQ(fc.bcType.c_str(), "XX");
+  EXPECT_STREQ(fc.bootCodeType.c_str(), "XX");
   EXPECT_EQ(fc.supported, 0);
   Adapter fcoe;
   fcoe.cnaType = kCnaTypeFcoe;
   fcoe.supported = 1;
   EXPECT_FALSE(identifyModel(captured.run, fcoe));
   EXPECT_STREQ(fcoe.fwType.c_str(), "X");
-  EXPECT_STREQ(fcoe.bcType.c_str(), "X");
+  EXPECT_STREQ(fcoe.bootCodeType.c_str(), "X");
   EXPECT_EQ(fcoe.supported, 0);
-  EXPECT_EQ(captured.run.counters.knownHbaCount, 0u);
+  EXPECT_EQ(captured.run.counters.knownPortCount, 0u);
   EXPECT_TRUE(captured.platform.commands.empty());
 }
 
 TEST(IdentifyModel, ForcedBootCodeOnAnAdapterWithoutBootCodeTakesTheFamilyLetter) {
   const struct {
-    int forceBios;
-    const char* bcVersion;
-    const char* bcType;
+    int forceBootCode;
+    const char* bootCodeVersion;
+    const char* bootCodeType;
   } cases[] = {
       {1, "NONE", "H"},
       {0, "NONE", "HO"},
@@ -156,13 +156,13 @@ TEST(IdentifyModel, ForcedBootCodeOnAnAdapterWithoutBootCodeTakesTheFamilyLetter
   };
   for (const auto& c : cases) {
     CapturedRun captured;
-    captured.run.sw.forceBios = c.forceBios;
+    captured.run.sw.forceBootCode = c.forceBootCode;
     Adapter a;
     a.pciID = 0x5100;
-    a.bcVersion.set(c.bcVersion);
-    a.bcType.set("HO");
+    a.bootCodeVersion.set(c.bootCodeVersion);
+    a.bootCodeType.set("HO");
     EXPECT_TRUE(identifyModel(captured.run, a));
-    EXPECT_STREQ(a.bcType.c_str(), c.bcType) << c.forceBios << " " << c.bcVersion;
+    EXPECT_STREQ(a.bootCodeType.c_str(), c.bootCodeType) << c.forceBootCode << " " << c.bootCodeVersion;
   }
 }
 

@@ -300,7 +300,7 @@ TEST_F(HostRunner, TheListedPortCountSaturates) {
   run.toolPath.format("\"%s\"", scratch.file("tool.sh").c_str());
 
   EXPECT_EQ(discoverAdapters(run), DiscoveryOutcome::listed);
-  EXPECT_EQ(run.counters.gHbaCount, 65535u);
+  EXPECT_EQ(run.counters.portCount, 65535u);
   ASSERT_EQ(run.adapterList.size(), 65535u);
   EXPECT_STREQ(run.adapterList.back()->wwn.c_str(), "10:00:00:00:C9:00:FF:FE");
   EXPECT_STREQ(run.adapterList.back()->serialNumber.c_str(), "KF65534");

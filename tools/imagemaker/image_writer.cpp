@@ -156,7 +156,7 @@ Bytes makeAll(const AllLayout& layout) {
     putBe32(bytes, start + kAifKindOffset, sub.kind);
     putBe32(bytes, start + kAifBodySizeOffset, sub.declaredBodySize.value_or(sub.bodySize));
     putBe32(bytes, start + kAifImageIdOffset,
-            imageIdWord(sub.imageType, sub.imageId, sub.version));
+            imageIdWord(sub.imageFamily, sub.imageId, sub.version));
     fillPattern(bytes, start + kAifHeaderBytes, bytes.size());
     if (!layout.aifLayout) bytes.resize(bytes.size() + kAllSkippedBytes, 0);
   }
@@ -210,7 +210,7 @@ Bytes wrapRomInPrg(uint32_t firstWord, uint32_t idWord, const Bytes& rom) {
 }
 
 Bytes makePrg(const PrgLayout& layout) {
-  const uint32_t idWord = imageIdWord(layout.imageType, layout.imageId, layout.version);
+  const uint32_t idWord = imageIdWord(layout.imageFamily, layout.imageId, layout.version);
   return wrapRomInPrg(layout.firstWord, idWord, layout.rom ? makeRom(*layout.rom) : Bytes());
 }
 

@@ -62,14 +62,14 @@ constexpr uint32_t kKindBwc = 0xE1A03003;
 constexpr uint32_t kKindFwc = 0xE1A04004;
 
 // The image id word: image type, image id and the version word.
-inline uint32_t imageIdWord(uint8_t imageType, uint8_t imageId, uint16_t version) {
-  return (static_cast<uint32_t>(imageType) << 24) | (static_cast<uint32_t>(imageId) << 16) |
+inline uint32_t imageIdWord(uint8_t imageFamily, uint8_t imageId, uint16_t version) {
+  return (static_cast<uint32_t>(imageFamily) << 24) | (static_cast<uint32_t>(imageId) << 16) |
          version;
 }
 
 struct AllSubImageLayout {
   uint32_t kind = kKindDwc;
-  uint8_t imageType = 7;
+  uint8_t imageFamily = 7;
   uint8_t imageId = 121;
   uint16_t version = 0x1234;
   uint32_t bodySize = 64;                    // body bytes written
@@ -106,7 +106,7 @@ Bytes makeRom(const RomLayout& layout);
 
 struct PrgLayout {
   uint32_t firstWord = 0x4B505247;  // anything but kNopWord
-  uint8_t imageType = 0;
+  uint8_t imageFamily = 0;
   uint8_t imageId = 121;
   uint16_t version = 0x1234;
   std::optional<RomLayout> rom = RomLayout();  // empty: the header alone

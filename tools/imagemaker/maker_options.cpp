@@ -100,7 +100,7 @@ bool parseKind(const std::string& text, uint32_t& kind) {
 bool parseSubImage(const std::string& text, AllSubImageLayout& sub) {
   std::vector<std::string> parts = splitList(text);
   if (parts.size() != 5 && parts.size() != 6) return false;
-  bool ok = parseKind(parts[0], sub.kind) && parseAs(parts[1], sub.imageType) &&
+  bool ok = parseKind(parts[0], sub.kind) && parseAs(parts[1], sub.imageFamily) &&
             parseAs(parts[2], sub.imageId) && parseAs(parts[3], sub.version) &&
             parseAs(parts[4], sub.bodySize);
   return ok && (parts.size() == 5 || parseOptional(parts[5], sub.declaredBodySize));
@@ -177,7 +177,7 @@ const OptionEntry kOptions[] = {
     {"--aif", F::kAll, false, [](R& r, S) { r.all.aifLayout = true; return true; }},
     {"--bad-checksum", F::kAll, false, [](R& r, S) { r.all.badChecksum = true; return true; }},
     {"--image-id", F::kPrg, true, [](R& r, S v) { return parseAs(v, r.prg.imageId); }},
-    {"--image-type", F::kPrg, true, [](R& r, S v) { return parseAs(v, r.prg.imageType); }},
+    {"--image-type", F::kPrg, true, [](R& r, S v) { return parseAs(v, r.prg.imageFamily); }},
     {"--version", F::kPrg, true, [](R& r, S v) { return parseAs(v, r.prg.version); }},
     {"--first-word", F::kPrg, true, [](R& r, S v) { return parseAs(v, r.prg.firstWord); }},
     {"--rom-device-id", F::kPrg, true, [](R& r, S v) { return parseAs(v, romOf(r).deviceId); }},
@@ -275,7 +275,7 @@ bool buildRequestedImage(const MakerRequest& request, Bytes& image, std::string&
           return false;
         }
         image = wrapRomInPrg(request.prg.firstWord,
-                             imageIdWord(request.prg.imageType, request.prg.imageId,
+                             imageIdWord(request.prg.imageFamily, request.prg.imageId,
                                          request.prg.version),
                              rom);
       }
