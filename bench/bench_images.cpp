@@ -22,7 +22,7 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-enum class Format { kUfi, kGrp, kAll, kPrg, kOther };
+enum class Format { ufi, grp, all, prg, other };
 
 Format formatOf(const std::string& name) {
   struct Extension {
@@ -31,17 +31,17 @@ Format formatOf(const std::string& name) {
     Format format;
   };
   const Extension extensions[] = {
-      {".ufi", ".UFI", Format::kUfi},
-      {".grp", ".GRP", Format::kGrp},
-      {".all", ".ALL", Format::kAll},
-      {".prg", ".PRG", Format::kPrg},
+      {".ufi", ".UFI", Format::ufi},
+      {".grp", ".GRP", Format::grp},
+      {".all", ".ALL", Format::all},
+      {".prg", ".PRG", Format::prg},
   };
   for (const Extension& e : extensions) {
     if (name.find(e.lower) != std::string::npos || name.find(e.upper) != std::string::npos) {
       return e.format;
     }
   }
-  return Format::kOther;
+  return Format::other;
 }
 
 int verify(Format format, const char* path) {
@@ -49,15 +49,15 @@ int verify(Format format, const char* path) {
   vornup::ImageIdText result;
   vornup::ImageFamily family = vornup::ImageFamily::none;
   switch (format) {
-    case Format::kUfi:
+    case Format::ufi:
       return vornup::verifyUFI_file(out, path, result, family);
-    case Format::kGrp:
+    case Format::grp:
       return vornup::verifyGRP_file(out, path, result, family);
-    case Format::kAll:
+    case Format::all:
       return vornup::verifyAllFile(out, path, result);
-    case Format::kPrg:
+    case Format::prg:
       return vornup::verifyPRG_file(out, path, result);
-    case Format::kOther:
+    case Format::other:
       break;
   }
   return -1;
@@ -94,7 +94,7 @@ int main(int argc, char** argv) {
   std::vector<std::filesystem::path> files;
   std::error_code error;
   for (const auto& entry : std::filesystem::directory_iterator(argv[1], error)) {
-    if (entry.is_regular_file() && formatOf(entry.path().filename().string()) != Format::kOther) {
+    if (entry.is_regular_file() && formatOf(entry.path().filename().string()) != Format::other) {
       files.push_back(entry.path());
     }
   }

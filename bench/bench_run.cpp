@@ -93,7 +93,7 @@ Times runProgram(const Program& program, int& status) {
 // after every command, as the program does: rewriting a file that still holds
 // the last reply costs the file system more (on ext4 a truncated and
 // rewritten file is pushed to the disk when it is closed).
-enum class Floor { kRemovingOutput, kPlain, kDirect };
+enum class Floor { removingOutput, plain, direct };
 
 // One line `"<tool>" <args> > "<file>"` as a direct start: the words before
 // the redirection (split at blanks outside quotes, quotes removed) and the
@@ -162,9 +162,9 @@ Times runLoop(const std::vector<std::string>& lines, const std::string& tempDire
   ::mkdir(tempDirectory.c_str(), 0700);
   for (const std::string& line : lines) {
     const int status =
-        floor == Floor::kDirect ? startDirectly(directCommand(line)) : std::system(line.c_str());
+        floor == Floor::direct ? startDirectly(directCommand(line)) : std::system(line.c_str());
     if (status != 0) ++failures;
-    if (floor != Floor::kPlain) std::remove(output.c_str());
+    if (floor != Floor::plain) std::remove(output.c_str());
   }
   const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
   ::getrusage(RUSAGE_CHILDREN, &after);
@@ -226,13 +226,13 @@ int timeRuns(int reps, const std::string& linesFile, const std::string& reset,
     std::remove(reset.c_str());
     const Times p = runProgram(program, status);
     std::remove(reset.c_str());
-    const Times l = runLoop(lines, tempDirectory, Floor::kRemovingOutput, failures);
+    const Times l = runLoop(lines, tempDirectory, Floor::removingOutput, failures);
     std::remove(reset.c_str());
-    const Times d = runLoop(lines, tempDirectory, Floor::kDirect, failures);
+    const Times d = runLoop(lines, tempDirectory, Floor::direct, failures);
     Times plain;
     if (withPlainLoop) {
       std::remove(reset.c_str());
-      plain = runLoop(lines, tempDirectory, Floor::kPlain, failures);
+      plain = runLoop(lines, tempDirectory, Floor::plain, failures);
     }
     if (i == 0) continue;  // the first round warms the caches
     programRuns.add(p, p.wall);

@@ -22,9 +22,9 @@ struct SwapName {
   OutputSwap swap;
 };
 const SwapName kSwapNames[] = {
-    {"fifo", OutputSwap::kFifo},
-    {"zero", OutputSwap::kDevZero},
-    {"removed", OutputSwap::kRemoved},
+    {"fifo", OutputSwap::fifo},
+    {"zero", OutputSwap::devZero},
+    {"removed", OutputSwap::removed},
 };
 
 bool knownCommand(const std::string& command) {
@@ -38,7 +38,7 @@ bool CallKnobs::delays(const std::string& command) const {
 }
 
 bool CallKnobs::swaps(const std::string& command) const {
-  return swap != OutputSwap::kNone && (swapCommand == "*" || swapCommand == command);
+  return swap != OutputSwap::none && (swapCommand == "*" || swapCommand == command);
 }
 
 bool parseCallKnobs(const std::string& delay, const std::string& swap, CallKnobs& knobs,
@@ -98,8 +98,8 @@ bool swapStandardOutput(OutputSwap swap, std::string& error) {
     return false;
   }
   bool made = true;
-  if (swap == OutputSwap::kFifo) made = mkfifo(target, 0600) == 0;
-  if (swap == OutputSwap::kDevZero) made = symlink("/dev/zero", target) == 0;
+  if (swap == OutputSwap::fifo) made = mkfifo(target, 0600) == 0;
+  if (swap == OutputSwap::devZero) made = symlink("/dev/zero", target) == 0;
   if (!made) error = std::string("cannot put something else at ") + target;
   return made;
 #endif

@@ -9,13 +9,13 @@
 
 namespace tandrelsim {
 
-enum class OutputSwap { kNone, kFifo, kDevZero, kRemoved };
+enum class OutputSwap { none, fifo, devZero, removed };
 
 struct CallKnobs {
   std::string delayCommand;  // "" none, "*" every command
   unsigned long delayMilliseconds = 0;
   std::string swapCommand;
-  OutputSwap swap = OutputSwap::kNone;
+  OutputSwap swap = OutputSwap::none;
 
   bool delays(const std::string& command) const;
   bool swaps(const std::string& command) const;

@@ -73,30 +73,30 @@ std::string withCrLf(const std::string& text) {
 
 void damageReply(FaultMode mode, std::string& text, int& exitStatus) {
   switch (mode) {
-    case FaultMode::kNone:
+    case FaultMode::none:
       break;
-    case FaultMode::kNoOutput:
+    case FaultMode::noOutput:
       text.clear();
       break;
-    case FaultMode::kGarbage:
+    case FaultMode::garbage:
       text = garbage();
       break;
-    case FaultMode::kCutOff:
+    case FaultMode::cutOff:
       text.resize(text.size() / 2);
       break;
-    case FaultMode::kExitStatus:
+    case FaultMode::exitStatus:
       if (exitStatus == 0) exitStatus = 1;
       break;
-    case FaultMode::kHuge:
+    case FaultMode::huge:
       padToHugeSize(text);
       break;
-    case FaultMode::kLongLines:
+    case FaultMode::longLines:
       text = rewriteLines(text, lengthenLine);
       break;
-    case FaultMode::kNulFf:
+    case FaultMode::nulFf:
       text = rewriteLines(text, poisonValue);
       break;
-    case FaultMode::kCrLf:
+    case FaultMode::crLf:
       text = withCrLf(text);
       break;
   }

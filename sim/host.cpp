@@ -13,15 +13,15 @@ struct FaultModeName {
 };
 
 const FaultModeName kFaultModeNames[] = {
-    {FaultMode::kNone, "none"},
-    {FaultMode::kNoOutput, "no-output"},
-    {FaultMode::kGarbage, "garbage"},
-    {FaultMode::kCutOff, "cut-off"},
-    {FaultMode::kExitStatus, "exit-status"},
-    {FaultMode::kHuge, "huge"},
-    {FaultMode::kLongLines, "long-lines"},
-    {FaultMode::kNulFf, "nul-ff"},
-    {FaultMode::kCrLf, "crlf"},
+    {FaultMode::none, "none"},
+    {FaultMode::noOutput, "no-output"},
+    {FaultMode::garbage, "garbage"},
+    {FaultMode::cutOff, "cut-off"},
+    {FaultMode::exitStatus, "exit-status"},
+    {FaultMode::huge, "huge"},
+    {FaultMode::longLines, "long-lines"},
+    {FaultMode::nulFf, "nul-ff"},
+    {FaultMode::crLf, "crlf"},
 };
 
 // Port keys whose value is printed after a label of some reply.
@@ -88,9 +88,9 @@ bool parseHostEntry(const KeyValue& entry, Host& host, std::string& error) {
   }
   if (entry.key == "listhbas-error") {
     std::string word = lowerAscii(entry.value);
-    if (word == "none") host.listError = ListError::kNone;
-    else if (word == "driver-not-loaded") host.listError = ListError::kDriverNotLoaded;
-    else if (word == "brackmond-not-running") host.listError = ListError::kBrackmondNotRunning;
+    if (word == "none") host.listError = ListError::none;
+    else if (word == "driver-not-loaded") host.listError = ListError::driverNotLoaded;
+    else if (word == "brackmond-not-running") host.listError = ListError::brackmondNotRunning;
     else {
       error = at(entry, "listhbas-error is none, driver-not-loaded or brackmond-not-running");
       return false;

@@ -11,15 +11,15 @@ namespace tandrelsim {
 
 // Ways a reply can be damaged (sim/README.md, "Fault knobs").
 enum class FaultMode {
-  kNone,
-  kNoOutput,    // nothing at all on standard output
-  kGarbage,     // binary junk instead of the reply
-  kCutOff,      // the reply stops half way, inside a line
-  kExitStatus,  // the normal reply, but exit status 1
-  kHuge,        // the reply followed by filler up to 1 MiB
-  kLongLines,   // every line padded to 10,000 characters
-  kNulFf,       // a 0xFF byte inside every value and a NUL at every line end
-  kCrLf,        // CR LF line ends
+  none,
+  noOutput,    // nothing at all on standard output
+  garbage,     // binary junk instead of the reply
+  cutOff,      // the reply stops half way, inside a line
+  exitStatus,  // the normal reply, but exit status 1
+  huge,        // the reply followed by filler up to 1 MiB
+  longLines,   // every line padded to 10,000 characters
+  nulFf,       // a 0xFF byte inside every value and a NUL at every line end
+  crLf,        // CR LF line ends
 };
 
 // Looks a fault mode up by its host-file name ("no-output", "crlf", ...).
@@ -30,13 +30,13 @@ std::string faultModeNames();
 
 // The error text that "listhbas" prints when the host says the tool's driver
 // or management service is missing.
-enum class ListError { kNone, kDriverNotLoaded, kBrackmondNotRunning };
+enum class ListError { none, driverNotLoaded, brackmondNotRunning };
 
 // "Make the N-th call fail in way W": calls are counted from 1 across
 // processes through the state file.
 struct CallFault {
   unsigned long call = 0;  // 0: no call fails this way
-  FaultMode mode = FaultMode::kNone;
+  FaultMode mode = FaultMode::none;
 };
 
 // Parses "N mode" (as in "fail-call = 3 garbage").
@@ -60,7 +60,7 @@ struct Port {
 
 struct Host {
   std::string name = "localhost";
-  ListError listError = ListError::kNone;
+  ListError listError = ListError::none;
   unsigned long listErrorLine = 1;  // output line (from 1) that carries the error text
   CallFault failCall;
   std::map<std::string, FaultMode> faults;  // damage to every reply of a command

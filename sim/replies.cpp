@@ -17,12 +17,12 @@ constexpr std::size_t kLabelWidth = 16;  // labels are padded to a common width
 
 // Where the value of a reply line comes from.
 enum class From {
-  kText,         // the fixed text of the line
-  kField,        // the port's host-file key named by the line; no key, no line
-  kBootVersion,  // "boot-version", left out while the boot code is disabled
-  kAddress,      // the port's address; without a label "Port WWN" or "Permanent MAC"
-  kHostName,
-  kDiscovery,    // "Local" or "Remote"
+  text,         // the fixed text of the line
+  field,        // the port's host-file key named by the line; no key, no line
+  bootVersion,  // "boot-version", left out while the boot code is disabled
+  address,      // the port's address; without a label "Port WWN" or "Permanent MAC"
+  hostName,
+  discovery,    // "Local" or "Remote"
 };
 
 struct ReplyLine {
@@ -32,57 +32,57 @@ struct ReplyLine {
 };
 
 const ReplyLine kAdapterEntryLines[] = {
-    {nullptr, From::kAddress, nullptr},
-    {"Flags", From::kField, "flags"},
-    {"Host Name", From::kHostName, nullptr},
-    {"Mfg", From::kText, kManufacturer},
-    {"Serial No.", From::kField, "serial"},
-    {"Mode", From::kText, "Initiator"},
-    {"Discovery", From::kDiscovery, nullptr},
-    {"Port Type", From::kField, "port-type"},
+    {nullptr, From::address, nullptr},
+    {"Flags", From::field, "flags"},
+    {"Host Name", From::hostName, nullptr},
+    {"Mfg", From::text, kManufacturer},
+    {"Serial No.", From::field, "serial"},
+    {"Mode", From::text, "Initiator"},
+    {"Discovery", From::discovery, nullptr},
+    {"Port Type", From::field, "port-type"},
 };
 
 // "Device ID" stands before "Sub Device ID": readers take the first match.
 const ReplyLine kAttributeLines[] = {
-    {"Host Name", From::kHostName, nullptr},
-    {"Manufacturer", From::kText, kManufacturer},
-    {"Serial Number", From::kField, "serial"},
-    {"Port Address", From::kAddress, nullptr},
-    {"FW Version", From::kField, "fw-version"},
-    {"Vendor Spec ID", From::kField, "vendor-id"},
-    {"Driver Name", From::kText, "kvdrv"},
-    {"Device ID", From::kField, "device-id"},
-    {"SLI2 FW", From::kField, "sli2-fw"},
-    {"SLI3 FW", From::kField, "sli3-fw"},
-    {"Boot Code", From::kField, "boot-code"},
-    {"Boot Version", From::kBootVersion, "boot-version"},
-    {"Sub Device ID", From::kField, "sub-device-id"},
-    {"Sub Vendor ID", From::kField, "sub-vendor-id"},
-    {"PCI Bus Number", From::kField, "bus"},
-    {"PCI Func Number", From::kText, "0"},
+    {"Host Name", From::hostName, nullptr},
+    {"Manufacturer", From::text, kManufacturer},
+    {"Serial Number", From::field, "serial"},
+    {"Port Address", From::address, nullptr},
+    {"FW Version", From::field, "fw-version"},
+    {"Vendor Spec ID", From::field, "vendor-id"},
+    {"Driver Name", From::text, "kvdrv"},
+    {"Device ID", From::field, "device-id"},
+    {"SLI2 FW", From::field, "sli2-fw"},
+    {"SLI3 FW", From::field, "sli3-fw"},
+    {"Boot Code", From::field, "boot-code"},
+    {"Boot Version", From::bootVersion, "boot-version"},
+    {"Sub Device ID", From::field, "sub-device-id"},
+    {"Sub Vendor ID", From::field, "sub-vendor-id"},
+    {"PCI Bus Number", From::field, "bus"},
+    {"PCI Func Number", From::text, "0"},
 };
 
 const ReplyLine kPciDataLines[] = {
-    {"Vendor ID", From::kField, "vendor-id"},
-    {"Device ID", From::kField, "device-id"},
-    {"Command", From::kText, "0147"},
-    {"Status", From::kText, "0010"},
-    {"Revision ID", From::kText, "03"},
-    {"Class Code", From::kText, "0C0400"},
-    {"Cache Line Size", From::kText, "10"},
-    {"Latency Timer", From::kText, "00"},
-    {"Header Type", From::kField, "header-type"},
-    {"BIST", From::kText, "00"},
-    {"Sub Vendor ID", From::kField, "sub-vendor-id"},
-    {"Sub Device ID", From::kField, "sub-device-id"},
-    {"PCI Bus Number", From::kField, "bus"},
+    {"Vendor ID", From::field, "vendor-id"},
+    {"Device ID", From::field, "device-id"},
+    {"Command", From::text, "0147"},
+    {"Status", From::text, "0010"},
+    {"Revision ID", From::text, "03"},
+    {"Class Code", From::text, "0C0400"},
+    {"Cache Line Size", From::text, "10"},
+    {"Latency Timer", From::text, "00"},
+    {"Header Type", From::field, "header-type"},
+    {"BIST", From::text, "00"},
+    {"Sub Vendor ID", From::field, "sub-vendor-id"},
+    {"Sub Device ID", From::field, "sub-device-id"},
+    {"PCI Bus Number", From::field, "bus"},
 };
 
 const ReplyLine kWakeupLines[] = {
-    {"Initial Load", From::kText, "0x00000001"},
-    {"Flags", From::kText, "0x00000040"},
-    {"Boot Code", From::kField, "wakeup-token"},
-    {"Link Speed", From::kText, "Auto"},
+    {"Initial Load", From::text, "0x00000001"},
+    {"Flags", From::text, "0x00000040"},
+    {"Boot Code", From::field, "wakeup-token"},
+    {"Link Speed", From::text, "Auto"},
 };
 
 void appendLine(std::string& text, const char* label, const std::string& value) {
@@ -98,29 +98,29 @@ void renderLines(std::string& text, const ReplyLine (&lines)[N], const Host* hos
     const std::string* value = nullptr;
     std::string computed;
     switch (line.from) {
-      case From::kText:
+      case From::text:
         computed = line.text;
         value = &computed;
         break;
-      case From::kBootVersion:
+      case From::bootVersion:
         if (isBootCodeDisabled(port)) break;
         value = port.field(line.text);
         break;
-      case From::kField:
+      case From::field:
         value = port.field(line.text);
         break;
-      case From::kAddress:
+      case From::address:
         if (line.label == nullptr) {
           appendLine(text, port.namedByMac ? "Permanent MAC" : "Port WWN", port.address);
         } else {
           value = &port.address;
         }
         break;
-      case From::kHostName:
+      case From::hostName:
         computed = host != nullptr ? host->name : "localhost";
         value = &computed;
         break;
-      case From::kDiscovery:
+      case From::discovery:
         computed = port.remote ? "Remote" : "Local";
         value = &computed;
         break;
@@ -132,8 +132,8 @@ void renderLines(std::string& text, const ReplyLine (&lines)[N], const Host* hos
 // The host's error text stands at its own line of the output; blank lines
 // fill the gap when the list is shorter.
 void insertListError(const Host& host, std::string& text) {
-  if (host.listError == ListError::kNone) return;
-  const char* error = host.listError == ListError::kDriverNotLoaded ? kDriverNotLoadedText
+  if (host.listError == ListError::none) return;
+  const char* error = host.listError == ListError::driverNotLoaded ? kDriverNotLoadedText
                                                                       : kBrackmondNotRunningText;
   std::size_t at = 0;
   for (unsigned long line = 1; line < host.listErrorLine; ++line) {

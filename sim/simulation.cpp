@@ -126,13 +126,13 @@ Reply answer(Host& host, const std::vector<std::string>& args, Port*& addressed)
 FaultMode faultFor(const Host& host, unsigned long call, const std::vector<std::string>& args,
                    const Port* port) {
   if (host.failCall.call == call) return host.failCall.mode;
-  if (args.empty()) return FaultMode::kNone;
+  if (args.empty()) return FaultMode::none;
   if (port != nullptr) {
     auto found = port->faults.find(args[0]);
     if (found != port->faults.end()) return found->second;
   }
   auto found = host.faults.find(args[0]);
-  return found == host.faults.end() ? FaultMode::kNone : found->second;
+  return found == host.faults.end() ? FaultMode::none : found->second;
 }
 
 bool isStateKey(const std::string& key) {

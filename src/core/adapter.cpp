@@ -69,13 +69,13 @@ bool isKX3Adapter(const Adapter& a) { return familyOfDeviceId(a.pciID) == ImageF
 bool isConvergedFamily(const Adapter& a) { return isConvergedFunction(a) || isHalvardFcAdapter(a); }
 
 PortNaming portNaming(const Adapter& a) {
-  if (isFcAdapter(a) || isFcoeFunction(a) || isHalvardFcAdapter(a)) return PortNaming::kWwn;
-  if (isNicFunction(a) || isIscsiFunction(a)) return PortNaming::kMac;
-  return PortNaming::kNone;
+  if (isFcAdapter(a) || isFcoeFunction(a) || isHalvardFcAdapter(a)) return PortNaming::wwn;
+  if (isNicFunction(a) || isIscsiFunction(a)) return PortNaming::mac;
+  return PortNaming::none;
 }
 
 const char* adapterAddress(const Adapter& a) {
-  return portNaming(a) == PortNaming::kMac ? a.mac.c_str() : a.wwn.c_str();
+  return portNaming(a) == PortNaming::mac ? a.mac.c_str() : a.wwn.c_str();
 }
 
 bool hasReadableSerial(const Adapter& a) {
@@ -97,7 +97,7 @@ bool hasInvalidIdentity(const Adapter& a) {
   auto isPlaceholder = [](const char* text, const char* zeros) {
     return std::strcmp(text, zeros) == 0 || isPlaceholderText(text);
   };
-  const bool namedByWwn = portNaming(a) == PortNaming::kWwn;
+  const bool namedByWwn = portNaming(a) == PortNaming::wwn;
   if (namedByWwn ? isPlaceholder(a.wwn.c_str(), "00:00:00:00:00:00:00:00")
                  : isPlaceholder(a.mac.c_str(), "00-00-00-00-00-00")) {
     return true;

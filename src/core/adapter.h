@@ -122,7 +122,7 @@ bool isConvergedFamily(const Adapter& a);
 // What a port is named by, to the tool and in every report: FC adapters (the
 // Halvard one too) and FCoE functions by their WWN, NIC and iSCSI functions
 // by their MAC. A port of no known type has no name.
-enum class PortNaming { kNone, kWwn, kMac };
+enum class PortNaming { none, wwn, mac };
 PortNaming portNaming(const Adapter& a);
 // The address the tool knows the port by: the MAC of a port named by MAC,
 // the WWN of every other port.

@@ -42,12 +42,12 @@ constexpr uint32_t kFamilyFFlags[] = {0x7D80, 0x7D8D};
 
 // The test of one rule line.
 enum class ModelTest : uint8_t {
-  kSubsystem,        // subVenDevID is `first` and subSysDevID is `second`
-  kSubsystemDevice,  // subSysDevID is `second`, any subsystem vendor
-  kCindralBlade,     // isCindralBlade
-  kFlags,            // flags is `first`
-  kMultiFunction,    // the port's PCI header type is 0x80 (runs "pcidata")
-  kOtherwise,        // always; the last line of every device ID
+  subsystem,        // subVenDevID is `first` and subSysDevID is `second`
+  subsystemDevice,  // subSysDevID is `second`, any subsystem vendor
+  cindralBlade,     // isCindralBlade
+  flags,            // flags is `first`
+  multiFunction,    // the port's PCI header type is 0x80 (runs "pcidata")
+  otherwise,        // always; the last line of every device ID
 };
 
 // One line of a device ID's ordered rules: the first line of the device ID

@@ -125,7 +125,7 @@ bool runDownloadCommand(RunState& run, const Adapter& adapter, const char* addre
   if (notAttempted) return false;
   ImageCopy copy;
   refusal = copy.make(run, source, image, kind.imageKind);
-  if (refusal != ImageCopyOutcome::kReady) {
+  if (refusal != ImageCopyOutcome::ready) {
     reportImageCopyFailure(run, source, refusal);
     return false;
   }
@@ -153,7 +153,7 @@ void noteToolOutcome(const RunState& run, ImageRecord& record, bool succeeded,
     record.noteDownload(DownloadOutcome::notAttempted, ImageReason::interrupted);
   } else if (succeeded) {
     record.noteDownload(DownloadOutcome::downloaded);
-  } else if (refusal != ImageCopyOutcome::kReady) {
+  } else if (refusal != ImageCopyOutcome::ready) {
     record.noteDownload(DownloadOutcome::failed, imageCopyRefusal(refusal), imagePath);
   } else {
     record.noteDownload(DownloadOutcome::failed, ImageReason::toolFailed, nullptr,
@@ -228,7 +228,7 @@ DownloadResult executeKindDownload(RunState& run, Adapter& adapter, const ImageN
 
   bool succeeded = false;
   bool notAttempted = false;
-  ImageCopyOutcome refusal = ImageCopyOutcome::kReady;
+  ImageCopyOutcome refusal = ImageCopyOutcome::ready;
   if (run.sw.preview) {
     run.out.traceOut("%s", kind.previewTrace);
     // What the baseline would refuse shows as a failed download.

@@ -23,16 +23,16 @@ struct Refusal {
 
 // clang-format off
 constexpr Refusal kRefusals[] = {
-    {ImageCopyOutcome::kMissing,
+    {ImageCopyOutcome::missing,
      "%s: image %s is gone; it was not downloaded\n",
      ImageReason::imageMissing},
-    {ImageCopyOutcome::kUnreadable,
+    {ImageCopyOutcome::unreadable,
      "%s: image %s is no longer a readable regular file; it was not downloaded\n",
      ImageReason::imageUnreadable},
-    {ImageCopyOutcome::kCopyFailed,
+    {ImageCopyOutcome::copyFailed,
      "%s: image %s could not be copied into the private directory; it was not downloaded\n",
      ImageReason::imageCopyFailed},
-    {ImageCopyOutcome::kChanged,
+    {ImageCopyOutcome::changed,
      "%s: image %s changed after it was verified; it was not downloaded\n",
      ImageReason::imageChanged},
 };
@@ -50,9 +50,9 @@ const Refusal* refusalOf(ImageCopyOutcome outcome) {
 ImageCopyOutcome sourceState(const char* path) {
   std::error_code error;
   const std::filesystem::file_status status = std::filesystem::status(path, error);
-  if (!std::filesystem::exists(status)) return ImageCopyOutcome::kMissing;
-  if (!std::filesystem::is_regular_file(status)) return ImageCopyOutcome::kUnreadable;
-  return ImageCopyOutcome::kReady;
+  if (!std::filesystem::exists(status)) return ImageCopyOutcome::missing;
+  if (!std::filesystem::is_regular_file(status)) return ImageCopyOutcome::unreadable;
+  return ImageCopyOutcome::ready;
 }
 
 // The part of `path` after its last folder separator.
@@ -77,26 +77,26 @@ ImageCopyOutcome ImageCopy::make(RunState& run, const char* source, const ImageN
                                  ImageKind kind) {
   remove();
   const ImageCopyOutcome state = sourceState(source);
-  if (state != ImageCopyOutcome::kReady) return state;
+  if (state != ImageCopyOutcome::ready) return state;
   ImageFileKind fileKind;
   // A name from fwmatrix.txt may carry folders ("sub/x.all", "/x.all"): the
   // copy takes only the file's own name, so it stays in the private folder.
   const char* name = fileNameOf(image.actualFileName.c_str());
   if (*name == '\0' || run.tempDirectory.empty() || !path_.set(run.tempDirectory.c_str()) || !path_.append(name) ||
       !classifyImageName(name, kind, fileKind)) {
-    return ImageCopyOutcome::kCopyFailed;
+    return ImageCopyOutcome::copyFailed;
   }
   switch (copyRegularFile(source, path_.c_str())) {
     case CopyOutcome::copied:
       break;
     case CopyOutcome::sourceUnusable:
-      return sourceState(source) == ImageCopyOutcome::kMissing ? ImageCopyOutcome::kMissing
-                                                               : ImageCopyOutcome::kUnreadable;
+      return sourceState(source) == ImageCopyOutcome::missing ? ImageCopyOutcome::missing
+                                                               : ImageCopyOutcome::unreadable;
     case CopyOutcome::readFailed:
-      return ImageCopyOutcome::kUnreadable;
+      return ImageCopyOutcome::unreadable;
     case CopyOutcome::destinationUnusable:
     case CopyOutcome::writeFailed:
-      return ImageCopyOutcome::kCopyFailed;
+      return ImageCopyOutcome::copyFailed;
   }
   made_ = true;
   // Verified without a trace: the trace shows the verification the decision
@@ -109,9 +109,9 @@ ImageCopyOutcome ImageCopy::make(RunState& run, const char* source, const ImageN
   if (verifyImageFile(quiet, path_.c_str(), identifier, fileKind, family) != 0 ||
       !identifier.equals(image.decodedId.c_str()) || family != image.imageFamily) {
     remove();
-    return ImageCopyOutcome::kChanged;
+    return ImageCopyOutcome::changed;
   }
-  return ImageCopyOutcome::kReady;
+  return ImageCopyOutcome::ready;
 }
 
 ImageReason imageCopyRefusal(ImageCopyOutcome outcome) {

@@ -18,11 +18,11 @@ namespace vornup {
 struct RunState;
 
 enum class ImageCopyOutcome {
-  kReady,       // the copy is the verified image
-  kMissing,     // the file is gone
-  kUnreadable,  // no regular file any more (a FIFO, a device), or it cannot be read
-  kCopyFailed,  // the copy could not be made (no private directory, a full disk)
-  kChanged,     // the copy is not the image the decision was made on
+  ready,       // the copy is the verified image
+  missing,     // the file is gone
+  unreadable,  // no regular file any more (a FIFO, a device), or it cannot be read
+  copyFailed,  // the copy could not be made (no private directory, a full disk)
+  changed,     // the copy is not the image the decision was made on
 };
 
 class ImageCopy {

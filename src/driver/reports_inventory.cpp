@@ -48,7 +48,7 @@ void traceConvergedFields(Output& out, const Adapter& a) {
   out.traceOut(kPortTypeLine, a.portType.c_str());
   out.traceOut(kKxNumberLine, a.CNA_KXNumber);
   out.traceOut(kCnaTypeLine, a.cnaType);
-  if (portNaming(a) == PortNaming::kMac) {
+  if (portNaming(a) == PortNaming::mac) {
     out.traceOut(kMacLine, a.mac.c_str());
   } else {
     out.traceOut(kWwnLine, a.wwn.c_str());

@@ -72,17 +72,17 @@ int verifyDwcSubImage(Output& out, uint32_t idWord, ImageIdText& result) {
   return 0;
 }
 
-enum class HeaderRead { kComplete, kEndOfFile, kFailed };
+enum class HeaderRead { complete, endOfFile, failed };
 
 // Reads the header in one piece; its words are big-endian.
 HeaderRead readAifHeader(ImageFile& file, AifHeader& header) {
   uint8_t bytes[AifHeader::kBytes];
   if (file.read(bytes, sizeof bytes) != sizeof bytes) {
-    return file.atEnd() ? HeaderRead::kEndOfFile : HeaderRead::kFailed;
+    return file.atEnd() ? HeaderRead::endOfFile : HeaderRead::failed;
   }
   const ByteReader reader(bytes, sizeof bytes);
   for (std::size_t i = 0; i < AifHeader::kBytes / 4; ++i) header.word[i] = reader.be32(4 * i);
-  return HeaderRead::kComplete;
+  return HeaderRead::complete;
 }
 
 // Walks the sub-images from offset 0 and leaves their total length in
@@ -94,8 +94,8 @@ int walkSubImages(Output& out, ImageFile& file, bool aifName, uint64_t& accuFile
   for (;;) {
     AifHeader header;
     HeaderRead read = readAifHeader(file, header);
-    if (read == HeaderRead::kEndOfFile) return 0;  // a partial last header is dropped
-    if (read == HeaderRead::kFailed) {
+    if (read == HeaderRead::endOfFile) return 0;  // a partial last header is dropped
+    if (read == HeaderRead::failed) {
       out.traceOut(kHeaderReadFailed, statusBits(INVALID_IMAGE_READ_ERROR));
       return INVALID_IMAGE_READ_ERROR;
     }

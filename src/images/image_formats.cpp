@@ -7,10 +7,10 @@
 namespace vornup {
 
 const ImageExtension kImageExtensions[] = {
-    {ImageKind::firmware, ".ALL", ".all", ImageFileKind::kAll},
-    {ImageKind::firmware, ".UFI", ".ufi", ImageFileKind::kUfi},
-    {ImageKind::firmware, ".GRP", ".grp", ImageFileKind::kGrp},
-    {ImageKind::bootCode, ".PRG", ".prg", ImageFileKind::kPrg},
+    {ImageKind::firmware, ".ALL", ".all", ImageFileKind::all},
+    {ImageKind::firmware, ".UFI", ".ufi", ImageFileKind::ufi},
+    {ImageKind::firmware, ".GRP", ".grp", ImageFileKind::grp},
+    {ImageKind::bootCode, ".PRG", ".prg", ImageFileKind::prg},
 };
 const std::size_t kImageExtensionCount = std::size(kImageExtensions);
 
@@ -30,17 +30,17 @@ int verifyImageFile(Output& out, const char* path, ImageIdText& result, ImageFil
   ImageFamily verifiedFamily = ImageFamily::none;
   int status = kUnknownImageFileKind;
   switch (kind) {
-    case ImageFileKind::kAll:
+    case ImageFileKind::all:
       family = ImageFamily::fc;
       return verifyAllFile(out, path, result);
-    case ImageFileKind::kPrg:
+    case ImageFileKind::prg:
       family = ImageFamily::fc;
       return verifyPRG_file(out, path, result);
-    case ImageFileKind::kGrp:
+    case ImageFileKind::grp:
       family = ImageFamily::halvard;
       status = verifyGRP_file(out, path, result, verifiedFamily);
       break;
-    case ImageFileKind::kUfi:
+    case ImageFileKind::ufi:
       status = verifyUFI_file(out, path, result, verifiedFamily);
       break;
   }

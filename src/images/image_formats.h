@@ -13,7 +13,7 @@
 namespace vornup {
 
 // The format of an image file, told by its name alone.
-enum class ImageFileKind { kAll, kUfi, kGrp, kPrg };
+enum class ImageFileKind { all, ufi, grp, prg };
 
 // Which extensions the directory of each image kind takes, in the order they
 // are tried: a name holding either spelling of an extension (nothing in mixed

@@ -93,13 +93,13 @@ bool unknownId(Output& out) {
   return false;
 }
 
-enum class DwcTable { kType7, kType11 };
+enum class DwcTable { type7, type11 };
 
 bool lookupDwcCode(Output& out, uint32_t imageId, DwcTable table, ImageIdText& result) {
   result.clear();
   for (const DwcTypeCode& entry : kDwcTypeCodes) {
     if (entry.imageId == imageId) {
-      result.set(table == DwcTable::kType7 ? entry.type7Code : entry.type11Code);
+      result.set(table == DwcTable::type7 ? entry.type7Code : entry.type11Code);
       return true;
     }
   }
@@ -116,11 +116,11 @@ char prgLetter(const PrgLetter* table, std::size_t count, uint32_t part) {
 }  // namespace
 
 bool lookupDwcType7Code(Output& out, uint32_t imageId, ImageIdText& result) {
-  return lookupDwcCode(out, imageId, DwcTable::kType7, result);
+  return lookupDwcCode(out, imageId, DwcTable::type7, result);
 }
 
 bool lookupDwcType11Code(Output& out, uint32_t imageId, ImageIdText& result) {
-  return lookupDwcCode(out, imageId, DwcTable::kType11, result);
+  return lookupDwcCode(out, imageId, DwcTable::type11, result);
 }
 
 bool lookupPrgCode(Output& out, uint32_t imageId, ImageIdText& result) {

@@ -39,11 +39,11 @@ constexpr const char* kMonths[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
 // known type, which has no line.
 const char* addressLabel(const Adapter& a) {
   switch (portNaming(a)) {
-    case PortNaming::kWwn:
+    case PortNaming::wwn:
       return "WWN";
-    case PortNaming::kMac:
+    case PortNaming::mac:
       return "MAC";
-    case PortNaming::kNone:
+    case PortNaming::none:
       break;
   }
   return nullptr;

@@ -103,7 +103,7 @@ Json portObject(const RunState& run, const Adapter& a, std::size_t number) {
       {"model", a.model.c_str()},
       {"port_type", portTypeName(a)},
       {"address", adapterAddress(a)},
-      {"address_kind", portNaming(a) == PortNaming::kMac ? "mac" : "wwn"},
+      {"address_kind", portNaming(a) == PortNaming::mac ? "mac" : "wwn"},
       {"pci",
        {{"vendor_id", hexId(a.vendorID)},
         {"device_id", hexId(a.pciID)},

@@ -20,9 +20,9 @@ struct ByteOrderMark {
   FwmatrixEncoding encoding;
 };
 constexpr ByteOrderMark kByteOrderMarks[] = {
-    {{0xEF, 0xBB, 0xBF}, 3, FwmatrixEncoding::kBytes},
-    {{0xFF, 0xFE, 0}, 2, FwmatrixEncoding::kUtf16LittleEndian},
-    {{0xFE, 0xFF, 0}, 2, FwmatrixEncoding::kUtf16BigEndian},
+    {{0xEF, 0xBB, 0xBF}, 3, FwmatrixEncoding::bytes},
+    {{0xFF, 0xFE, 0}, 2, FwmatrixEncoding::utf16LittleEndian},
+    {{0xFE, 0xFF, 0}, 2, FwmatrixEncoding::utf16BigEndian},
 };
 
 }  // namespace
@@ -52,10 +52,10 @@ int FwmatrixReader::next() {
     return c;
   }
   const int first = std::fgetc(file_);
-  if (encoding_ == FwmatrixEncoding::kBytes || first == EOF) return first;
+  if (encoding_ == FwmatrixEncoding::bytes || first == EOF) return first;
   const int second = std::fgetc(file_);
   if (second == EOF) return EOF;  // half a character at the end
-  const unsigned unit = encoding_ == FwmatrixEncoding::kUtf16LittleEndian
+  const unsigned unit = encoding_ == FwmatrixEncoding::utf16LittleEndian
                             ? static_cast<unsigned>(first) | (static_cast<unsigned>(second) << 8)
                             : (static_cast<unsigned>(first) << 8) | static_cast<unsigned>(second);
   return unit < 0x80 ? static_cast<int>(unit) : kBeyondAscii;

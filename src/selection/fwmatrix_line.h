@@ -45,7 +45,7 @@ struct FwmatrixLine {
 };
 
 // How the table's characters are stored, told by its byte order mark.
-enum class FwmatrixEncoding { kBytes, kUtf16LittleEndian, kUtf16BigEndian };
+enum class FwmatrixEncoding { bytes, utf16LittleEndian, utf16BigEndian };
 
 class FwmatrixReader {
  public:
@@ -67,7 +67,7 @@ class FwmatrixReader {
   static constexpr int kNothing = -2;
 
   std::FILE* file_;
-  FwmatrixEncoding encoding_ = FwmatrixEncoding::kBytes;
+  FwmatrixEncoding encoding_ = FwmatrixEncoding::bytes;
   int pending_ = kNothing;  // a character read ahead after a carriage return
 };
 

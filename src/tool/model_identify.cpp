@@ -15,17 +15,17 @@ constexpr uint32_t kMultiFunctionHeaderType = 0x80;
 
 bool ruleHolds(RunState& run, Adapter& a, const ModelRule& rule) {
   switch (rule.test) {
-    case ModelTest::kSubsystem:
+    case ModelTest::subsystem:
       return a.subVenDevID == rule.first && a.subSysDevID == rule.second;
-    case ModelTest::kSubsystemDevice:
+    case ModelTest::subsystemDevice:
       return a.subSysDevID == rule.second;
-    case ModelTest::kCindralBlade:
+    case ModelTest::cindralBlade:
       return isCindralBlade(a.pciID, a.subSysDevID, a.subVenDevID);
-    case ModelTest::kFlags:
+    case ModelTest::flags:
       return a.flags == rule.first;
-    case ModelTest::kMultiFunction:
+    case ModelTest::multiFunction:
       return isMultiFunctionDevice(run, a);
-    case ModelTest::kOtherwise:
+    case ModelTest::otherwise:
       return true;
   }
   return false;

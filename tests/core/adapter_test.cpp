@@ -55,16 +55,16 @@ TEST(PortNaming, FcAndFcoeByWwnNicAndIscsiByMac) {
     PortNaming naming;
     const char* address;
   } cases[] = {
-      {kCnaTypeFc, 0x7D00, PortNaming::kWwn, kWwn},
-      {kCnaTypeFcoe, 0x3A00, PortNaming::kWwn, kWwn},
-      {kCnaTypeNic, 0x3A00, PortNaming::kMac, kMac},
-      {kCnaTypeIscsi, 0x3A10, PortNaming::kMac, kMac},
+      {kCnaTypeFc, 0x7D00, PortNaming::wwn, kWwn},
+      {kCnaTypeFcoe, 0x3A00, PortNaming::wwn, kWwn},
+      {kCnaTypeNic, 0x3A00, PortNaming::mac, kMac},
+      {kCnaTypeIscsi, 0x3A10, PortNaming::mac, kMac},
       // The Halvard adapter is an FC adapter, named by WWN whatever its type says.
-      {kCnaTypeFc, 0x6C00, PortNaming::kWwn, kWwn},
-      {kCnaTypeNic, 0x6C00, PortNaming::kWwn, kWwn},
+      {kCnaTypeFc, 0x6C00, PortNaming::wwn, kWwn},
+      {kCnaTypeNic, 0x6C00, PortNaming::wwn, kWwn},
       // A port of no known type has no name; the tool is given its WWN.
-      {1, 0x7D00, PortNaming::kNone, kWwn},
-      {16, 0x3A00, PortNaming::kNone, kWwn},
+      {1, 0x7D00, PortNaming::none, kWwn},
+      {16, 0x3A00, PortNaming::none, kWwn},
   };
   for (const auto& c : cases) {
     Adapter a;

@@ -43,7 +43,7 @@ TEST(ModelTable, EveryDeviceEndsItsRulesWithOneOtherwise) {
   for (std::size_t i = 0; i < kModelRuleCount; ++i) {
     const ModelRule& rule = kModelRules[i];
     EXPECT_EQ(closed.count(rule.deviceId), 0u) << std::hex << rule.deviceId << " line " << i;
-    if (rule.test == ModelTest::kOtherwise) closed.insert(rule.deviceId);
+    if (rule.test == ModelTest::otherwise) closed.insert(rule.deviceId);
     usedRows.insert(rule.row);
     lastLine[rule.deviceId] = i;
   }
@@ -184,17 +184,17 @@ std::string hex(uint32_t value) {
 // The condition column of docs/models.md for one rule line.
 std::string conditionText(const ModelRule& rule, bool onlyRule) {
   switch (rule.test) {
-    case ModelTest::kSubsystem:
+    case ModelTest::subsystem:
       return "subsystem vendor " + hex(rule.first) + ", subsystem device " + hex(rule.second);
-    case ModelTest::kSubsystemDevice:
+    case ModelTest::subsystemDevice:
       return "subsystem device " + hex(rule.second) + " (any subsystem vendor)";
-    case ModelTest::kCindralBlade:
+    case ModelTest::cindralBlade:
       return "Cindral blade (list below)";
-    case ModelTest::kFlags:
+    case ModelTest::flags:
       return "flags " + hex(rule.first);
-    case ModelTest::kMultiFunction:
+    case ModelTest::multiFunction:
       return "multi-function device (PCI header type 80)";
-    case ModelTest::kOtherwise:
+    case ModelTest::otherwise:
       return onlyRule ? "always" : "otherwise";
   }
   return "";

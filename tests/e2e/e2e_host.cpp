@@ -270,11 +270,11 @@ void E2eHost::checkReport(const std::vector<std::string>& args, const RunResult&
   std::error_code error;
   const bool present = fs::exists(fs::u8path(reportFile), error);
   const reportcheck::Expected expected = reportcheck::reportExpected(run);
-  if (expected == reportcheck::Expected::kNoReport) {
+  if (expected == reportcheck::Expected::noReport) {
     EXPECT_FALSE(present) << "a run that ended at its switches wrote a report";
     return;
   }
-  if (expected == reportcheck::Expected::kEither && !present) return;
+  if (expected == reportcheck::Expected::either && !present) return;
   ASSERT_TRUE(present) << "no report after exit " << result.exitCode << ":\n" << result.console;
   const std::string report = ScratchDirectory::readFile(reportFile);
   for (const std::string& fault : reportcheck::disagreements(report, run, install_)) {

@@ -51,9 +51,9 @@ class RackTest : public SimulatedHostTest {
     // KC2100 (KX2) runs 4.0.360.15, KC3200 (KX3) 4.1.0.0.
     writeFirmwareUfi("kc21-4100.ufi", "4.1.0.0");
     writeFirmwareUfi("kc21-4030.ufi", "4.0.300.0");
-    writeFirmwareUfi("kc32-4200.ufi", "4.2.0.0", imagemaker::UfiChip::kKx3);
-    writeFirmwareUfi("kc32-4100.ufi", "4.1.0.0", imagemaker::UfiChip::kKx3);
-    writeFirmwareUfi("kc32-4030.ufi", "4.0.300.0", imagemaker::UfiChip::kKx3);
+    writeFirmwareUfi("kc32-4200.ufi", "4.2.0.0", imagemaker::UfiChip::kx3);
+    writeFirmwareUfi("kc32-4100.ufi", "4.1.0.0", imagemaker::UfiChip::kx3);
+    writeFirmwareUfi("kc32-4030.ufi", "4.0.300.0", imagemaker::UfiChip::kx3);
   }
 };
 

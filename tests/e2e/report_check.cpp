@@ -224,8 +224,8 @@ std::string asReportText(const std::string& text) {
 Json parsed(const std::string& report) { return Json::parse(report, nullptr, false); }
 
 Expected reportExpected(const ConsoleRun& run) {
-  if (contains(run.console, kUsageHeader)) return Expected::kNoReport;
-  return run.console.empty() && run.exitCode == 4 ? Expected::kEither : Expected::kReport;
+  if (contains(run.console, kUsageHeader)) return Expected::noReport;
+  return run.console.empty() && run.exitCode == 4 ? Expected::either : Expected::report;
 }
 
 std::string consoleStatusText(const std::string& console) {

@@ -23,7 +23,7 @@ struct ConsoleRun {
 // switches must, and so must one refused at the lock or the rights probe;
 // one that showed the usage must not. A silent run that ended with 4 may
 // have stopped at its switches or later, so either holds.
-enum class Expected { kReport, kNoReport, kEither };
+enum class Expected { report, noReport, either };
 Expected reportExpected(const ConsoleRun& run);
 
 // The status line's text as the report gives it: "" when the console shows

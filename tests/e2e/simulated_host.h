@@ -48,7 +48,7 @@ class SimulatedHostTest : public ::testing::Test {
   void writeFirmwareAll(const std::string& name, uint8_t imageId, const std::string& version);
   void writeBootPrg(const std::string& name, uint8_t imageId, const std::string& version);
   void writeFirmwareUfi(const std::string& name, const std::string& version,
-                        imagemaker::UfiChip chip = imagemaker::UfiChip::kKx2);
+                        imagemaker::UfiChip chip = imagemaker::UfiChip::kx2);
   void writeFwmatrix(const std::string& text) { host.writeInstallFile("fwmatrix.txt", text); }
 
   // The full paths the program hands to the tool.

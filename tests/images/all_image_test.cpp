@@ -40,7 +40,7 @@ AllLayout allOf(std::vector<AllSubImageLayout> subImages) {
 }
 
 Verdict verify(const ScratchDir& dir, const std::string& name, const Bytes& bytes) {
-  return verifyImage(Reader::kAll, dir, name, bytes);
+  return verifyImage(Reader::all, dir, name, bytes);
 }
 
 TEST(VerifyAllFile, GoodFileTracesEveryStep) {
@@ -204,7 +204,7 @@ TEST(VerifyAllFile, FileEndingInsideAHeaderIsJudgedByItsChecksum) {
 TEST(VerifyAllFile, UnreadableFiles) {
   ScratchDir dir;
   std::string missing = dir.file("missing.all");
-  Verdict o = verifyImagePath(Reader::kAll, missing);
+  Verdict o = verifyImagePath(Reader::all, missing);
   EXPECT_EQ(o.status, OPEN_FILE_ERROR);
   EXPECT_EQ(o.trace, "\n[verifyALL_file]\nOPEN_FILE_ERROR - Could not open image file = " + missing +
                          ", Status = FFFA0000\n");

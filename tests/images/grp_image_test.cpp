@@ -20,7 +20,7 @@ using testing_images::TraceCapture;
 using testing_images::Verdict;
 
 Verdict verify(const ScratchDir& dir, const Bytes& bytes, const std::string& name = "fw.grp") {
-  return verifyImage(Reader::kGrp, dir, name, bytes);
+  return verifyImage(Reader::grp, dir, name, bytes);
 }
 
 GrpLayout grp(const std::string& version, uint32_t magic = 0xFEAA0001,

@@ -42,10 +42,10 @@ std::string refusal(const std::vector<std::string>& args) {
 // The reader for a file name's extension.
 Reader readerFor(const std::string& name) {
   const std::string extension = name.substr(name.rfind('.') + 1);
-  if (extension == "ufi") return Reader::kUfi;
-  if (extension == "grp") return Reader::kGrp;
-  if (extension == "prg") return Reader::kPrg;
-  return Reader::kAll;
+  if (extension == "ufi") return Reader::ufi;
+  if (extension == "grp") return Reader::grp;
+  if (extension == "prg") return Reader::prg;
+  return Reader::all;
 }
 
 TEST(ImageMaker, CommandLinesMakeTheImagesTheyName) {

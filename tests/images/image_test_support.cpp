@@ -13,16 +13,16 @@ Verdict verifyImagePath(Reader reader, const std::string& path) {
   const ImageFamily unset = static_cast<ImageFamily>(0xFFFFFFFFu);
   ImageFamily family = unset;
   switch (reader) {
-    case Reader::kUfi:
+    case Reader::ufi:
       verdict.status = verifyUFI_file(trace.out, path.c_str(), id, family);
       break;
-    case Reader::kGrp:
+    case Reader::grp:
       verdict.status = verifyGRP_file(trace.out, path.c_str(), id, family);
       break;
-    case Reader::kAll:
+    case Reader::all:
       verdict.status = verifyAllFile(trace.out, path.c_str(), id);
       break;
-    case Reader::kPrg:
+    case Reader::prg:
       verdict.status = verifyPRG_file(trace.out, path.c_str(), id);
       break;
   }

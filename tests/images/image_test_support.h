@@ -70,7 +70,7 @@ class TraceCapture {
   Output out;
 };
 
-enum class Reader { kUfi, kGrp, kAll, kPrg };
+enum class Reader { ufi, grp, all, prg };
 
 // What a reader said about one file.
 struct Verdict {

@@ -23,7 +23,7 @@ using testing_images::TraceCapture;
 using testing_images::Verdict;
 
 Verdict verify(const ScratchDir& dir, const Bytes& bytes) {
-  return verifyImage(Reader::kPrg, dir, "boot.prg", bytes);
+  return verifyImage(Reader::prg, dir, "boot.prg", bytes);
 }
 
 PrgLayout prg(uint8_t imageId, uint16_t romDeviceId) {
@@ -149,7 +149,7 @@ TEST(VerifyPrgFile, StatusesAndTraceLines) {
 TEST(VerifyPrgFile, MissingFile) {
   ScratchDir dir;
   std::string path = dir.file("none.prg");
-  Verdict o = verifyImagePath(Reader::kPrg, path);
+  Verdict o = verifyImagePath(Reader::prg, path);
   EXPECT_EQ(o.status, OPEN_FILE_ERROR);
   EXPECT_EQ(o.trace, "\n[verifyPRG_file]\nOPEN_FILE_ERROR - Could not open image file = " + path +
                          ", Status = FFFA0000\n");
@@ -197,7 +197,7 @@ TEST(HasPciRomDeviceId, ReadsTheDeviceIdsOfRealRoms) {
       EXPECT_EQ(hasPciRomDeviceId(file, wanted), wanted == r.deviceId)
           << r.file << " " << std::hex << wanted;
     }
-    Verdict o = verifyImagePath(Reader::kPrg, path);
+    Verdict o = verifyImagePath(Reader::prg, path);
     EXPECT_EQ(o.status, 0) << r.file;
     EXPECT_EQ(o.id, "UB000N0") << r.file;
   }

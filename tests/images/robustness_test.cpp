@@ -29,7 +29,7 @@ struct Format {
 
 std::vector<Format> smallImages() {
   imagemaker::UfiLayout ufi;
-  ufi.chip = imagemaker::UfiChip::kKx2;
+  ufi.chip = imagemaker::UfiChip::kx2;
   ufi.size = 300;  // the flash directory is cut after its device ids
   imagemaker::GrpLayout grp;
   grp.size = 160;
@@ -53,17 +53,17 @@ std::vector<Format> smallImages() {
                                  INCOMPAT_IMAGE_ERROR};
   return {
       // The header states the length.
-      {"fw.ufi", imagemaker::makeUfi(ufi), Reader::kUfi, smallCodes, 300},
-      {"fw.grp", imagemaker::makeGrp(grp), Reader::kGrp, smallCodes, 140},
+      {"fw.ufi", imagemaker::makeUfi(ufi), Reader::ufi, smallCodes, 300},
+      {"fw.grp", imagemaker::makeGrp(grp), Reader::grp, smallCodes, 140},
       // The checksum word comes last.
-      {"fw.all", imagemaker::makeAll(all), Reader::kAll, fcCodes, 300},
+      {"fw.all", imagemaker::makeAll(all), Reader::all, fcCodes, 300},
       {"fw.aif", imagemaker::makeAll([&] {
          imagemaker::AllLayout aif = all;
          aif.aifLayout = true;
          return aif;
        }()),
-       Reader::kAll, fcCodes, 0},  // a header cut at the end of an AIF file is dropped
-      {"boot.prg", imagemaker::makePrg(imagemaker::PrgLayout()), Reader::kPrg, fcCodes, 48},
+       Reader::all, fcCodes, 0},  // a header cut at the end of an AIF file is dropped
+      {"boot.prg", imagemaker::makePrg(imagemaker::PrgLayout()), Reader::prg, fcCodes, 48},
   };
 }
 

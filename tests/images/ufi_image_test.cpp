@@ -21,7 +21,7 @@ using testing_images::TraceCapture;
 using testing_images::Verdict;
 
 Verdict verify(const ScratchDir& dir, const Bytes& bytes, const std::string& name = "fw.ufi") {
-  return verifyImage(Reader::kUfi, dir, name, bytes);
+  return verifyImage(Reader::ufi, dir, name, bytes);
 }
 
 UfiLayout ufi(UfiChip chip, std::vector<uint32_t> ids = {}) {
@@ -34,7 +34,7 @@ UfiLayout ufi(UfiChip chip, std::vector<uint32_t> ids = {}) {
 TEST(VerifyUfiFile, GoodKx2FileTracesEveryStep) {
   ScratchDir dir;
   std::string path = dir.file("fw.ufi");
-  Verdict o = verify(dir, imagemaker::makeUfi(ufi(UfiChip::kKx2)));
+  Verdict o = verify(dir, imagemaker::makeUfi(ufi(UfiChip::kx2)));
   EXPECT_EQ(o.status, RM_STATUS_OK);
   EXPECT_EQ(o.imageFamily, 2);
   EXPECT_EQ(o.id, "4.1.0.0");
@@ -58,7 +58,7 @@ TEST(VerifyUfiFile, GoodKx2FileTracesEveryStep) {
 
 TEST(VerifyUfiFile, Kx3FileIsTriedAsKx2First) {
   ScratchDir dir;
-  Verdict o = verify(dir, imagemaker::makeUfi(ufi(UfiChip::kKx3, {0x3A12})));
+  Verdict o = verify(dir, imagemaker::makeUfi(ufi(UfiChip::kx3, {0x3A12})));
   EXPECT_EQ(o.status, RM_STATUS_OK);
   EXPECT_EQ(o.imageFamily, 3);
   EXPECT_NE(o.trace.find("\n[VerifyKX2Firmware]\nRM_STATUS_OK - Length = 2368B, Status = 0\n"
@@ -79,24 +79,24 @@ TEST(VerifyUfiFile, StatusesAndTraceLines) {
     std::vector<std::string> traced;
   };
   auto withLength = [](uint32_t length) {
-    UfiLayout s = ufi(UfiChip::kKx2);
+    UfiLayout s = ufi(UfiChip::kx2);
     s.size = 2352;
     s.headerLength = length;
     return s;
   };
   auto noCookie = [] {
-    UfiLayout s = ufi(UfiChip::kKx2);
+    UfiLayout s = ufi(UfiChip::kx2);
     s.cookie = false;
     return s;
   };
   auto cookieCutByTheEnd = [] {
-    UfiLayout s = ufi(UfiChip::kKx2);
+    UfiLayout s = ufi(UfiChip::kx2);
     s.size = 96 + 32 * 20 + 20;  // the cookie's block lacks its last 12 bytes
     s.cookieOffset = 96 + 32 * 20;
     return s;
   };
   auto cutDirectory = [] {
-    UfiLayout s = ufi(UfiChip::kKx3, {0x3A14});
+    UfiLayout s = ufi(UfiChip::kx3, {0x3A14});
     s.size = 112 + 56;  // the directory ends right after device id 1
     return s;
   };
@@ -114,13 +114,13 @@ TEST(VerifyUfiFile, StatusesAndTraceLines) {
         "RM_STATUS_ERROR_INCOMP_IMAGE - KX3 gmIdentifier not found!\n"}},
       {"cookie cut off by the end of the file", cookieCutByTheEnd(),
        RM_STATUS_ERROR_INCOMP_IMAGE, -1, {"KX2 gmIdentifier not found!\n"}},
-      {"no matching device id", ufi(UfiChip::kKx2, {0x3A10, 0x3A06}),
+      {"no matching device id", ufi(UfiChip::kx2, {0x3A10, 0x3A06}),
        RM_STATUS_ERROR_INCOMP_IMAGE, -1,
        {"ufi_flash_dir->deviceId2 = 3A06\n",
         "RM_STATUS_ERROR_INCOMP_IMAGE - Invalid KX2 UFI flash directory!\n",
         "RM_STATUS_ERROR_INCOMP_IMAGE - KX3 gmIdentifier not found!\n"}},
       {"only the eighth device id matches",
-       ufi(UfiChip::kKx2, {0x1, 0x2, 0x3, 0x4, 0x5, 0x6, 0x7, 0x3A04}), RM_STATUS_OK, 2,
+       ufi(UfiChip::kx2, {0x1, 0x2, 0x3, 0x4, 0x5, 0x6, 0x7, 0x3A04}), RM_STATUS_OK, 2,
        {"ufi_flash_dir->deviceId8 = 3A04\n"}},
       {"directory cut off after its first device id", cutDirectory(), RM_STATUS_OK, 3,
        {"ufi_flash_dir->deviceId1 = 3A14\nufi_flash_dir->deviceId2 = 0\n"}},
@@ -152,7 +152,7 @@ TEST(VerifyUfiFile, CookieBlocksDifferBetweenTheChips) {
   for (const Case& c : cases) {
     // Both chips' ids; the KX3 id first, where a directory at offset 16
     // keeps it clear of the header's version field.
-    UfiLayout layout = ufi(UfiChip::kKx2, {0x3A10, 0x3A00});
+    UfiLayout layout = ufi(UfiChip::kx2, {0x3A10, 0x3A00});
     layout.cookieOffset = c.cookieOffset;
     layout.version = "4.2.324.0";
     std::string path = dir.write("fw.ufi", imagemaker::makeUfi(layout));
@@ -178,7 +178,7 @@ TEST(VerifyUfiFile, BuildVersionText) {
   };
   ScratchDir dir;
   for (const Case& c : cases) {
-    UfiLayout layout = ufi(UfiChip::kKx2);
+    UfiLayout layout = ufi(UfiChip::kx2);
     layout.version = c.field;
     Verdict o = verify(dir, imagemaker::makeUfi(layout));
     EXPECT_EQ(o.status, RM_STATUS_OK) << c.field;
@@ -193,7 +193,7 @@ TEST(VerifyUfiFile, BuildVersionText) {
 
 TEST(VerifyUfiFile, ExtensionIsASubstringOfThePath) {
   ScratchDir dir;
-  Bytes good = imagemaker::makeUfi(ufi(UfiChip::kKx2));
+  Bytes good = imagemaker::makeUfi(ufi(UfiChip::kx2));
   EXPECT_EQ(verify(dir, good, "image.UFI.old").status, RM_STATUS_OK);
   std::filesystem::create_directories(dir.file("set.ufi"));
   EXPECT_EQ(verify(dir, good, "set.ufi/image.bin").status, RM_STATUS_OK);
@@ -208,7 +208,7 @@ TEST(VerifyUfiFile, ExtensionIsASubstringOfThePath) {
 
 TEST(VerifyUfiFile, MissingFile) {
   ScratchDir dir;
-  Verdict o = verifyImagePath(Reader::kUfi, dir.file("none.ufi"));
+  Verdict o = verifyImagePath(Reader::ufi, dir.file("none.ufi"));
   EXPECT_EQ(o.status, RM_STATUS_ERROR_READING_RESOURCE);
   EXPECT_NE(o.trace.find("RM_STATUS_ERROR_READING_RESOURCE - Unable to open UFI image! Status = 199\n"
                          "Invalid KX2 Image! Not a Brindle Image!\n"),
@@ -217,7 +217,7 @@ TEST(VerifyUfiFile, MissingFile) {
 
 TEST(VerifyUfiFile, LargestKx2FileAndOneByteMore) {
   ScratchDir dir;
-  UfiLayout layout = ufi(UfiChip::kKx2);
+  UfiLayout layout = ufi(UfiChip::kx2);
   layout.size = 8388704;
   Verdict o = verify(dir, imagemaker::makeUfi(layout));
   EXPECT_EQ(o.status, RM_STATUS_OK);

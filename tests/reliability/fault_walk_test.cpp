@@ -34,8 +34,8 @@ const Scenario kScenarios[] = {
 };
 
 const FaultMode kFaultModes[] = {
-    FaultMode::kNoOutput, FaultMode::kGarbage,    FaultMode::kCutOff, FaultMode::kExitStatus,
-    FaultMode::kHuge,     FaultMode::kLongLines, FaultMode::kNulFf,  FaultMode::kCrLf,
+    FaultMode::noOutput, FaultMode::garbage,    FaultMode::cutOff, FaultMode::exitStatus,
+    FaultMode::huge,     FaultMode::longLines, FaultMode::nulFf,  FaultMode::crLf,
 };
 
 // Under Wine every fourth call is damaged, not every one.

@@ -167,7 +167,7 @@ class InProcessInstall {
   // One run with `args` on a fresh simulated host whose `failCall`-th call
   // fails in `mode` (0: no call fails).
   ObservedRun run(const std::vector<std::string>& args, unsigned long failCall = 0,
-                 tandrelsim::FaultMode mode = tandrelsim::FaultMode::kNone) {
+                 tandrelsim::FaultMode mode = tandrelsim::FaultMode::none) {
     tandrelsim::Simulation simulation;
     std::string error;
     EXPECT_TRUE(tandrelsim::parseHost(hostText_, simulation.host, error)) << error;

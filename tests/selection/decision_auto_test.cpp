@@ -54,7 +54,7 @@ TEST(BootCodeKindTable, TriesUniversalPairOpenEfiX86) {
 TEST_F(AutoDecision, AnUpdateTakesTheHighestImageOfTheAdaptersFamily) {
   writeUfi(firmwarePath("kc4036015.ufi"), "4.0.360.15");
   writeUfi(firmwarePath("kc4100.ufi"), "4.1.0.0");
-  writeUfi(firmwarePath("kx3.ufi"), "4.9.0.0", imagemaker::UfiChip::kKx3);
+  writeUfi(firmwarePath("kx3.ufi"), "4.9.0.0", imagemaker::UfiChip::kx3);
   discover();
   c.run.sw.update = true;
   Adapter& fcoe = add(sampleFcoeFunction());

@@ -34,29 +34,29 @@ struct NameCase {
 };
 
 const NameCase kNameCases[] = {
-    {"fw1.all", kFw, true, ImageFileKind::kAll},
-    {"FW2.ALL", kFw, true, ImageFileKind::kAll},
-    {"fw3.All", kFw, false, ImageFileKind::kAll},
-    {"kc20.ufi", kFw, true, ImageFileKind::kUfi},
-    {"KC20.UFI", kFw, true, ImageFileKind::kUfi},
-    {"kc20.Ufi", kFw, false, ImageFileKind::kAll},
-    {"kh16.grp", kFw, true, ImageFileKind::kGrp},
-    {"KH16.GRP", kFw, true, ImageFileKind::kGrp},
-    {"x.PRG", kFw, false, ImageFileKind::kAll},
-    {"x.prg", kBoot, true, ImageFileKind::kPrg},
-    {"X.PRG", kBoot, true, ImageFileKind::kPrg},
-    {"x.ALL", kBoot, false, ImageFileKind::kAll},
-    {"x.Prg", kBoot, false, ImageFileKind::kAll},
-    {"both.ALL.UFI", kFw, true, ImageFileKind::kAll},  // ALL is tried first
-    {"both.UFI.GRP", kFw, true, ImageFileKind::kUfi},
-    {"mid.ALL.bak", kFw, true, ImageFileKind::kAll},  // anywhere in the name
-    {"noextension", kFw, false, ImageFileKind::kAll},
-    {"", kBoot, false, ImageFileKind::kAll},
+    {"fw1.all", kFw, true, ImageFileKind::all},
+    {"FW2.ALL", kFw, true, ImageFileKind::all},
+    {"fw3.All", kFw, false, ImageFileKind::all},
+    {"kc20.ufi", kFw, true, ImageFileKind::ufi},
+    {"KC20.UFI", kFw, true, ImageFileKind::ufi},
+    {"kc20.Ufi", kFw, false, ImageFileKind::all},
+    {"kh16.grp", kFw, true, ImageFileKind::grp},
+    {"KH16.GRP", kFw, true, ImageFileKind::grp},
+    {"x.PRG", kFw, false, ImageFileKind::all},
+    {"x.prg", kBoot, true, ImageFileKind::prg},
+    {"X.PRG", kBoot, true, ImageFileKind::prg},
+    {"x.ALL", kBoot, false, ImageFileKind::all},
+    {"x.Prg", kBoot, false, ImageFileKind::all},
+    {"both.ALL.UFI", kFw, true, ImageFileKind::all},  // ALL is tried first
+    {"both.UFI.GRP", kFw, true, ImageFileKind::ufi},
+    {"mid.ALL.bak", kFw, true, ImageFileKind::all},  // anywhere in the name
+    {"noextension", kFw, false, ImageFileKind::all},
+    {"", kBoot, false, ImageFileKind::all},
 };
 
 TEST(ClassifyImageName, TakesTheExtensionsOfItsDirectoryOnly) {
   for (const NameCase& t : kNameCases) {
-    ImageFileKind kind = ImageFileKind::kAll;
+    ImageFileKind kind = ImageFileKind::all;
     EXPECT_EQ(classifyImageName(t.name, t.directory, kind), t.valid) << t.name;
     if (t.valid) {
       EXPECT_EQ(kind, t.kind) << t.name;
@@ -78,7 +78,7 @@ TEST(ImageExtensionTable, EveryEntryIsConsistent) {
       EXPECT_EQ(lower[k], std::tolower(static_cast<unsigned char>(upper[k]))) << i;
     }
     // Boot code comes in PRG files only, firmware never does.
-    EXPECT_EQ(e.imageKind == kBoot, e.kind == ImageFileKind::kPrg) << i;
+    EXPECT_EQ(e.imageKind == kBoot, e.kind == ImageFileKind::prg) << i;
     for (std::size_t j = 0; j < i; ++j) EXPECT_NE(upper, kImageExtensions[j].upper) << i;
   }
 }
@@ -90,8 +90,8 @@ class ImageFiles : public DecisionFixture {};
 TEST_F(ImageFiles, VerifyImageFileRunsTheReaderOfTheKind) {
   writeAll(firmwarePath("tf.all"), testimages::kAllIdTF, "282A4");
   writePrg(bootPath("tu.prg"), testimages::kPrgIdTU, "510A3");
-  writeUfi(firmwarePath("kx2.ufi"), "4.1.0.0", imagemaker::UfiChip::kKx2);
-  writeUfi(firmwarePath("kx3.ufi"), "4.2.10.1", imagemaker::UfiChip::kKx3);
+  writeUfi(firmwarePath("kx2.ufi"), "4.1.0.0", imagemaker::UfiChip::kx2);
+  writeUfi(firmwarePath("kx3.ufi"), "4.2.10.1", imagemaker::UfiChip::kx3);
   writeGrp(firmwarePath("kh.grp"), "1.1.43.3");
   struct Case {
     std::string path;
@@ -100,11 +100,11 @@ TEST_F(ImageFiles, VerifyImageFileRunsTheReaderOfTheKind) {
     ImageFamily family;
   };
   const Case cases[] = {
-      {firmwarePath("tf.all"), ImageFileKind::kAll, "TF282A4", ImageFamily::fc},
-      {bootPath("tu.prg"), ImageFileKind::kPrg, "TU510A3", ImageFamily::fc},
-      {firmwarePath("kx2.ufi"), ImageFileKind::kUfi, "4.1.0.0", ImageFamily::kx2},
-      {firmwarePath("kx3.ufi"), ImageFileKind::kUfi, "4.2.10.1", ImageFamily::kx3},
-      {firmwarePath("kh.grp"), ImageFileKind::kGrp, "1.1.43.3", ImageFamily::halvard},
+      {firmwarePath("tf.all"), ImageFileKind::all, "TF282A4", ImageFamily::fc},
+      {bootPath("tu.prg"), ImageFileKind::prg, "TU510A3", ImageFamily::fc},
+      {firmwarePath("kx2.ufi"), ImageFileKind::ufi, "4.1.0.0", ImageFamily::kx2},
+      {firmwarePath("kx3.ufi"), ImageFileKind::ufi, "4.2.10.1", ImageFamily::kx3},
+      {firmwarePath("kh.grp"), ImageFileKind::grp, "1.1.43.3", ImageFamily::halvard},
   };
   for (const Case& t : cases) {
     ImageIdText result;
@@ -123,10 +123,10 @@ TEST_F(ImageFiles, VerifyImageFileRefusesAnUnknownKindAndBadFiles) {
                             static_cast<ImageFileKind>(9), family),
             kUnknownImageFileKind);
   EXPECT_NE(verifyImageFile(c.run.out, firmwarePath("junk.ufi").c_str(), result,
-                            ImageFileKind::kUfi, family),
+                            ImageFileKind::ufi, family),
             0);
   EXPECT_EQ(verifyImageFile(c.run.out, firmwarePath("absent.all").c_str(), result,
-                            ImageFileKind::kAll, family),
+                            ImageFileKind::all, family),
             OPEN_FILE_ERROR);
 }
 

@@ -41,7 +41,7 @@ TEST(DescribeDownloadImage, EachFormatIsReadForItsVersion) {
   images::writeAll(scratch.file("zf fw.all"), 225, "290A1");
   images::writePrg(scratch.file("zu boot.prg"), 231, "520A1");
   images::writeUfi(scratch.file("kc21.ufi"), "4.1.0.0");
-  images::writeUfi(scratch.file("kc32.ufi"), "4.2.7.1", vornup::imagemaker::UfiChip::kKx3);
+  images::writeUfi(scratch.file("kc32.ufi"), "4.2.7.1", vornup::imagemaker::UfiChip::kx3);
   images::writeGrp(scratch.file("kh.grp"), "3.2.10.4 build 7");
   // The name does not decide: a PRG file under a firmware name is boot code.
   images::writePrg(scratch.file("misnamed.all"), 231, "521A0");

@@ -18,14 +18,14 @@ std::string damaged(FaultMode mode, int& status) {
 
 TEST(DamageReply, EachModeDoesWhatItsNameSays) {
   int status;
-  EXPECT_EQ(damaged(FaultMode::kNone, status), kReply);
-  EXPECT_EQ(damaged(FaultMode::kNoOutput, status), "");
-  EXPECT_EQ(damaged(FaultMode::kCutOff, status), std::string(kReply).substr(0, 28));
-  EXPECT_EQ(damaged(FaultMode::kExitStatus, status), kReply);
+  EXPECT_EQ(damaged(FaultMode::none, status), kReply);
+  EXPECT_EQ(damaged(FaultMode::noOutput, status), "");
+  EXPECT_EQ(damaged(FaultMode::cutOff, status), std::string(kReply).substr(0, 28));
+  EXPECT_EQ(damaged(FaultMode::exitStatus, status), kReply);
   EXPECT_EQ(status, 1);
-  EXPECT_EQ(damaged(FaultMode::kCrLf, status),
+  EXPECT_EQ(damaged(FaultMode::crLf, status),
             "Head\r\n\r\nFW Version      : 2.82A4\r\nBoot Code       : Enabled\r\n");
-  EXPECT_EQ(damaged(FaultMode::kNulFf, status),
+  EXPECT_EQ(damaged(FaultMode::nulFf, status),
             std::string("Head\0\n\0\nFW Version      : 2\xFF.82A4\0\n"
                         "Boot Code       : E\xFFnabled\0\n",
                         63));
@@ -34,17 +34,17 @@ TEST(DamageReply, EachModeDoesWhatItsNameSays) {
 
 TEST(DamageReply, GarbageHoldsEveryKindOfByte) {
   int status;
-  std::string text = damaged(FaultMode::kGarbage, status);
+  std::string text = damaged(FaultMode::garbage, status);
   EXPECT_EQ(text.size(), 2048u);
   EXPECT_NE(text.find('\0'), std::string::npos);
   EXPECT_NE(text.find('\xFF'), std::string::npos);
   EXPECT_EQ(text.find("FW Version"), std::string::npos);
-  EXPECT_EQ(damaged(FaultMode::kGarbage, status), text);
+  EXPECT_EQ(damaged(FaultMode::garbage, status), text);
 }
 
 TEST(DamageReply, HugeKeepsTheReplyFirstAndEndsAtOneMebibyte) {
   int status;
-  std::string text = damaged(FaultMode::kHuge, status);
+  std::string text = damaged(FaultMode::huge, status);
   EXPECT_EQ(text.size(), kHugeOutputSize);
   EXPECT_EQ(text.rfind(kReply, 0), 0u);
   EXPECT_EQ(text.back(), '\n');
@@ -54,7 +54,7 @@ TEST(DamageReply, HugeKeepsTheReplyFirstAndEndsAtOneMebibyte) {
 
 TEST(DamageReply, LongLinesAreTenThousandCharacters) {
   int status;
-  std::string text = damaged(FaultMode::kLongLines, status);
+  std::string text = damaged(FaultMode::longLines, status);
   std::size_t start = 0;
   int lines = 0;
   while (start < text.size()) {

@@ -36,11 +36,11 @@ port-type =
                         host, error))
       << error;
   EXPECT_EQ(host.name, "web7");
-  EXPECT_EQ(host.listError, ListError::kDriverNotLoaded);
+  EXPECT_EQ(host.listError, ListError::driverNotLoaded);
   EXPECT_EQ(host.listErrorLine, 12u);
   EXPECT_EQ(host.failCall.call, 3u);
-  EXPECT_EQ(host.failCall.mode, FaultMode::kGarbage);
-  EXPECT_EQ(host.faults.at("hbaattrib"), FaultMode::kCrLf);
+  EXPECT_EQ(host.failCall.mode, FaultMode::garbage);
+  EXPECT_EQ(host.faults.at("hbaattrib"), FaultMode::crLf);
   ASSERT_EQ(host.ports.size(), 2u);
   const Port& first = host.ports[0];
   EXPECT_EQ(first.address, "10:00:00:00:c9:00:00:01");
@@ -48,7 +48,7 @@ port-type =
   EXPECT_TRUE(first.remote);
   EXPECT_TRUE(first.downloadFails);
   EXPECT_TRUE(first.reboot);
-  EXPECT_EQ(first.faults.at("download"), FaultMode::kNoOutput);
+  EXPECT_EQ(first.faults.at("download"), FaultMode::noOutput);
   ASSERT_NE(first.field("serial"), nullptr);
   EXPECT_EQ(*first.field("serial"), "ab 12 ,x");
   EXPECT_EQ(first.field("flags"), nullptr);
@@ -105,9 +105,9 @@ TEST(ParseHost, MalformedFilesNameTheirLine) {
 }
 
 TEST(FaultModes, NamesRoundTrip) {
-  const FaultMode modes[] = {FaultMode::kNone,       FaultMode::kNoOutput, FaultMode::kGarbage,
-                             FaultMode::kCutOff,     FaultMode::kExitStatus, FaultMode::kHuge,
-                             FaultMode::kLongLines,  FaultMode::kNulFf,    FaultMode::kCrLf};
+  const FaultMode modes[] = {FaultMode::none,       FaultMode::noOutput, FaultMode::garbage,
+                             FaultMode::cutOff,     FaultMode::exitStatus, FaultMode::huge,
+                             FaultMode::longLines,  FaultMode::nulFf,    FaultMode::crLf};
   for (FaultMode mode : modes) {
     FaultMode parsed;
     ASSERT_TRUE(faultModeByName(faultModeName(mode), parsed));
@@ -122,9 +122,9 @@ TEST(ParseCallFault, NumberBlankMode) {
   std::string error;
   EXPECT_TRUE(parseCallFault("17 \t cut-off", fault, error));
   EXPECT_EQ(fault.call, 17u);
-  EXPECT_EQ(fault.mode, FaultMode::kCutOff);
+  EXPECT_EQ(fault.mode, FaultMode::cutOff);
   EXPECT_TRUE(parseCallFault("2 Huge", fault, error));
-  EXPECT_EQ(fault.mode, FaultMode::kHuge);
+  EXPECT_EQ(fault.mode, FaultMode::huge);
   EXPECT_FALSE(parseCallFault("1234567890 huge", fault, error));
   EXPECT_FALSE(parseCallFault("-1 huge", fault, error));
   EXPECT_FALSE(parseCallFault("huge", fault, error));

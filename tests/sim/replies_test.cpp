@@ -44,7 +44,7 @@ TEST(RenderAdapterList, ErrorTextStandsAtItsLine) {
   std::string text = renderAdapterList(host, false);
   EXPECT_EQ(text.substr(0, text.find("Port WWN")),
             std::string("Manageable HBA List\n") + kBrackmondNotRunningText + "\n\n");
-  host.listError = ListError::kDriverNotLoaded;
+  host.listError = ListError::driverNotLoaded;
   host.listErrorLine = 6;
   host.ports.clear();
   EXPECT_EQ(renderAdapterList(host, false),

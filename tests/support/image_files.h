@@ -66,7 +66,7 @@ inline void writePrg(const std::string& path, uint8_t imageId, const std::string
 
 // A converged firmware file of the first (KX2) or second (KX3) generation.
 inline void writeUfi(const std::string& path, const std::string& version,
-                     imagemaker::UfiChip chip = imagemaker::UfiChip::kKx2) {
+                     imagemaker::UfiChip chip = imagemaker::UfiChip::kx2) {
   imagemaker::UfiLayout layout;
   layout.chip = chip;
   layout.version = version;

@@ -106,7 +106,7 @@ uint32_t runningChecksum(const Bytes& bytes, uint64_t wordCount) {
 }  // namespace
 
 Bytes makeUfi(const UfiLayout& layout) {
-  const bool kx2 = layout.chip == UfiChip::kKx2;
+  const bool kx2 = layout.chip == UfiChip::kx2;
   const uint64_t cookieAt = layout.cookieOffset.value_or(kx2 ? kKx2FirstCookie : kKx3FirstCookie);
   Bytes bytes(static_cast<std::size_t>(layout.size.value_or(cookieAt + kUfiDirectoryBytes)), 0);
   fillPattern(bytes, kUfiHeaderBytes, bytes.size());

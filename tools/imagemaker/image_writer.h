@@ -20,10 +20,10 @@ using Bytes = std::vector<uint8_t>;
 
 // ---- UFI (converged adapters, KX2 and KX3 chips), little-endian ----------
 
-enum class UfiChip { kKx2, kKx3 };
+enum class UfiChip { kx2, kx3 };
 
 struct UfiLayout {
-  UfiChip chip = UfiChip::kKx3;
+  UfiChip chip = UfiChip::kx3;
   std::string version = "4.1.0.0";  // build version field, 24 bytes, cut to fit
   // Device ids 1 to 8 of the flash directory; empty: the chip's first id.
   std::vector<uint32_t> deviceIds;

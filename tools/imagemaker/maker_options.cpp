@@ -120,7 +120,7 @@ bool parsePatch(const std::string& text, MakerRequest& request) {
 
 bool parseChip(const std::string& text, UfiChip& chip) {
   if (text != "kx2" && text != "kx3") return false;
-  chip = text == "kx2" ? UfiChip::kKx2 : UfiChip::kKx3;
+  chip = text == "kx2" ? UfiChip::kx2 : UfiChip::kx3;
   return true;
 }
 
@@ -150,44 +150,44 @@ using R = MakerRequest;
 using S = const std::string&;
 
 const OptionEntry kOptions[] = {
-    {"-o", F::kNone, true, [](R& r, S v) { r.outPath = v; return !v.empty(); }},
-    {"--out", F::kNone, true, [](R& r, S v) { r.outPath = v; return !v.empty(); }},
-    {"--truncate", F::kNone, true, [](R& r, S v) { return parseOptional(v, r.truncateTo); }},
-    {"--set", F::kNone, true, [](R& r, S v) { return parsePatch(v, r); }},
-    {"--chip", F::kUfi, true, [](R& r, S v) { return parseChip(v, r.ufi.chip); }},
-    {"--version", F::kUfi, true, [](R& r, S v) { r.ufi.version = v; return true; }},
-    {"--device-id", F::kUfi, true, [](R& r, S v) { return addDeviceId(v, r.ufi.deviceIds); }},
-    {"--cookie-at", F::kUfi, true, [](R& r, S v) { return parseOptional(v, r.ufi.cookieOffset); }},
-    {"--no-cookie", F::kUfi, false, [](R& r, S) { r.ufi.cookie = false; return true; }},
-    {"--size", F::kUfi, true, [](R& r, S v) { return parseOptional(v, r.ufi.size); }},
-    {"--header-length", F::kUfi, true,
+    {"-o", F::none, true, [](R& r, S v) { r.outPath = v; return !v.empty(); }},
+    {"--out", F::none, true, [](R& r, S v) { r.outPath = v; return !v.empty(); }},
+    {"--truncate", F::none, true, [](R& r, S v) { return parseOptional(v, r.truncateTo); }},
+    {"--set", F::none, true, [](R& r, S v) { return parsePatch(v, r); }},
+    {"--chip", F::ufi, true, [](R& r, S v) { return parseChip(v, r.ufi.chip); }},
+    {"--version", F::ufi, true, [](R& r, S v) { r.ufi.version = v; return true; }},
+    {"--device-id", F::ufi, true, [](R& r, S v) { return addDeviceId(v, r.ufi.deviceIds); }},
+    {"--cookie-at", F::ufi, true, [](R& r, S v) { return parseOptional(v, r.ufi.cookieOffset); }},
+    {"--no-cookie", F::ufi, false, [](R& r, S) { r.ufi.cookie = false; return true; }},
+    {"--size", F::ufi, true, [](R& r, S v) { return parseOptional(v, r.ufi.size); }},
+    {"--header-length", F::ufi, true,
      [](R& r, S v) { return parseOptional(v, r.ufi.headerLength); }},
-    {"--version", F::kGrp, true, [](R& r, S v) { r.grp.version = v; return true; }},
-    {"--magic", F::kGrp, true, [](R& r, S v) { return parseAs(v, r.grp.magic); }},
-    {"--signature", F::kGrp, true, [](R& r, S v) { return parseAs(v, r.grp.signature); }},
-    {"--first-word", F::kGrp, true, [](R& r, S v) { return parseAs(v, r.grp.firstWord); }},
-    {"--unterminated-version", F::kGrp, false,
+    {"--version", F::grp, true, [](R& r, S v) { r.grp.version = v; return true; }},
+    {"--magic", F::grp, true, [](R& r, S v) { return parseAs(v, r.grp.magic); }},
+    {"--signature", F::grp, true, [](R& r, S v) { return parseAs(v, r.grp.signature); }},
+    {"--first-word", F::grp, true, [](R& r, S v) { return parseAs(v, r.grp.firstWord); }},
+    {"--unterminated-version", F::grp, false,
      [](R& r, S) { r.grp.unterminatedVersion = true; return true; }},
-    {"--size", F::kGrp, true, [](R& r, S v) { return parseAs(v, r.grp.size); }},
-    {"--sub", F::kAll, true,
+    {"--size", F::grp, true, [](R& r, S v) { return parseAs(v, r.grp.size); }},
+    {"--sub", F::all, true,
      [](R& r, S v) {
        r.all.subImages.emplace_back();
        return parseSubImage(v, r.all.subImages.back());
      }},
-    {"--aif", F::kAll, false, [](R& r, S) { r.all.aifLayout = true; return true; }},
-    {"--bad-checksum", F::kAll, false, [](R& r, S) { r.all.badChecksum = true; return true; }},
-    {"--image-id", F::kPrg, true, [](R& r, S v) { return parseAs(v, r.prg.imageId); }},
-    {"--image-type", F::kPrg, true, [](R& r, S v) { return parseAs(v, r.prg.imageFamily); }},
-    {"--version", F::kPrg, true, [](R& r, S v) { return parseAs(v, r.prg.version); }},
-    {"--first-word", F::kPrg, true, [](R& r, S v) { return parseAs(v, r.prg.firstWord); }},
-    {"--rom-device-id", F::kPrg, true, [](R& r, S v) { return parseAs(v, romOf(r).deviceId); }},
-    {"--rom-vendor-id", F::kPrg, true, [](R& r, S v) { return parseAs(v, romOf(r).vendorId); }},
-    {"--rom-size", F::kPrg, true, [](R& r, S v) { return parseAs(v, romOf(r).size); }},
-    {"--pci-data-at", F::kPrg, true,
+    {"--aif", F::all, false, [](R& r, S) { r.all.aifLayout = true; return true; }},
+    {"--bad-checksum", F::all, false, [](R& r, S) { r.all.badChecksum = true; return true; }},
+    {"--image-id", F::prg, true, [](R& r, S v) { return parseAs(v, r.prg.imageId); }},
+    {"--image-type", F::prg, true, [](R& r, S v) { return parseAs(v, r.prg.imageFamily); }},
+    {"--version", F::prg, true, [](R& r, S v) { return parseAs(v, r.prg.version); }},
+    {"--first-word", F::prg, true, [](R& r, S v) { return parseAs(v, r.prg.firstWord); }},
+    {"--rom-device-id", F::prg, true, [](R& r, S v) { return parseAs(v, romOf(r).deviceId); }},
+    {"--rom-vendor-id", F::prg, true, [](R& r, S v) { return parseAs(v, romOf(r).vendorId); }},
+    {"--rom-size", F::prg, true, [](R& r, S v) { return parseAs(v, romOf(r).size); }},
+    {"--pci-data-at", F::prg, true,
      [](R& r, S v) { return parseAs(v, romOf(r).pciDataOffset); }},
-    {"--no-rom-signature", F::kPrg, false, [](R& r, S) { romOf(r).signature = false; return true; }},
-    {"--no-rom", F::kPrg, false, [](R& r, S) { r.prg.rom = std::nullopt; return true; }},
-    {"--rom-file", F::kPrg, true, [](R& r, S v) { r.romFile = v; return !v.empty(); }},
+    {"--no-rom-signature", F::prg, false, [](R& r, S) { romOf(r).signature = false; return true; }},
+    {"--no-rom", F::prg, false, [](R& r, S) { r.prg.rom = std::nullopt; return true; }},
+    {"--rom-file", F::prg, true, [](R& r, S v) { r.romFile = v; return !v.empty(); }},
 };
 
 struct FormatName {
@@ -196,15 +196,15 @@ struct FormatName {
 };
 
 const FormatName kFormats[] = {
-    {"ufi", ImageFormat::kUfi},
-    {"grp", ImageFormat::kGrp},
-    {"all", ImageFormat::kAll},
-    {"prg", ImageFormat::kPrg},
+    {"ufi", ImageFormat::ufi},
+    {"grp", ImageFormat::grp},
+    {"all", ImageFormat::all},
+    {"prg", ImageFormat::prg},
 };
 
 const OptionEntry* findOption(const std::string& name, ImageFormat format) {
   for (const OptionEntry& entry : kOptions) {
-    if (name == entry.name && (entry.format == ImageFormat::kNone || entry.format == format)) {
+    if (name == entry.name && (entry.format == ImageFormat::none || entry.format == format)) {
       return &entry;
     }
   }
@@ -222,7 +222,7 @@ bool parseMakerArguments(const std::vector<std::string>& args, MakerRequest& req
   for (const FormatName& entry : kFormats) {
     if (args[0] == entry.name) request.format = entry.format;
   }
-  if (request.format == ImageFormat::kNone) {
+  if (request.format == ImageFormat::none) {
     error = "unknown image format: " + args[0];
     return false;
   }
@@ -254,16 +254,16 @@ bool parseMakerArguments(const std::vector<std::string>& args, MakerRequest& req
 
 bool buildRequestedImage(const MakerRequest& request, Bytes& image, std::string& error) {
   switch (request.format) {
-    case ImageFormat::kUfi:
+    case ImageFormat::ufi:
       image = makeUfi(request.ufi);
       break;
-    case ImageFormat::kGrp:
+    case ImageFormat::grp:
       image = makeGrp(request.grp);
       break;
-    case ImageFormat::kAll:
+    case ImageFormat::all:
       image = makeAll(request.all);
       break;
-    case ImageFormat::kPrg:
+    case ImageFormat::prg:
       if (request.romFile.empty()) {
         image = makePrg(request.prg);
         break;
@@ -280,7 +280,7 @@ bool buildRequestedImage(const MakerRequest& request, Bytes& image, std::string&
                              rom);
       }
       break;
-    case ImageFormat::kNone:
+    case ImageFormat::none:
       error = "no image format given";
       return false;
   }

@@ -13,10 +13,10 @@
 namespace vornup {
 namespace imagemaker {
 
-enum class ImageFormat { kNone, kUfi, kGrp, kAll, kPrg };
+enum class ImageFormat { none, ufi, grp, all, prg };
 
 struct MakerRequest {
-  ImageFormat format = ImageFormat::kNone;
+  ImageFormat format = ImageFormat::none;
   std::string outPath;
   UfiLayout ufi;
   GrpLayout grp;
