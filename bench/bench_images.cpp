@@ -50,13 +50,13 @@ int verify(Format format, const char* path) {
   vornup::ImageFamily family = vornup::ImageFamily::none;
   switch (format) {
     case Format::ufi:
-      return vornup::verifyUFI_file(out, path, result, family);
+      return vornup::verifyUfiFile(out, path, result, family);
     case Format::grp:
-      return vornup::verifyGRP_file(out, path, result, family);
+      return vornup::verifyGrpFile(out, path, result, family);
     case Format::all:
       return vornup::verifyAllFile(out, path, result);
     case Format::prg:
-      return vornup::verifyPRG_file(out, path, result);
+      return vornup::verifyPrgFile(out, path, result);
     case Format::other:
       break;
   }

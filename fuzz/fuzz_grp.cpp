@@ -4,6 +4,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
   return vornup::fuzz::verifyInput(
       data, size, ".grp", [](vornup::Output& out, const char* path, vornup::ImageIdText& result) {
         vornup::ImageFamily family = vornup::ImageFamily::none;
-        return vornup::verifyGRP_file(out, path, result, family);
+        return vornup::verifyGrpFile(out, path, result, family);
       });
 }

@@ -1,5 +1,5 @@
 #include "fuzz_image.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
-  return vornup::fuzz::verifyInput(data, size, ".prg", vornup::verifyPRG_file);
+  return vornup::fuzz::verifyInput(data, size, ".prg", vornup::verifyPrgFile);
 }

@@ -20,19 +20,19 @@ struct ImageReader {
 
 int verifyUfi(Output& out, const char* path, ImageIdText& result) {
   vornup::ImageFamily family = vornup::ImageFamily::none;
-  return vornup::verifyUFI_file(out, path, result, family);
+  return vornup::verifyUfiFile(out, path, result, family);
 }
 
 int verifyGrp(Output& out, const char* path, ImageIdText& result) {
   vornup::ImageFamily family = vornup::ImageFamily::none;
-  return vornup::verifyGRP_file(out, path, result, family);
+  return vornup::verifyGrpFile(out, path, result, family);
 }
 
 // PRG files begin with anything but the word every ALL file begins with, so
 // at most one of the two accepts a file; UFI and GRP files carry their own
 // marks.
 const ImageReader kImageReaders[] = {
-    {vornup::verifyPRG_file, true, true},
+    {vornup::verifyPrgFile, true, true},
     {vornup::verifyAllFile, true, false},
     {verifyUfi, false, false},
     {verifyGrp, false, false},

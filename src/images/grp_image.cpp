@@ -56,7 +56,7 @@ int readGrpHeader(GrpHeader& header, ImageFile& file) {
   return RM_STATUS_OK;
 }
 
-int GetHalvardBuildString(Output& out, ImageIdText& buildText, const GrpHeader& header) {
+int getHalvardBuildString(Output& out, ImageIdText& buildText, const GrpHeader& header) {
   buildText.clear();
   int result = RM_STATUS_OK;
   if (std::memchr(header.version, '\0', GrpHeader::kVersionBytes) == nullptr) {
@@ -76,7 +76,7 @@ int GetHalvardBuildString(Output& out, ImageIdText& buildText, const GrpHeader& 
   return result;
 }
 
-int VerifyGRP_Header(Output& out, const char* path, ImageIdText& buildText) {
+int verifyGrpHeader(Output& out, const char* path, ImageIdText& buildText) {
   out.traceOut(kHeaderHeading);
   ImageFile file;
   file.open(path);
@@ -98,7 +98,7 @@ int VerifyGRP_Header(Output& out, const char* path, ImageIdText& buildText) {
   }
   out.traceOut(kMagicOk, header.magicNumber);
   out.traceOut(kSignatureOk, header.signature);
-  if (GetHalvardBuildString(out, buildText, header) != RM_STATUS_OK) {
+  if (getHalvardBuildString(out, buildText, header) != RM_STATUS_OK) {
     out.traceOut(kVersionDecodeBad);
     return RM_STATUS_ERROR;
   }
@@ -106,10 +106,10 @@ int VerifyGRP_Header(Output& out, const char* path, ImageIdText& buildText) {
   return RM_STATUS_OK;
 }
 
-int verifyGRP_file(Output& out, const char* path, ImageIdText& result, ImageFamily& family) {
+int verifyGrpFile(Output& out, const char* path, ImageIdText& result, ImageFamily& family) {
   out.traceOut(kVerifyGrpHeading);
   out.traceOut(kInputFile, path);
-  int status = VerifyGRP_Header(out, path, result);
+  int status = verifyGrpHeader(out, path, result);
   if (status == RM_STATUS_OK) family = ImageFamily::halvard;
   return status;
 }

@@ -50,9 +50,9 @@ int readGrpHeader(GrpHeader& header, ImageFile& file);
 // header's version text; returns 0, or 1 (with an empty build text) when the
 // version field has no end or the build text does not fit the 32-byte
 // identifier.
-int GetHalvardBuildString(Output& out, ImageIdText& buildText, const GrpHeader& header);
+int getHalvardBuildString(Output& out, ImageIdText& buildText, const GrpHeader& header);
 
 // Checks the file and its header; returns 0 and the build text, or a status.
-int VerifyGRP_Header(Output& out, const char* path, ImageIdText& buildText);
+int verifyGrpHeader(Output& out, const char* path, ImageIdText& buildText);
 
 }  // namespace vornup

@@ -35,13 +35,13 @@ int verifyImageFile(Output& out, const char* path, ImageIdText& result, ImageFil
       return verifyAllFile(out, path, result);
     case ImageFileKind::prg:
       family = ImageFamily::fc;
-      return verifyPRG_file(out, path, result);
+      return verifyPrgFile(out, path, result);
     case ImageFileKind::grp:
       family = ImageFamily::halvard;
-      status = verifyGRP_file(out, path, result, verifiedFamily);
+      status = verifyGrpFile(out, path, result, verifiedFamily);
       break;
     case ImageFileKind::ufi:
-      status = verifyUFI_file(out, path, result, verifiedFamily);
+      status = verifyUfiFile(out, path, result, verifiedFamily);
       break;
   }
   if (status == 0) family = verifiedFamily;

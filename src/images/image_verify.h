@@ -14,12 +14,12 @@ using ImageIdText = FixedText<32>;
 
 // UFI files of both converged generations; a good file sets `family` to kx2
 // or kx3.
-int verifyUFI_file(Output& out, const char* path, ImageIdText& result, ImageFamily& family);
+int verifyUfiFile(Output& out, const char* path, ImageIdText& result, ImageFamily& family);
 // GRP files of the Halvard adapter; a good file sets `family` to halvard.
-int verifyGRP_file(Output& out, const char* path, ImageIdText& result, ImageFamily& family);
+int verifyGrpFile(Output& out, const char* path, ImageIdText& result, ImageFamily& family);
 // ALL files (Fibre Channel firmware).
 int verifyAllFile(Output& out, const char* path, ImageIdText& result);
 // PRG files (Fibre Channel boot code).
-int verifyPRG_file(Output& out, const char* path, ImageIdText& result);
+int verifyPrgFile(Output& out, const char* path, ImageIdText& result);
 
 }  // namespace vornup

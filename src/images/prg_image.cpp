@@ -84,7 +84,7 @@ bool hasPciRomDeviceId(ImageFile& file, uint32_t deviceId) {
   return matches && back;
 }
 
-int verifyPRG_file(Output& out, const char* path, ImageIdText& result) {
+int verifyPrgFile(Output& out, const char* path, ImageIdText& result) {
   ImageFile file;
   uint32_t firstWord = 0;
   int status = openFcImage(out, kVerifyPrgHeading, kReadingPrgHeader, path, file, firstWord);

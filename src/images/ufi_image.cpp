@@ -134,7 +134,7 @@ int verifyKx2Firmware(Output& out, ImageIdText& version, const char* path) {
   return verifyChipFirmware(out, kKx2Chip, version, path, file);
 }
 
-int VerifyKX3Firmware(Output& out, ImageIdText& version, const char* path) {
+int verifyKx3Firmware(Output& out, ImageIdText& version, const char* path) {
   ImageFile file;
   file.open(path);
   return verifyChipFirmware(out, kKx3Chip, version, path, file);
@@ -147,7 +147,7 @@ void printUFIHeaderFlashDirectory(Output& out, const UfiFlashDirectory& director
   }
 }
 
-int verifyUFI_file(Output& out, const char* path, ImageIdText& result, ImageFamily& family) {
+int verifyUfiFile(Output& out, const char* path, ImageIdText& result, ImageFamily& family) {
   out.traceOut(kVerifyUfiHeading);
   out.traceOut(kInputFile, path);
   // One open serves both chips: a file is tried as KX2 first.

@@ -48,7 +48,7 @@ struct UfiFlashDirectory {
 // version text into `version` (also on some failures: the caller uses it only
 // with status 0).
 int verifyKx2Firmware(Output& out, ImageIdText& version, const char* path);
-int VerifyKX3Firmware(Output& out, ImageIdText& version, const char* path);
+int verifyKx3Firmware(Output& out, ImageIdText& version, const char* path);
 
 // Writes the eight device ids of the flash directory to the trace.
 void printUFIHeaderFlashDirectory(Output& out, const UfiFlashDirectory& directory);

@@ -116,7 +116,7 @@ TEST(VerifyGrpFile, PreCheckFailures) {
   TraceCapture trace;
   ImageIdText result;
   std::string missing = dir.file("none.grp");
-  EXPECT_EQ(VerifyGRP_Header(trace.out, missing.c_str(), result), RM_STATUS_ERROR_READING_RESOURCE);
+  EXPECT_EQ(verifyGrpHeader(trace.out, missing.c_str(), result), RM_STATUS_ERROR_READING_RESOURCE);
   EXPECT_NE(trace.text().find("RM_STATUS_ERROR_READING_RESOURCE - Unable to open GRP image! "
                               "Status = 199\n"),
             std::string::npos);
@@ -125,7 +125,7 @@ TEST(VerifyGrpFile, PreCheckFailures) {
     std::string path = dir.write("big.grp", good);
     std::filesystem::resize_file(path, size);
     TraceCapture big;
-    EXPECT_EQ(VerifyGRP_Header(big.out, path.c_str(), result), RM_STATUS_ERROR_LONG_FWIMAGE);
+    EXPECT_EQ(verifyGrpHeader(big.out, path.c_str(), result), RM_STATUS_ERROR_LONG_FWIMAGE);
     EXPECT_NE(big.text().find("RM_STATUS_ERROR_LONG_FWIMAGE - Invalid Halvard length! Status = 196\n"),
               std::string::npos);
   }

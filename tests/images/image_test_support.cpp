@@ -14,16 +14,16 @@ Verdict verifyImagePath(Reader reader, const std::string& path) {
   ImageFamily family = unset;
   switch (reader) {
     case Reader::ufi:
-      verdict.status = verifyUFI_file(trace.out, path.c_str(), id, family);
+      verdict.status = verifyUfiFile(trace.out, path.c_str(), id, family);
       break;
     case Reader::grp:
-      verdict.status = verifyGRP_file(trace.out, path.c_str(), id, family);
+      verdict.status = verifyGrpFile(trace.out, path.c_str(), id, family);
       break;
     case Reader::all:
       verdict.status = verifyAllFile(trace.out, path.c_str(), id);
       break;
     case Reader::prg:
-      verdict.status = verifyPRG_file(trace.out, path.c_str(), id);
+      verdict.status = verifyPrgFile(trace.out, path.c_str(), id);
       break;
   }
   if (family != unset) verdict.imageFamily = static_cast<int>(family);

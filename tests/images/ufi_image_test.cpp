@@ -159,7 +159,7 @@ TEST(VerifyUfiFile, CookieBlocksDifferBetweenTheChips) {
     TraceCapture trace;
     ImageIdText version;
     EXPECT_EQ(verifyKx2Firmware(trace.out, version, path.c_str()), c.kx2Status) << c.cookieOffset;
-    EXPECT_EQ(VerifyKX3Firmware(trace.out, version, path.c_str()), c.kx3Status) << c.cookieOffset;
+    EXPECT_EQ(verifyKx3Firmware(trace.out, version, path.c_str()), c.kx3Status) << c.cookieOffset;
   }
 }
 
