@@ -8,7 +8,7 @@
 
 namespace vornup {
 
-const ImageCheckRules kGrpImageCheck = {"GRP", ".grp", ".GRP", "Halvard", 16777392};
+const ImageCheckRules kGrpImageCheck = {"GRP", ImageFileKind::grp, "Halvard", 16777392};
 
 namespace {
 

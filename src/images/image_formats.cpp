@@ -1,23 +1,12 @@
 #include "images/image_formats.h"
 
-#include <iterator>
-
-#include "core/text_compare.h"
-
 namespace vornup {
 
-const ImageExtension kImageExtensions[] = {
-    {ImageKind::firmware, ".ALL", ".all", ImageFileKind::all},
-    {ImageKind::firmware, ".UFI", ".ufi", ImageFileKind::ufi},
-    {ImageKind::firmware, ".GRP", ".grp", ImageFileKind::grp},
-    {ImageKind::bootCode, ".PRG", ".prg", ImageFileKind::prg},
-};
-const std::size_t kImageExtensionCount = std::size(kImageExtensions);
-
 bool classifyImageName(const char* name, ImageKind imageKind, ImageFileKind& fileKind) {
-  for (const ImageExtension& extension : kImageExtensions) {
+  for (std::size_t i = 0; i < kImageExtensionCount; ++i) {
+    const ImageExtension& extension = kImageExtensions[i];
     if (extension.imageKind != imageKind) continue;
-    if (containsText(name, extension.upper) || containsText(name, extension.lower)) {
+    if (holdsExtension(name, extension)) {
       fileKind = extension.kind;
       return true;
     }

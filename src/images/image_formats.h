@@ -8,25 +8,10 @@
 #include "core/image_family.h"
 #include "core/image_kind.h"
 #include "core/output.h"
+#include "images/image_extensions.h"
 #include "images/image_verify.h"
 
 namespace vornup {
-
-// The format of an image file, told by its name alone.
-enum class ImageFileKind { all, ufi, grp, prg };
-
-// Which extensions the directory of each image kind takes, in the order they
-// are tried: a name holding either spelling of an extension (nothing in mixed
-// case) is a file of that format.
-struct ImageExtension {
-  ImageKind imageKind;
-  const char* upper;
-  const char* lower;
-  ImageFileKind kind;
-};
-
-extern const ImageExtension kImageExtensions[];
-extern const std::size_t kImageExtensionCount;
 
 // Status of verifyImageFile for a file kind it has no reader for.
 constexpr int kUnknownImageFileKind = 6;

@@ -1,7 +1,5 @@
 #include "images/image_precheck.h"
 
-#include <cstring>
-
 #include "images/image_file.h"
 #include "images/image_status.h"
 
@@ -26,8 +24,7 @@ int checkImageFile(Output& out, const char* path, const ImageCheckRules& rules) 
 
 int checkImageFile(Output& out, const char* path, const ImageFile& file,
                    const ImageCheckRules& rules) {
-  if (std::strstr(path, rules.lowerExtension) == nullptr &&
-      std::strstr(path, rules.upperExtension) == nullptr) {
+  if (!holdsExtension(path, extensionOf(rules.fileKind))) {
     out.traceOut(kBadExtension, rules.formatName, RM_STATUS_ERROR_INCOMP_IMAGE);
     return RM_STATUS_ERROR_INCOMP_IMAGE;
   }

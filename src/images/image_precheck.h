@@ -6,15 +6,15 @@
 #include <cstdint>
 
 #include "core/output.h"
+#include "images/image_extensions.h"
 
 namespace vornup {
 
 struct ImageCheckRules {
-  const char* formatName;      // "UFI", "GRP": named in the extension and open lines
-  const char* lowerExtension;  // ".ufi": found anywhere in the path, exact case
-  const char* upperExtension;  // ".UFI"
-  const char* chipName;        // "KX2", "KX3", "Halvard": named in the length line
-  uint64_t largestFile;        // in bytes
+  const char* formatName;  // "UFI", "GRP": named in the extension and open lines
+  ImageFileKind fileKind;  // its extension is looked for anywhere in the path
+  const char* chipName;    // "KX2", "KX3", "Halvard": named in the length line
+  uint64_t largestFile;    // in bytes
 };
 
 class ImageFile;

@@ -10,9 +10,9 @@
 namespace vornup {
 
 const UfiChip kKx2Chip = {
-    "KX2", "Brindle", {"UFI", ".ufi", ".UFI", "KX2", 8388704}, 96, ImageFamily::kx2};
+    "KX2", "Brindle", {"UFI", ImageFileKind::ufi, "KX2", 8388704}, 96, ImageFamily::kx2};
 const UfiChip kKx3Chip = {
-    "KX3", "Quarrel", {"UFI", ".ufi", ".UFI", "KX3", 16777392}, 16, ImageFamily::kx3};
+    "KX3", "Quarrel", {"UFI", ImageFileKind::ufi, "KX3", 16777392}, 16, ImageFamily::kx3};
 
 namespace {
 
