@@ -1,6 +1,7 @@
 // The parts of platform/crypto.h that every host shares: whole texts and
 // files through the host's Sha256, and the digest's text.
-#include <vector>
+#include <algorithm>
+#include <memory>
 
 #include "platform/crypto.h"
 #include "platform/safe_files.h"
@@ -23,13 +24,17 @@ bool sha256OfFile(const char* path, Sha256Digest& digest) {
   uint64_t size = 0;
   if (!file.open(path, size)) return false;
   Sha256 hash;
-  std::vector<uint8_t> chunk(kDigestChunk);
+  // As large as the file, at most one chunk; never cleared, since only what
+  // was read is hashed.
+  const std::size_t chunkSize =
+      static_cast<std::size_t>(std::clamp<uint64_t>(size, 1, kDigestChunk));
+  const std::unique_ptr<uint8_t[]> chunk(new uint8_t[chunkSize]);
   uint64_t position = 0;
   for (;;) {
     std::size_t arrived = 0;
-    if (!file.readAt(position, chunk.data(), chunk.size(), arrived)) return false;
+    if (!file.readAt(position, chunk.get(), chunkSize, arrived)) return false;
     if (arrived == 0) break;
-    if (!hash.update(chunk.data(), arrived)) return false;
+    if (!hash.update(chunk.get(), arrived)) return false;
     position += arrived;
   }
   return hash.finish(digest);

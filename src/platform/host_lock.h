@@ -71,6 +71,7 @@ class HostLock : public CommandWatch {
   static constexpr std::intptr_t kNone = -1;
   // A file descriptor on POSIX, a mutex handle on Windows.
   std::intptr_t handle_ = kNone;
+  // Whether the lock may hold a tool's record (POSIX: the file is not empty).
   bool recorded_ = false;
   std::string holder_;
 };

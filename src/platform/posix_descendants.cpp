@@ -81,6 +81,37 @@ void scanForChildren(std::vector<pid_t>& children) {
   ::closedir(proc);
 }
 
+// Where the kernel lists the children of this thread, the runner's.
+void childrenListPath(char (&path)[64]) {
+  std::snprintf(path, sizeof path, "/proc/self/task/%ld/children", static_cast<long>(::getpid()));
+}
+
+// The kernel's list of this thread's children, read again from its start
+// through a descriptor kept open for the run, or opened for each read where
+// the kernel cannot read it by position; false when it cannot be read.
+bool readChildrenList(std::string& list) {
+  static const int kept = [] {
+    char path[64];
+    childrenListPath(path);
+    return ::open(path, O_RDONLY | O_CLOEXEC);
+  }();
+  if (kept < 0) return false;
+  char block[4096];
+  ssize_t got = ::pread(kept, block, sizeof block, 0);
+  if (got < 0) {
+    char path[64];
+    childrenListPath(path);
+    if (::access(path, R_OK) != 0) return false;
+    list = readSmallFile(path);
+    return true;
+  }
+  for (off_t at = 0; got > 0; got = ::pread(kept, block, sizeof block, at)) {
+    list.append(block, static_cast<std::size_t>(got));
+    at += got;
+  }
+  return true;
+}
+
 bool contains(const std::vector<pid_t>& sorted, pid_t pid) {
   return std::binary_search(sorted.begin(), sorted.end(), pid);
 }
@@ -107,11 +138,9 @@ bool becomeSubreaper() {
 std::vector<pid_t> currentChildren() {
   std::vector<pid_t> children;
   if (!becomeSubreaper()) return children;
-  // The runner's thread is the one whose children these are.
-  char path[64];
-  std::snprintf(path, sizeof path, "/proc/self/task/%ld/children", static_cast<long>(::getpid()));
-  if (::access(path, R_OK) == 0) {
-    appendNumbers(readSmallFile(path), children);
+  std::string list;
+  if (readChildrenList(list)) {
+    appendNumbers(list, children);
   } else {
     scanForChildren(children);
   }

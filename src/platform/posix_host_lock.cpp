@@ -35,13 +35,19 @@ struct ProcessStat {
 
 // What /proc/<pid>/stat says of process `pid`; false when it does not exist
 // or cannot be read.
-bool readProcessStat(const std::string& pid, ProcessStat& stat) {
-  const std::string path = "/proc/" + pid + "/stat";
-  std::FILE* file = std::fopen(path.c_str(), "re");
-  if (file == nullptr) return false;
+bool readProcessStat(const char* pid, ProcessStat& stat) {
+  char path[64];
+  std::snprintf(path, sizeof path, "/proc/%s/stat", pid);
+  const int descriptor = ::open(path, O_RDONLY | O_CLOEXEC);
+  if (descriptor < 0) return false;
+  // The kernel makes the whole line in one read.
   char text[1024];
-  const std::size_t count = std::fread(text, 1, sizeof text - 1, file);
-  std::fclose(file);
+  ssize_t count;
+  do {
+    count = ::read(descriptor, text, sizeof text - 1);
+  } while (count < 0 && errno == EINTR);
+  ::close(descriptor);
+  if (count <= 0) return false;
   text[count] = '\0';
   const char* at = std::strrchr(text, ')');
   if (at == nullptr || at[1] != ' ') return false;
@@ -68,7 +74,7 @@ bool isProcessId(const char* name) {
 // means the group ended; a group whose leader ended may still have members.
 bool groupRuns(const ToolProcess& process) {
   ProcessStat leader;
-  const bool leaderFound = readProcessStat(std::to_string(process.id), leader);
+  const bool leaderFound = readProcessStat(std::to_string(process.id).c_str(), leader);
   if (leaderFound && process.started != 0 && leader.started != process.started) return false;
   if (leaderFound && leader.state != 'Z') return true;
   DIR* processes = ::opendir("/proc");
@@ -132,14 +138,18 @@ HostLockResult HostLock::acquire() {
     return busy ? HostLockResult::heldByAnotherRun : HostLockResult::unavailable;
   }
   // The tool of a run that was killed outright may still run.
+  const std::string record = readRecord(descriptor);
   ToolProcess tool;
-  if (parseToolRecord(readRecord(descriptor), tool)) {
+  if (parseToolRecord(record, tool)) {
     if (groupRuns(tool)) {
       holder_ = "process group " + std::to_string(tool.id);
       ::close(descriptor);
       return HostLockResult::heldByAnotherRun;
     }
-    clearRecord(descriptor);
+    recorded_ = !clearRecord(descriptor);
+  } else {
+    // Other text is left until the first command's record replaces it.
+    recorded_ = !record.empty();
   }
   handle_ = descriptor;
   return HostLockResult::acquired;
@@ -157,11 +167,13 @@ void HostLock::commandStarted(std::intptr_t process) {
   ToolProcess tool;
   tool.id = static_cast<long long>(process);
   ProcessStat stat;
-  tool.started = readProcessStat(std::to_string(tool.id), stat) ? stat.started : 0;
+  tool.started = readProcessStat(std::to_string(tool.id).c_str(), stat) ? stat.started : 0;
   const int descriptor = static_cast<int>(handle_);
-  // Cleared at the command's end, whatever could be written.
+  // A record the last command's end cleared need not be cleared again. This
+  // one is cleared at the command's end, whatever could be written.
+  const bool clear = !recorded_ || clearRecord(descriptor);
   recorded_ = true;
-  if (clearRecord(descriptor)) writeRecord(descriptor, toolRecordText(tool));
+  if (clear) writeRecord(descriptor, toolRecordText(tool));
 }
 
 void HostLock::commandEnded() {

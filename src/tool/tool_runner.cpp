@@ -1,6 +1,5 @@
 #include "tool/tool_runner.h"
 
-#include <cstdio>
 #include <cstring>
 
 #include "platform/host_names.h"
@@ -20,7 +19,7 @@ constexpr char kCommandFormat[] = "%s %s > \"%s\"";
 // all, since the line would not show what runs.
 constexpr std::size_t kCommandLineSize = 762;
 // The reply file is read in blocks of this size.
-constexpr std::size_t kReadBlockSize = 4096;
+constexpr std::size_t kReadBlockSize = 16 * 1024;
 
 struct CommandKindName {
   const char* command;
@@ -41,19 +40,23 @@ bool startsWithCommand(const char* arguments, const char* command) {
 // Reads the reply at `path` into `output`; false when it is no regular file
 // or cannot be read.
 bool readReply(const char* path, ToolOutput& output) {
-  std::FILE* file = openRegularFileForReading(path);
-  if (file == nullptr) return false;
+  ReadOnlyFile file;
+  uint64_t size = 0;
+  if (!file.open(path, size)) return false;
   ToolReplySplitter splitter(output);
-  char block[kReadBlockSize];
-  bool wanted = true;
-  std::size_t got = 0;
-  while (wanted && (got = std::fread(block, 1, sizeof block, file)) > 0) {
-    wanted = splitter.feed(block, got);
+  uint8_t block[kReadBlockSize];
+  uint64_t position = 0;
+  bool read = true;
+  for (;;) {
+    std::size_t got = 0;
+    read = file.readAt(position, block, sizeof block, got);
+    if (!splitter.feed(reinterpret_cast<const char*>(block), got)) return true;
+    // Fewer bytes than asked for: the end of the file, or a read error.
+    if (!read || got < sizeof block) break;
+    position += got;
   }
-  const bool readError = wanted && std::ferror(file) != 0;
-  if (wanted) splitter.finish();
-  std::fclose(file);
-  return !readError;
+  splitter.finish();
+  return read;
 }
 
 }  // namespace

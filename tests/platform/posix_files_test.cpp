@@ -85,6 +85,29 @@ TEST(PosixHostLock, OneLockFileWhateverTheRegistryRoot) {
   EXPECT_EQ(scratch.read("vornup-test.lock"), "kept");
 }
 
+// Each command's record is the whole file, whatever the file held before,
+// and the file is empty again after each command.
+TEST(PosixHostLock, EachCommandsRecordIsTheWholeFile) {
+  for (const char* before : {"", "text of another kind, longer than any record\n"}) {
+    TestDirectory scratch;
+    LockDirectory lockDirectory(scratch.path());
+    ASSERT_TRUE(scratch.write("vornup-test.lock", before));
+    HostLock lock;
+    ASSERT_EQ(lock.acquire(), HostLockResult::acquired);
+    for (int command = 0; command < 2; ++command) {
+      lock.commandStarted(::getpid());
+      ToolProcess recorded;
+      const std::string record = scratch.read("vornup-test.lock");
+      ASSERT_TRUE(parseToolRecord(record, recorded)) << before << command;
+      EXPECT_EQ(recorded.id, ::getpid());
+      EXPECT_NE(recorded.started, 0u);
+      EXPECT_EQ(record, toolRecordText(recorded));
+      lock.commandEnded();
+      EXPECT_EQ(scratch.read("vornup-test.lock"), "");
+    }
+  }
+}
+
 TEST(PosixHostLock, NoRegularLockFileMeansUnavailable) {
   TestDirectory scratch;
   ASSERT_TRUE(scratch.write("target", "t"));
