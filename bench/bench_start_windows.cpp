@@ -6,11 +6,13 @@
 //     of the file LINES (`"<tool>" <args> > "<file>"`, as the program's trace
 //     shows them), REPS times each after one unmeasured round, in turns:
 //     the direct loop starts the tool with CreateProcess and the line's
-//     arguments, its standard output a new file, removed after each
-//     command; the interpreter loop hands each line to cmd.exe /d /v:off /s /c
-//     as the program once did. Before every run the file RESET (the
-//     simulator's state) is removed. Each run is a job of its own, whose
-//     accounting gives the processes it started.
+//     arguments, its standard output a new file, standard input NUL, the
+//     file removed after each command; the interpreter loop hands each line
+//     to cmd.exe /d /v:off /s /c as the program once did. Before every run
+//     the file RESET (the simulator's state) is removed. The unmeasured
+//     round runs each kind in a job of its own, whose accounting gives the
+//     processes it started; the measured rounds start nothing but the
+//     processes themselves.
 //     Prints key=value lines: medians of wall time, the median ratio of each
 //     program run to the runs beside it, and the processes per command.
 #ifndef WIN32_LEAN_AND_MEAN
@@ -23,6 +25,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
+#include <initializer_list>
 #include <string>
 #include <vector>
 
@@ -30,42 +33,49 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-struct Run {
-  double seconds = 0;
-  unsigned long processes = 0;
+// The handles a started process is given, and the job of the counting
+// round (none in a measured round).
+struct Start {
+  HANDLE input = nullptr;
+  HANDLE job = nullptr;
 };
 
-// Starts `line` (application `application`, or found from the line) in a
-// new job with the given standard output, waits for it, and adds its time
-// and processes to `run`.
-bool startAndWait(const char* application, std::string line, HANDLE output, Run& run) {
-  HANDLE job = CreateJobObjectA(nullptr, nullptr);
+// Starts `line` (application `application`, or found from the line) with
+// the given standard output and waits for it; in the job of `start`, when
+// there is one, before it can run. Its wall time in seconds, -1 when it
+// could not be started.
+double startAndWait(const char* application, std::string line, HANDLE output, const Start& start) {
   STARTUPINFOA startup = {};
   startup.cb = sizeof startup;
   startup.dwFlags = STARTF_USESTDHANDLES;
-  startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
+  startup.hStdInput = start.input;
   startup.hStdOutput = output;
   startup.hStdError = GetStdHandle(STD_ERROR_HANDLE);
   PROCESS_INFORMATION process = {};
-  const Clock::time_point start = Clock::now();
-  if (!CreateProcessA(application, &line[0], nullptr, nullptr, TRUE, CREATE_SUSPENDED, nullptr,
-                      nullptr, &startup, &process)) {
-    CloseHandle(job);
-    return false;
+  const Clock::time_point began = Clock::now();
+  const DWORD flags = start.job != nullptr ? CREATE_SUSPENDED : 0;
+  if (!CreateProcessA(application, &line[0], nullptr, nullptr, TRUE, flags, nullptr, nullptr,
+                      &startup, &process)) {
+    return -1;
   }
-  AssignProcessToJobObject(job, process.hProcess);
-  ResumeThread(process.hThread);
+  if (start.job != nullptr) {
+    AssignProcessToJobObject(start.job, process.hProcess);
+    ResumeThread(process.hThread);
+  }
   WaitForSingleObject(process.hProcess, INFINITE);
-  run.seconds += std::chrono::duration<double>(Clock::now() - start).count();
-  JOBOBJECT_BASIC_ACCOUNTING_INFORMATION accounting = {};
-  if (QueryInformationJobObject(job, JobObjectBasicAccountingInformation, &accounting,
-                                sizeof accounting, nullptr)) {
-    run.processes += accounting.TotalProcesses;
-  }
+  const double seconds = std::chrono::duration<double>(Clock::now() - began).count();
   CloseHandle(process.hThread);
   CloseHandle(process.hProcess);
-  CloseHandle(job);
-  return true;
+  return seconds;
+}
+
+// The processes the job has started.
+unsigned long processesOf(HANDLE job) {
+  JOBOBJECT_BASIC_ACCOUNTING_INFORMATION accounting = {};
+  return QueryInformationJobObject(job, JobObjectBasicAccountingInformation, &accounting,
+                                   sizeof accounting, nullptr)
+             ? accounting.TotalProcesses
+             : 0;
 }
 
 HANDLE inheritable(HANDLE handle) {
@@ -83,8 +93,10 @@ void splitLine(const std::string& line, std::string& command, std::string& outpu
   if (!output.empty() && output.back() == '"') output.pop_back();
 }
 
-Run directLoop(const std::vector<std::string>& lines) {
-  Run run;
+// The whole loop's wall time, in seconds, as the tool commands would take
+// it one after another.
+double directLoop(const std::vector<std::string>& lines, const Start& start) {
+  const Clock::time_point began = Clock::now();
   for (const std::string& line : lines) {
     std::string command;
     std::string output;
@@ -93,26 +105,27 @@ Run directLoop(const std::vector<std::string>& lines) {
     HANDLE file = CreateFileA(output.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &attributes,
                               CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
     const std::string tool = command.substr(1, command.find('"', 1) - 1);
-    startAndWait(tool.c_str(), command, file, run);
+    startAndWait(tool.c_str(), command, file, start);
     CloseHandle(file);
     DeleteFileA(output.c_str());
   }
-  return run;
+  return std::chrono::duration<double>(Clock::now() - began).count();
 }
 
-Run interpreterLoop(const std::vector<std::string>& lines, const std::string& interpreter) {
-  Run run;
+double interpreterLoop(const std::vector<std::string>& lines, const std::string& interpreter,
+                       const Start& start) {
+  const Clock::time_point began = Clock::now();
   HANDLE out = inheritable(GetStdHandle(STD_OUTPUT_HANDLE));
   for (const std::string& line : lines) {
     std::string command;
     std::string output;
     splitLine(line, command, output);
     startAndWait(interpreter.c_str(), "\"" + interpreter + "\" /d /v:off /s /c \"" + line + "\"",
-                 out, run);
+                 out, start);
     DeleteFileA(output.c_str());
   }
   CloseHandle(out);
-  return run;
+  return std::chrono::duration<double>(Clock::now() - began).count();
 }
 
 double median(std::vector<double> values) {
@@ -145,27 +158,33 @@ int main(int argc, char** argv) {
   const std::string interpreter = std::string(folder) + "\\cmd.exe";
 
   SECURITY_ATTRIBUTES attributes = {sizeof attributes, nullptr, TRUE};
-  HANDLE null = CreateFileA("NUL", GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, &attributes,
-                            OPEN_EXISTING, 0, nullptr);
+  HANDLE null = CreateFileA("NUL", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                            &attributes, OPEN_EXISTING, 0, nullptr);
   std::vector<double> programTimes, directTimes, interpreterTimes, directRatios, interpreterRatios;
-  Run programRun, directRun, interpreterRun;
+  unsigned long programProcesses = 0, directProcesses = 0, interpreterProcesses = 0;
   for (int i = 0; i <= reps; ++i) {
+    // The unmeasured round counts the processes of each kind in its own job.
+    Start programStart = {null, i == 0 ? CreateJobObjectA(nullptr, nullptr) : nullptr};
+    Start direct = {null, i == 0 ? CreateJobObjectA(nullptr, nullptr) : nullptr};
+    Start interpreted = {null, i == 0 ? CreateJobObjectA(nullptr, nullptr) : nullptr};
     DeleteFileA(reset.c_str());
-    Run p;
-    startAndWait(nullptr, program, null, p);
+    const double p = startAndWait(nullptr, program, null, programStart);
     DeleteFileA(reset.c_str());
-    const Run d = directLoop(lines);
+    const double d = directLoop(lines, direct);
     DeleteFileA(reset.c_str());
-    const Run c = interpreterLoop(lines, interpreter);
-    if (i == 0) continue;
-    programTimes.push_back(p.seconds);
-    directTimes.push_back(d.seconds);
-    interpreterTimes.push_back(c.seconds);
-    directRatios.push_back(p.seconds / d.seconds);
-    interpreterRatios.push_back(p.seconds / c.seconds);
-    programRun = p;
-    directRun = d;
-    interpreterRun = c;
+    const double c = interpreterLoop(lines, interpreter, interpreted);
+    if (i == 0) {
+      programProcesses = processesOf(programStart.job);
+      directProcesses = processesOf(direct.job);
+      interpreterProcesses = processesOf(interpreted.job);
+      for (HANDLE job : {programStart.job, direct.job, interpreted.job}) CloseHandle(job);
+      continue;
+    }
+    programTimes.push_back(p);
+    directTimes.push_back(d);
+    interpreterTimes.push_back(c);
+    directRatios.push_back(p / d);
+    interpreterRatios.push_back(p / c);
   }
   CloseHandle(null);
   const double n = static_cast<double>(lines.size());
@@ -175,8 +194,8 @@ int main(int argc, char** argv) {
   std::printf("direct_pair_ratio=%.3f\ninterpreter_pair_ratio=%.3f\n", median(directRatios),
               median(interpreterRatios));
   // The program's own process is not a tool command's.
-  std::printf("program_processes_per_command=%.2f\n", (programRun.processes - 1) / n);
+  std::printf("program_processes_per_command=%.2f\n", (static_cast<double>(programProcesses) - 1) / n);
   std::printf("direct_processes_per_command=%.2f\ninterpreter_processes_per_command=%.2f\n",
-              directRun.processes / n, interpreterRun.processes / n);
+              directProcesses / n, interpreterProcesses / n);
   return 0;
 }

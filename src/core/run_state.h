@@ -5,6 +5,7 @@
 #include <chrono>
 #include <cstdint>
 #include <cstdio>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -112,6 +113,9 @@ struct RunState {
   std::string baselineSwitch;
   // What the run made of its baseline and trusted keys (download/baseline_load.h).
   BaselineState baseline;
+  // Under /p: the SHA-256 (hex, "" when unreadable) of each image file the
+  // run judged, by path, so that an image is read once, not once a port.
+  std::map<std::string, std::string> previewedDigests;
 
   // The run report (/json=), written when the run ends.
   ReportRequest report;

@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <string>
 #include <system_error>
+#include <utility>
 
 #include "core/baseline_rule.h"
 #include "download/image_copy.h"
@@ -94,15 +95,30 @@ const char* ownName(const char* path) {
   return name;
 }
 
-// Hashes the bytes at `bytes` (the private copy, or under /p the image
-// file) into the report and judges them by the run's baseline. A refused
-// image is named on standard error and in the trace. True when it may be
-// downloaded.
-bool passesBaseline(RunState& run, const Adapter& adapter, const ImageNode& image,
-                    const DownloadKind& kind, const char* bytes, const char* source,
-                    ImageRecord& record) {
+// The SHA-256 (hex) of the file at `path`; "" when it cannot be read.
+std::string digestOf(const char* path) {
   Sha256Digest digest;
-  record.sha256 = sha256OfFile(bytes, digest) ? hexDigest(digest) : std::string();
+  return sha256OfFile(path, digest) ? hexDigest(digest) : std::string();
+}
+
+// Under /p the image file itself is judged, read once a run however many
+// ports it is shown for.
+std::string previewedDigest(RunState& run, const char* path) {
+  auto found = run.previewedDigests.find(path);
+  if (found == run.previewedDigests.end()) {
+    found = run.previewedDigests.emplace(path, digestOf(path)).first;
+  }
+  return found->second;
+}
+
+// Puts `digest`, that of the bytes to be downloaded (the private copy, or
+// under /p the image file), into the report and judges them by the run's
+// baseline. A refused image is named on standard error and in the trace.
+// True when it may be downloaded.
+bool passesBaseline(RunState& run, const Adapter& adapter, const ImageNode& image,
+                    const DownloadKind& kind, std::string digest, const char* source,
+                    ImageRecord& record) {
+  record.sha256 = std::move(digest);
   record.refusal = judgeImage(run.baseline, record.sha256, ownName(image.actualFileName.c_str()),
                               kind.imageKind, adapter.model.c_str());
   if (record.refusal == ImageRefusal::none) return true;
@@ -129,7 +145,9 @@ bool runDownloadCommand(RunState& run, const Adapter& adapter, const char* addre
     reportImageCopyFailure(run, source, refusal);
     return false;
   }
-  if (!passesBaseline(run, adapter, image, kind, copy.path(), source, record)) return false;
+  if (!passesBaseline(run, adapter, image, kind, digestOf(copy.path()), source, record)) {
+    return false;
+  }
   FixedText<512> shown;
   shown.format(kDownloadCommand, address, copy.path());
   run.out.traceOut(kind.commandTrace, run.toolFileName, shown.c_str());
@@ -232,7 +250,8 @@ DownloadResult executeKindDownload(RunState& run, Adapter& adapter, const ImageN
   if (run.sw.preview) {
     run.out.traceOut("%s", kind.previewTrace);
     // What the baseline would refuse shows as a failed download.
-    passesBaseline(run, adapter, image, kind, imagePath.c_str(), imagePath.c_str(), record);
+    passesBaseline(run, adapter, image, kind, previewedDigest(run, imagePath.c_str()), imagePath.c_str(),
+                   record);
   } else {
     // Boot code goes to the port's WWN, firmware to the address the tool
     // knows the port by.
