@@ -250,8 +250,8 @@ DownloadResult executeKindDownload(RunState& run, Adapter& adapter, const ImageN
   if (run.sw.preview) {
     run.out.traceOut("%s", kind.previewTrace);
     // What the baseline would refuse shows as a failed download.
-    passesBaseline(run, adapter, image, kind, previewedDigest(run, imagePath.c_str()), imagePath.c_str(),
-                   record);
+    passesBaseline(run, adapter, image, kind, previewedDigest(run, imagePath.c_str()),
+                   imagePath.c_str(), record);
   } else {
     // Boot code goes to the port's WWN, firmware to the address the tool
     // knows the port by.
